@@ -1,0 +1,73 @@
+// TCanvas: the printer's page surface with its font, pen and brush. Measuring works at any time
+// (at the printer's resolution, on an information context when no document is open); drawing only
+// while the printer is printing. Changes to font, pen and brush apply at the next measure or draw.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "device/font.h"
+#include "device/print_system.h"
+
+namespace prynda {
+
+class TPrinter;
+
+// Width in pixels (starts at 1; a negative width is ignored; 0 is the thinnest line); black, solid.
+class TPen {
+ public:
+  int Width() const { return width_; }
+  void SetWidth(int width) {
+    if (width >= 0) width_ = width;
+  }
+  TColor Color() const { return clBlack; }
+
+ private:
+  int width_ = 1;
+};
+
+enum class TBrushStyle { bsSolid, bsClear };
+
+class TBrush {
+ public:
+  TBrushStyle Style() const { return style_; }
+  void SetStyle(TBrushStyle style) { style_ = style; }
+  TColor Color() const { return clWhite; }
+
+ private:
+  TBrushStyle style_ = TBrushStyle::bsSolid;
+};
+
+class TCanvas {
+ public:
+  TCanvas(const TCanvas&) = delete;
+  TCanvas& operator=(const TCanvas&) = delete;
+
+  TFont& Font() { return font_; }
+  TPen& Pen() { return pen_; }
+  TBrush& Brush() { return brush_; }
+
+  int MeasureTextWidth(std::string_view text);
+  int MeasureTextHeight(std::string_view text);
+  // The top-left corner of the text's cell at (x, y), in the font's colour.
+  void PaintText(int x, int y, std::string_view text);
+  void DrawPolyline(std::span<const TPoint> points);
+
+ private:
+  friend class TPrinter;
+  explicit TCanvas(TPrinter& printer) : printer_(printer) {}
+
+  // The context to measure on (drawing == false) or draw on, with the canvas font realised on it.
+  PrintContext& Prepare(bool drawing);
+
+  TPrinter& printer_;
+  TFont font_;
+  TPen pen_;
+  TBrush brush_;
+  int realized_font_ = -1;
+  std::uint64_t realized_version_ = 0;
+  std::uint64_t realized_context_ = 0;
+};
+
+}  // namespace prynda

@@ -1,0 +1,43 @@
+// "Prynda PDF": the built-in printer that writes each document to a PDF file. A4 at 600 dpi, a
+// printable area 100 px inside every edge. The file is named after the printed file (extension
+// ".pdf"), or by PRYNDA_PDF (a file, or a folder to put it in); it is written under a temporary
+// name beside its place and renamed there when the document finishes, removed when it is aborted.
+// One copy is written whatever the copy count says.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/cairo/cairo_fonts.h"
+#include "device/print_system.h"
+
+namespace prynda {
+
+inline constexpr const char* kPdfPrinterName = "Prynda PDF";
+inline constexpr int kPdfPrinterDpi = 600;
+inline constexpr int kPdfPrinterMargin = 100;
+
+// The PDF file for a printed file: `pdf_env` (PRYNDA_PDF) when given - a folder means that folder
+// with the printed file's base name - else the printed file with its extension replaced by ".pdf".
+// Never the printed file itself; raises EPrinter when PRYNDA_PDF names it.
+std::string PdfOutputPath(const std::string& source, const char* pdf_env);
+
+class PdfFilePrintSystem final : public PrintSystem {
+ public:
+  explicit PdfFilePrintSystem(std::shared_ptr<FontLibrary> fonts);
+
+  std::vector<std::string> PrinterNames() override { return {kPdfPrinterName}; }
+  std::string DefaultPrinter() override { return kPdfPrinterName; }
+  std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override;
+  std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
+                                              TContextKind kind) override;
+  TRgb SystemColor(int index) override;
+  void Beep() override {}
+
+ private:
+  std::shared_ptr<FontLibrary> fonts_;
+};
+
+}  // namespace prynda

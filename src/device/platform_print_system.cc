@@ -1,0 +1,32 @@
+#include "device/platform_print_system.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "device/cairo/cairo_fonts.h"
+#include "device/combined_print_system.h"
+#include "device/pdffile/pdf_file_printer.h"
+
+namespace prynda {
+
+std::unique_ptr<PrintSystem> MakePlatformPrintSystem() {
+  auto fonts = std::make_shared<FontLibrary>();
+  std::vector<std::unique_ptr<PrintSystem>> systems;
+  const char* hide_pdf = std::getenv("PRYNDA_NO_PDF_PRINTER");
+  if (hide_pdf == nullptr || std::strcmp(hide_pdf, "1") != 0) {
+    systems.push_back(std::make_unique<PdfFilePrintSystem>(fonts));
+  }
+  return std::make_unique<CombinedPrintSystem>(std::move(systems));
+}
+
+std::string ExecutablePath(const std::string& fallback) {
+  std::vector<char> buffer(4096);
+  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return fallback;
+  return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+
+}  // namespace prynda

@@ -1,0 +1,17 @@
+// The print system of the platform the program was built for, with the built-in PDF printer after
+// the system's own printers (PRYNDA_NO_PDF_PRINTER=1 leaves it out).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "device/print_system.h"
+
+namespace prynda {
+
+std::unique_ptr<PrintSystem> MakePlatformPrintSystem();
+
+// The running executable's full path; `fallback` (argv[0]) when the system cannot tell.
+std::string ExecutablePath(const std::string& fallback);
+
+}  // namespace prynda

@@ -1,0 +1,196 @@
+#include "device/printer.h"
+
+#include <utility>
+
+namespace prynda {
+
+TPrinter::TPrinter(PrintSystem& system) : system_(system) {}
+
+TPrinter::~TPrinter() {
+  // A document still open here was interrupted by a failure: nothing of it may reach the paper.
+  if (printing_ && context_) {
+    try {
+      context_->AbortDoc();
+    } catch (...) {
+    }
+  }
+}
+
+const TNameList& TPrinter::PrinterNames() {
+  if (!printer_names_) printer_names_.emplace(system_.PrinterNames());
+  return *printer_names_;
+}
+
+int TPrinter::SelectedIndex() {
+  if (index_ == -1) {
+    const std::string name = system_.DefaultPrinter();
+    const int found = name.empty() ? -1 : PrinterNames().IndexOf(name);
+    if (found < 0) throw EPrinter(kNoDefaultPrinter);
+    index_ = found;
+  }
+  return index_;
+}
+
+void TPrinter::SetSelectedIndex(int index) {
+  CheckPrinting(false);
+  if (index == -1) {
+    index_ = -1;
+    SelectedIndex();
+  } else {
+    if (index < -1 || index >= PrinterNames().Count()) throw EPrinter(kPrinterIndexError);
+    index_ = index;
+  }
+  font_names_.reset();
+  settings_.reset();
+  SetState(State::NoContext);
+}
+
+void TPrinter::ReloadLists() {
+  printer_names_.reset();
+  font_names_.reset();
+}
+
+const TNameList& TPrinter::FontNames() {
+  if (!font_names_) font_names_.emplace(Context().FontFaces());
+  return *font_names_;
+}
+
+const std::string& TPrinter::CurrentName() {
+  const int index = SelectedIndex();
+  if (index >= PrinterNames().Count()) throw EPrinter(kInvalidPrinter);
+  return PrinterNames()[index];
+}
+
+TDeviceSettings& TPrinter::Settings() {
+  if (!settings_) settings_.emplace(system_.DeviceSettings(CurrentName()));
+  if (!settings_->has_value()) throw EPrinter(kInvalidPrinterOp);
+  return **settings_;
+}
+
+TPrinterOrientation TPrinter::PageOrientation() { return Settings().Orientation; }
+
+void TPrinter::SetPageOrientation(TPrinterOrientation orientation) {
+  CheckPrinting(false);
+  Settings().Orientation = orientation;
+  SetState(State::NoContext);
+}
+
+std::int16_t TPrinter::CopyCount() { return Settings().Copies; }
+
+void TPrinter::SetCopyCount(std::int16_t copies) {
+  CheckPrinting(false);
+  Settings().Copies = copies;
+  SetState(State::NoContext);
+}
+
+int TPrinter::DeviceCaps(int index) {
+  Context();
+  switch (index) {
+    case kHorzRes: return caps_.HorzRes;
+    case kVertRes: return caps_.VertRes;
+    case kLogPixelsX: return caps_.LogPixelsX;
+    case kLogPixelsY: return caps_.LogPixelsY;
+    case kPhysicalWidth: return caps_.PhysicalWidth;
+    case kPhysicalHeight: return caps_.PhysicalHeight;
+    case kPhysicalOffsetX: return caps_.PhysicalOffsetX;
+    case kPhysicalOffsetY: return caps_.PhysicalOffsetY;
+    default: return 0;
+  }
+}
+
+void TPrinter::CheckPrinting(bool printing) const {
+  if (printing_ != printing) throw EPrinter(printing ? kNotPrinting : kPrinting);
+}
+
+void TPrinter::SetState(State state) {
+  if (state == state_) return;
+  DropContext();
+  if (state == State::NoContext) return;
+  const std::string& name = CurrentName();
+  TDeviceSettings settings;
+  if (!settings_) settings_.emplace(system_.DeviceSettings(name));
+  if (settings_->has_value()) settings = **settings_;
+  auto context = system_.CreateContext(
+      name, settings, state == State::Device ? TContextKind::Device : TContextKind::Information);
+  if (!context) throw EPrinter(kInvalidPrinter);
+  caps_ = context->Caps();
+  context_ = std::move(context);
+  state_ = state;
+  ++context_generation_;
+  // The canvas font takes the new context's resolution at once, keeping its point size.
+  canvas_.font_.SetPixelsPerInch(caps_.LogPixelsY);
+}
+
+void TPrinter::DropContext() {
+  context_.reset();
+  state_ = State::NoContext;
+  caps_ = TDeviceCaps{};
+}
+
+PrintContext& TPrinter::Context() {
+  if (state_ == State::NoContext) SetState(State::Information);
+  return *context_;
+}
+
+void TPrinter::StartDocument() {
+  CheckPrinting(false);
+  SetState(State::Device);
+  try {
+    context_->StartDoc(TDocInfo{document_name_, source_file_name_});
+    printing_ = true;
+    context_->StartPage();
+  } catch (...) {
+    if (printing_) {
+      try {
+        context_->AbortDoc();
+      } catch (...) {
+      }
+      printing_ = false;
+    }
+    DropContext();
+    throw;
+  }
+}
+
+void TPrinter::StartNextPage() {
+  CheckPrinting(true);
+  context_->EndPage();
+  context_->StartPage();
+}
+
+void TPrinter::FinishDocument() {
+  CheckPrinting(true);
+  printing_ = false;
+  try {
+    context_->EndPage();
+    context_->EndDoc();
+  } catch (...) {
+    try {
+      context_->AbortDoc();
+    } catch (...) {
+    }
+    DropContext();
+    throw;
+  }
+  DropContext();
+}
+
+void TPrinter::AbortDocument() {
+  CheckPrinting(true);
+  printing_ = false;
+  try {
+    context_->AbortDoc();
+  } catch (...) {
+    DropContext();
+    throw;
+  }
+  DropContext();
+}
+
+TRgb TPrinter::ColorToRgb(TColor color) {
+  const auto value = static_cast<std::uint32_t>(color);
+  if (value & 0x80000000u) return system_.SystemColor(static_cast<int>(value & 0xFFu));
+  return value & 0x00FFFFFFu;
+}
+
+}  // namespace prynda

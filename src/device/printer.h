@@ -1,0 +1,85 @@
+// TPrinter: the one printer object of a run, over a PrintSystem. It keeps the printer list, the
+// current printer and its device settings, and moves between no context, an information context
+// (for caps, fonts and measuring) and a device context (while a document is open). Misuse and
+// platform failures raise EPrinter with the texts of printer_error.h.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "device/canvas.h"
+#include "device/name_list.h"
+#include "device/print_system.h"
+#include "device/printer_error.h"
+
+namespace prynda {
+
+class TPrinter {
+ public:
+  explicit TPrinter(PrintSystem& system);
+  ~TPrinter();
+  TPrinter(const TPrinter&) = delete;
+  TPrinter& operator=(const TPrinter&) = delete;
+
+  const TNameList& PrinterNames();
+  // Reading -1 resolves the system's default printer first; writing -1 selects it.
+  int SelectedIndex();
+  void SetSelectedIndex(int index);
+  void ReloadLists();
+  const TNameList& FontNames();
+
+  const std::string& DocumentName() const { return document_name_; }
+  void SetDocumentName(std::string name) { document_name_ = std::move(name); }
+  // The file the document is printed from; printers that write files name their output after it.
+  const std::string& SourceFileName() const { return source_file_name_; }
+  void SetSourceFileName(std::string name) { source_file_name_ = std::move(name); }
+
+  TPrinterOrientation PageOrientation();
+  void SetPageOrientation(TPrinterOrientation orientation);
+  std::int16_t CopyCount();
+  void SetCopyCount(std::int16_t copies);
+
+  int DeviceCaps(int index);
+  int PrintableHeight() { return DeviceCaps(kVertRes); }
+
+  void StartDocument();
+  void StartNextPage();
+  void FinishDocument();
+  void AbortDocument();
+  bool IsPrinting() const { return printing_; }
+
+  TCanvas& PageCanvas() { return canvas_; }
+
+  // Resolves system colours through the platform.
+  TRgb ColorToRgb(TColor color);
+  void Beep() { system_.Beep(); }
+
+ private:
+  friend class TCanvas;
+  enum class State { NoContext, Information, Device };
+
+  void CheckPrinting(bool printing) const;
+  const std::string& CurrentName();
+  TDeviceSettings& Settings();  // raises when the printer has none
+  void SetState(State state);
+  PrintContext& Context();      // the current context, an information one when there is none
+  void DropContext();
+
+  PrintSystem& system_;
+  std::optional<TNameList> printer_names_;
+  std::optional<TNameList> font_names_;
+  int index_ = -1;
+  std::optional<std::optional<TDeviceSettings>> settings_;  // outer: loaded; inner: printer has some
+  std::string document_name_;
+  std::string source_file_name_;
+  State state_ = State::NoContext;
+  std::unique_ptr<PrintContext> context_;
+  TDeviceCaps caps_;
+  std::uint64_t context_generation_ = 0;
+  bool printing_ = false;
+  TCanvas canvas_{*this};
+};
+
+}  // namespace prynda

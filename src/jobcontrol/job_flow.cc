@@ -1,0 +1,96 @@
+#include "jobcontrol/job_flow.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <exception>
+#include <istream>
+#include <ostream>
+
+#include "jobcontrol/usage_text.h"
+#include "render/render_document.h"
+
+namespace prynda {
+
+namespace {
+
+bool IsExistingFile(const std::string& name) {
+  struct stat info {};
+  return !name.empty() && ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+// The input file is removed only after a completed job; a failed or cancelled one keeps it.
+void DeleteInputFile(TJobContext& job) {
+  try {
+    if (std::remove(job.InputFileName.c_str()) != 0) {
+      job.Console.Line("Nie mogę usunąć pliku ", Raw{job.InputFileName});
+      job.Console.ReadLine();
+    }
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+void WaitForEnter(TConsole& console) {
+  console.Prompt("Naciśnij Enter");
+  console.ReadLine();
+}
+
+void ShowBanner(TJobContext& job) {
+  job.Console.Line(kBannerMaker);
+  job.Console.Line(kBannerVersion);
+}
+
+void ShowUsage(TJobContext& job) {
+  ShowBanner(job);
+  for (std::string_view line : kUsageLines) job.Console.Line(line);
+  WaitForEnter(job.Console);
+}
+
+void RunJob(TJobContext& job) {
+  TPrinter& printer = job.CurrentPrinter;
+  if (printer.PrinterNames().Empty()) {
+    job.Console.Line("Nie zainstalowano drukarek GDI.");
+    return;
+  }
+  printer.SetDocumentName("GDI=" + job.InputFileName);
+  printer.SetSourceFileName(job.InputFileName);
+
+  ShowBanner(job);
+
+  const TRenderOutcome outcome = RenderDocument(job, printer.PageCanvas());
+
+  if (job.Settings.DeleteAfterPrint && outcome == TRenderOutcome::Completed) DeleteInputFile(job);
+  if (job.PauseAtEnd) WaitForEnter(job.Console);
+}
+
+int ProgramEntry(TJobContext& job) {
+  job.InputFileName = job.Params.size() > 1 ? job.Params[1] : std::string();
+  if (IsExistingFile(job.InputFileName)) {
+    RunJob(job);
+  } else {
+    ShowUsage(job);
+  }
+  return 0;
+}
+
+int RunProgram(std::vector<std::string> params, PrintSystem& system, std::ostream& out,
+               std::istream& in, std::ostream& err, int console_code_page) {
+  TConsole console(out, in, err, console_code_page);
+  std::string failure;
+  try {
+    TPrinter printer(system);
+    TJobContext job(std::move(params), printer, console);
+    return ProgramEntry(job);
+  } catch (const std::exception& e) {
+    failure = e.what();
+  } catch (...) {
+    failure = "Unknown failure";
+  }
+  // The printer object is gone by now, so an interrupted document has already been cancelled.
+  console.Error(failure);
+  return 1;
+}
+
+}  // namespace prynda

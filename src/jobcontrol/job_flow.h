@@ -1,0 +1,26 @@
+// The program's spine: the entry that chooses between printing and the usage text, and the job
+// flow that runs one print job from the printer check to the final pause.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "device/print_system.h"
+#include "jobcontrol/job_context.h"
+
+namespace prynda {
+
+// Runs the whole program over a print system and console streams; returns the exit code: 0 on
+// every end of its own, 1 when a failure escapes the job (its message then goes to `err`).
+int RunProgram(std::vector<std::string> params, PrintSystem& system, std::ostream& out,
+               std::istream& in, std::ostream& err, int console_code_page);
+
+// Prints when parameter 1 names an existing file (not a folder), else shows the usage text.
+int ProgramEntry(TJobContext& job);
+void RunJob(TJobContext& job);
+void ShowBanner(TJobContext& job);
+void ShowUsage(TJobContext& job);
+void WaitForEnter(TConsole& console);
+
+}  // namespace prynda

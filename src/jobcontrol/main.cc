@@ -1,0 +1,18 @@
+// Builds the platform's print system and runs one job.
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "device/console.h"
+#include "device/platform_print_system.h"
+#include "jobcontrol/job_flow.h"
+
+int main(int argc, char** argv) {
+  std::signal(SIGPIPE, SIG_IGN);  // a closed console is reported as a write failure
+  std::vector<std::string> params(argv, argv + argc);
+  if (!params.empty()) params[0] = prynda::ExecutablePath(params[0]);
+  auto system = prynda::MakePlatformPrintSystem();
+  return prynda::RunProgram(std::move(params), *system, std::cout, std::cin, std::cerr,
+                            prynda::ConsoleCodePageFromEnvironment());
+}

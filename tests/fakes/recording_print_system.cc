@@ -1,0 +1,184 @@
+#include "fakes/recording_print_system.h"
+
+#include <cmath>
+
+#include "device/font.h"
+#include "device/name_list.h"
+#include "device/printer_error.h"
+
+namespace prynda::testing {
+
+namespace {
+
+class RecordingContext final : public PrintContext {
+ public:
+  RecordingContext(RecordingPrintSystem& system, const FakePrinter& printer, const TDeviceSettings& settings,
+                   TContextKind kind)
+      : system_(system), printer_(printer.Name), settings_(settings), kind_(kind),
+        caps_(CapsOf(printer, settings.Orientation)), fonts_(printer.Fonts) {
+    ++system_.OpenContexts;
+  }
+  ~RecordingContext() override { --system_.OpenContexts; }
+
+  TDeviceCaps Caps() override {
+    system_.Hit("Caps");
+    return caps_;
+  }
+  std::vector<std::string> FontFaces() override {
+    system_.Hit("FontFaces");
+    return fonts_;
+  }
+  int RealizeFont(const TFontSpec& spec) override {
+    system_.Hit("RealizeFont");
+    for (std::size_t i = 0; i < realized_.size(); ++i) {
+      if (realized_[i] == spec) return static_cast<int>(i);
+    }
+    realized_.push_back(spec);
+    return static_cast<int>(realized_.size() - 1);
+  }
+  TTextExtent MeasureText(int font, std::string_view text) override {
+    system_.Hit("MeasureText");
+    const TFontSpec& spec = realized_.at(static_cast<std::size_t>(font));
+    const int em = spec.Height < 0 ? -spec.Height : spec.Height * 5 / 6;
+    const int advance = static_cast<int>(std::lround(0.6 * em));
+    return TTextExtent{advance * static_cast<int>(text.size()), em + em / 5};
+  }
+  void StartDoc(const TDocInfo& info) override {
+    system_.Hit("StartDoc");
+    if (kind_ != TContextKind::Device) throw EPrinter("StartDoc on an information context");
+    RecordedDocument document;
+    document.Printer = printer_;
+    document.Name = info.DocumentName;
+    document.Source = info.SourcePath;
+    document.Settings = settings_;
+    system_.Documents.push_back(std::move(document));
+    document_ = system_.Documents.size() - 1;
+  }
+  void StartPage() override {
+    system_.Hit("StartPage");
+    Document().Pages.emplace_back();
+  }
+  void EndPage() override { system_.Hit("EndPage"); }
+  void EndDoc() override {
+    system_.Hit("EndDoc");
+    Document().Finished = true;
+  }
+  void AbortDoc() override {
+    system_.Hit("AbortDoc");
+    Document().Aborted = true;
+  }
+  void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+               std::string_view text) override {
+    system_.Hit("TextOut");
+    RecordedText recorded;
+    recorded.X = x;
+    recorded.Y = y;
+    recorded.Text = std::string(text);
+    recorded.Font = realized_.at(static_cast<std::size_t>(font));
+    recorded.Size = -MulDiv(recorded.Font.Height, 72, caps_.LogPixelsY);
+    recorded.Color = color;
+    recorded.Opaque = background.has_value();
+    Page().Texts.push_back(std::move(recorded));
+  }
+  void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
+    system_.Hit("Polyline");
+    Page().Lines.push_back(RecordedLine{std::vector<TPoint>(points, points + count), width, color});
+  }
+
+ private:
+  RecordedDocument& Document() { return system_.Documents.at(document_); }
+  RecordedPage& Page() { return Document().Pages.back(); }
+
+  RecordingPrintSystem& system_;
+  std::string printer_;
+  TDeviceSettings settings_;
+  TContextKind kind_;
+  TDeviceCaps caps_;
+  std::vector<std::string> fonts_;
+  std::vector<TFontSpec> realized_;
+  std::size_t document_ = 0;
+};
+
+}  // namespace
+
+TDeviceCaps CapsOf(const FakePrinter& printer, TPrinterOrientation orientation) {
+  TDeviceCaps caps;
+  caps.LogPixelsX = printer.DpiX;
+  caps.LogPixelsY = printer.DpiY;
+  caps.PhysicalWidth = printer.Width;
+  caps.PhysicalHeight = printer.Height;
+  if (orientation == TPrinterOrientation::Landscape) {
+    std::swap(caps.PhysicalWidth, caps.PhysicalHeight);
+    std::swap(caps.LogPixelsX, caps.LogPixelsY);
+  }
+  caps.PhysicalOffsetX = printer.Margin;
+  caps.PhysicalOffsetY = printer.Margin;
+  caps.HorzRes = caps.PhysicalWidth - 2 * printer.Margin;
+  caps.VertRes = caps.PhysicalHeight - 2 * printer.Margin;
+  return caps;
+}
+
+RecordingPrintSystem::RecordingPrintSystem() : Printers{FakePrinter{"Fake Printer"}}, Default("Fake Printer") {}
+
+void RecordingPrintSystem::FailOn(const std::string& call, const std::string& message, int nth) {
+  failures_[call].emplace_back(nth, message);
+}
+
+void RecordingPrintSystem::Hit(const std::string& call) {
+  Calls.push_back(call);
+  auto found = failures_.find(call);
+  if (found == failures_.end()) return;
+  for (auto it = found->second.begin(); it != found->second.end(); ++it) {
+    if (--it->first == 0) {
+      const std::string message = it->second;
+      found->second.erase(it);
+      throw EPrinter(message);
+    }
+  }
+}
+
+FakePrinter* RecordingPrintSystem::Find(const std::string& name) {
+  for (auto& printer : Printers) {
+    if (SameTextIgnoringCase(printer.Name, name)) return &printer;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> RecordingPrintSystem::PrinterNames() {
+  Hit("PrinterNames");
+  std::vector<std::string> names;
+  for (const auto& printer : Printers) names.push_back(printer.Name);
+  return names;
+}
+
+std::string RecordingPrintSystem::DefaultPrinter() {
+  Hit("DefaultPrinter");
+  return Default;
+}
+
+std::optional<TDeviceSettings> RecordingPrintSystem::DeviceSettings(const std::string& printer) {
+  Hit("DeviceSettings");
+  FakePrinter* found = Find(printer);
+  return found ? found->Settings : std::nullopt;
+}
+
+std::unique_ptr<PrintContext> RecordingPrintSystem::CreateContext(const std::string& printer,
+                                                                  const TDeviceSettings& settings,
+                                                                  TContextKind kind) {
+  Hit(kind == TContextKind::Device ? "CreateDC" : "CreateIC");
+  FakePrinter* found = Find(printer);
+  if (found == nullptr || !found->Valid) return nullptr;
+  return std::make_unique<RecordingContext>(*this, *found, settings, kind);
+}
+
+TRgb RecordingPrintSystem::SystemColor(int index) {
+  Hit("SystemColor");
+  return index == 8 ? 0x000000 : 0xFFFFFF;
+}
+
+void RecordingPrintSystem::Beep() {
+  Hit("Beep");
+  ++Beeps;
+}
+
+}  // namespace prynda::testing

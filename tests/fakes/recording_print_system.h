@@ -1,0 +1,94 @@
+// A print system for tests: printers as the test declares them, fixed simple metrics, and every
+// document, page, text and line recorded as plain values. Any call can be told to fail.
+//
+// Metrics: for a font of em size e pixels (Height -e), each byte is round(0.6 e) wide and the
+// cell is e + e / 5 high; a positive Height h is a cell height, e = h * 5 / 6.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/print_system.h"
+
+namespace prynda::testing {
+
+struct RecordedText {
+  int X = 0;
+  int Y = 0;
+  std::string Text;
+  TFontSpec Font;
+  int Size = 0;  // points, from the font's height at the context's vertical resolution
+  TRgb Color = 0;
+  bool Opaque = false;
+};
+
+struct RecordedLine {
+  std::vector<TPoint> Points;
+  int Width = 0;
+  TRgb Color = 0;
+};
+
+struct RecordedPage {
+  std::vector<RecordedText> Texts;
+  std::vector<RecordedLine> Lines;
+};
+
+struct RecordedDocument {
+  std::string Printer;
+  std::string Name;
+  std::string Source;
+  TDeviceSettings Settings;
+  std::vector<RecordedPage> Pages;
+  bool Finished = false;
+  bool Aborted = false;
+};
+
+struct FakePrinter {
+  std::string Name;
+  std::vector<std::string> Fonts = {"Courier New", "Arial", "Times New Roman"};
+  int DpiX = 600;
+  int DpiY = 600;
+  int Width = 4960;   // physical page in portrait, device pixels
+  int Height = 7016;
+  int Margin = 100;
+  std::optional<TDeviceSettings> Settings = TDeviceSettings{};
+  bool Valid = true;  // false: no context can be made
+};
+
+TDeviceCaps CapsOf(const FakePrinter& printer, TPrinterOrientation orientation);
+
+class RecordingPrintSystem final : public PrintSystem {
+ public:
+  RecordingPrintSystem();  // one printer, "Fake Printer", the default
+
+  std::vector<FakePrinter> Printers;
+  std::string Default;  // "" = the system has no default printer
+  std::vector<RecordedDocument> Documents;
+  std::vector<std::string> Calls;  // every platform call by name, in order
+  int Beeps = 0;
+  int OpenContexts = 0;
+
+  // The `nth` next call (1 = the very next) named `call` raises EPrinter with `message`.
+  void FailOn(const std::string& call, const std::string& message = "injected failure", int nth = 1);
+  // Raises when a failure is due for `call`; counts it in Calls.
+  void Hit(const std::string& call);
+
+  FakePrinter* Find(const std::string& name);
+  const RecordedDocument& LastDocument() const { return Documents.back(); }
+
+  std::vector<std::string> PrinterNames() override;
+  std::string DefaultPrinter() override;
+  std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override;
+  std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
+                                              TContextKind kind) override;
+  TRgb SystemColor(int index) override;
+  void Beep() override;
+
+ private:
+  std::map<std::string, std::vector<std::pair<int, std::string>>> failures_;
+};
+
+}  // namespace prynda::testing
