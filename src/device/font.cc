@@ -65,12 +65,16 @@ void TFont::SetPixelsPerInch(int pixels_per_inch) {
 void TFont::CopyFrom(const TFont& source) {
   if (&source == this) return;
   SetName(source.name_);
-  SetHeight(source.height_);
+  // The height is written once, so that copying an equal font is no change.
+  if (pixels_per_inch_ == source.pixels_per_inch_) {
+    SetHeight(source.height_);
+  } else {
+    SetSize(source.Size());
+  }
   SetPitch(source.pitch_);
   SetStyle(source.style_);
   SetCharset(source.charset_);
   SetColor(source.color_);
-  if (pixels_per_inch_ != source.pixels_per_inch_) SetSize(source.Size());
 }
 
 TFontSpec TFont::Spec() const {

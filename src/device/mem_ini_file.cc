@@ -141,7 +141,7 @@ std::string TMemIniFile::ReadText(std::string_view section, std::string_view key
 std::int32_t TMemIniFile::ReadNumber(std::string_view section, std::string_view key,
                                      std::int32_t fallback) const {
   std::string text = ReadText(section, key, "");
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text = "$" + text.substr(2);
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.replace(0, 2, "$");
   return ParseSettingsInteger(text).value_or(fallback);
 }
 

@@ -21,25 +21,23 @@ const TNameList& TPrinter::PrinterNames() {
   return *printer_names_;
 }
 
+int TPrinter::DefaultIndex() {
+  const std::string name = system_.DefaultPrinter();
+  const int found = name.empty() ? -1 : PrinterNames().IndexOf(name);
+  if (found < 0) throw EPrinter(kNoDefaultPrinter);
+  return found;
+}
+
 int TPrinter::SelectedIndex() {
-  if (index_ == -1) {
-    const std::string name = system_.DefaultPrinter();
-    const int found = name.empty() ? -1 : PrinterNames().IndexOf(name);
-    if (found < 0) throw EPrinter(kNoDefaultPrinter);
-    index_ = found;
-  }
+  if (index_ == -1) index_ = DefaultIndex();
   return index_;
 }
 
 void TPrinter::SetSelectedIndex(int index) {
   CheckPrinting(false);
-  if (index == -1) {
-    index_ = -1;
-    SelectedIndex();
-  } else {
-    if (index < -1 || index >= PrinterNames().Count()) throw EPrinter(kPrinterIndexError);
-    index_ = index;
-  }
+  if (index < -1 || index >= PrinterNames().Count()) throw EPrinter(kPrinterIndexError);
+  // A failed choice leaves the current printer as it was.
+  index_ = index == -1 ? DefaultIndex() : index;
   font_names_.reset();
   settings_.reset();
   SetState(State::NoContext);

@@ -61,6 +61,7 @@ class TPrinter {
   enum class State { NoContext, Information, Device };
 
   void CheckPrinting(bool printing) const;
+  int DefaultIndex();  // raises when the system has no default printer
   const std::string& CurrentName();
   TDeviceSettings& Settings();  // raises when the printer has none
   void SetState(State state);

@@ -22,7 +22,9 @@ std::string IconvName(int code_page) {
 
 class Converter {
  public:
-  Converter(int from, int to) : handle_(iconv_open(IconvName(to).c_str(), IconvName(from).c_str())) {
+  Converter(int from, int to)
+      : handle_(iconv_open(IconvName(to).c_str(), IconvName(from).c_str())),
+        from_utf8_(from == kCodePageUtf8) {
     if (handle_ == reinterpret_cast<iconv_t>(-1)) {
       throw std::runtime_error("no conversion from code page " + std::to_string(from) + " to " +
                                std::to_string(to));
@@ -49,7 +51,7 @@ class Converter {
         if (errno == E2BIG) continue;
         // EILSEQ or EINVAL: skip one input byte (one UTF-8 sequence when the source is UTF-8).
         std::size_t skip = 1;
-        if (in_left > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0xC0) {
+        if (from_utf8_ && in_left > 0 && (static_cast<unsigned char>(*in) & 0xC0) == 0xC0) {
           while (skip < in_left && (static_cast<unsigned char>(in[skip]) & 0xC0) == 0x80) ++skip;
         }
         in += skip;
@@ -67,6 +69,7 @@ class Converter {
 
  private:
   iconv_t handle_;
+  bool from_utf8_;
 };
 
 }  // namespace

@@ -7,6 +7,10 @@
 #include <istream>
 #include <ostream>
 
+#include "jobcontrol/font_set.h"
+#include "jobcontrol/options.h"
+#include "jobcontrol/printer_selection.h"
+#include "jobcontrol/settings_file.h"
 #include "jobcontrol/usage_text.h"
 #include "render/render_document.h"
 
@@ -56,7 +60,17 @@ void RunJob(TJobContext& job) {
   }
   printer.SetDocumentName("GDI=" + job.InputFileName);
   printer.SetSourceFileName(job.InputFileName);
+  for (const TFontSlot& slot : kFontSlots) job.*slot.Font = TFont();
 
+  // "/ST" also keeps the printer choice quiet; nothing but that option writes ShowMessages.
+  if (BuildOptionString(job.Params).find("/ST") != std::string::npos) job.Settings.ShowMessages = false;
+  if (auto name = PrinterParameter(job.Params)) {
+    SelectPrinterByName(job, *name);
+    job.Settings.PrinterGiven = true;
+  }
+  SetUpFontSet(job);
+  ReadSettingsFile(job);
+  ApplyOptions(job);
   ShowBanner(job);
 
   const TRenderOutcome outcome = RenderDocument(job, printer.PageCanvas());

@@ -137,6 +137,12 @@ void RecordingPrintSystem::Hit(const std::string& call) {
   }
 }
 
+int RecordingPrintSystem::CallCount(std::string_view call) const {
+  int count = 0;
+  for (const auto& made : Calls) count += made == call;
+  return count;
+}
+
 FakePrinter* RecordingPrintSystem::Find(const std::string& name) {
   for (auto& printer : Printers) {
     if (SameTextIgnoringCase(printer.Name, name)) return &printer;

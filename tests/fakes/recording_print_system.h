@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "device/print_system.h"
@@ -78,6 +79,7 @@ class RecordingPrintSystem final : public PrintSystem {
 
   FakePrinter* Find(const std::string& name);
   const RecordedDocument& LastDocument() const { return Documents.back(); }
+  int CallCount(std::string_view call) const;
 
   std::vector<std::string> PrinterNames() override;
   std::string DefaultPrinter() override;

@@ -44,11 +44,11 @@ int CodePageOfCharset(std::uint8_t charset) {
 
 namespace {
 
-// Office faces that documents and settings files name; offered when fontconfig resolves them to an
-// installed face by name or by a metric-compatible alias.
+// Office faces that documents and settings files name and that have metric-compatible twins;
+// offered when fontconfig resolves them to an installed face by name or by such an alias.
 constexpr const char* kOfficeFaces[] = {
-    "Courier New", "Arial", "Times New Roman", "Arial Narrow", "Courier", "Helvetica", "Times",
-    "Lucida Console", "Consolas", "Calibri", "Cambria", "Georgia", "Verdana", "Tahoma",
+    "Courier New", "Arial", "Times New Roman", "Arial Narrow", "Courier",
+    "Helvetica",   "Times", "Calibri",         "Cambria",      "Georgia",
 };
 
 const char* LanguageOfCharset(std::uint8_t charset) {

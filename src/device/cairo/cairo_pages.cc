@@ -3,9 +3,11 @@
 #include <cairo-pdf.h>
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <unordered_map>
 
 #include "device/printer_error.h"
 
@@ -87,11 +89,48 @@ struct CairoPdfContext::GlyphRun {
   std::vector<cairo_glyph_t> Glyphs;
 };
 
+// Lines of one pen. Straight horizontal and vertical segments that overlap or touch one on the same
+// line are joined into one: with round caps the union of the two strokes is exactly the stroke of
+// the joined segment, and a frame drawn character by character becomes a few long lines.
 struct CairoPdfContext::LineBatch {
+  struct Run {
+    int Fixed;  // y of a horizontal run, x of a vertical one
+    int Low;
+    int High;
+  };
   int Width;
   TRgb Color;
   std::vector<TPoint> Points;
-  std::vector<std::size_t> Starts;  // index in Points where each polyline begins
+  std::vector<std::size_t> Starts;  // index in Points where each other polyline begins
+  std::vector<Run> Horizontal;
+  std::vector<Run> Vertical;
+  std::unordered_map<int, std::size_t> LastHorizontal;  // y -> the latest run on that line
+  std::unordered_map<int, std::size_t> LastVertical;    // x -> the latest run on that line
+
+  static void Add(std::vector<Run>& runs, std::unordered_map<int, std::size_t>& last, int fixed, int a, int b) {
+    const int low = std::min(a, b);
+    const int high = std::max(a, b);
+    auto found = last.find(fixed);
+    if (found != last.end()) {
+      Run& run = runs[found->second];
+      if (low <= run.High && high >= run.Low) {
+        run.Low = std::min(run.Low, low);
+        run.High = std::max(run.High, high);
+        return;
+      }
+    }
+    runs.push_back(Run{fixed, low, high});
+    last[fixed] = runs.size() - 1;
+  }
+  bool Empty() const { return Points.empty() && Horizontal.empty() && Vertical.empty(); }
+  void Clear() {
+    Points.clear();
+    Starts.clear();
+    Horizontal.clear();
+    Vertical.clear();
+    LastHorizontal.clear();
+    LastVertical.clear();
+  }
 };
 
 struct CairoPdfContext::RectBatch {
@@ -124,7 +163,7 @@ struct CairoPdfContext::Page {
     for (auto& batch : Lines) {
       if (batch.Width == width && batch.Color == color) return batch;
     }
-    Lines.push_back(LineBatch{width, color, {}, {}});
+    Lines.push_back(LineBatch{width, color, {}, {}, {}, {}, {}, {}});
     return Lines.back();
   }
   static RectBatch& RectsFor(std::vector<RectBatch>& batches, TRgb color) {
@@ -136,10 +175,7 @@ struct CairoPdfContext::Page {
   }
   void Clear() {
     for (auto& batch : Backgrounds) batch.Rects.clear();
-    for (auto& batch : Lines) {
-      batch.Points.clear();
-      batch.Starts.clear();
-    }
+    for (auto& batch : Lines) batch.Clear();
     for (auto& run : Runs) run.Glyphs.clear();
     for (auto& batch : Decorations) batch.Rects.clear();
   }
@@ -229,7 +265,15 @@ void CairoPdfContext::EmitPage() {
   };
   fill(page.Backgrounds);
   for (const auto& batch : page.Lines) {
-    if (batch.Points.empty()) continue;
+    if (batch.Empty()) continue;
+    for (const auto& run : batch.Horizontal) {
+      cairo_move_to(cr_, run.Low, run.Fixed);
+      cairo_line_to(cr_, run.High, run.Fixed);
+    }
+    for (const auto& run : batch.Vertical) {
+      cairo_move_to(cr_, run.Fixed, run.Low);
+      cairo_line_to(cr_, run.Fixed, run.High);
+    }
     for (std::size_t s = 0; s < batch.Starts.size(); ++s) {
       const std::size_t begin = batch.Starts[s];
       const std::size_t end = s + 1 < batch.Starts.size() ? batch.Starts[s + 1] : batch.Points.size();
@@ -329,6 +373,14 @@ void CairoPdfContext::Polyline(const TPoint* points, std::size_t count, int widt
   if (!in_document_) throw EPrinter("No document is open");
   if (count < 2) return;
   LineBatch& batch = page_->LinesFor(width, color);
+  if (count == 2 && points[0].Y == points[1].Y) {
+    LineBatch::Add(batch.Horizontal, batch.LastHorizontal, points[0].Y, points[0].X, points[1].X);
+    return;
+  }
+  if (count == 2 && points[0].X == points[1].X) {
+    LineBatch::Add(batch.Vertical, batch.LastVertical, points[0].X, points[0].Y, points[1].Y);
+    return;
+  }
   batch.Starts.push_back(batch.Points.size());
   batch.Points.insert(batch.Points.end(), points, points + count);
 }

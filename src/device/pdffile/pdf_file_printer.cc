@@ -34,7 +34,10 @@ class PdfFileSink final : public PdfSink {
     const fs::path target(path_);
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string pattern = (folder / hidden).string();
     fd_ = ::mkstemp(pattern.data());
     if (fd_ < 0) throw EPrinter(Failure(errno));
     temp_ = pattern;

@@ -1,0 +1,215 @@
+// The settings file beside the executable: which file is taken, how its keys land in the job
+// settings, its "PRINTER" key, and the failures that end the step silently. Real files in a
+// scratch folder, with the executable's path pointing into it.
+#include "jobcontrol/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "device/mem_ini_file.h"
+#include "jobcontrol/font_set.h"
+#include "unit/job_fixture.h"
+
+namespace prynda::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(SettingFlagTest, OnlyTheFirstCharacterCounts) {
+  for (const char* text : {"1", "T", "Y", "t", "True", "true", "Yes", "Tak", "10"}) EXPECT_TRUE(SettingFlag(text)) << text;
+  for (const char* text : {"", "y", "yes", "False", "F", "0", "N", " T", "nie"}) EXPECT_FALSE(SettingFlag(text)) << text;
+}
+
+TEST(LocateSettingsFileTest, TheIniBesideTheExecutableFirstThenLodvig) {
+  struct Case {
+    std::string Executable;
+    std::vector<std::string> Files;
+    std::vector<std::string> Folders;
+    std::string Expected;  // "" = no settings file
+  };
+  const Case cases[] = {
+      {"prynda", {"Lodvig.ini", "prynda.INI"}, {}, "prynda.INI"},
+      {"prynda", {"PRYNDA.INI"}, {}, "PRYNDA.INI"},
+      {"prynda", {"prynda.ini"}, {}, "prynda.ini"},
+      {"prynda", {"PRYNDA.INI", "Prynda.ini", "prynda.INI"}, {}, "prynda.INI"},
+      {"prynda", {"prynda.ini", "Prynda.ini", "PRYNDA.INI", "PRYNDA.ini"}, {}, "PRYNDA.INI"},
+      {"PRYNDA.EXE", {"PRYNDA.INI", "PRYNDA.EXE.INI"}, {}, "PRYNDA.INI"},
+      {"prynda", {"LODVIG.INI"}, {}, "LODVIG.INI"},
+      {"prynda", {"Lodvig.ini"}, {"prynda.INI", "PRYNDA.ini"}, "Lodvig.ini"},
+      {"prynda", {}, {"prynda.INI", "Lodvig.ini"}, ""},
+      {"prynda", {"prynda", "prynda.INI.bak", "xprynda.INI", "prynda.conf", "Lodvig.ini~"}, {}, ""},
+  };
+  for (const Case& c : cases) {
+    TempDir folder;
+    for (const auto& file : c.Files) folder.Write(file, "[FormKelvra]\n");
+    for (const auto& name : c.Folders) fs::create_directory(folder.File(name));
+    const auto found = LocateSettingsFile(folder.File(c.Executable));
+    EXPECT_EQ(found.value_or(""), c.Expected.empty() ? "" : folder.File(c.Expected))
+        << c.Executable << " beside " << c.Files.size() << " files";
+  }
+  EXPECT_EQ(LocateSettingsFile(""), std::nullopt);
+}
+
+class SettingsFileTest : public JobFixture {
+ protected:
+  SettingsFileTest() {
+    FakePrinter broken = Printer("Zepsuta", {"Arial"});
+    broken.Valid = false;
+    InstallPrinters({Printer("Biuro HP", {"Arial"}), Printer("Magazyn Epson", {"Courier New"}), broken},
+                    "Magazyn Epson");
+    job.Params[0] = folder.File("prynda");
+  }
+  void Read(const std::string& settings) {
+    folder.Write("prynda.INI", settings);
+    ReadSettingsFile(job);
+  }
+
+  TempDir folder;
+};
+
+TEST_F(SettingsFileTest, KeysOverwriteTheBuiltInValues) {
+  struct Case {
+    std::string Settings;
+    std::function<void(TJobSettings&)> Changes;
+  };
+  const Case cases[] = {
+      {"", [](TJobSettings& s) { s.IgnoreNull = false; }},
+      {"[Inne]\nUSUN=1\nIgnoreNULL=1\n", [](TJobSettings& s) { s.IgnoreNull = false; }},
+      {"[FormKelvra]\nUSUN=Yes\niteracja=180\nPL=1\nRAMKA=0x3\nLINEY=2\nForceFF=t\nFF_LINES=T\n"
+       "FF_NLINES=50\nTRUNCATE=1\nIgnoreNULL=True\n",
+       [](TJobSettings& s) {
+         s.DeleteAfterPrint = s.ForceFF = s.FFLines = s.Truncate = true;
+         s.Scale216 = false;
+         s.CodePage = 1;
+         s.FrameWidth = 3;
+         s.TopMarginLines = 2;
+         s.FFNLines = 50;
+       }},
+      {"[formkelvra]\nusun=1\nIGNORENULL=t\n", [](TJobSettings& s) { s.DeleteAfterPrint = true; }},
+      {"[FormKelvra]\nUSUN=yes\nForceFF=y\nTRUNCATE=False\nIgnoreNULL=\n", [](TJobSettings& s) { s.IgnoreNull = false; }},
+      {"[FormKelvra]\nRAMKA=\nIgnoreNULL=1\n", [](TJobSettings&) {}},
+      {"[FormKelvra]\nRAMKA=2px\nIgnoreNULL=1\n", [](TJobSettings&) {}},
+      {"[FormKelvra]\nRAMKA=0\nLINEY=-1\nFF_NLINES=0\nIgnoreNULL=1\n",
+       [](TJobSettings& s) { s.FrameWidth = 0; s.TopMarginLines = -1; s.FFNLines = 0; }},
+      {"[FormKelvra]\nRAMKA=$A\nPL=2\niteracja=0\nIgnoreNULL=1\n", [](TJobSettings& s) { s.FrameWidth = 10; }},
+      {"[FormKelvra]\niteracja=abc\nIgnoreNULL=1\n", [](TJobSettings&) {}},
+      {"[FormKelvra]\niteracja=-1\nIgnoreNULL=1\n", [](TJobSettings& s) { s.Scale216 = false; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Settings);
+    job.Settings = TJobSettings();
+    Read(c.Settings);
+    TJobSettings expected;
+    c.Changes(expected);
+    EXPECT_EQ(Describe(job.Settings), Describe(expected));
+  }
+}
+
+TEST_F(SettingsFileTest, ThePrinterKeyChoosesThePrinterForTheFontSections) {
+  struct Case {
+    std::string Printer;
+    bool PrinterGiven;
+    int Index;
+    std::vector<std::string> Lines;  // before those of the missing sections 12 to AK
+  };
+  const std::string long_name(300, 'n');
+  const Case cases[] = {
+      {"biuro hp", false, 0, {"Wybrano drukarkę biuro hp"}},
+      {"", false, 1, {"Czcionki 10 nie odnaleziono w drukarce"}},
+      {"Biuro HP", true, 1, {"Czcionki 10 nie odnaleziono w drukarce"}},
+      {"Kadry", true, 1, {"Czcionki 10 nie odnaleziono w drukarce"}},
+      {long_name, false, 1,
+       {"Nie odnaleziono drukarki " + long_name.substr(0, 255) + " w systemie",
+        "Lista zainstalowanych w systemie drukarek:", "Biuro HP", "Magazyn Epson", "Zepsuta", "",
+        "Wybieram domyślną", "Czcionki 10 nie odnaleziono w drukarce"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("[" + c.Printer.substr(0, 20) + "]");
+    out.str("");
+    GiveInput("\n");
+    printer.SetSelectedIndex(1);
+    printer.ReloadLists();
+    SetUpFontSet(job);
+    job.Settings.PrinterGiven = c.PrinterGiven;
+    Read("[FormKelvra]\nPRINTER=" + c.Printer + "\n[FormKelvra\\FontDialog_10_Font]\nName=Arial\n");
+    std::vector<std::string> expected = c.Lines;
+    for (const auto& line : MissingFontSections(1)) expected.push_back(line);
+    EXPECT_EQ(OutputLines(), expected);
+    EXPECT_EQ(printer.SelectedIndex(), c.Index);
+    EXPECT_EQ(job.Font10.Name(), c.Index == 0 ? "Arial" : "Courier New");
+    EXPECT_EQ(UnreadInput(), c.Lines.size() > 1 ? "" : "\n");
+  }
+}
+
+TEST_F(SettingsFileTest, APrinterFailureEndsTheStepKeepingWhatWasRead) {
+  struct Case {
+    std::string Printer;
+    std::function<void()> Break;
+    std::string Line;
+  };
+  const Case cases[] = {
+      {"Biuro HP", [this] { system.FailOn("FontFaces"); }, "Wybrano drukarkę Biuro HP"},
+      {"Zepsuta", [] {}, "Wybrano drukarkę Zepsuta"},
+      {"default", [this] { system.Default = ""; }, "Wymuszono domyślną drukarkę "},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Printer);
+    out.str("");
+    job.Settings = TJobSettings();
+    system.Default = "Magazyn Epson";
+    printer.SetSelectedIndex(-1);
+    printer.ReloadLists();
+    SetUpFontSet(job);
+    c.Break();
+    Read("[FormKelvra]\nRAMKA=4\nIgnoreNULL=T\nPRINTER=" + c.Printer +
+         "\n[FormKelvra\\FontDialog_10_Font]\nName=Arial\nSize=20\n");
+    EXPECT_EQ(OutputLines(), std::vector<std::string>{c.Line});
+    EXPECT_EQ(job.Settings.FrameWidth, 4);
+    EXPECT_TRUE(job.Settings.IgnoreNull);
+    EXPECT_EQ(job.Font10.Name(), "Courier New");
+    EXPECT_EQ(job.Font10.Size(), 10);
+  }
+}
+
+TEST_F(SettingsFileTest, AnUnreadableFileIsIgnoredSilently) {
+  const std::string good = "[FormKelvra]\nRAMKA=7\nIgnoreNULL=1\n";
+  folder.Write("Lodvig.ini", "[FormKelvra]\nRAMKA=9\n");
+  SetUpFontSet(job);
+
+  // Too large: the file beside the executable is still the settings file, so Lodvig.ini is not
+  // read either.
+  folder.Write("prynda.INI", good);
+  fs::resize_file(folder.File("prynda.INI"), TMemIniFile::kMaxFileSize + 1);
+  ReadSettingsFile(job);
+  EXPECT_EQ(Describe(job.Settings), Describe(TJobSettings()));
+  EXPECT_EQ(Output(), "");
+  EXPECT_EQ(job.Font10.Size(), 10);
+
+  // One byte less is read; the zeros after the keys are blank.
+  fs::resize_file(folder.File("prynda.INI"), TMemIniFile::kMaxFileSize);
+  ReadSettingsFile(job);
+  EXPECT_EQ(job.Settings.FrameWidth, 7);
+}
+
+TEST_F(SettingsFileTest, BinaryGarbageIsReadLikeTextWithoutKeys) {
+  std::string garbage;
+  for (int i = 0; i < 4096; ++i) {
+    garbage += static_cast<char>(i % 97 == 0 ? 0 : i % 61 == 0 ? '\n' : 0x80 | ((i * 37) & 0x7F));
+  }
+  Read(garbage);
+  TJobSettings expected;
+  expected.IgnoreNull = false;
+  EXPECT_EQ(Describe(job.Settings), Describe(expected));
+  EXPECT_EQ(OutputLines(), MissingFontSections());
+
+  // Garbage around a section does not hide it.
+  Read(garbage + "\n[FormKelvra]\nRAMKA=5\n" + garbage);
+  EXPECT_EQ(job.Settings.FrameWidth, 5);
+}
+
+}  // namespace
+}  // namespace prynda::testing
