@@ -1,0 +1,91 @@
+#include "render/box_drawing.h"
+
+#include <array>
+#include <string_view>
+
+#include "render/page_cycle.h"
+
+namespace prynda {
+
+namespace {
+
+// Segments of each box-drawing character 179..218, named by the cell points b (top middle),
+// d (middle left), e (centre), f (middle right), h (bottom middle); one or two per character.
+constexpr std::array<std::string_view, 40> kSegments = {
+    "bh",      // 179 │
+    "bhde",    // 180 ┤
+    "bhde",    // 181 ╡
+    "bhde",    // 182 ╢
+    "deeh",    // 183 ╖
+    "deeh",    // 184 ╕
+    "bhde",    // 185 ╣
+    "bh",      // 186 ║
+    "deeh",    // 187 ╗
+    "debe",    // 188 ╝
+    "debe",    // 189 ╜
+    "debe",    // 190 ╛
+    "deeh",    // 191 ┐
+    "beef",    // 192 └
+    "dfbe",    // 193 ┴
+    "dfeh",    // 194 ┬
+    "bhef",    // 195 ├
+    "df",      // 196 ─
+    "bhdf",    // 197 ┼
+    "bhef",    // 198 ╞
+    "bhef",    // 199 ╟
+    "beef",    // 200 ╚
+    "heef",    // 201 ╔
+    "dfbe",    // 202 ╩
+    "dfeh",    // 203 ╦
+    "bhef",    // 204 ╠
+    "df",      // 205 ═
+    "bhdf",    // 206 ╬
+    "dfbe",    // 207 ╧
+    "dfbe",    // 208 ╨
+    "dfeh",    // 209 ╤
+    "dfeh",    // 210 ╥
+    "beef",    // 211 ╙
+    "beef",    // 212 ╘
+    "heef",    // 213 ╒
+    "heef",    // 214 ╓
+    "bhdf",    // 215 ╫
+    "bhdf",    // 216 ╪
+    "debe",    // 217 ┘
+    "heef",    // 218 ┌
+};
+
+struct TCell {
+  int X0;
+  int Y0;
+  int HalfW;
+  int HalfH;
+};
+
+TPoint CellPoint(const TCell& cell, char letter) {
+  switch (letter) {
+    case 'b': return {cell.X0 + cell.HalfW, cell.Y0};
+    case 'd': return {cell.X0, cell.Y0 + cell.HalfH};
+    case 'e': return {cell.X0 + cell.HalfW, cell.Y0 + cell.HalfH};
+    case 'f': return {cell.X0 + 2 * cell.HalfW, cell.Y0 + cell.HalfH};
+    default: return {cell.X0 + cell.HalfW, cell.Y0 + 2 * cell.HalfH};  // 'h'
+  }
+}
+
+void DrawBoxSegment(TRenderState& state, std::string_view code) {
+  const TCell cell{RoundToPixel(state.LeftMargin + state.PosX), RoundToPixel(state.PosY),
+                   (state.DpiX * 1000 / state.Pitch) / 2 + 1, state.LineSpacing / 2 + 1};
+  const TPoint points[2] = {CellPoint(cell, code[0]), CellPoint(cell, code[1])};
+  state.Canvas.DrawPolyline(points);
+  state.Advance = 1;
+  state.Handled = true;
+}
+
+}  // namespace
+
+void DrawBoxCharacter(TRenderState& state, std::uint8_t c) {
+  if (c < 179 || c > 218) return;
+  const std::string_view segments = kSegments[static_cast<std::size_t>(c - 179)];
+  for (std::size_t i = 0; i + 1 < segments.size(); i += 2) DrawBoxSegment(state, segments.substr(i, 2));
+}
+
+}  // namespace prynda

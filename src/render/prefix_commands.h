@@ -1,0 +1,10 @@
+// DoPrefixCommand: the command letter after the prefix byte 0xFA, acted on.
+#pragma once
+
+#include "render/render_state.h"
+
+namespace prynda {
+
+void DoPrefixCommand(TRenderState& state);
+
+}  // namespace prynda

@@ -1,0 +1,27 @@
+// The Polish letters of every supported encoding, in one fixed order, and the translation of an
+// input byte to the printer fonts' Windows-1250 code.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace prynda {
+
+inline constexpr int kCodePageRows = 6;
+inline constexpr int kPolishLetters = 18;
+inline constexpr int kTargetRow = 5;  // Windows-1250
+
+// Row k, position p (0-based) is letter p of ą ć ę ł ń ó ś ż ź Ą Ć Ę Ł Ń Ó Ś Ż Ź in encoding k:
+// 0 plain ASCII, 1 Mazovia, 2 CP852, 3 ASCII diacritic marks, 4 ISO-8859-2, 5 Windows-1250.
+extern const std::array<std::array<std::uint8_t, kPolishLetters>, kCodePageRows> CodePageTable;
+
+// Every byte's translation from one source row; built once per run so that a byte costs one look-up.
+struct TTranslation {
+  std::array<std::uint8_t, 256> Byte;
+  std::array<bool, 256> Translated;
+};
+
+// The translation from row `code_page`; a row outside the table translates nothing.
+TTranslation MakeTranslation(std::uint8_t code_page);
+
+}  // namespace prynda

@@ -1,0 +1,125 @@
+// The Polish letters of every encoding and their translation to the printer fonts' Windows-1250
+// codes: the table against the code-page charts, the translating read, and the letters whose
+// Windows-1250 code lies among the box-drawing codes printed as letters.
+#include "translation/code_page_table.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/engine_fixture.h"
+#include "render/render_state.h"
+#include "translation/translating_read.h"
+
+namespace prynda::testing {
+namespace {
+
+using namespace std::string_literals;
+
+// Each letter as the code-page charts give it.
+struct Letter {
+  const char* Name;
+  std::uint8_t Plain, Mazovia, Cp852, Mark, Iso88592, Windows1250;
+};
+constexpr Letter kLetters[kPolishLetters] = {
+    {"ą", 'a', 0x86, 0xA5, ',', 0xB1, 0xB9},  {"ć", 'c', 0x8D, 0x86, '\'', 0xE6, 0xE6},
+    {"ę", 'e', 0x91, 0xA9, ',', 0xEA, 0xEA},  {"ł", 'l', 0x92, 0x88, '/', 0xB3, 0xB3},
+    {"ń", 'n', 0xA4, 0xE4, '\'', 0xF1, 0xF1}, {"ó", 'o', 0xA2, 0xA2, '\'', 0xF3, 0xF3},
+    {"ś", 's', 0x9E, 0x98, '\'', 0xB6, 0x9C}, {"ż", 'z', 0xA7, 0xBE, '\'', 0xBF, 0xBF},
+    {"ź", 'z', 0xA6, 0xAB, '`', 0xBC, 0x9F},  {"Ą", 'A', 0x8F, 0xA4, ',', 0xA1, 0xA5},
+    {"Ć", 'C', 0x95, 0x8F, '\'', 0xC6, 0xC6}, {"Ę", 'E', 0x90, 0xA8, ',', 0xCA, 0xCA},
+    {"Ł", 'L', 0x9C, 0x9D, '/', 0xA3, 0xA3},  {"Ń", 'N', 0xA5, 0xE3, '\'', 0xD1, 0xD1},
+    {"Ó", 'O', 0xA3, 0xE0, '\'', 0xD3, 0xD3}, {"Ś", 'S', 0x98, 0x97, '\'', 0xA6, 0x8C},
+    {"Ż", 'Z', 0xA1, 0xBD, '-', 0xAF, 0xAF},  {"Ź", 'Z', 0xA0, 0x8D, '\'', 0xAC, 0x8F},
+};
+
+std::uint8_t InRow(const Letter& letter, int row) {
+  const std::uint8_t codes[kCodePageRows] = {letter.Plain, letter.Mazovia,  letter.Cp852,
+                                             letter.Mark,  letter.Iso88592, letter.Windows1250};
+  return codes[row];
+}
+
+TEST(CodePageTableTest, EveryRowHoldsTheLettersInOneOrder) {
+  for (int row = 0; row < kCodePageRows; ++row) {
+    for (int k = 0; k < kPolishLetters; ++k) {
+      EXPECT_EQ(int{CodePageTable[row][k]}, int{InRow(kLetters[k], row)}) << "row " << row << " " << kLetters[k].Name;
+    }
+  }
+}
+
+TEST(CodePageTableTest, ATranslationTakesTheLettersOfItsRowAndNothingElse) {
+  for (int row = 0; row < kCodePageRows; ++row) {
+    SCOPED_TRACE(row);
+    const TTranslation translation = MakeTranslation(static_cast<std::uint8_t>(row));
+    std::vector<bool> letter(256, false);
+    for (const Letter& l : kLetters) letter[InRow(l, row)] = true;
+    for (int b = 0; b < 256; ++b) {
+      EXPECT_EQ(translation.Translated[b], letter[b]) << b;
+      if (!letter[b]) {
+        EXPECT_EQ(translation.Byte[b], b) << b;
+      }
+    }
+    // Where a row repeats a byte, its first letter wins.
+    for (int k = kPolishLetters - 1; k >= 0; --k) {
+      const std::uint8_t b = InRow(kLetters[k], row);
+      bool first = true;
+      for (int j = 0; j < k; ++j) first = first && InRow(kLetters[j], row) != b;
+      if (first) {
+        EXPECT_EQ(translation.Byte[b], kLetters[k].Windows1250) << kLetters[k].Name;
+      }
+    }
+  }
+  EXPECT_EQ(MakeTranslation(0).Byte['z'], 0xBF);  // ż, not ź
+  EXPECT_EQ(MakeTranslation(3).Byte['\''], 0xE6);  // ć, the first letter marked so
+  for (int row : {6, 255}) {
+    const TTranslation none = MakeTranslation(static_cast<std::uint8_t>(row));
+    for (int b = 0; b < 256; ++b) {
+      EXPECT_EQ(none.Byte[b], b);
+      EXPECT_FALSE(none.Translated[b]);
+    }
+  }
+}
+
+class TranslatingReadTest : public EngineFixture {
+ protected:
+  // (byte, translated) for every character of the input, and one more read past its end.
+  std::vector<std::pair<int, bool>> Read(const std::string& bytes, std::uint8_t code_page) {
+    SetInput(bytes);
+    TRenderState state(job, printer.PageCanvas());
+    state.Translation = MakeTranslation(code_page);
+    EXPECT_TRUE(OpenInput(state));
+    std::vector<std::pair<int, bool>> read;
+    for (std::size_t i = 0; i <= bytes.size(); ++i) {
+      state.CharTranslated = true;
+      const std::uint8_t c = NextChar(state);
+      read.emplace_back(c, state.CharTranslated);
+    }
+    EXPECT_TRUE(state.AtEof);
+    return read;
+  }
+};
+
+TEST_F(TranslatingReadTest, PolishLettersBecomeWindows1250Codes) {
+  using R = std::vector<std::pair<int, bool>>;
+  EXPECT_EQ(Read("\xa5\x88\xbd\xbe\xb3\x86" "A\0"s, 2),
+            (R{{0xB9, true}, {0xB3, true}, {0xAF, true}, {0xBF, true}, {0xB3, false}, {0xE6, true}, {'A', false},
+               {0, false}, {0, false}}));
+  EXPECT_EQ(Read("\x86\xa5\xe4" "A", 1), (R{{0xB9, true}, {0xD1, true}, {0xE4, false}, {'A', false}, {0, false}}));
+}
+
+TEST_F(TranslatingReadTest, LettersAmongTheBoxDrawingCodesArePrintedAsLetters) {
+  // ł Ż ż ą Ć Ę Ń Ó in CP852: all but Ż have Windows-1250 codes between 0xB3 and 0xDA.
+  Render("\x88\xbd\xbe\xa5\x8f\xa8\xe3\xe0");
+  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"\xb3\xaf\xbf\xb9\xc6\xca\xd1\xd3"}));
+  EXPECT_TRUE(Pages()[0].Lines.empty());
+
+  system.Documents.clear();
+  job.Settings.CodePage = 1;
+  Render("\x86\xa5" "A");
+  EXPECT_EQ(Drawn(), (std::vector<std::string>{"\xb9@5,0", "\xd1@65,0", "A@125,0"}));
+}
+
+}  // namespace
+}  // namespace prynda::testing
