@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""Prints the standard workload with Prynda (to "Prynda PDF") and with cups-filters' texttopdf, side
+by side in one run, and reports pages per second, peak RSS and PDF size (medians of --runs runs).
+
+  bench/run.py [--prynda build/prynda] [--runs 5] [--pages 10,1000]
+"""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TEXTTOPDF = "/usr/lib/cups/filter/texttopdf"
+PPD = "/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd"
+
+
+def measure(argv, env, stdout_path=None):
+    """Wall time and peak RSS (MB) of one run of argv. The peak is taken by GNU time (Debian
+    package "time"): a child forked from this Python process would inherit its high-water mark."""
+    out = open(stdout_path, "wb") if stdout_path else subprocess.DEVNULL
+    with tempfile.NamedTemporaryFile("r", suffix=".rss") as rss_file:
+        start = time.perf_counter()
+        status = subprocess.call(["/usr/bin/time", "-f", "%M", "-o", rss_file.name] + argv, env=env,
+                                 stdout=out, stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+        elapsed = time.perf_counter() - start
+        peak_kb = int(rss_file.read().split()[-1])
+    if stdout_path:
+        out.close()
+    if status != 0:
+        sys.exit(f"{argv[0]} failed with status {status}")
+    return elapsed, peak_kb / 1024.0
+
+
+def page_count(pdf):
+    info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True).stdout
+    for line in info.splitlines():
+        if line.startswith("Pages:"):
+            return int(line.split()[1])
+    return -1
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--prynda", default=os.path.join(HERE, "..", "build", "prynda"))
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--pages", default="10,1000")
+    args = parser.parse_args()
+    have_peer = os.path.exists(TEXTTOPDF) and os.path.exists(PPD)
+    if not os.path.exists("/usr/bin/time"):
+        sys.exit("bench/run.py needs GNU time: apt-get install time")
+
+    with tempfile.TemporaryDirectory(prefix="prynda-bench-") as work:
+        print(f"{'pages':>6} {'tool':<10} {'seconds':>9} {'pages/s':>9} {'peak RSS MB':>12} {'PDF MB':>8}  min-max s")
+        for pages in (int(p) for p in args.pages.split(",")):
+            prefix = os.path.join(work, f"work{pages}")
+            subprocess.run([sys.executable, os.path.join(HERE, "generate_workload.py"), str(pages), prefix], check=True)
+            rows = []
+            pdf = prefix + ".pdf"
+            env = {"PATH": "/usr/bin:/bin", "LC_ALL": "C", "PRYNDA_PDF": pdf}
+            runs = [measure([args.prynda, prefix + ".txt", "/ST"], env) for _ in range(args.runs)]
+            rows.append(("prynda", runs, pdf))
+            if have_peer:
+                peer_pdf = prefix + ".peer.pdf"
+                peer_env = {"PATH": "/usr/bin:/bin", "CONTENT_TYPE": "text/plain", "CHARSET": "utf-8", "PPD": PPD}
+                options = "PageSize=A4 cpi=10 lpi=6 page-left=9 page-right=9 page-top=18 page-bottom=18"
+                runs = [measure([TEXTTOPDF, "1", "user", "title", "1", options, prefix + ".utf8.txt"], peer_env,
+                                peer_pdf) for _ in range(args.runs)]
+                rows.append(("texttopdf", runs, peer_pdf))
+            for tool, runs, out_pdf in rows:
+                seconds = statistics.median(r[0] for r in runs)
+                rss = statistics.median(r[1] for r in runs)
+                got = page_count(out_pdf)
+                note = "" if got == pages else f"  (PDF has {got} pages!)"
+                print(f"{pages:>6} {tool:<10} {seconds:>9.3f} {pages / seconds:>9.0f} {rss:>12.1f} "
+                      f"{os.path.getsize(out_pdf) / 1e6:>8.2f}  {min(r[0] for r in runs):.3f}-"
+                      f"{max(r[0] for r in runs):.3f}{note}")
+            if len(rows) == 2:
+                ratio = statistics.median(r[0] for r in rows[1][1]) / statistics.median(r[0] for r in rows[0][1])
+                print(f"{'':>6} prynda speed / texttopdf speed: {ratio:.2f}")
+
+
+if __name__ == "__main__":
+    main()
