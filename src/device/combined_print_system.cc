@@ -9,8 +9,12 @@ CombinedPrintSystem::CombinedPrintSystem(std::vector<std::unique_ptr<PrintSystem
 
 std::vector<std::string> CombinedPrintSystem::PrinterNames() {
   std::vector<std::string> names;
+  owners_.clear();
   for (auto& system : systems_) {
-    for (auto& name : system->PrinterNames()) names.push_back(std::move(name));
+    for (auto& name : system->PrinterNames()) {
+      owners_.emplace_back(name, system.get());
+      names.push_back(std::move(name));
+    }
   }
   return names;
 }
@@ -24,10 +28,9 @@ std::string CombinedPrintSystem::DefaultPrinter() {
 }
 
 PrintSystem* CombinedPrintSystem::Owner(const std::string& printer) {
-  for (auto& system : systems_) {
-    for (const auto& name : system->PrinterNames()) {
-      if (SameTextIgnoringCase(name, printer)) return system.get();
-    }
+  if (owners_.empty()) PrinterNames();
+  for (const auto& [name, system] : owners_) {
+    if (SameTextIgnoringCase(name, printer)) return system;
   }
   return nullptr;
 }

@@ -3,7 +3,9 @@
 // that has one. Colours and the beep come from the first system.
 #pragma once
 
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "device/print_system.h"
@@ -26,6 +28,7 @@ class CombinedPrintSystem final : public PrintSystem {
   PrintSystem* Owner(const std::string& printer);
 
   std::vector<std::unique_ptr<PrintSystem>> systems_;
+  std::vector<std::pair<std::string, PrintSystem*>> owners_;  // from the latest PrinterNames
 };
 
 }  // namespace prynda

@@ -8,6 +8,7 @@
 
 #include "device/cairo/cairo_fonts.h"
 #include "device/combined_print_system.h"
+#include "device/cups/cups_print_system.h"
 #include "device/pdffile/pdf_file_printer.h"
 
 namespace prynda {
@@ -15,11 +16,24 @@ namespace prynda {
 std::unique_ptr<PrintSystem> MakePlatformPrintSystem() {
   auto fonts = std::make_shared<FontLibrary>();
   std::vector<std::unique_ptr<PrintSystem>> systems;
+  systems.push_back(std::make_unique<CupsPrintSystem>(fonts));
   const char* hide_pdf = std::getenv("PRYNDA_NO_PDF_PRINTER");
   if (hide_pdf == nullptr || std::strcmp(hide_pdf, "1") != 0) {
     systems.push_back(std::make_unique<PdfFilePrintSystem>(fonts));
   }
   return std::make_unique<CombinedPrintSystem>(std::move(systems));
+}
+
+TRgb StandardSystemColor(int index) {
+  // Window backgrounds and button faces are white, everything drawn on them black.
+  return (index == 5 || index == 15) ? 0xFFFFFF : 0x000000;
+}
+
+void ConsoleBeep() {
+  if (::isatty(STDERR_FILENO)) {
+    const char bell = '\a';
+    [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, &bell, 1);
+  }
 }
 
 std::string ExecutablePath(const std::string& fallback) {

@@ -11,6 +11,11 @@ namespace prynda {
 
 std::unique_ptr<PrintSystem> MakePlatformPrintSystem();
 
+// The platform's system colours (8 = window text: black), as RGB.
+TRgb StandardSystemColor(int index);
+// The bell: a beep on the terminal, when there is one to hear it.
+void ConsoleBeep();
+
 // The running executable's full path; `fallback` (argv[0]) when the system cannot tell.
 std::string ExecutablePath(const std::string& fallback);
 

@@ -11,13 +11,15 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 namespace prynda::testing {
 
 ProgramRun RunPrynda(const ProgramOptions& options) {
   int in_pipe[2], out_pipe[2], err_pipe[2];
   if (pipe(in_pipe) != 0 || pipe(out_pipe) != 0 || pipe(err_pipe) != 0) throw std::runtime_error("pipe");
-  std::vector<std::string> env_strings = {"PATH=/usr/bin:/bin", "LC_ALL=C", "HOME=/tmp"};
+  std::vector<std::string> env_strings = {"PATH=/usr/bin:/bin", "LC_ALL=C", "HOME=/tmp",
+                                          "CUPS_SERVER=/nonexistent/prynda-no-scheduler.sock"};
   for (const char* passed : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"}) {
     if (const char* value = getenv(passed)) env_strings.push_back(std::string(passed) + "=" + value);
   }
@@ -58,6 +60,8 @@ ProgramRun RunPrynda(const ProgramOptions& options) {
     fcntl(in_fd, F_SETFL, O_NONBLOCK);
   }
   signal(SIGPIPE, SIG_IGN);
+  std::thread side;
+  if (options.WhileRunning) side = std::thread(options.WhileRunning);
   bool out_open = true, err_open = true;
   while (out_open || err_open) {
     pollfd fds[3] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}, {in_fd, POLLOUT, 0}};
@@ -89,6 +93,7 @@ ProgramRun RunPrynda(const ProgramOptions& options) {
   if (out_open || err_open) kill(pid, SIGKILL);
   int status = 0;
   waitpid(pid, &status, 0);
+  if (side.joinable()) side.join();
   run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;
 }

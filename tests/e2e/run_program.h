@@ -2,6 +2,7 @@
 // what it wrote and its exit code.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,9 +20,12 @@ struct ProgramRun {
 struct ProgramOptions {
   std::string Executable = PRYNDA_EXE;
   std::vector<std::string> Args;         // after the program's name
-  std::map<std::string, std::string> Env;  // added to a clean environment (PATH, LC_ALL=C)
+  // Added to a clean environment: PATH, LC_ALL=C, and CUPS_SERVER naming no scheduler, so that
+  // the printers of the machine running the tests never show.
+  std::map<std::string, std::string> Env;
   std::string Input;                      // standard input; closed after it
   std::string WorkDir;                    // "" = the current folder
+  std::function<void()> WhileRunning;     // called once the program has started
 };
 
 ProgramRun RunPrynda(const ProgramOptions& options);

@@ -11,6 +11,7 @@
 
 #include "device/cairo/cairo_pages.h"
 #include "device/name_list.h"
+#include "device/platform_print_system.h"
 #include "device/printer_error.h"
 
 namespace prynda {
@@ -127,15 +128,8 @@ std::unique_ptr<PrintContext> PdfFilePrintSystem::CreateContext(const std::strin
                                            std::move(sink));
 }
 
-TRgb PdfFilePrintSystem::SystemColor(int index) {
-  // Window backgrounds and faces are white, everything drawn on them black.
-  switch (index) {
-    case 5:   // window
-    case 15:  // button face
-      return 0xFFFFFF;
-    default:
-      return 0x000000;
-  }
-}
+TRgb PdfFilePrintSystem::SystemColor(int index) { return StandardSystemColor(index); }
+
+void PdfFilePrintSystem::Beep() { ConsoleBeep(); }
 
 }  // namespace prynda

@@ -34,7 +34,7 @@ class PdfFilePrintSystem final : public PrintSystem {
   std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
                                               TContextKind kind) override;
   TRgb SystemColor(int index) override;
-  void Beep() override {}
+  void Beep() override;
 
  private:
   std::shared_ptr<FontLibrary> fonts_;

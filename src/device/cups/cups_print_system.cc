@@ -1,0 +1,251 @@
+#include "device/cups/cups_print_system.h"
+
+#include <cups/cups.h>
+#include <sys/socket.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <string_view>
+
+#include "device/cairo/cairo_pages.h"
+#include "device/name_list.h"
+#include "device/platform_print_system.h"
+#include "device/printer_error.h"
+
+namespace prynda {
+
+namespace {
+
+constexpr int kDefaultDpi = 600;
+constexpr int kHundredthsPerInch = 2540;  // media sizes come in hundredths of a millimetre
+
+std::string NameOf(const cups_dest_t& dest) {
+  std::string name = dest.name;
+  if (dest.instance != nullptr) {
+    name += '/';
+    name += dest.instance;
+  }
+  return name;
+}
+
+std::string LastError() {
+  const char* text = cupsLastErrorString();
+  return text != nullptr && *text != '\0' ? text : "no answer from CUPS";
+}
+
+bool Failed(ipp_status_t status) { return status > IPP_STATUS_OK_CONFLICTING; }
+
+// The printer's page: its default media and resolution, or A4 at 600 dpi with 1/6-inch margins.
+TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation) {
+  int dpi_x = kDefaultDpi;
+  int dpi_y = kDefaultDpi;
+  cups_size_t size{};
+  bool have_size = false;
+  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+    if (ipp_attribute_t* resolution = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution")) {
+      ipp_res_t units = IPP_RES_PER_INCH;
+      int y = 0;
+      const int x = ippGetResolution(resolution, 0, &y, &units);
+      if (units == IPP_RES_PER_CM) {
+        dpi_x = static_cast<int>(std::lround(x * 2.54));
+        dpi_y = static_cast<int>(std::lround(y * 2.54));
+      } else if (x > 0 && y > 0) {
+        dpi_x = x;
+        dpi_y = y;
+      }
+    }
+    if (ipp_attribute_t* media = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "media")) {
+      const char* name = ippGetString(media, 0, nullptr);
+      have_size = name != nullptr &&
+                  cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, name, CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
+                  size.width > 0 && size.length > 0;
+    }
+    cupsFreeDestInfo(info);
+  }
+  if (!have_size) {
+    size = cups_size_t{};
+    size.width = 21000;
+    size.length = 29700;
+    size.left = size.right = size.top = size.bottom = kHundredthsPerInch / 6;
+  }
+  auto px = [](int hundredths, int dpi) { return static_cast<int>(std::lround(hundredths * static_cast<double>(dpi) / kHundredthsPerInch)); };
+  TPageGeometry geometry;
+  TDeviceCaps& caps = geometry.Caps;
+  const int width = px(size.width, dpi_x);
+  const int height = px(size.length, dpi_y);
+  const int left = px(size.left, dpi_x);
+  const int right = px(size.right, dpi_x);
+  const int top = px(size.top, dpi_y);
+  const int bottom = px(size.bottom, dpi_y);
+  geometry.WidthPoints = size.width * 72.0 / kHundredthsPerInch;
+  geometry.HeightPoints = size.length * 72.0 / kHundredthsPerInch;
+  if (orientation == TPrinterOrientation::Portrait) {
+    caps = TDeviceCaps{dpi_x, dpi_y, width - left - right, height - top - bottom, width, height, left, top};
+  } else {
+    // The page turned a quarter: its sides and margins trade places.
+    std::swap(geometry.WidthPoints, geometry.HeightPoints);
+    caps = TDeviceCaps{dpi_y, dpi_x, height - top - bottom, width - left - right, height, width, top, left};
+  }
+  return geometry;
+}
+
+// A CUPS job fed with the PDF as it is made.
+class CupsJobSink final : public PdfSink {
+ public:
+  CupsJobSink(const cups_dest_t& dest, int copies) : name_(NameOf(dest)), copies_(copies) {
+    cupsCopyDest(const_cast<cups_dest_t*>(&dest), 0, &dest_);
+  }
+  ~CupsJobSink() override {
+    Discard();
+    cupsFreeDests(1, dest_);
+  }
+
+  void Begin(const TDocInfo& info) override {
+    // A stopped queue would hold the job for who knows how long, while the caller takes it as
+    // printed (and may delete its file): say so instead.
+    const char* state = cupsGetOption("printer-state", dest_->num_options, dest_->options);
+    if (state != nullptr && std::string_view(state) == "5") {
+      const char* message = cupsGetOption("printer-state-message", dest_->num_options, dest_->options);
+      throw EPrinter("Printer " + name_ + " is stopped" +
+                     (message != nullptr && *message != '\0' ? std::string(": ") + message : std::string()));
+    }
+    info_ = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest_);
+    if (info_ == nullptr) throw EPrinter("Printer " + name_ + " cannot be reached: " + LastError());
+    cups_option_t* options = nullptr;
+    int count = cupsAddOption("copies", std::to_string(copies_ > 0 ? copies_ : 1).c_str(), 0, &options);
+    const ipp_status_t created =
+        cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest_, info_, &job_, info.DocumentName.c_str(), count, options);
+    cupsFreeOptions(count, options);
+    if (Failed(created) || job_ <= 0) {
+      job_ = 0;
+      throw EPrinter("Printer " + name_ + " does not accept the job: " + LastError());
+    }
+    const http_status_t started = cupsStartDestDocument(CUPS_HTTP_DEFAULT, dest_, info_, job_,
+                                                        info.DocumentName.c_str(), CUPS_FORMAT_PDF, 0, nullptr, 1);
+    if (started != HTTP_STATUS_CONTINUE) {
+      const std::string why = LastError();
+      Cancel();
+      job_ = 0;
+      throw EPrinter("Printer " + name_ + " does not take the document: " + why);
+    }
+    streaming_ = true;
+  }
+
+  bool Write(const unsigned char* data, std::size_t size) override {
+    if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, reinterpret_cast<const char*>(data), size) == HTTP_STATUS_CONTINUE) {
+      return true;
+    }
+    failure_ = "Printing on " + name_ + " failed: " + LastError();
+    return false;
+  }
+
+  std::string FailureText() const override { return failure_; }
+
+  void Commit() override {
+    streaming_ = false;
+    const ipp_status_t finished = cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest_, info_);
+    if (Failed(finished)) {
+      const std::string why = LastError();
+      Cancel();
+      job_ = 0;
+      throw EPrinter("Printing on " + name_ + " failed: " + why);
+    }
+    job_ = 0;
+  }
+
+  void Discard() noexcept override {
+    if (job_ > 0) {
+      Cancel();
+      if (streaming_) cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest_, info_);
+    }
+    streaming_ = false;
+    job_ = 0;
+    if (info_ != nullptr) cupsFreeDestInfo(info_);
+    info_ = nullptr;
+  }
+
+ private:
+  // Cancels on a connection of its own: the default one is busy with the document's request.
+  void Cancel() noexcept {
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr);
+    if (http == nullptr) return;
+    cupsCancelDestJob(http, dest_, job_);
+    httpClose(http);
+  }
+
+  std::string name_;
+  int copies_;
+  cups_dest_t* dest_ = nullptr;
+  cups_dinfo_t* info_ = nullptr;
+  int job_ = 0;
+  bool streaming_ = false;
+  std::string failure_;
+};
+
+}  // namespace
+
+CupsPrintSystem::CupsPrintSystem(std::shared_ptr<FontLibrary> fonts) : fonts_(std::move(fonts)) {}
+
+CupsPrintSystem::~CupsPrintSystem() {
+  if (dests_ != nullptr) cupsFreeDests(count_, dests_);
+}
+
+void CupsPrintSystem::LoadDestinations() {
+  if (dests_ != nullptr) cupsFreeDests(count_, dests_);
+  dests_ = nullptr;
+  count_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_);
+  if (count_ < 0) count_ = 0;
+  loaded_ = true;
+}
+
+cups_dest_t* CupsPrintSystem::Find(const std::string& printer) {
+  if (!loaded_) LoadDestinations();
+  for (int i = 0; i < count_; ++i) {
+    if (SameTextIgnoringCase(NameOf(dests_[i]), printer)) return &dests_[i];
+  }
+  return nullptr;
+}
+
+std::vector<std::string> CupsPrintSystem::PrinterNames() {
+  LoadDestinations();
+  std::vector<std::string> names;
+  for (int i = 0; i < count_; ++i) names.push_back(NameOf(dests_[i]));
+  return names;
+}
+
+std::string CupsPrintSystem::DefaultPrinter() {
+  if (!loaded_) LoadDestinations();
+  for (int i = 0; i < count_; ++i) {
+    if (dests_[i].is_default) return NameOf(dests_[i]);
+  }
+  return {};
+}
+
+std::optional<TDeviceSettings> CupsPrintSystem::DeviceSettings(const std::string& printer) {
+  cups_dest_t* dest = Find(printer);
+  if (dest == nullptr) return std::nullopt;
+  TDeviceSettings settings;
+  if (const char* copies = cupsGetOption("copies", dest->num_options, dest->options)) {
+    const int value = std::atoi(copies);
+    if (value > 0 && value < 32768) settings.Copies = static_cast<std::int16_t>(value);
+  }
+  if (const char* orientation = cupsGetOption("orientation-requested", dest->num_options, dest->options)) {
+    if (std::string_view(orientation) == "4") settings.Orientation = TPrinterOrientation::Landscape;
+  }
+  return settings;
+}
+
+std::unique_ptr<PrintContext> CupsPrintSystem::CreateContext(const std::string& printer,
+                                                             const TDeviceSettings& settings, TContextKind kind) {
+  cups_dest_t* dest = Find(printer);
+  if (dest == nullptr) return nullptr;
+  std::unique_ptr<PdfSink> sink;
+  if (kind == TContextKind::Device) sink = std::make_unique<CupsJobSink>(*dest, settings.Copies);
+  return std::make_unique<CairoPdfContext>(*fonts_, QueryGeometry(dest, settings.Orientation), std::move(sink));
+}
+
+TRgb CupsPrintSystem::SystemColor(int index) { return StandardSystemColor(index); }
+
+void CupsPrintSystem::Beep() { ConsoleBeep(); }
+
+}  // namespace prynda

@@ -1,0 +1,42 @@
+// The system's printers through CUPS: the destinations in CUPS order and its default, each
+// printer's resolution, paper and margins from its defaults (600 dpi and A4 when it reports none),
+// and jobs that stream the PDF of each page as it is drawn. Cancelling a document cancels its job.
+// Without a running scheduler the list is simply empty.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/cairo/cairo_fonts.h"
+#include "device/print_system.h"
+
+typedef struct cups_dest_s cups_dest_t;
+
+namespace prynda {
+
+class CupsPrintSystem final : public PrintSystem {
+ public:
+  explicit CupsPrintSystem(std::shared_ptr<FontLibrary> fonts);
+  ~CupsPrintSystem() override;
+
+  std::vector<std::string> PrinterNames() override;
+  std::string DefaultPrinter() override;
+  std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override;
+  std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
+                                              TContextKind kind) override;
+  TRgb SystemColor(int index) override;
+  void Beep() override;
+
+ private:
+  void LoadDestinations();
+  cups_dest_t* Find(const std::string& printer);
+
+  std::shared_ptr<FontLibrary> fonts_;
+  cups_dest_t* dests_ = nullptr;
+  int count_ = 0;
+  bool loaded_ = false;
+};
+
+}  // namespace prynda

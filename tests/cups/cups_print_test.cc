@@ -1,0 +1,295 @@
+// The built program against a private CUPS scheduler (scripts/cups-test-server, started by CTest
+// for these tests): two queues that differ on purpose - PryndaPdf (cups-pdf: A4, 300 dpi, no
+// margins, the default) and PryndaFile (generic PDF to a file: Letter, 600 dpi, margins).
+#include <cups/cups.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/run_program.h"
+
+namespace prynda::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kExamples = fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+
+std::string Shell(const std::string& command) {
+  std::string output;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::array<char, 4096> buffer;
+  while (pipe) {
+    const std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe.get());
+    if (n == 0) break;
+    output.append(buffer.data(), n);
+  }
+  return output;
+}
+
+int PageCount(const std::string& pdf) {
+  std::smatch match;
+  const std::string info = Shell("pdfinfo " + pdf + " 2>/dev/null");
+  return std::regex_search(info, match, std::regex(R"(Pages:\s+(\d+))")) ? std::stoi(match[1]) : -1;
+}
+
+std::string PageSize(const std::string& pdf) {
+  std::smatch match;
+  const std::string info = Shell("pdfinfo " + pdf + " 2>/dev/null");
+  return std::regex_search(info, match, std::regex(R"(Page size:\s+([0-9.]+ x [0-9.]+))")) ? std::string(match[1]) : "";
+}
+
+struct JobInfo {
+  int Id = 0;
+  std::string Printer;
+  std::string Title;
+  ipp_jstate_t State = IPP_JSTATE_PENDING;
+};
+
+std::vector<JobInfo> Jobs() {
+  cups_job_t* jobs = nullptr;
+  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
+  std::vector<JobInfo> result;
+  for (int i = 0; i < count; ++i) {
+    result.push_back(JobInfo{jobs[i].id, jobs[i].dest, jobs[i].title ? jobs[i].title : "", jobs[i].state});
+  }
+  cupsFreeJobs(count, jobs);
+  return result;
+}
+
+int LatestJobId() {
+  int latest = 0;
+  for (const auto& job : Jobs()) latest = std::max(latest, job.Id);
+  return latest;
+}
+
+class CupsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server_ = PRYNDA_CUPS_DIR;
+    if (!fs::exists(server_ / "cups.sock")) GTEST_SKIP() << "no private CUPS scheduler";
+    setenv("CUPS_SERVER", (server_ / "cups.sock").c_str(), 1);
+    fs::remove(FileQueueOutput());
+    before_ = LatestJobId();
+    input_ = dir_.File("faktura.txt");
+    fs::copy_file(kExamples / "faktura.txt", input_);
+  }
+
+  ProgramRun Print(std::vector<std::string> options, ProgramOptions extra = {}) {
+    extra.Args = {input_};
+    extra.Args.insert(extra.Args.end(), options.begin(), options.end());
+    extra.Env.emplace("CUPS_SERVER", (server_ / "cups.sock").string());
+    extra.Env.emplace("PRYNDA_PDF", dir_.File("fallback.pdf"));
+    return RunPrynda(extra);
+  }
+
+  // The one job the last run made, once the scheduler is done with it.
+  JobInfo FinishedJob() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+      std::vector<JobInfo> made;
+      for (const auto& job : Jobs()) {
+        if (job.Id > before_) made.push_back(job);
+      }
+      if (made.size() > 1) ADD_FAILURE() << "more than one job";
+      if (made.size() == 1 && made[0].State >= IPP_JSTATE_STOPPED) {
+        if (made[0].State == IPP_JSTATE_COMPLETED || made[0].State == IPP_JSTATE_CANCELED ||
+            made[0].State == IPP_JSTATE_ABORTED) {
+          return made[0];
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ADD_FAILURE() << "no finished job";
+    return {};
+  }
+
+  fs::path FileQueueOutput() const { return server_ / "out" / "file" / "out.pdf"; }
+  // cups-pdf names its files after the title, with the job number at the end.
+  fs::path PdfQueueOutput(int job) const {
+    const std::string ending = "-job_" + std::to_string(job) + ".pdf";
+    for (const auto& entry : fs::directory_iterator(server_ / "out" / "pdf")) {
+      if (entry.path().filename().string().ends_with(ending)) return entry.path();
+    }
+    return {};
+  }
+
+  // The leftmost dark pixel in the top `rows` rows of page 1, rendered at `dpi`.
+  int LeftmostInk(const fs::path& pdf, int dpi, int rows) {
+    const std::string base = dir_.File("page");
+    Shell("pdftoppm -gray -r " + std::to_string(dpi) + " -f 1 -l 1 -singlefile " + pdf.string() + " " + base);
+    std::ifstream in(base + ".pgm", std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, max = 0;
+    in >> magic >> width >> height >> max;
+    in.get();
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height);
+    in.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+    int leftmost = width;
+    for (int y = 0; y < std::min(rows, height); ++y) {
+      for (int x = 0; x < leftmost; ++x) {
+        if (pixels[static_cast<std::size_t>(y) * width + x] < 128) leftmost = x;
+      }
+    }
+    return leftmost;
+  }
+
+  TempDir dir_;
+  fs::path server_;
+  std::string input_;
+  int before_ = 0;
+};
+
+TEST_F(CupsTest, PrintsOnTheNamedQueueWithItsPaper) {
+  const ProgramRun run = Print({"/DR=PryndaFile"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_NE(run.Out.find("na drukark\xa9:PryndaFile\n"), std::string::npos) << run.Out;
+  const JobInfo job = FinishedJob();
+  EXPECT_EQ(job.State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(job.Printer, "PryndaFile");
+  EXPECT_EQ(job.Title, "GDI=" + input_);
+  EXPECT_EQ(PageCount(FileQueueOutput()), 2);
+  EXPECT_EQ(PageSize(FileQueueOutput()), "612 x 792");
+  // Letter at 600 dpi with 6.35 mm (150 px) on the left: "FAKTURA" is the third column of its line.
+  const std::string bbox = Shell("pdftotext -bbox -f 1 -l 1 " + FileQueueOutput().string() + " -");
+  std::smatch word;
+  ASSERT_TRUE(std::regex_search(bbox, word, std::regex(R"re(xMin="([0-9.]+)"[^>]*>FAKTURA<)re"))) << bbox;
+  EXPECT_NEAR(std::stod(word[1]) * 600 / 72, 150 + 2 * 60 + 5, 1.0);
+  // The frame's corner: its vertical half-segment stands HalfW = 31 px into the first cell.
+  EXPECT_NEAR(LeftmostInk(FileQueueOutput(), 600, 600), 150 + 31, 1);
+}
+
+TEST_F(CupsTest, PrintsOnTheDefaultQueueAtItsResolution) {
+  const ProgramRun run = Print({});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  const JobInfo job = FinishedJob();
+  EXPECT_EQ(job.State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(job.Printer, "PryndaPdf");
+  EXPECT_EQ(job.Title, "GDI=" + input_);
+  const fs::path pdf = PdfQueueOutput(job.Id);
+  ASSERT_FALSE(pdf.empty());
+  EXPECT_EQ(PageCount(pdf), 2);
+  EXPECT_EQ(PageSize(pdf), "595 x 842");
+  // 300 dpi and no margins: 10-cpi cells of 30 px, the corner's vertical HalfW = 16 px in.
+  EXPECT_NEAR(LeftmostInk(pdf, 300, 300), 16, 1);
+}
+
+TEST_F(CupsTest, CopiesAreMadeByTheQueue) {
+  const ProgramRun run = Print({"/DR=PryndaFile", "K=3"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(FinishedJob().State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(PageCount(FileQueueOutput()), 6);
+}
+
+TEST_F(CupsTest, AnUnknownNameListsTheSchedulersPrinters) {
+  const ProgramRun run = Print({"/DR=Laser", "/ST"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_TRUE(run.Out.starts_with("Nie odnaleziono drukarki Laser w systemie\n"
+                                  "Lista zainstalowanych w systemie drukarek:\n"
+                                  "PryndaFile\nPryndaPdf\nPrynda PDF\n\n"
+                                  "Wybieram domy\x98ln\xa5\n"))
+      << run.Out;
+  EXPECT_EQ(FinishedJob().Printer, "PryndaPdf");
+}
+
+TEST_F(CupsTest, DefForcesTheDefaultQueue) {
+  const ProgramRun run = Print({"/DR=def"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_TRUE(run.Out.starts_with("Wymuszono domy\x98ln\xa5 drukark\xa9 \n")) << run.Out;
+  EXPECT_EQ(FinishedJob().Printer, "PryndaPdf");
+}
+
+TEST_F(CupsTest, AReadErrorMidFileCancelsTheJob) {
+  // Three blocks of text; reading fails after the first.
+  std::string text;
+  while (text.size() < 12000) text += "Wiersz raportu 0123456789 abcdefghij ABCDEFGHIJ\r\n";
+  std::ofstream(input_, std::ios::binary | std::ios::trunc) << text;
+  ProgramOptions options;
+  options.Env = {{"LD_PRELOAD", PRYNDA_FAIL_READ_LIB},
+                 {"PRYNDA_FAIL_READ_PATH", input_},
+                 {"PRYNDA_FAIL_READ_AFTER", "4095"},
+                 {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
+  const ProgramRun run = Print({"/DR=PryndaFile", "E"}, options);
+  EXPECT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_NE(run.Out.find("B\x88\xa5" "d odczytu z pliku " + input_ + "\n"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("Zadanie anulowano !\n"), std::string::npos) << run.Out;
+  const JobInfo job = FinishedJob();
+  EXPECT_EQ(job.State, IPP_JSTATE_CANCELED);
+  EXPECT_FALSE(fs::exists(FileQueueOutput()) && fs::file_size(FileQueueOutput()) > 0) << "nothing may be printed";
+  EXPECT_TRUE(fs::exists(input_)) << "a cancelled job keeps its file";
+}
+
+TEST_F(CupsTest, QueuesThatTakeNoJobsAreReported) {
+  struct Case {
+    std::string stop, restart, says;
+  };
+  const std::vector<Case> cases = {
+      {"cupsreject PryndaFile", "cupsaccept PryndaFile", "does not accept the job"},
+      {"cupsdisable PryndaFile", "cupsenable PryndaFile", "is stopped"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.stop);
+    Shell(c.stop);
+    const ProgramRun run = Print({"/DR=PryndaFile", "E"});
+    Shell(c.restart);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_NE(run.Err.find("PryndaFile"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find(c.says), std::string::npos) << run.Err;
+    EXPECT_TRUE(fs::exists(input_));
+  }
+}
+
+TEST_F(CupsTest, WithoutASchedulerOnlyThePdfPrinterIsOffered) {
+  ProgramOptions options;
+  options.Env = {{"CUPS_SERVER", dir_.File("no-scheduler.sock")}};
+  const ProgramRun run = Print({"/DR=PryndaFile"}, options);
+  EXPECT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_TRUE(run.Out.starts_with("Nie odnaleziono drukarki PryndaFile w systemie\n"
+                                  "Lista zainstalowanych w systemie drukarek:\n"
+                                  "Prynda PDF\n\n"))
+      << run.Out;
+  EXPECT_EQ(PageCount(dir_.File("fallback.pdf")), 2);
+}
+
+TEST_F(CupsTest, ASchedulerThatStopsMidJobEndsItWithAMessage) {
+  // A long report, so that the scheduler goes while its pages are still streaming.
+  std::string text;
+  for (int page = 0; page < 1500; ++page) {
+    for (int line = 0; line < 60; ++line) text += "Strona " + std::to_string(page) + " wiersz " + std::to_string(line) + "\r\n";
+    text += "\x0c";
+  }
+  std::ofstream(input_, std::ios::binary | std::ios::trunc) << text;
+  const std::string script = (fs::path(PRYNDA_SOURCE_DIR) / "scripts" / "cups-test-server").string();
+  ProgramOptions options;
+  options.WhileRunning = [&] {
+    // Once the job exists, its document is streaming: the scheduler goes then.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (LatestJobId() <= before_ && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    Shell("kill -9 $(cat " + (server_ / "cupsd.pid").string() + ")");
+  };
+  const auto started = std::chrono::steady_clock::now();
+  const ProgramRun run = Print({"/DR=PryndaFile", "E", "/ST"}, options);
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  // The scheduler comes back for the tests that follow.
+  Shell("PRYNDA_REQUIRE_CUPS=1 " + script + " start " + server_.string());
+  EXPECT_EQ(run.ExitCode, 1) << run.Out;
+  EXPECT_NE(run.Err.find("PryndaFile"), std::string::npos) << run.Err;
+  EXPECT_TRUE(fs::exists(input_));
+  EXPECT_LT(seconds, 60) << "nothing may hang";
+}
+
+}  // namespace
+}  // namespace prynda::testing
