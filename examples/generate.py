@@ -166,12 +166,12 @@ def landscape():
     out = ESC + b'"S'
     out += prefix("E") + cp852("HARMONOGRAM DOSTAW") + prefix("e") + CRLF + CRLF
     days = ("Poniedziałek", "Wtorek", "Środa", "Czwartek", "Piątek", "Sobota")
-    out += cp852("╔" + "╤".join("═" * 18 for _ in days) + "╗") + CRLF
-    out += cp852("║" + "│".join(d.center(18) for d in days) + "║") + CRLF
-    out += cp852("╟" + "┼".join("─" * 18 for _ in days) + "╢") + CRLF
+    out += cp852("╔" + "╤".join("═" * 16 for _ in days) + "╗") + CRLF
+    out += cp852("║" + "│".join(d.center(16) for d in days) + "║") + CRLF
+    out += cp852("╟" + "┼".join("─" * 16 for _ in days) + "╢") + CRLF
     for slot in ("6:00 pieczywo", "9:00 nabiał", "12:00 warzywa", "15:00 mięso"):
-        out += cp852("║" + "│".join(slot.center(18) for _ in days) + "║") + CRLF
-    out += cp852("╚" + "╧".join("═" * 18 for _ in days) + "╝") + CRLF
+        out += cp852("║" + "│".join(slot.center(16) for _ in days) + "║") + CRLF
+    out += cp852("╚" + "╧".join("═" * 16 for _ in days) + "╝") + CRLF
     write("poziomo.txt", out)
 
 

@@ -185,6 +185,20 @@ TEST_F(CupsTest, PrintsOnTheDefaultQueueAtItsResolution) {
   EXPECT_NEAR(LeftmostInk(pdf, 300, 300), 16, 1);
 }
 
+TEST_F(CupsTest, LandscapePagesComeOutTurned) {
+  fs::copy_file(kExamples / "poziomo.txt", input_, fs::copy_options::overwrite_existing);
+  const ProgramRun run = Print({"/DR=PryndaFile"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(FinishedJob().State, IPP_JSTATE_COMPLETED);
+  // The queue's paper stays portrait; the landscape page lies on it turned, its words upright.
+  EXPECT_EQ(PageSize(FileQueueOutput()), "612 x 792");
+  const std::string bbox = Shell("pdftotext -bbox " + FileQueueOutput().string() + " -");
+  std::smatch box;
+  ASSERT_TRUE(std::regex_search(bbox, box, std::regex(
+      R"re(xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">Poniedzia)re"))) << bbox;
+  EXPECT_GT(std::stod(box[4]) - std::stod(box[2]), 3 * (std::stod(box[3]) - std::stod(box[1])));
+}
+
 TEST_F(CupsTest, CopiesAreMadeByTheQueue) {
   const ProgramRun run = Print({"/DR=PryndaFile", "K=3"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
