@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "device/cairo/cairo_fonts.h"
+#include "device/fonts/font_library.h"
 #include "device/combined_print_system.h"
 #include "device/cups/cups_print_system.h"
 #include "device/pdffile/pdf_file_printer.h"

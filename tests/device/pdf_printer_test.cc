@@ -12,7 +12,7 @@
 #include <regex>
 #include <string>
 
-#include "device/cairo/cairo_fonts.h"
+#include "device/fonts/font_library.h"
 #include "device/pdffile/pdf_file_printer.h"
 #include "device/printer.h"
 

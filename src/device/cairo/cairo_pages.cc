@@ -1,23 +1,22 @@
 #include "device/cairo/cairo_pages.h"
 
+#include <cairo-ft.h>
 #include <cairo-pdf.h>
 #include <cairo.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
-#include <unordered_map>
+#include <vector>
 
 #include "device/printer_error.h"
 
 namespace prynda {
 
 namespace {
-
-constexpr double kA4WidthMm = 210.0;
-constexpr double kA4HeightMm = 297.0;
-constexpr double kPointsPerMm = 72.0 / 25.4;
 
 // Valid UTF-8 stays as it is; any other byte becomes '?' (PDF metadata must be UTF-8).
 std::string AsUtf8(std::string_view text) {
@@ -61,138 +60,55 @@ void SetSource(cairo_t* cr, TRgb color) {
 
 }  // namespace
 
-TPageGeometry A4Geometry(int dpi, int margin, TPrinterOrientation orientation) {
-  TPageGeometry geometry;
-  int width = static_cast<int>(std::lround(kA4WidthMm / 25.4 * dpi));
-  int height = static_cast<int>(std::lround(kA4HeightMm / 25.4 * dpi));
-  geometry.WidthPoints = kA4WidthMm * kPointsPerMm;
-  geometry.HeightPoints = kA4HeightMm * kPointsPerMm;
-  if (orientation == TPrinterOrientation::Landscape) {
-    std::swap(width, height);
-    std::swap(geometry.WidthPoints, geometry.HeightPoints);
-  }
-  TDeviceCaps& caps = geometry.Caps;
-  caps.LogPixelsX = dpi;
-  caps.LogPixelsY = dpi;
-  caps.PhysicalWidth = width;
-  caps.PhysicalHeight = height;
-  caps.PhysicalOffsetX = margin;
-  caps.PhysicalOffsetY = margin;
-  caps.HorzRes = width - 2 * margin;
-  caps.VertRes = height - 2 * margin;
-  return geometry;
-}
-
-struct CairoPdfContext::GlyphRun {
-  CairoFont* Font;
-  TRgb Color;
-  std::vector<cairo_glyph_t> Glyphs;
-};
-
-// Lines of one pen. Straight horizontal and vertical segments that overlap or touch one on the same
-// line are joined into one: with round caps the union of the two strokes is exactly the stroke of
-// the joined segment, and a frame drawn character by character becomes a few long lines.
-struct CairoPdfContext::LineBatch {
-  struct Run {
-    int Fixed;  // y of a horizontal run, x of a vertical one
-    int Low;
-    int High;
-  };
-  int Width;
-  TRgb Color;
-  std::vector<TPoint> Points;
-  std::vector<std::size_t> Starts;  // index in Points where each other polyline begins
-  std::vector<Run> Horizontal;
-  std::vector<Run> Vertical;
-  std::unordered_map<int, std::size_t> LastHorizontal;  // y -> the latest run on that line
-  std::unordered_map<int, std::size_t> LastVertical;    // x -> the latest run on that line
-
-  static void Add(std::vector<Run>& runs, std::unordered_map<int, std::size_t>& last, int fixed, int a, int b) {
-    const int low = std::min(a, b);
-    const int high = std::max(a, b);
-    auto found = last.find(fixed);
-    if (found != last.end()) {
-      Run& run = runs[found->second];
-      if (low <= run.High && high >= run.Low) {
-        run.Low = std::min(run.Low, low);
-        run.High = std::max(run.High, high);
-        return;
-      }
-    }
-    runs.push_back(Run{fixed, low, high});
-    last[fixed] = runs.size() - 1;
-  }
-  bool Empty() const { return Points.empty() && Horizontal.empty() && Vertical.empty(); }
-  void Clear() {
-    Points.clear();
-    Starts.clear();
-    Horizontal.clear();
-    Vertical.clear();
-    LastHorizontal.clear();
-    LastVertical.clear();
-  }
-};
-
-struct CairoPdfContext::RectBatch {
-  TRgb Color;
-  std::vector<double> Rects;  // x, y, width, height
-};
-
-// One page's drawing, kept in batches by state. Batches are reused from page to page so that a
-// long document allocates nothing once its first pages have been drawn.
-struct CairoPdfContext::Page {
-  std::vector<RectBatch> Backgrounds;
-  std::vector<LineBatch> Lines;
-  std::vector<GlyphRun> Runs;
-  std::vector<RectBatch> Decorations;
-  std::size_t LastRun = 0;
-
-  GlyphRun& RunFor(CairoFont* font, TRgb color) {
-    if (LastRun < Runs.size() && Runs[LastRun].Font == font && Runs[LastRun].Color == color) return Runs[LastRun];
-    for (std::size_t i = 0; i < Runs.size(); ++i) {
-      if (Runs[i].Font == font && Runs[i].Color == color) {
-        LastRun = i;
-        return Runs[i];
-      }
-    }
-    Runs.push_back(GlyphRun{font, color, {}});
-    LastRun = Runs.size() - 1;
-    return Runs.back();
-  }
-  LineBatch& LinesFor(int width, TRgb color) {
-    for (auto& batch : Lines) {
-      if (batch.Width == width && batch.Color == color) return batch;
-    }
-    Lines.push_back(LineBatch{width, color, {}, {}, {}, {}, {}, {}});
-    return Lines.back();
-  }
-  static RectBatch& RectsFor(std::vector<RectBatch>& batches, TRgb color) {
-    for (auto& batch : batches) {
-      if (batch.Color == color) return batch;
-    }
-    batches.push_back(RectBatch{color, {}});
-    return batches.back();
-  }
-  void Clear() {
-    for (auto& batch : Backgrounds) batch.Rects.clear();
-    for (auto& batch : Lines) batch.Clear();
-    for (auto& run : Runs) run.Glyphs.clear();
-    for (auto& batch : Decorations) batch.Rects.clear();
-  }
-};
-
 CairoPdfContext::CairoPdfContext(FontLibrary& fonts, const TPageGeometry& geometry, std::unique_ptr<PdfSink> sink)
-    : fonts_(fonts), geometry_(geometry), sink_(std::move(sink)), page_(std::make_unique<Page>()) {}
+    : fonts_(fonts), geometry_(geometry), sink_(std::move(sink)) {}
 
 CairoPdfContext::~CairoPdfContext() {
   if (in_document_) {
     CloseSurface();
     sink_->Discard();
   }
+  for (auto& [font, scaled] : cairo_fonts_) cairo_scaled_font_destroy(scaled);
+  for (auto& [face, cairo_face] : cairo_faces_) cairo_font_face_destroy(cairo_face);
+}
+
+cairo_scaled_font_t* CairoPdfContext::Scaled(SizedFont& font) {
+  auto known = cairo_fonts_.find(&font);
+  if (known != cairo_fonts_.end()) return known->second;
+  FontFace& face = font.Face();
+  cairo_font_face_t*& cairo_face = cairo_faces_[&face];
+  if (cairo_face == nullptr) {
+    // cairo keeps the FreeType face for as long as it needs it, and lets go of it through the key.
+    static cairo_user_data_key_t key;
+    FT_Reference_Face(face.Handle());
+    cairo_face = cairo_ft_font_face_create_for_ft_face(face.Handle(), 0);
+    cairo_font_face_set_user_data(cairo_face, &key, face.Handle(),
+                                  [](void* handle) { FT_Done_Face(static_cast<FT_Face>(handle)); });
+    unsigned int synthesize = 0;
+    if (face.SyntheticBold()) synthesize |= CAIRO_FT_SYNTHESIZE_BOLD;
+    if (face.SyntheticItalic()) synthesize |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
+    if (synthesize != 0) cairo_ft_font_face_set_synthesize(cairo_face, synthesize);
+  }
+  cairo_matrix_t size;
+  cairo_matrix_init_scale(&size, font.EmX(), font.EmY());
+  cairo_matrix_t identity;
+  cairo_matrix_init_identity(&identity);
+  cairo_font_options_t* options = cairo_font_options_create();
+  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+  cairo_scaled_font_t* scaled = cairo_scaled_font_create(cairo_face, &size, &identity, options);
+  cairo_font_options_destroy(options);
+  if (cairo_scaled_font_status(scaled) != CAIRO_STATUS_SUCCESS) {
+    const std::string why = cairo_status_to_string(cairo_scaled_font_status(scaled));
+    cairo_scaled_font_destroy(scaled);
+    throw EPrinter("Font " + font.Spec().Face + " cannot be used: " + why);
+  }
+  cairo_fonts_.emplace(&font, scaled);
+  return scaled;
 }
 
 int CairoPdfContext::RealizeFont(const TFontSpec& spec) {
-  CairoFont* font = &fonts_.Realize(spec, geometry_.Caps.LogPixelsX, geometry_.Caps.LogPixelsY);
+  SizedFont* font = &fonts_.Realize(spec, geometry_.Caps.LogPixelsX, geometry_.Caps.LogPixelsY);
   for (std::size_t i = 0; i < realized_.size(); ++i) {
     if (realized_[i] == font) return static_cast<int>(i);
   }
@@ -200,7 +116,7 @@ int CairoPdfContext::RealizeFont(const TFontSpec& spec) {
   return static_cast<int>(realized_.size() - 1);
 }
 
-CairoFont& CairoPdfContext::FontAt(int font) {
+SizedFont& CairoPdfContext::FontAt(int font) {
   if (font < 0 || static_cast<std::size_t>(font) >= realized_.size()) throw EPrinter("Unknown font handle");
   return *realized_[static_cast<std::size_t>(font)];
 }
@@ -241,7 +157,7 @@ void CairoPdfContext::StartDoc(const TDocInfo& info) {
 
 void CairoPdfContext::StartPage() {
   if (!in_document_) throw EPrinter("No document is open");
-  page_->Clear();
+  page_.Clear();
 }
 
 void CairoPdfContext::EndPage() {
@@ -252,19 +168,16 @@ void CairoPdfContext::EndPage() {
 }
 
 void CairoPdfContext::EmitPage() {
-  Page& page = *page_;
-  auto fill = [this](const std::vector<RectBatch>& batches) {
+  auto fill = [this](const std::vector<PageBatch::RectBatch>& batches) {
     for (const auto& batch : batches) {
       if (batch.Rects.empty()) continue;
-      for (std::size_t i = 0; i + 3 < batch.Rects.size(); i += 4) {
-        cairo_rectangle(cr_, batch.Rects[i], batch.Rects[i + 1], batch.Rects[i + 2], batch.Rects[i + 3]);
-      }
+      for (const auto& rect : batch.Rects) cairo_rectangle(cr_, rect.X, rect.Y, rect.Width, rect.Height);
       SetSource(cr_, batch.Color);
       cairo_fill(cr_);
     }
   };
-  fill(page.Backgrounds);
-  for (const auto& batch : page.Lines) {
+  fill(page_.Backgrounds());
+  for (const auto& batch : page_.Lines()) {
     if (batch.Empty()) continue;
     for (const auto& run : batch.Horizontal) {
       cairo_move_to(cr_, run.Low, run.Fixed);
@@ -284,13 +197,18 @@ void CairoPdfContext::EmitPage() {
     SetSource(cr_, batch.Color);
     cairo_stroke(cr_);
   }
-  for (const auto& run : page.Runs) {
+  static thread_local std::vector<cairo_glyph_t> glyphs_;  // kept from page to page
+  for (const auto& run : page_.Runs()) {
     if (run.Glyphs.empty()) continue;
-    cairo_set_scaled_font(cr_, run.Font->Scaled());
+    glyphs_.clear();
+    for (const auto& glyph : run.Glyphs) {
+      glyphs_.push_back(cairo_glyph_t{glyph.Index, static_cast<double>(glyph.X), static_cast<double>(glyph.Y)});
+    }
+    cairo_set_scaled_font(cr_, Scaled(*run.Font));
     SetSource(cr_, run.Color);
-    cairo_show_glyphs(cr_, run.Glyphs.data(), static_cast<int>(run.Glyphs.size()));
+    cairo_show_glyphs(cr_, glyphs_.data(), static_cast<int>(glyphs_.size()));
   }
-  fill(page.Decorations);
+  fill(page_.Decorations());
 }
 
 void CairoPdfContext::EndDoc() {
@@ -340,49 +258,12 @@ void CairoPdfContext::CheckStatus() {
 void CairoPdfContext::TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                               std::string_view text) {
   if (!in_document_) throw EPrinter("No document is open");
-  CairoFont& f = FontAt(font);
-  GlyphRun& run = page_->RunFor(&f, color);
-  const double baseline = y + f.Ascent();
-  int pen = x;
-  for (char c : text) {
-    const CairoFont::Glyph& glyph = f.GlyphOf(static_cast<unsigned char>(c));
-    run.Glyphs.push_back(cairo_glyph_t{glyph.Index, static_cast<double>(pen), baseline});
-    pen += glyph.Advance;
-  }
-  const double width = pen - x;
-  if (background) {
-    auto& rects = Page::RectsFor(page_->Backgrounds, *background).Rects;
-    rects.insert(rects.end(), {static_cast<double>(x), static_cast<double>(y), width,
-                               static_cast<double>(f.Ascent() + f.Descent())});
-  }
-  const TFontSpec& spec = f.Spec();
-  if ((spec.Underline || spec.StrikeOut) && width > 0) {
-    auto& rects = Page::RectsFor(page_->Decorations, color).Rects;
-    if (spec.Underline) {
-      rects.insert(rects.end(), {static_cast<double>(x), baseline + f.UnderlineOffset() - f.UnderlineThickness() / 2,
-                                 width, f.UnderlineThickness()});
-    }
-    if (spec.StrikeOut) {
-      rects.insert(rects.end(), {static_cast<double>(x), baseline + f.StrikeOutOffset() - f.StrikeOutThickness() / 2,
-                                 width, f.StrikeOutThickness()});
-    }
-  }
+  page_.AddText(FontAt(font), x, y, color, background, text);
 }
 
 void CairoPdfContext::Polyline(const TPoint* points, std::size_t count, int width, TRgb color) {
   if (!in_document_) throw EPrinter("No document is open");
-  if (count < 2) return;
-  LineBatch& batch = page_->LinesFor(width, color);
-  if (count == 2 && points[0].Y == points[1].Y) {
-    LineBatch::Add(batch.Horizontal, batch.LastHorizontal, points[0].Y, points[0].X, points[1].X);
-    return;
-  }
-  if (count == 2 && points[0].X == points[1].X) {
-    LineBatch::Add(batch.Vertical, batch.LastVertical, points[0].X, points[0].Y, points[1].Y);
-    return;
-  }
-  batch.Starts.push_back(batch.Points.size());
-  batch.Points.insert(batch.Points.end(), points, points + count);
+  page_.AddPolyline(points, count, width, color);
 }
 
 }  // namespace prynda

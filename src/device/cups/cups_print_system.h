@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/cairo/cairo_fonts.h"
+#include "device/fonts/font_library.h"
 #include "device/print_system.h"
 
 typedef struct cups_dest_s cups_dest_t;

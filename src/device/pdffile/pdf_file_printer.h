@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "device/cairo/cairo_fonts.h"
+#include "device/fonts/font_library.h"
 #include "device/print_system.h"
 
 namespace prynda {

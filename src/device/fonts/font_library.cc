@@ -1,7 +1,5 @@
-#include "device/cairo/cairo_fonts.h"
+#include "device/fonts/font_library.h"
 
-#include <cairo-ft.h>
-#include <cairo.h>
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -10,8 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <set>
-#include <stdexcept>
 
 #include "device/name_list.h"
 #include "device/printer_error.h"
@@ -113,104 +109,102 @@ bool ResolvesByName(const std::string& name) {
   return resolved;
 }
 
-}  // namespace
-
-CairoFont::CairoFont(cairo_font_face_t* face, const TFontSpec& spec, int dpi_x, int dpi_y)
-    : spec_(spec), dpi_x_(dpi_x), dpi_y_(dpi_y), code_points_(CodePointsOfBytes(CodePageOfCharset(spec.Charset))) {
-  cairo_matrix_t identity;
-  cairo_matrix_init_identity(&identity);
-  cairo_font_options_t* options = cairo_font_options_create();
-  cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-  cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-
-  // Design metrics first: a positive height is a cell height and needs them to find the em size.
-  double units_per_em = 2048;
-  double win_ascent = 0;
-  double win_descent = 0;
-  double underline_position = 0;
-  double underline_thickness = 0;
-  double strikeout_position = 0;
-  double strikeout_size = 0;
-  {
-    cairo_matrix_t unit;
-    cairo_matrix_init_scale(&unit, 1, 1);
-    cairo_scaled_font_t* probe = cairo_scaled_font_create(face, &unit, &identity, options);
-    FT_Face ft = cairo_ft_scaled_font_lock_face(probe);
-    if (ft != nullptr) {
-      units_per_em = ft->units_per_EM > 0 ? ft->units_per_EM : 2048;
-      const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(ft, FT_SFNT_OS2));
-      if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
-        win_ascent = os2->usWinAscent;
-        win_descent = os2->usWinDescent;
-        strikeout_position = os2->yStrikeoutPosition;
-        strikeout_size = os2->yStrikeoutSize;
-      } else {
-        win_ascent = ft->ascender;
-        win_descent = -ft->descender;
-      }
-      underline_position = ft->underline_position;
-      underline_thickness = ft->underline_thickness;
-      cairo_ft_scaled_font_unlock_face(probe);
-    }
-    cairo_scaled_font_destroy(probe);
-  }
-  if (win_ascent + win_descent <= 0) {
-    win_ascent = units_per_em * 0.8;
-    win_descent = units_per_em * 0.2;
-  }
-  if (strikeout_size <= 0) {
-    strikeout_position = win_ascent * 0.3;
-    strikeout_size = units_per_em / 20;
-  }
-  if (underline_thickness <= 0) underline_thickness = units_per_em / 20;
-
-  double em = 0;
-  if (spec.Height < 0) {
-    em = -static_cast<double>(spec.Height);
-  } else if (spec.Height > 0) {
-    em = spec.Height * units_per_em / (win_ascent + win_descent);
-  } else {
-    em = dpi_y * 12.0 / 72.0;
-  }
-  const double em_x = em * dpi_x / static_cast<double>(dpi_y);
-  const double scale_y = em / units_per_em;
-  pixels_per_unit_x_ = em_x / units_per_em;
-  ascent_ = static_cast<int>(std::lround(win_ascent * scale_y));
-  descent_ = static_cast<int>(std::lround(win_descent * scale_y));
-  underline_offset_ = -underline_position * scale_y;
-  underline_thickness_ = std::max(1.0, underline_thickness * scale_y);
-  strikeout_offset_ = -strikeout_position * scale_y;
-  strikeout_thickness_ = std::max(1.0, strikeout_size * scale_y);
-
-  cairo_matrix_t size;
-  cairo_matrix_init_scale(&size, em_x, em);
-  scaled_ = cairo_scaled_font_create(face, &size, &identity, options);
-  cairo_font_options_destroy(options);
-  if (cairo_scaled_font_status(scaled_) != CAIRO_STATUS_SUCCESS) {
-    throw EPrinter("Font " + spec.Face + " cannot be used: " +
-                   cairo_status_to_string(cairo_scaled_font_status(scaled_)));
-  }
+// FreeType for the whole run; faces hold on to it, so it is never closed.
+FT_Library FreeType() {
+  static FT_Library library = [] {
+    FT_Library created = nullptr;
+    if (FT_Init_FreeType(&created) != 0) throw EPrinter("FreeType cannot be started");
+    return created;
+  }();
+  return library;
 }
 
-CairoFont::~CairoFont() { cairo_scaled_font_destroy(scaled_); }
+}  // namespace
 
-void CairoFont::Load(unsigned char byte) {
-  Glyph glyph;
-  const char32_t code_point = code_points_[byte];
-  FT_Face ft = cairo_ft_scaled_font_lock_face(scaled_);
-  if (ft != nullptr) {
-    glyph.Index = code_point != 0 ? FT_Get_Char_Index(ft, code_point) : 0;
-    FT_Fixed advance = 0;
-    if (FT_Get_Advance(ft, glyph.Index, FT_LOAD_NO_SCALE, &advance) == 0) {
-      glyph.Advance = static_cast<int>(std::lround(static_cast<double>(advance) * pixels_per_unit_x_));
-    }
-    cairo_ft_scaled_font_unlock_face(scaled_);
+FontFace::FontFace(std::string file, int index, bool synthetic_bold, bool synthetic_italic)
+    : file_(std::move(file)), index_(index), synthetic_bold_(synthetic_bold), synthetic_italic_(synthetic_italic) {
+  if (FT_New_Face(FreeType(), file_.c_str(), index_, &face_) != 0) {
+    face_ = nullptr;
+    throw EPrinter("The font file " + file_ + " cannot be read");
   }
+  units_per_em_ = face_->units_per_EM > 0 ? face_->units_per_EM : 2048;
+  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
+  if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
+    win_ascent_ = os2->usWinAscent;
+    win_descent_ = os2->usWinDescent;
+    strikeout_position_ = os2->yStrikeoutPosition;
+    strikeout_size_ = os2->yStrikeoutSize;
+    if (os2->version >= 2) cap_height_ = os2->sCapHeight;
+    serif_ = os2->panose[0] == 2 && os2->panose[1] >= 2 && os2->panose[1] <= 10;
+  } else {
+    win_ascent_ = face_->ascender;
+    win_descent_ = -face_->descender;
+  }
+  if (win_ascent_ + win_descent_ <= 0) {
+    win_ascent_ = units_per_em_ * 0.8;
+    win_descent_ = units_per_em_ * 0.2;
+  }
+  if (strikeout_size_ <= 0) {
+    strikeout_position_ = win_ascent_ * 0.3;
+    strikeout_size_ = units_per_em_ / 20;
+  }
+  underline_position_ = face_->underline_position;
+  underline_thickness_ = face_->underline_thickness > 0 ? face_->underline_thickness : units_per_em_ / 20;
+  if (cap_height_ <= 0) cap_height_ = win_ascent_ * 0.7;
+  if (const auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face_, FT_SFNT_POST))) {
+    italic_angle_ = post->italicAngle / 65536.0;
+  }
+  fixed_pitch_ = FT_IS_FIXED_WIDTH(face_);
+  bbox_ = {static_cast<double>(face_->bbox.xMin), static_cast<double>(face_->bbox.yMin),
+           static_cast<double>(face_->bbox.xMax), static_cast<double>(face_->bbox.yMax)};
+  if (const char* name = FT_Get_Postscript_Name(face_)) postscript_name_ = name;
+  if (postscript_name_.empty()) postscript_name_ = "Font";
+}
+
+FontFace::~FontFace() {
+  if (face_ != nullptr) FT_Done_Face(face_);
+}
+
+std::uint32_t FontFace::GlyphIndex(char32_t code_point) const {
+  return code_point != 0 ? FT_Get_Char_Index(face_, code_point) : 0;
+}
+
+int FontFace::Advance(std::uint32_t glyph) const {
+  FT_Fixed advance = 0;
+  if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &advance) != 0) return 0;
+  return static_cast<int>(advance);
+}
+
+SizedFont::SizedFont(FontFace& face, const TFontSpec& spec, int dpi_x, int dpi_y)
+    : face_(face), spec_(spec), dpi_x_(dpi_x), dpi_y_(dpi_y),
+      code_points_(CodePointsOfBytes(CodePageOfCharset(spec.Charset))) {
+  const double units = face.UnitsPerEm();
+  if (spec.Height < 0) {
+    em_y_ = -static_cast<double>(spec.Height);
+  } else if (spec.Height > 0) {
+    em_y_ = spec.Height * units / (face.WinAscent() + face.WinDescent());
+  } else {
+    em_y_ = dpi_y * 12.0 / 72.0;
+  }
+  em_x_ = em_y_ * dpi_x / static_cast<double>(dpi_y);
+  const double scale = em_y_ / units;
+  ascent_ = static_cast<int>(std::lround(face.WinAscent() * scale));
+  descent_ = static_cast<int>(std::lround(face.WinDescent() * scale));
+  underline_offset_ = -face.UnderlinePosition() * scale;
+  underline_thickness_ = std::max(1.0, face.UnderlineThickness() * scale);
+  strikeout_offset_ = -face.StrikeOutPosition() * scale;
+  strikeout_thickness_ = std::max(1.0, face.StrikeOutSize() * scale);
+}
+
+void SizedFont::Load(unsigned char byte) {
+  Glyph glyph;
+  glyph.Index = face_.GlyphIndex(code_points_[byte]);
+  glyph.Advance = static_cast<int>(std::lround(face_.Advance(glyph.Index) * em_x_ / face_.UnitsPerEm()));
   glyphs_[byte] = glyph;
   known_[byte] = true;
 }
 
-TTextExtent CairoFont::Measure(std::string_view text) {
+TTextExtent SizedFont::Measure(std::string_view text) {
   TTextExtent extent{0, ascent_ + descent_};
   for (char c : text) extent.Width += GlyphOf(static_cast<unsigned char>(c)).Advance;
   return extent;
@@ -221,7 +215,7 @@ FontLibrary::FontLibrary() = default;
 
 FontLibrary::~FontLibrary() {
   fonts_.clear();
-  for (auto& [key, face] : faces_) cairo_font_face_destroy(face);
+  faces_.clear();
 }
 
 const std::vector<std::string>& FontLibrary::FaceNames() {
@@ -254,35 +248,49 @@ const std::vector<std::string>& FontLibrary::FaceNames() {
   return *face_names_;
 }
 
-cairo_font_face_t* FontLibrary::Face(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
+FontFace& FontLibrary::Face(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
   const char* lang = LanguageOfCharset(charset);
   const auto key = std::make_tuple(family, bold, italic, lang ? static_cast<int>(charset) : -1);
-  auto found = faces_.find(key);
-  if (found != faces_.end()) return found->second;
+  auto found = matches_.find(key);
+  if (found != matches_.end()) return *found->second;
 
   FcPattern* match = MatchFace(family, bold, italic, charset);
   if (match == nullptr) throw EPrinter("No font can be found for " + family);
+  FcChar8* file = nullptr;
+  int index = 0;
   int weight = FC_WEIGHT_REGULAR;
   int slant = FC_SLANT_ROMAN;
+  FcPatternGetString(match, FC_FILE, 0, &file);
+  FcPatternGetInteger(match, FC_INDEX, 0, &index);
   FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
   FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-  cairo_font_face_t* face = cairo_ft_font_face_create_for_pattern(match);
+  const std::string path = file != nullptr ? reinterpret_cast<const char*>(file) : "";
   FcPatternDestroy(match);
-  unsigned int synthesize = 0;
-  if (bold && weight < FC_WEIGHT_DEMIBOLD) synthesize |= CAIRO_FT_SYNTHESIZE_BOLD;
-  if (italic && slant == FC_SLANT_ROMAN) synthesize |= CAIRO_FT_SYNTHESIZE_OBLIQUE;
-  if (synthesize != 0) cairo_ft_font_face_set_synthesize(face, synthesize);
-  faces_.emplace(key, face);
-  return face;
+  if (path.empty()) throw EPrinter("No font file can be found for " + family);
+  const bool synthetic_bold = bold && weight < FC_WEIGHT_DEMIBOLD;
+  const bool synthetic_italic = italic && slant == FC_SLANT_ROMAN;
+  FontFace* face = nullptr;
+  for (auto& known : faces_) {
+    if (known->File() == path && known->Index() == index && known->SyntheticBold() == synthetic_bold &&
+        known->SyntheticItalic() == synthetic_italic) {
+      face = known.get();
+    }
+  }
+  if (face == nullptr) {
+    faces_.push_back(std::make_unique<FontFace>(path, index, synthetic_bold, synthetic_italic));
+    face = faces_.back().get();
+  }
+  matches_.emplace(key, face);
+  return *face;
 }
 
-CairoFont& FontLibrary::Realize(const TFontSpec& spec, int dpi_x, int dpi_y) {
+SizedFont& FontLibrary::Realize(const TFontSpec& spec, int dpi_x, int dpi_y) {
   // Fonts are few (one per distinct font state of a run), so a linear search is the fast path.
   for (auto& font : fonts_) {
     if (font->Spec() == spec && font->Resolution() == std::make_pair(dpi_x, dpi_y)) return *font;
   }
-  cairo_font_face_t* face = Face(spec.Face, spec.Bold, spec.Italic, spec.Charset);
-  fonts_.push_back(std::make_unique<CairoFont>(face, spec, dpi_x, dpi_y));
+  FontFace& face = Face(spec.Face, spec.Bold, spec.Italic, spec.Charset);
+  fonts_.push_back(std::make_unique<SizedFont>(face, spec, dpi_x, dpi_y));
   return *fonts_.back();
 }
 
