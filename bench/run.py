@@ -2,7 +2,10 @@
 """Prints the standard workload with Prynda (to "Prynda PDF") and with cups-filters' texttopdf, side
 by side in one run, and reports pages per second, peak RSS and PDF size (medians of --runs runs).
 
-  bench/run.py [--prynda build/prynda] [--runs 5] [--pages 10,1000]
+  bench/run.py [--prynda build/prynda] [--runs 5] [--pages 1,10,1000]
+
+Small jobs are run at least 20 times: their times are a few milliseconds, and the machine's noise
+is of that size.
 """
 import argparse
 import os
@@ -46,7 +49,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--prynda", default=os.path.join(HERE, "..", "build", "prynda"))
     parser.add_argument("--runs", type=int, default=5)
-    parser.add_argument("--pages", default="10,1000")
+    parser.add_argument("--pages", default="1,10,1000")
     args = parser.parse_args()
     have_peer = os.path.exists(TEXTTOPDF) and os.path.exists(PPD)
     if not os.path.exists("/usr/bin/time"):
@@ -60,14 +63,15 @@ def main():
             rows = []
             pdf = prefix + ".pdf"
             env = {"PATH": "/usr/bin:/bin", "LC_ALL": "C", "PRYNDA_PDF": pdf}
-            runs = [measure([args.prynda, prefix + ".txt", "/ST"], env) for _ in range(args.runs)]
+            count = args.runs if pages > 10 else max(args.runs, 20)
+            runs = [measure([args.prynda, prefix + ".txt", "/ST"], env) for _ in range(count)]
             rows.append(("prynda", runs, pdf))
             if have_peer:
                 peer_pdf = prefix + ".peer.pdf"
                 peer_env = {"PATH": "/usr/bin:/bin", "CONTENT_TYPE": "text/plain", "CHARSET": "utf-8", "PPD": PPD}
                 options = "PageSize=A4 cpi=10 lpi=6 page-left=9 page-right=9 page-top=18 page-bottom=18"
                 runs = [measure([TEXTTOPDF, "1", "user", "title", "1", options, prefix + ".utf8.txt"], peer_env,
-                                peer_pdf) for _ in range(args.runs)]
+                                peer_pdf) for _ in range(count)]
                 rows.append(("texttopdf", runs, peer_pdf))
             for tool, runs, out_pdf in rows:
                 seconds = statistics.median(r[0] for r in runs)

@@ -12,7 +12,7 @@
 
 namespace prynda {
 
-class CombinedPrintSystem final : public PrintSystem {
+class CombinedPrintSystem : public PrintSystem {
  public:
   explicit CombinedPrintSystem(std::vector<std::unique_ptr<PrintSystem>> systems);
 

@@ -13,6 +13,25 @@
 
 namespace prynda {
 
+namespace {
+
+// The system's printers and the built-in one; the first look at the printers (a job is starting)
+// also sets the fonts loading, so that both take their time side by side.
+class PlatformPrintSystem final : public CombinedPrintSystem {
+ public:
+  PlatformPrintSystem(std::vector<std::unique_ptr<PrintSystem>> systems, std::shared_ptr<FontLibrary> fonts)
+      : CombinedPrintSystem(std::move(systems)), fonts_(std::move(fonts)) {}
+  std::vector<std::string> PrinterNames() override {
+    fonts_->Prefetch();
+    return CombinedPrintSystem::PrinterNames();
+  }
+
+ private:
+  std::shared_ptr<FontLibrary> fonts_;
+};
+
+}  // namespace
+
 std::unique_ptr<PrintSystem> MakePlatformPrintSystem() {
   auto fonts = std::make_shared<FontLibrary>();
   std::vector<std::unique_ptr<PrintSystem>> systems;
@@ -21,7 +40,7 @@ std::unique_ptr<PrintSystem> MakePlatformPrintSystem() {
   if (hide_pdf == nullptr || std::strcmp(hide_pdf, "1") != 0) {
     systems.push_back(std::make_unique<PdfFilePrintSystem>(fonts));
   }
-  return std::make_unique<CombinedPrintSystem>(std::move(systems));
+  return std::make_unique<PlatformPrintSystem>(std::move(systems), fonts);
 }
 
 TRgb StandardSystemColor(int index) {

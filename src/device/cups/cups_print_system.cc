@@ -1,13 +1,14 @@
 #include "device/cups/cups_print_system.h"
 
-#include <cups/cups.h>
+#include "device/cups/cups_library.h"
+
 #include <sys/socket.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <string_view>
 
-#include "device/cairo/cairo_pages.h"
+#include "device/pages/pdf_context.h"
 #include "device/name_list.h"
 #include "device/platform_print_system.h"
 #include "device/printer_error.h"
@@ -15,6 +16,9 @@
 namespace prynda {
 
 namespace {
+
+// The loaded library; only reached once Cups() has been found loaded.
+const CupsLibrary& Api() { return *Cups(); }
 
 constexpr int kDefaultDpi = 600;
 constexpr int kHundredthsPerInch = 2540;  // media sizes come in hundredths of a millimetre
@@ -29,7 +33,7 @@ std::string NameOf(const cups_dest_t& dest) {
 }
 
 std::string LastError() {
-  const char* text = cupsLastErrorString();
+  const char* text = Api().cupsLastErrorString();
   return text != nullptr && *text != '\0' ? text : "no answer from CUPS";
 }
 
@@ -41,11 +45,11 @@ TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation) 
   int dpi_y = kDefaultDpi;
   cups_size_t size{};
   bool have_size = false;
-  if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
-    if (ipp_attribute_t* resolution = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution")) {
+  if (cups_dinfo_t* info = Api().cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+    if (ipp_attribute_t* resolution = Api().cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "printer-resolution")) {
       ipp_res_t units = IPP_RES_PER_INCH;
       int y = 0;
-      const int x = ippGetResolution(resolution, 0, &y, &units);
+      const int x = Api().ippGetResolution(resolution, 0, &y, &units);
       if (units == IPP_RES_PER_CM) {
         dpi_x = static_cast<int>(std::lround(x * 2.54));
         dpi_y = static_cast<int>(std::lround(y * 2.54));
@@ -54,13 +58,13 @@ TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation) 
         dpi_y = y;
       }
     }
-    if (ipp_attribute_t* media = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "media")) {
-      const char* name = ippGetString(media, 0, nullptr);
+    if (ipp_attribute_t* media = Api().cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "media")) {
+      const char* name = Api().ippGetString(media, 0, nullptr);
       have_size = name != nullptr &&
-                  cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, name, CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
+                  Api().cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, name, CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
                   size.width > 0 && size.length > 0;
     }
-    cupsFreeDestInfo(info);
+    Api().cupsFreeDestInfo(info);
   }
   if (!have_size) {
     size = cups_size_t{};
@@ -93,34 +97,34 @@ TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation) 
 class CupsJobSink final : public PdfSink {
  public:
   CupsJobSink(const cups_dest_t& dest, int copies) : name_(NameOf(dest)), copies_(copies) {
-    cupsCopyDest(const_cast<cups_dest_t*>(&dest), 0, &dest_);
+    Api().cupsCopyDest(const_cast<cups_dest_t*>(&dest), 0, &dest_);
   }
   ~CupsJobSink() override {
     Discard();
-    cupsFreeDests(1, dest_);
+    Api().cupsFreeDests(1, dest_);
   }
 
   void Begin(const TDocInfo& info) override {
     // A stopped queue would hold the job for who knows how long, while the caller takes it as
     // printed (and may delete its file): say so instead.
-    const char* state = cupsGetOption("printer-state", dest_->num_options, dest_->options);
+    const char* state = Api().cupsGetOption("printer-state", dest_->num_options, dest_->options);
     if (state != nullptr && std::string_view(state) == "5") {
-      const char* message = cupsGetOption("printer-state-message", dest_->num_options, dest_->options);
+      const char* message = Api().cupsGetOption("printer-state-message", dest_->num_options, dest_->options);
       throw EPrinter("Printer " + name_ + " is stopped" +
                      (message != nullptr && *message != '\0' ? std::string(": ") + message : std::string()));
     }
-    info_ = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest_);
+    info_ = Api().cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest_);
     if (info_ == nullptr) throw EPrinter("Printer " + name_ + " cannot be reached: " + LastError());
     cups_option_t* options = nullptr;
-    int count = cupsAddOption("copies", std::to_string(copies_ > 0 ? copies_ : 1).c_str(), 0, &options);
+    int count = Api().cupsAddOption("copies", std::to_string(copies_ > 0 ? copies_ : 1).c_str(), 0, &options);
     const ipp_status_t created =
-        cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest_, info_, &job_, info.DocumentName.c_str(), count, options);
-    cupsFreeOptions(count, options);
+        Api().cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest_, info_, &job_, info.DocumentName.c_str(), count, options);
+    Api().cupsFreeOptions(count, options);
     if (Failed(created) || job_ <= 0) {
       job_ = 0;
       throw EPrinter("Printer " + name_ + " does not accept the job: " + LastError());
     }
-    const http_status_t started = cupsStartDestDocument(CUPS_HTTP_DEFAULT, dest_, info_, job_,
+    const http_status_t started = Api().cupsStartDestDocument(CUPS_HTTP_DEFAULT, dest_, info_, job_,
                                                         info.DocumentName.c_str(), CUPS_FORMAT_PDF, 0, nullptr, 1);
     if (started != HTTP_STATUS_CONTINUE) {
       const std::string why = LastError();
@@ -132,7 +136,7 @@ class CupsJobSink final : public PdfSink {
   }
 
   bool Write(const unsigned char* data, std::size_t size) override {
-    if (cupsWriteRequestData(CUPS_HTTP_DEFAULT, reinterpret_cast<const char*>(data), size) == HTTP_STATUS_CONTINUE) {
+    if (Api().cupsWriteRequestData(CUPS_HTTP_DEFAULT, reinterpret_cast<const char*>(data), size) == HTTP_STATUS_CONTINUE) {
       return true;
     }
     failure_ = "Printing on " + name_ + " failed: " + LastError();
@@ -143,7 +147,7 @@ class CupsJobSink final : public PdfSink {
 
   void Commit() override {
     streaming_ = false;
-    const ipp_status_t finished = cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest_, info_);
+    const ipp_status_t finished = Api().cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest_, info_);
     if (Failed(finished)) {
       const std::string why = LastError();
       Cancel();
@@ -156,21 +160,21 @@ class CupsJobSink final : public PdfSink {
   void Discard() noexcept override {
     if (job_ > 0) {
       Cancel();
-      if (streaming_) cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest_, info_);
+      if (streaming_) Api().cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest_, info_);
     }
     streaming_ = false;
     job_ = 0;
-    if (info_ != nullptr) cupsFreeDestInfo(info_);
+    if (info_ != nullptr) Api().cupsFreeDestInfo(info_);
     info_ = nullptr;
   }
 
  private:
   // Cancels on a connection of its own: the default one is busy with the document's request.
   void Cancel() noexcept {
-    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, 5000, nullptr);
+    http_t* http = Api().httpConnect2(Api().cupsServer(), Api().ippPort(), nullptr, AF_UNSPEC, Api().cupsEncryption(), 1, 5000, nullptr);
     if (http == nullptr) return;
-    cupsCancelDestJob(http, dest_, job_);
-    httpClose(http);
+    Api().cupsCancelDestJob(http, dest_, job_);
+    Api().httpClose(http);
   }
 
   std::string name_;
@@ -184,18 +188,20 @@ class CupsJobSink final : public PdfSink {
 
 }  // namespace
 
-CupsPrintSystem::CupsPrintSystem(std::shared_ptr<FontLibrary> fonts) : fonts_(std::move(fonts)) {}
+CupsPrintSystem::CupsPrintSystem(std::shared_ptr<FontLibrary> fonts, PdfContextMaker make_context)
+    : fonts_(std::move(fonts)), make_context_(std::move(make_context)) {}
 
 CupsPrintSystem::~CupsPrintSystem() {
-  if (dests_ != nullptr) cupsFreeDests(count_, dests_);
+  if (dests_ != nullptr) Api().cupsFreeDests(count_, dests_);
 }
 
 void CupsPrintSystem::LoadDestinations() {
-  if (dests_ != nullptr) cupsFreeDests(count_, dests_);
-  dests_ = nullptr;
-  count_ = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_);
-  if (count_ < 0) count_ = 0;
   loaded_ = true;
+  if (Cups() == nullptr) return;  // without libcups there are no CUPS printers
+  if (dests_ != nullptr) Api().cupsFreeDests(count_, dests_);
+  dests_ = nullptr;
+  count_ = Api().cupsGetDests2(CUPS_HTTP_DEFAULT, &dests_);
+  if (count_ < 0) count_ = 0;
 }
 
 cups_dest_t* CupsPrintSystem::Find(const std::string& printer) {
@@ -225,11 +231,11 @@ std::optional<TDeviceSettings> CupsPrintSystem::DeviceSettings(const std::string
   cups_dest_t* dest = Find(printer);
   if (dest == nullptr) return std::nullopt;
   TDeviceSettings settings;
-  if (const char* copies = cupsGetOption("copies", dest->num_options, dest->options)) {
+  if (const char* copies = Api().cupsGetOption("copies", dest->num_options, dest->options)) {
     const int value = std::atoi(copies);
     if (value > 0 && value < 32768) settings.Copies = static_cast<std::int16_t>(value);
   }
-  if (const char* orientation = cupsGetOption("orientation-requested", dest->num_options, dest->options)) {
+  if (const char* orientation = Api().cupsGetOption("orientation-requested", dest->num_options, dest->options)) {
     if (std::string_view(orientation) == "4") settings.Orientation = TPrinterOrientation::Landscape;
   }
   return settings;
@@ -241,7 +247,7 @@ std::unique_ptr<PrintContext> CupsPrintSystem::CreateContext(const std::string& 
   if (dest == nullptr) return nullptr;
   std::unique_ptr<PdfSink> sink;
   if (kind == TContextKind::Device) sink = std::make_unique<CupsJobSink>(*dest, settings.Copies);
-  return std::make_unique<CairoPdfContext>(*fonts_, QueryGeometry(dest, settings.Orientation), std::move(sink));
+  return make_context_(*fonts_, QueryGeometry(dest, settings.Orientation), std::move(sink));
 }
 
 TRgb CupsPrintSystem::SystemColor(int index) { return StandardSystemColor(index); }

@@ -10,15 +10,16 @@
 #include <vector>
 
 #include "device/fonts/font_library.h"
+#include "device/pages/pdf_context.h"
 #include "device/print_system.h"
 
-typedef struct cups_dest_s cups_dest_t;
+typedef struct cups_dest_s cups_dest_t;  // libcups is opened at run time: cups_library.h
 
 namespace prynda {
 
 class CupsPrintSystem final : public PrintSystem {
  public:
-  explicit CupsPrintSystem(std::shared_ptr<FontLibrary> fonts);
+  explicit CupsPrintSystem(std::shared_ptr<FontLibrary> fonts, PdfContextMaker make_context = PdfWriterContexts());
   ~CupsPrintSystem() override;
 
   std::vector<std::string> PrinterNames() override;
@@ -34,6 +35,7 @@ class CupsPrintSystem final : public PrintSystem {
   cups_dest_t* Find(const std::string& printer);
 
   std::shared_ptr<FontLibrary> fonts_;
+  PdfContextMaker make_context_;
   cups_dest_t* dests_ = nullptr;
   int count_ = 0;
   bool loaded_ = false;

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "device/name_list.h"
+#include "device/pdf/subset_library.h"
 #include "device/printer_error.h"
 #include "device/text_encoding.h"
 
@@ -81,32 +82,6 @@ FcPattern* MatchFace(const std::string& family, bool bold, bool italic, std::uin
   FcPattern* match = FcFontMatch(nullptr, pattern, &result);
   FcPatternDestroy(pattern);
   return match;
-}
-
-// True when fontconfig resolves `name` to a face that is that family or one of its strong or
-// metric-compatible aliases, not merely the default fallback.
-bool ResolvesByName(const std::string& name) {
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  bool resolved = false;
-  if (match != nullptr) {
-    const std::string matched = FamilyOf(match);
-    FcValue value;
-    FcValueBinding binding;
-    for (int i = 0; FcPatternGetWithBinding(pattern, FC_FAMILY, i, &value, &binding) == FcResultMatch; ++i) {
-      if (value.type != FcTypeString) continue;
-      if (!SameTextIgnoringCase(reinterpret_cast<const char*>(value.u.s), matched)) continue;
-      resolved = i == 0 || binding != FcValueBindingWeak;
-      break;
-    }
-    FcPatternDestroy(match);
-  }
-  FcPatternDestroy(pattern);
-  return resolved;
 }
 
 // FreeType for the whole run; faces hold on to it, so it is never closed.
@@ -214,16 +189,39 @@ TTextExtent SizedFont::Measure(std::string_view text) {
 FontLibrary::FontLibrary() = default;
 
 FontLibrary::~FontLibrary() {
+  try {
+    Wait();
+  } catch (...) {
+  }
   fonts_.clear();
   faces_.clear();
 }
 
+void FontLibrary::Prefetch() {
+  if (prefetch_.valid() || face_names_) return;
+  prefetch_ = std::async(std::launch::async, [this] {
+    face_names_ = ListFaces();
+    // Most jobs print in the built-in face: have it matched by the time the first page needs it,
+    // and the font subsetter loaded by the time the document ends.
+    try {
+      Match("Courier New", false, false, 238);
+    } catch (const EPrinter&) {
+    }
+    PreloadSubsetter();
+  });
+}
+
+void FontLibrary::Wait() {
+  if (prefetch_.valid()) prefetch_.get();  // a failure on the other thread is raised here
+}
+
 const std::vector<std::string>& FontLibrary::FaceNames() {
-  if (face_names_) return *face_names_;
-  std::vector<std::string> names;
-  for (const char* face : kOfficeFaces) {
-    if (ResolvesByName(face)) names.emplace_back(face);
-  }
+  Wait();
+  if (!face_names_) face_names_ = ListFaces();
+  return *face_names_;
+}
+
+std::vector<std::string> FontLibrary::ListFaces() const {
   FcPattern* pattern = FcPatternCreate();
   FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
   FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
@@ -239,16 +237,51 @@ const std::vector<std::string>& FontLibrary::FaceNames() {
   FcObjectSetDestroy(objects);
   FcPatternDestroy(pattern);
   std::sort(installed.begin(), installed.end());
+  auto is_installed = [&](std::string_view family) {
+    return std::any_of(installed.begin(), installed.end(),
+                       [&](const std::string& known) { return SameTextIgnoringCase(known, family); });
+  };
+
+  // An office face is offered when it is installed, or when fontconfig's substitution puts an
+  // installed family right after it as a strong or metric-compatible alias. One substitution of
+  // all of them together: the configuration's rules are the costly part of a look-up.
+  std::vector<bool> offered(std::size(kOfficeFaces), false);
+  FcPattern* office = FcPatternCreate();
+  for (const char* face : kOfficeFaces) {
+    FcPatternAddString(office, FC_FAMILY, reinterpret_cast<const FcChar8*>(face));
+  }
+  FcConfigSubstitute(nullptr, office, FcMatchPattern);
+  int current = -1;
+  FcValue value;
+  FcValueBinding binding;
+  for (int i = 0; FcPatternGetWithBinding(office, FC_FAMILY, i, &value, &binding) == FcResultMatch; ++i) {
+    if (value.type != FcTypeString || binding == FcValueBindingWeak) continue;
+    const std::string_view family = reinterpret_cast<const char*>(value.u.s);
+    const auto* named = std::find_if(std::begin(kOfficeFaces), std::end(kOfficeFaces),
+                                     [&](const char* face) { return SameTextIgnoringCase(face, family); });
+    if (named != std::end(kOfficeFaces) && binding == FcValueBindingStrong) current = static_cast<int>(named - kOfficeFaces);
+    if (current >= 0 && is_installed(family)) offered[static_cast<std::size_t>(current)] = true;
+  }
+  FcPatternDestroy(office);
+
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < offered.size(); ++i) {
+    if (offered[i]) names.emplace_back(kOfficeFaces[i]);
+  }
   for (auto& family : installed) {
     const bool known = std::any_of(names.begin(), names.end(),
                                    [&](const std::string& n) { return SameTextIgnoringCase(n, family); });
     if (!known) names.push_back(std::move(family));
   }
-  face_names_ = std::move(names);
-  return *face_names_;
+  return names;
 }
 
 FontFace& FontLibrary::Face(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
+  Wait();
+  return Match(family, bold, italic, charset);
+}
+
+FontFace& FontLibrary::Match(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
   const char* lang = LanguageOfCharset(charset);
   const auto key = std::make_tuple(family, bold, italic, lang ? static_cast<int>(charset) : -1);
   auto found = matches_.find(key);

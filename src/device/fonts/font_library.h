@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <future>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -137,6 +138,10 @@ class FontLibrary {
   FontLibrary(const FontLibrary&) = delete;
   FontLibrary& operator=(const FontLibrary&) = delete;
 
+  // Starts loading the font configuration and the list of faces on another thread, so that the
+  // job's other first steps (asking the spooler for its printers) run meanwhile. Look-ups wait
+  // for it. Calling it again does nothing.
+  void Prefetch();
   // The faces a printer offers: the well-known office faces that resolve to an installed face by
   // name or metric alias, then every installed family; each name once.
   const std::vector<std::string>& FaceNames();
@@ -145,7 +150,11 @@ class FontLibrary {
 
  private:
   FontFace& Face(const std::string& family, bool bold, bool italic, std::uint8_t charset);
+  FontFace& Match(const std::string& family, bool bold, bool italic, std::uint8_t charset);
+  void Wait();
+  std::vector<std::string> ListFaces() const;
 
+  std::future<void> prefetch_;
   std::optional<std::vector<std::string>> face_names_;
   std::map<std::tuple<std::string, bool, bool, int>, FontFace*> matches_;
   std::vector<std::unique_ptr<FontFace>> faces_;  // one per file, index and synthesis

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "device/cairo/cairo_pages.h"
+#include "device/pages/pdf_context.h"
 #include "device/name_list.h"
 #include "device/platform_print_system.h"
 #include "device/printer_error.h"
@@ -112,7 +112,8 @@ std::string PdfOutputPath(const std::string& source, const char* pdf_env) {
   return output.string();
 }
 
-PdfFilePrintSystem::PdfFilePrintSystem(std::shared_ptr<FontLibrary> fonts) : fonts_(std::move(fonts)) {}
+PdfFilePrintSystem::PdfFilePrintSystem(std::shared_ptr<FontLibrary> fonts, PdfContextMaker make_context)
+    : fonts_(std::move(fonts)), make_context_(std::move(make_context)) {}
 
 std::optional<TDeviceSettings> PdfFilePrintSystem::DeviceSettings(const std::string&) {
   return TDeviceSettings{};
@@ -124,8 +125,7 @@ std::unique_ptr<PrintContext> PdfFilePrintSystem::CreateContext(const std::strin
   if (!SameTextIgnoringCase(printer, kPdfPrinterName)) return nullptr;
   std::unique_ptr<PdfSink> sink;
   if (kind == TContextKind::Device) sink = std::make_unique<PdfFileSink>();
-  return std::make_unique<CairoPdfContext>(*fonts_, A4Geometry(kPdfPrinterDpi, kPdfPrinterMargin, settings.Orientation),
-                                           std::move(sink));
+  return make_context_(*fonts_, A4Geometry(kPdfPrinterDpi, kPdfPrinterMargin, settings.Orientation), std::move(sink));
 }
 
 TRgb PdfFilePrintSystem::SystemColor(int index) { return StandardSystemColor(index); }

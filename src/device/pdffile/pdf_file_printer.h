@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "device/fonts/font_library.h"
+#include "device/pages/pdf_context.h"
 #include "device/print_system.h"
 
 namespace prynda {
@@ -26,7 +27,7 @@ std::string PdfOutputPath(const std::string& source, const char* pdf_env);
 
 class PdfFilePrintSystem final : public PrintSystem {
  public:
-  explicit PdfFilePrintSystem(std::shared_ptr<FontLibrary> fonts);
+  explicit PdfFilePrintSystem(std::shared_ptr<FontLibrary> fonts, PdfContextMaker make_context = PdfWriterContexts());
 
   std::vector<std::string> PrinterNames() override { return {kPdfPrinterName}; }
   std::string DefaultPrinter() override { return kPdfPrinterName; }
@@ -38,6 +39,7 @@ class PdfFilePrintSystem final : public PrintSystem {
 
  private:
   std::shared_ptr<FontLibrary> fonts_;
+  PdfContextMaker make_context_;
 };
 
 }  // namespace prynda

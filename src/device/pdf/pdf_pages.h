@@ -1,8 +1,8 @@
-// A print context whose pages become a PDF drawn by cairo. Drawing calls are collected per page
-// and emitted together when the page ends, each glyph at its own position.
+// A print context that writes its pages as PDF itself: each page's drawing is collected, then
+// written as one compressed content stream of plain operators (every glyph at its own device-pixel
+// position), with the fonts embedded as subsets at the end. Used by every backend that makes PDF.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,20 +11,17 @@
 #include "device/fonts/font_library.h"
 #include "device/pages/page_batch.h"
 #include "device/pages/pdf_sink.h"
+#include "device/pdf/pdf_fonts.h"
+#include "device/pdf/pdf_writer.h"
 #include "device/print_system.h"
-
-typedef struct _cairo_surface cairo_surface_t;
-typedef struct _cairo cairo_t;
-typedef struct _cairo_font_face cairo_font_face_t;
-typedef struct _cairo_scaled_font cairo_scaled_font_t;
 
 namespace prynda {
 
-class CairoPdfContext final : public PrintContext {
+class PdfPageContext final : public PrintContext {
  public:
   // Without a sink the context only answers questions (an information context).
-  CairoPdfContext(FontLibrary& fonts, const TPageGeometry& geometry, std::unique_ptr<PdfSink> sink);
-  ~CairoPdfContext() override;
+  PdfPageContext(FontLibrary& fonts, const TPageGeometry& geometry, std::unique_ptr<PdfSink> sink);
+  ~PdfPageContext() override;
 
   TDeviceCaps Caps() override { return geometry_.Caps; }
   std::vector<std::string> FontFaces() override { return fonts_.FaceNames(); }
@@ -43,20 +40,21 @@ class CairoPdfContext final : public PrintContext {
 
  private:
   SizedFont& FontAt(int font);
-  cairo_scaled_font_t* Scaled(SizedFont& font);
-  void EmitPage();
-  void CheckStatus();
-  void CloseSurface() noexcept;
+  void WriteContent();
+  void Discard() noexcept;
 
   FontLibrary& fonts_;
   TPageGeometry geometry_;
   std::unique_ptr<PdfSink> sink_;
   std::vector<SizedFont*> realized_;
-  std::map<FontFace*, cairo_font_face_t*> cairo_faces_;
-  std::map<SizedFont*, cairo_scaled_font_t*> cairo_fonts_;
-  cairo_surface_t* surface_ = nullptr;
-  cairo_t* cr_ = nullptr;
   PageBatch page_;
+  std::unique_ptr<PdfWriter> writer_;
+  PdfFontSet font_set_;
+  std::string content_;                 // the page being written, kept from page to page
+  std::vector<const PdfFontSet::Entry*> page_fonts_;  // the fonts the page uses
+  std::vector<int> pages_;              // page objects, in order
+  int pages_object_ = 0;
+  std::string title_;
   bool in_document_ = false;
 };
 

@@ -1,4 +1,4 @@
-#include "device/cairo/cairo_pages.h"
+#include "reference/cairo_pages.h"
 
 #include <cairo-ft.h>
 #include <cairo-pdf.h>

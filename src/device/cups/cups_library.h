@@ -1,0 +1,26 @@
+// libcups, opened the first time a CUPS call is needed rather than when the program starts: its
+// start-up (TLS libraries and all) then runs while the fonts load on another thread, and a run
+// that prints nothing does not pay for it.
+#pragma once
+
+#include <cups/cups.h>
+
+namespace prynda {
+
+#define PRYNDA_CUPS_FUNCTIONS(X)                                                                      \
+  X(cupsAddOption) X(cupsCancelDestJob) X(cupsCopyDest) X(cupsCopyDestInfo) X(cupsCreateDestJob)      \
+  X(cupsEncryption) X(cupsFindDestDefault) X(cupsFinishDestDocument) X(cupsFreeDestInfo)              \
+  X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDestMediaByName) X(cupsGetDests2) X(cupsGetOption)     \
+  X(cupsLastErrorString) X(cupsServer) X(cupsStartDestDocument) X(cupsWriteRequestData) X(httpClose) \
+  X(httpConnect2) X(ippGetResolution) X(ippGetString) X(ippPort)
+
+struct CupsLibrary {
+#define PRYNDA_CUPS_POINTER(name) decltype(&::name) name = nullptr;
+  PRYNDA_CUPS_FUNCTIONS(PRYNDA_CUPS_POINTER)
+#undef PRYNDA_CUPS_POINTER
+};
+
+// The library's functions; nullptr when libcups is not installed (then there are no CUPS printers).
+const CupsLibrary* Cups();
+
+}  // namespace prynda

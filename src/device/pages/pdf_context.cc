@@ -1,0 +1,13 @@
+#include "device/pages/pdf_context.h"
+
+#include "device/pdf/pdf_pages.h"
+
+namespace prynda {
+
+PdfContextMaker PdfWriterContexts() {
+  return [](FontLibrary& fonts, const TPageGeometry& geometry, std::unique_ptr<PdfSink> sink) {
+    return std::make_unique<PdfPageContext>(fonts, geometry, std::move(sink));
+  };
+}
+
+}  // namespace prynda

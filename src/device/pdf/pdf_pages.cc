@@ -1,0 +1,344 @@
+#include "device/pdf/pdf_pages.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
+
+#include "device/pdf/subset_library.h"
+#include "device/printer_error.h"
+
+namespace prynda {
+
+namespace {
+
+void AppendColor(std::string& out, TRgb color, const char* op) {
+  AppendReal(out, (color & 0xFF) / 255.0, 3);
+  out += ' ';
+  AppendReal(out, ((color >> 8) & 0xFF) / 255.0, 3);
+  out += ' ';
+  AppendReal(out, ((color >> 16) & 0xFF) / 255.0, 3);
+  out += ' ';
+  out += op;
+  out += '\n';
+}
+
+void AppendGlyph(std::string& out, std::uint32_t glyph) {
+  static const char digits[] = "0123456789ABCDEF";
+  const char text[] = {'<', digits[(glyph >> 12) & 15], digits[(glyph >> 8) & 15], digits[(glyph >> 4) & 15],
+                       digits[glyph & 15], '>', 'T', 'j', '\n'};
+  out.append(text, sizeof text);
+}
+
+void AppendRects(std::string& out, const std::vector<PageBatch::RectBatch>& batches) {
+  for (const auto& batch : batches) {
+    if (batch.Rects.empty()) continue;
+    AppendColor(out, batch.Color, "rg");
+    for (const auto& rect : batch.Rects) {
+      AppendReal(out, rect.X, 2);
+      out += ' ';
+      AppendReal(out, rect.Y, 2);
+      out += ' ';
+      AppendReal(out, rect.Width, 2);
+      out += ' ';
+      AppendReal(out, rect.Height, 2);
+      out += " re\n";
+    }
+    out += "f\n";
+  }
+}
+
+void AppendSegment(std::string& out, int x1, int y1, int x2, int y2) {
+  AppendInt(out, x1);
+  out += ' ';
+  AppendInt(out, y1);
+  out += " m ";
+  AppendInt(out, x2);
+  out += ' ';
+  AppendInt(out, y2);
+  out += " l\n";
+}
+
+// A PDF text string of the title: UTF-16BE in hex, from UTF-8 (any other byte becomes U+FFFD).
+std::string TitleString(std::string_view text) {
+  std::string out = "<FEFF";
+  auto unit = [&](unsigned value) {
+    static const char digits[] = "0123456789ABCDEF";
+    for (int shift = 12; shift >= 0; shift -= 4) out += digits[(value >> shift) & 15];
+  };
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+    bool valid = length > 0 && i + length <= text.size();
+    char32_t point = length == 1 ? c : length == 2 ? (c & 0x1F) : length == 3 ? (c & 0x0F) : (c & 0x07);
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      const auto next = static_cast<unsigned char>(text[i + k]);
+      valid = (next & 0xC0) == 0x80;
+      point = (point << 6) | (next & 0x3F);
+    }
+    if (!valid) {
+      point = 0xFFFD;
+      length = 1;
+    }
+    if (point >= 0x10000) {
+      point -= 0x10000;
+      unit(0xD800 + static_cast<unsigned>(point >> 10));
+      unit(0xDC00 + static_cast<unsigned>(point & 0x3FF));
+    } else {
+      unit(static_cast<unsigned>(point));
+    }
+    i += length;
+  }
+  return out + ">";
+}
+
+// SOURCE_DATE_EPOCH, when set, fixes the document's date so that output is reproducible.
+std::string PdfDate() {
+  std::time_t time = std::time(nullptr);
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
+    char* end = nullptr;
+    const long long seconds = std::strtoll(epoch, &end, 10);
+    if (*end == '\0' && seconds >= 0) time = static_cast<std::time_t>(seconds);
+  }
+  std::tm utc{};
+  gmtime_r(&time, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "(D:%Y%m%d%H%M%SZ)", &utc);
+  return text;
+}
+
+}  // namespace
+
+PdfPageContext::PdfPageContext(FontLibrary& fonts, const TPageGeometry& geometry, std::unique_ptr<PdfSink> sink)
+    : fonts_(fonts), geometry_(geometry), sink_(std::move(sink)) {}
+
+PdfPageContext::~PdfPageContext() {
+  if (in_document_) Discard();
+}
+
+int PdfPageContext::RealizeFont(const TFontSpec& spec) {
+  SizedFont* font = &fonts_.Realize(spec, geometry_.Caps.LogPixelsX, geometry_.Caps.LogPixelsY);
+  for (std::size_t i = 0; i < realized_.size(); ++i) {
+    if (realized_[i] == font) return static_cast<int>(i);
+  }
+  realized_.push_back(font);
+  return static_cast<int>(realized_.size() - 1);
+}
+
+SizedFont& PdfPageContext::FontAt(int font) {
+  if (font < 0 || static_cast<std::size_t>(font) >= realized_.size()) throw EPrinter("Unknown font handle");
+  return *realized_[static_cast<std::size_t>(font)];
+}
+
+TTextExtent PdfPageContext::MeasureText(int font, std::string_view text) { return FontAt(font).Measure(text); }
+
+void PdfPageContext::StartDoc(const TDocInfo& info) {
+  if (!sink_) throw EPrinter("This context cannot print");
+  if (in_document_) throw EPrinter("A document is already open");
+  PreloadSubsetter();
+  sink_->Begin(info);
+  in_document_ = true;
+  try {
+    writer_ = std::make_unique<PdfWriter>(*sink_);
+    pages_object_ = writer_->NewObject();
+  } catch (...) {
+    Discard();
+    throw;
+  }
+  title_ = info.DocumentName;
+  content_.reserve(1 << 17);
+}
+
+void PdfPageContext::StartPage() {
+  if (!in_document_) throw EPrinter("No document is open");
+  page_.Clear();
+}
+
+void PdfPageContext::WriteContent() {
+  const TDeviceCaps& caps = geometry_.Caps;
+  const double sx = 72.0 / caps.LogPixelsX;
+  const double sy = 72.0 / caps.LogPixelsY;
+  std::string& out = content_;
+  out.clear();
+  // User space: device pixels from the printable area's top-left corner, y growing downwards.
+  out += "q ";
+  AppendReal(out, sx, 8);
+  out += " 0 0 ";
+  AppendReal(out, -sy, 8);
+  out += ' ';
+  AppendReal(out, caps.PhysicalOffsetX * sx, 4);
+  out += ' ';
+  AppendReal(out, geometry_.HeightPoints - caps.PhysicalOffsetY * sy, 4);
+  out += " cm\n1 J 1 j\n";
+
+  AppendRects(out, page_.Backgrounds());
+  for (const auto& batch : page_.Lines()) {
+    if (batch.Empty()) continue;
+    AppendInt(out, batch.Width > 0 ? batch.Width : 1);
+    out += " w\n";
+    AppendColor(out, batch.Color, "RG");
+    for (const auto& run : batch.Horizontal) AppendSegment(out, run.Low, run.Fixed, run.High, run.Fixed);
+    for (const auto& run : batch.Vertical) AppendSegment(out, run.Fixed, run.Low, run.Fixed, run.High);
+    for (std::size_t s = 0; s < batch.Starts.size(); ++s) {
+      const std::size_t begin = batch.Starts[s];
+      const std::size_t end = s + 1 < batch.Starts.size() ? batch.Starts[s + 1] : batch.Points.size();
+      AppendInt(out, batch.Points[begin].X);
+      out += ' ';
+      AppendInt(out, batch.Points[begin].Y);
+      out += " m\n";
+      for (std::size_t i = begin + 1; i < end; ++i) {
+        AppendInt(out, batch.Points[i].X);
+        out += ' ';
+        AppendInt(out, batch.Points[i].Y);
+        out += " l\n";
+      }
+    }
+    out += "S\n";
+  }
+
+  bool in_text = false;
+  bool stroking_text = false;
+  for (const auto& run : page_.Runs()) {
+    if (run.Glyphs.empty()) continue;
+    if (!in_text) out += "BT\n";
+    in_text = true;
+    SizedFont& font = *run.Font;
+    FontFace& face = font.Face();
+    PdfFontSet::Entry& entry = font_set_.Use(face, *writer_);
+    if (std::find(page_fonts_.begin(), page_fonts_.end(), &entry) == page_fonts_.end()) page_fonts_.push_back(&entry);
+    out += '/';
+    out += entry.Resource;
+    out += ' ';
+    AppendReal(out, font.EmY(), 4);
+    out += " Tf\n";
+    if (font.EmX() != font.EmY()) {
+      AppendReal(out, 100.0 * font.EmX() / font.EmY(), 4);
+      out += " Tz\n";
+    }
+    AppendColor(out, run.Color, "rg");
+    // A face without the weight asked for is emboldened by stroking its outlines as well.
+    if (face.SyntheticBold()) {
+      AppendColor(out, run.Color, "RG");
+      AppendReal(out, font.EmY() / 32.0, 2);
+      out += " w 2 Tr\n";
+      stroking_text = true;
+    } else if (stroking_text) {
+      out += "0 Tr\n";
+      stroking_text = false;
+    }
+    const bool slanted = face.SyntheticItalic();
+    int x = 0;
+    int y = 0;
+    bool first = true;
+    for (const auto& glyph : run.Glyphs) {
+      PdfFontSet::NoteGlyph(entry, glyph.Index, font.CodePoint(glyph.Byte));
+      if (first || slanted) {
+        out += slanted ? "1 0 0.2 -1 " : "1 0 0 -1 ";
+        AppendInt(out, glyph.X);
+        out += ' ';
+        AppendInt(out, glyph.Y);
+        out += " Tm";
+        first = false;
+      } else {
+        // Text space runs upwards here, so a move down the page is a negative one.
+        AppendInt(out, glyph.X - x);
+        out += ' ';
+        AppendInt(out, y - glyph.Y);
+        out += " Td";
+      }
+      x = glyph.X;
+      y = glyph.Y;
+      AppendGlyph(out, glyph.Index);
+    }
+  }
+  if (stroking_text) out += "0 Tr\n";
+  if (in_text) out += "ET\n";
+  AppendRects(out, page_.Decorations());
+  out += "Q\n";
+}
+
+void PdfPageContext::EndPage() {
+  if (!in_document_) throw EPrinter("No document is open");
+  page_fonts_.clear();
+  WriteContent();
+  const int contents = writer_->NewObject();
+  writer_->WriteStream(contents, content_);
+  const int page = writer_->NewObject();
+  writer_->BeginObject(page);
+  writer_->Write("<</Type/Page/Parent ");
+  writer_->WriteInt(pages_object_);
+  writer_->Write(" 0 R/MediaBox[0 0 ");
+  writer_->WriteReal(geometry_.WidthPoints, 3);
+  writer_->Write(" ");
+  writer_->WriteReal(geometry_.HeightPoints, 3);
+  writer_->Write("]/Resources<</Font<<");
+  for (const PdfFontSet::Entry* font : page_fonts_) {
+    writer_->Write("/" + font->Resource + " ");
+    writer_->WriteInt(font->Object);
+    writer_->Write(" 0 R");
+  }
+  writer_->Write(">>>>/Contents ");
+  writer_->WriteInt(contents);
+  writer_->Write(" 0 R>>");
+  writer_->EndObject();
+  pages_.push_back(page);
+}
+
+void PdfPageContext::EndDoc() {
+  if (!in_document_) throw EPrinter("No document is open");
+  try {
+    font_set_.WriteAll(*writer_);
+    writer_->BeginObject(pages_object_);
+    writer_->Write("<</Type/Pages/Kids[");
+    for (std::size_t i = 0; i < pages_.size(); ++i) {
+      if (i > 0) writer_->Write(" ");
+      writer_->WriteInt(pages_[i]);
+      writer_->Write(" 0 R");
+    }
+    writer_->Write("]/Count ");
+    writer_->WriteInt(static_cast<long long>(pages_.size()));
+    writer_->Write(">>");
+    writer_->EndObject();
+    const std::string date = PdfDate();
+    const int info = writer_->NewObject();
+    writer_->BeginObject(info);
+    writer_->Write("<</Title" + TitleString(title_) + "/Creator(Prynda)/Producer(Prynda)/CreationDate" + date +
+                   "/ModDate" + date + ">>");
+    writer_->EndObject();
+    const int catalog = writer_->NewObject();
+    writer_->BeginObject(catalog);
+    writer_->Write("<</Type/Catalog/Pages ");
+    writer_->WriteInt(pages_object_);
+    writer_->Write(" 0 R>>");
+    writer_->EndObject();
+    writer_->Finish(catalog, info);
+    writer_.reset();
+    in_document_ = false;
+    sink_->Commit();
+  } catch (...) {
+    Discard();
+    throw;
+  }
+}
+
+void PdfPageContext::AbortDoc() {
+  if (in_document_) Discard();
+}
+
+void PdfPageContext::Discard() noexcept {
+  writer_.reset();
+  in_document_ = false;
+  sink_->Discard();
+}
+
+void PdfPageContext::TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+                             std::string_view text) {
+  if (!in_document_) throw EPrinter("No document is open");
+  page_.AddText(FontAt(font), x, y, color, background, text);
+}
+
+void PdfPageContext::Polyline(const TPoint* points, std::size_t count, int width, TRgb color) {
+  if (!in_document_) throw EPrinter("No document is open");
+  page_.AddPolyline(points, count, width, color);
+}
+
+}  // namespace prynda

@@ -1,0 +1,64 @@
+// A print context whose pages become a PDF drawn by cairo: the reference that Prynda's own PDF
+// writer is compared with. Drawing calls are collected per page and emitted together when the page
+// ends, each glyph at its own position.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "device/fonts/font_library.h"
+#include "device/pages/page_batch.h"
+#include "device/pages/pdf_sink.h"
+#include "device/print_system.h"
+
+typedef struct _cairo_surface cairo_surface_t;
+typedef struct _cairo cairo_t;
+typedef struct _cairo_font_face cairo_font_face_t;
+typedef struct _cairo_scaled_font cairo_scaled_font_t;
+
+namespace prynda {
+
+class CairoPdfContext final : public PrintContext {
+ public:
+  // Without a sink the context only answers questions (an information context).
+  CairoPdfContext(FontLibrary& fonts, const TPageGeometry& geometry, std::unique_ptr<PdfSink> sink);
+  ~CairoPdfContext() override;
+
+  TDeviceCaps Caps() override { return geometry_.Caps; }
+  std::vector<std::string> FontFaces() override { return fonts_.FaceNames(); }
+  int RealizeFont(const TFontSpec& spec) override;
+  TTextExtent MeasureText(int font, std::string_view text) override;
+
+  void StartDoc(const TDocInfo& info) override;
+  void StartPage() override;
+  void EndPage() override;
+  void EndDoc() override;
+  void AbortDoc() override;
+
+  void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+               std::string_view text) override;
+  void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override;
+
+ private:
+  SizedFont& FontAt(int font);
+  cairo_scaled_font_t* Scaled(SizedFont& font);
+  void EmitPage();
+  void CheckStatus();
+  void CloseSurface() noexcept;
+
+  FontLibrary& fonts_;
+  TPageGeometry geometry_;
+  std::unique_ptr<PdfSink> sink_;
+  std::vector<SizedFont*> realized_;
+  std::map<FontFace*, cairo_font_face_t*> cairo_faces_;
+  std::map<SizedFont*, cairo_scaled_font_t*> cairo_fonts_;
+  cairo_surface_t* surface_ = nullptr;
+  cairo_t* cr_ = nullptr;
+  PageBatch page_;
+  bool in_document_ = false;
+};
+
+}  // namespace prynda
