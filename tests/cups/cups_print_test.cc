@@ -230,7 +230,7 @@ TEST_F(CupsTest, AReadErrorMidFileCancelsTheJob) {
   while (text.size() < 12000) text += "Wiersz raportu 0123456789 abcdefghij ABCDEFGHIJ\r\n";
   std::ofstream(input_, std::ios::binary | std::ios::trunc) << text;
   ProgramOptions options;
-  options.Env = {{"LD_PRELOAD", PRYNDA_FAIL_READ_LIB},
+  options.Env = {{"LD_PRELOAD", PRYNDA_FAIL_IO_LIB},
                  {"PRYNDA_FAIL_READ_PATH", input_},
                  {"PRYNDA_FAIL_READ_AFTER", "4095"},
                  {"ASAN_OPTIONS", "verify_asan_link_order=0"}};

@@ -4,10 +4,12 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -35,10 +37,15 @@ ProgramRun RunPrynda(const ProgramOptions& options) {
   for (auto& s : env_strings) envp.push_back(s.data());
   envp.push_back(nullptr);
 
+  const auto started = std::chrono::steady_clock::now();
   const pid_t pid = fork();
   if (pid < 0) throw std::runtime_error("fork");
   if (pid == 0) {
-    dup2(in_pipe[0], 0);
+    if (options.NoStdin) {
+      close(0);
+    } else {
+      dup2(in_pipe[0], 0);
+    }
     dup2(out_pipe[1], 1);
     dup2(err_pipe[1], 2);
     for (int fd : {in_pipe[0], in_pipe[1], out_pipe[0], out_pipe[1], err_pipe[0], err_pipe[1]}) close(fd);
@@ -67,7 +74,10 @@ ProgramRun RunPrynda(const ProgramOptions& options) {
     pollfd fds[3] = {{out_pipe[0], POLLIN, 0}, {err_pipe[0], POLLIN, 0}, {in_fd, POLLOUT, 0}};
     if (!out_open) fds[0].fd = -1;
     if (!err_open) fds[1].fd = -1;
-    if (poll(fds, 3, 30000) <= 0) break;  // a program that hangs fails the test, not the suite
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        started + std::chrono::seconds(options.TimeoutSeconds) - std::chrono::steady_clock::now());
+    // A program that hangs fails the test, not the suite.
+    if (left.count() <= 0 || poll(fds, 3, static_cast<int>(left.count())) <= 0) break;
     char buffer[65536];
     for (int i = 0; i < 2; ++i) {
       if (fds[i].revents == 0) continue;
@@ -92,7 +102,10 @@ ProgramRun RunPrynda(const ProgramOptions& options) {
   close(err_pipe[0]);
   if (out_open || err_open) kill(pid, SIGKILL);
   int status = 0;
-  waitpid(pid, &status, 0);
+  struct rusage usage {};
+  wait4(pid, &status, 0, &usage);
+  run.PeakRssKb = usage.ru_maxrss;
+  run.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   if (side.joinable()) side.join();
   run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   return run;

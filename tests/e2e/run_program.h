@@ -15,6 +15,8 @@ struct ProgramRun {
   std::string Out;
   std::string Err;
   int ExitCode = -1;
+  long PeakRssKb = 0;  // of the program, though never below that of the test process it forked from
+  double Seconds = 0;
 };
 
 struct ProgramOptions {
@@ -26,6 +28,8 @@ struct ProgramOptions {
   std::string Input;                      // standard input; closed after it
   std::string WorkDir;                    // "" = the current folder
   std::function<void()> WhileRunning;     // called once the program has started
+  bool NoStdin = false;                   // start with standard input closed altogether
+  int TimeoutSeconds = 60;                // a program still running then is killed
 };
 
 ProgramRun RunPrynda(const ProgramOptions& options);
