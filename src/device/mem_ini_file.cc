@@ -1,12 +1,9 @@
 #include "device/mem_ini_file.h"
 
-#include <cerrno>
-#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
-
-#include <sys/stat.h>
 
 #include "device/name_list.h"
 
@@ -72,13 +69,15 @@ std::optional<std::int32_t> ParseSettingsInteger(std::string_view text) {
 }
 
 TMemIniFile::TMemIniFile(const std::string& file_name) {
-  struct stat info {};
-  if (::stat(file_name.c_str(), &info) != 0) {
-    if (errno == ENOENT) return;
-    throw std::system_error(errno, std::generic_category(), file_name);
-  }
-  if (!S_ISREG(info.st_mode)) throw std::runtime_error(file_name + ": not a file");
-  if (static_cast<std::uintmax_t>(info.st_size) > kMaxFileSize) throw std::runtime_error(file_name + ": too large");
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(file_name, error);
+  if (status.type() == fs::file_type::not_found) return;
+  if (error) throw std::system_error(error, file_name);
+  if (!fs::is_regular_file(status)) throw std::runtime_error(file_name + ": not a file");
+  const std::uintmax_t size = fs::file_size(file_name, error);
+  if (error) throw std::system_error(error, file_name);
+  if (size > kMaxFileSize) throw std::runtime_error(file_name + ": too large");
   std::ifstream in(file_name, std::ios::binary);
   if (!in) throw std::runtime_error(file_name + ": cannot be opened");
   std::string text;

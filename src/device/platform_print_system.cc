@@ -55,11 +55,4 @@ void ConsoleBeep() {
   }
 }
 
-std::string ExecutablePath(const std::string& fallback) {
-  std::vector<char> buffer(4096);
-  const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= buffer.size()) return fallback;
-  return std::string(buffer.data(), static_cast<std::size_t>(length));
-}
-
 }  // namespace prynda

@@ -16,7 +16,4 @@ TRgb StandardSystemColor(int index);
 // The bell: a beep on the terminal, when there is one to hear it.
 void ConsoleBeep();
 
-// The running executable's full path; `fallback` (argv[0]) when the system cannot tell.
-std::string ExecutablePath(const std::string& fallback);
-
 }  // namespace prynda

@@ -1,12 +1,11 @@
 #include "jobcontrol/job_flow.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <exception>
 #include <istream>
 #include <ostream>
 
+#include "device/files.h"
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
 #include "jobcontrol/printer_selection.h"
@@ -17,11 +16,6 @@
 namespace prynda {
 
 namespace {
-
-bool IsExistingFile(const std::string& name) {
-  struct stat info {};
-  return !name.empty() && ::stat(name.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
-}
 
 // The input file is removed only after a completed job; a failed or cancelled one keeps it.
 void DeleteInputFile(TJobContext& job) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "device/console.h"
+#include "device/files.h"
 #include "device/platform_print_system.h"
 #include "jobcontrol/job_flow.h"
 

@@ -1,10 +1,5 @@
 #include "render/input_stream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 
 namespace prynda {
 
@@ -16,10 +11,6 @@ bool IsFiller(std::uint8_t byte) {
 
 }  // namespace
 
-TRenderState::~TRenderState() {
-  if (InputFile >= 0) ::close(InputFile);
-}
-
 void ReportFileError(TRenderState& state, std::string_view what) {
   state.Job.Console.Line("Błąd ", what, " pliku ", Raw{state.Job.InputFileName});
 }
@@ -30,20 +21,14 @@ bool OpenInput(TRenderState& state) {
   state.BufCount = 0;
   state.ReadFailed = false;
   state.Buffer.assign(kBlockSize, 0);
-  // Read access is all the stream needs, so a read-only file prints too. A named pipe without a
-  // writer must not hang the job: the open does not wait, and such a file has no size to print.
-  const int fd = ::open(state.Job.InputFileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  struct stat info {};
-  if (fd < 0 || ::fstat(fd, &info) != 0) {
-    if (fd >= 0) ::close(fd);
+  // Read access is all the stream needs, so a read-only file prints too.
+  if (!state.InputFile.Open(state.Job.InputFileName)) {
     ReportFileError(state, "otwarcia");
     state.Buffer.clear();
     state.Buffer.shrink_to_fit();
     return false;
   }
-  state.InputFile = fd;
-  state.InputSize = info.st_size;
+  state.InputSize = state.InputFile.Size();
   state.FilePos = 0;
   state.AtEof = false;
   return true;
@@ -56,10 +41,7 @@ void ReadBlock(TRenderState& state) {
     state.AtEof = true;
     return;
   }
-  ssize_t count = 0;
-  do {
-    count = ::read(state.InputFile, state.Buffer.data(), kBlockSize);
-  } while (count < 0 && errno == EINTR);
+  const std::int64_t count = state.InputFile.Read(state.Buffer.data(), kBlockSize);
   // A file that ends before the size it had when it was opened has lost data: that is a read
   // error too, not a silent end of the printout.
   if (count <= 0) {
@@ -86,9 +68,7 @@ bool SkipBytes(TRenderState& state, int count) {
 
 bool CloseInput(TRenderState& state) {
   state.BufCount = 0;
-  bool closed = true;
-  if (state.InputFile >= 0) closed = ::close(state.InputFile) == 0;
-  state.InputFile = -1;
+  const bool closed = state.InputFile.Close();
   state.Buffer.clear();
   state.Buffer.shrink_to_fit();
   return closed;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "device/canvas.h"
+#include "device/files.h"
 #include "device/printer.h"
 #include "jobcontrol/job_context.h"
 #include "translation/code_page_table.h"
@@ -16,10 +17,11 @@ namespace prynda {
 
 inline constexpr int kBlockSize = 4095;
 
+using TInputFile = InputFile;
+
 struct TRenderState {
   TRenderState(TJobContext& job, TCanvas& canvas)
       : Job(job), Settings(job.Settings), Printer(job.CurrentPrinter), Canvas(canvas) {}
-  ~TRenderState();  // closes the input if a failure left it open
   TRenderState(const TRenderState&) = delete;
   TRenderState& operator=(const TRenderState&) = delete;
 
@@ -59,7 +61,7 @@ struct TRenderState {
   std::int32_t SavedPitch = 10000;
 
   // Input.
-  int InputFile = -1;
+  TInputFile InputFile;
   std::int64_t InputSize = 0;
   std::int64_t FilePos = 0;
   std::vector<std::uint8_t> Buffer;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -126,7 +127,13 @@ TEST_F(InputStreamTest, AReadOnlyFileIsReadWithReadAccessOnly) {
   TRenderState state(job, printer.PageCanvas());
   ASSERT_TRUE(OpenInput(state));
   // Even where permissions do not bind (the superuser), the file must not be held for writing.
-  std::ifstream info("/proc/self/fdinfo/" + std::to_string(state.InputFile));
+  std::string descriptor;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (std::filesystem::read_symlink(entry.path(), error) == job.InputFileName) descriptor = entry.path().filename();
+  }
+  ASSERT_FALSE(descriptor.empty());
+  std::ifstream info("/proc/self/fdinfo/" + descriptor);
   std::string key;
   unsigned flags = 0;
   while (info >> key && key != "flags:") {

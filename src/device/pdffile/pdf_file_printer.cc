@@ -1,15 +1,10 @@
 #include "device/pdffile/pdf_file_printer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 
 #include "device/pages/pdf_context.h"
+#include "device/files.h"
 #include "device/name_list.h"
 #include "device/platform_print_system.h"
 #include "device/printer_error.h"
@@ -28,67 +23,22 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 // Writes the PDF under a temporary name in the target folder; renamed into place by Commit.
 class PdfFileSink final : public PdfSink {
  public:
-  ~PdfFileSink() override { Discard(); }
-
   void Begin(const TDocInfo& info) override {
     path_ = PdfOutputPath(info.SourcePath, std::getenv("PRYNDA_PDF"));
-    const fs::path target(path_);
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string hidden = ".";
-    hidden += target.filename().string();
-    hidden += ".XXXXXX";
-    std::string pattern = (folder / hidden).string();
-    fd_ = ::mkstemp(pattern.data());
-    if (fd_ < 0) throw EPrinter(Failure(errno));
-    temp_ = pattern;
-    failure_.clear();
+    if (!file_.Create(path_)) throw EPrinter(Failure());
   }
-
-  bool Write(const unsigned char* data, std::size_t size) override {
-    while (size > 0) {
-      const ssize_t written = ::write(fd_, data, size);
-      if (written < 0) {
-        if (errno == EINTR) continue;
-        failure_ = Failure(errno);
-        return false;
-      }
-      data += written;
-      size -= static_cast<std::size_t>(written);
-    }
-    return true;
-  }
-
-  std::string FailureText() const override { return failure_; }
-
+  bool Write(const unsigned char* data, std::size_t size) override { return file_.Write(data, size); }
+  std::string FailureText() const override { return file_.Error().empty() ? std::string() : Failure(); }
   void Commit() override {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    if (::fchmod(fd_, 0666 & ~mask) != 0 || ::close(fd_) != 0) {
-      fd_ = -1;
-      throw EPrinter(Failure(errno));
-    }
-    fd_ = -1;
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) throw EPrinter(Failure(errno));
-    temp_.clear();
+    if (!file_.Commit()) throw EPrinter(Failure());
   }
-
-  void Discard() noexcept override {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-    if (!temp_.empty()) ::unlink(temp_.c_str());
-    temp_.clear();
-  }
+  void Discard() noexcept override { file_.Discard(); }
 
  private:
-  std::string Failure(int error) const {
-    return "Cannot write the PDF file " + path_ + ": " + std::strerror(error);
-  }
+  std::string Failure() const { return "Cannot write the PDF file " + path_ + ": " + file_.Error(); }
 
   std::string path_;
-  std::string temp_;
-  std::string failure_;
-  int fd_ = -1;
+  ReplacingFile file_;
 };
 
 }  // namespace

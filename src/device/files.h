@@ -1,0 +1,62 @@
+// Files as the program uses them, over the operating system's own calls (files_posix.cc,
+// files_win32.cc). Paths are byte strings as the command line gave them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace prynda {
+
+// True when `path` names an existing file that is not a folder.
+bool IsExistingFile(const std::string& path);
+
+// The running executable's full path; `fallback` (argv[0]) when the system cannot tell.
+std::string ExecutablePath(const std::string& fallback);
+
+// A file read from start to end in blocks: opened for reading only, other processes may read and
+// write it meanwhile. The size is taken once, when it is opened.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  bool Open(const std::string& path);  // false when it cannot be opened or its size read
+  bool IsOpen() const { return handle_ != kClosed; }
+  std::int64_t Size() const { return size_; }
+  // Bytes read into `buffer` (at most `count`): 0 at the end of the file, -1 when reading fails.
+  std::int64_t Read(void* buffer, std::size_t count);
+  bool Close();
+
+ private:
+  static constexpr std::intptr_t kClosed = -1;
+  std::intptr_t handle_ = kClosed;  // a descriptor, or a HANDLE on Windows
+  std::int64_t size_ = 0;
+};
+
+// A file written under a temporary name beside its final place and put there only when it is
+// complete, so that nobody ever sees half of it; discarded (removed) otherwise. Failures leave a
+// text saying why in Error().
+class ReplacingFile {
+ public:
+  ReplacingFile() = default;
+  ~ReplacingFile() { Discard(); }
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+  bool Create(const std::string& path);
+  bool Write(const void* data, std::size_t size);
+  bool Commit();
+  void Discard() noexcept;
+  const std::string& Error() const { return error_; }
+
+ private:
+  std::string path_;
+  std::string temporary_;
+  std::intptr_t handle_ = -1;
+  std::string error_;
+};
+
+}  // namespace prynda
