@@ -1,6 +1,5 @@
 #include "device/console.h"
 
-#include <cstdlib>
 #include <istream>
 #include <ostream>
 #include <stdexcept>
@@ -8,24 +7,6 @@
 #include "device/text_encoding.h"
 
 namespace prynda {
-
-namespace {
-
-bool NamesUtf8(std::string_view locale) {
-  std::string lower;
-  for (char c : locale) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  return lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos;
-}
-
-}  // namespace
-
-int ConsoleCodePageFromEnvironment() {
-  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && *value != '\0') return NamesUtf8(value) ? kCodePageUtf8 : 852;
-  }
-  return 852;
-}
 
 TConsole::TConsole(std::ostream& out, std::istream& in, std::ostream& err, int code_page)
     : out_(out), in_(in), err_(err), code_page_(code_page) {}

@@ -14,8 +14,8 @@ struct Raw {
   std::string_view Bytes;
 };
 
-// The console code page the locale asks for: UTF-8 when the first set of LC_ALL, LC_CTYPE and LANG
-// names that charset, else 852.
+// The console's code page: on Linux UTF-8 when the first set of LC_ALL, LC_CTYPE and LANG names
+// that charset, else 852; on Windows the console's output code page (852 without a console).
 int ConsoleCodePageFromEnvironment();
 
 class TConsole {

@@ -80,9 +80,10 @@ cairo_scaled_font_t* CairoPdfContext::Scaled(SizedFont& font) {
   if (cairo_face == nullptr) {
     // cairo keeps the FreeType face for as long as it needs it, and lets go of it through the key.
     static cairo_user_data_key_t key;
-    FT_Reference_Face(face.Handle());
-    cairo_face = cairo_ft_font_face_create_for_ft_face(face.Handle(), 0);
-    cairo_font_face_set_user_data(cairo_face, &key, face.Handle(),
+    const auto ft_face = static_cast<FT_Face>(face.Handle());
+    FT_Reference_Face(ft_face);
+    cairo_face = cairo_ft_font_face_create_for_ft_face(ft_face, 0);
+    cairo_font_face_set_user_data(cairo_face, &key, ft_face,
                                   [](void* handle) { FT_Done_Face(static_cast<FT_Face>(handle)); });
     unsigned int synthesize = 0;
     if (face.SyntheticBold()) synthesize |= CAIRO_FT_SYNTHESIZE_BOLD;

@@ -1,16 +1,10 @@
 #include "device/fonts/font_library.h"
 
-#include <fontconfig/fontconfig.h>
-#include <ft2build.h>
-#include FT_FREETYPE_H
-#include FT_TRUETYPE_TABLES_H
-#include FT_ADVANCES_H
-
 #include <algorithm>
 #include <cmath>
 
 #include "device/name_list.h"
-#include "device/pdf/subset_library.h"
+#include "device/pdf/font_subset.h"
 #include "device/printer_error.h"
 #include "device/text_encoding.h"
 
@@ -37,117 +31,6 @@ int CodePageOfCharset(std::uint8_t charset) {
     case 255: return 437;  // OEM
     default: return 1252;
   }
-}
-
-namespace {
-
-// Office faces that documents and settings files name and that have metric-compatible twins;
-// offered when fontconfig resolves them to an installed face by name or by such an alias.
-constexpr const char* kOfficeFaces[] = {
-    "Courier New", "Arial", "Times New Roman", "Arial Narrow", "Courier",
-    "Helvetica",   "Times", "Calibri",         "Cambria",      "Georgia",
-};
-
-const char* LanguageOfCharset(std::uint8_t charset) {
-  switch (charset) {
-    case 238: return "pl";
-    case 204: return "ru";
-    case 161: return "el";
-    case 162: return "tr";
-    case 186: return "lt";
-    default: return nullptr;
-  }
-}
-
-std::string FamilyOf(FcPattern* pattern) {
-  FcChar8* family = nullptr;
-  if (FcPatternGetString(pattern, FC_FAMILY, 0, &family) == FcResultMatch && family != nullptr) {
-    return reinterpret_cast<const char*>(family);
-  }
-  return {};
-}
-
-FcPattern* MatchFace(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
-  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  if (const char* lang = LanguageOfCharset(charset)) {
-    FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>(lang));
-  }
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
-  FcDefaultSubstitute(pattern);
-  FcResult result = FcResultNoMatch;
-  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
-  FcPatternDestroy(pattern);
-  return match;
-}
-
-// FreeType for the whole run; faces hold on to it, so it is never closed.
-FT_Library FreeType() {
-  static FT_Library library = [] {
-    FT_Library created = nullptr;
-    if (FT_Init_FreeType(&created) != 0) throw EPrinter("FreeType cannot be started");
-    return created;
-  }();
-  return library;
-}
-
-}  // namespace
-
-FontFace::FontFace(std::string file, int index, bool synthetic_bold, bool synthetic_italic)
-    : file_(std::move(file)), index_(index), synthetic_bold_(synthetic_bold), synthetic_italic_(synthetic_italic) {
-  if (FT_New_Face(FreeType(), file_.c_str(), index_, &face_) != 0) {
-    face_ = nullptr;
-    throw EPrinter("The font file " + file_ + " cannot be read");
-  }
-  units_per_em_ = face_->units_per_EM > 0 ? face_->units_per_EM : 2048;
-  const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
-  if (os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
-    win_ascent_ = os2->usWinAscent;
-    win_descent_ = os2->usWinDescent;
-    strikeout_position_ = os2->yStrikeoutPosition;
-    strikeout_size_ = os2->yStrikeoutSize;
-    if (os2->version >= 2) cap_height_ = os2->sCapHeight;
-    serif_ = os2->panose[0] == 2 && os2->panose[1] >= 2 && os2->panose[1] <= 10;
-  } else {
-    win_ascent_ = face_->ascender;
-    win_descent_ = -face_->descender;
-  }
-  if (win_ascent_ + win_descent_ <= 0) {
-    win_ascent_ = units_per_em_ * 0.8;
-    win_descent_ = units_per_em_ * 0.2;
-  }
-  if (strikeout_size_ <= 0) {
-    strikeout_position_ = win_ascent_ * 0.3;
-    strikeout_size_ = units_per_em_ / 20;
-  }
-  underline_position_ = face_->underline_position;
-  underline_thickness_ = face_->underline_thickness > 0 ? face_->underline_thickness : units_per_em_ / 20;
-  if (cap_height_ <= 0) cap_height_ = win_ascent_ * 0.7;
-  if (const auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face_, FT_SFNT_POST))) {
-    italic_angle_ = post->italicAngle / 65536.0;
-  }
-  fixed_pitch_ = FT_IS_FIXED_WIDTH(face_);
-  bbox_ = {static_cast<double>(face_->bbox.xMin), static_cast<double>(face_->bbox.yMin),
-           static_cast<double>(face_->bbox.xMax), static_cast<double>(face_->bbox.yMax)};
-  if (const char* name = FT_Get_Postscript_Name(face_)) postscript_name_ = name;
-  if (postscript_name_.empty()) postscript_name_ = "Font";
-}
-
-FontFace::~FontFace() {
-  if (face_ != nullptr) FT_Done_Face(face_);
-}
-
-std::uint32_t FontFace::GlyphIndex(char32_t code_point) const {
-  return code_point != 0 ? FT_Get_Char_Index(face_, code_point) : 0;
-}
-
-int FontFace::Advance(std::uint32_t glyph) const {
-  FT_Fixed advance = 0;
-  if (FT_Get_Advance(face_, glyph, FT_LOAD_NO_SCALE, &advance) != 0) return 0;
-  return static_cast<int>(advance);
 }
 
 SizedFont::SizedFont(FontFace& face, const TFontSpec& spec, int dpi_x, int dpi_y)
@@ -221,100 +104,9 @@ const std::vector<std::string>& FontLibrary::FaceNames() {
   return *face_names_;
 }
 
-std::vector<std::string> FontLibrary::ListFaces() const {
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-  FcFontSet* set = FcFontList(nullptr, pattern, objects);
-  std::vector<std::string> installed;
-  if (set != nullptr) {
-    for (int i = 0; i < set->nfont; ++i) {
-      const std::string family = FamilyOf(set->fonts[i]);
-      if (!family.empty()) installed.push_back(family);
-    }
-    FcFontSetDestroy(set);
-  }
-  FcObjectSetDestroy(objects);
-  FcPatternDestroy(pattern);
-  std::sort(installed.begin(), installed.end());
-  auto is_installed = [&](std::string_view family) {
-    return std::any_of(installed.begin(), installed.end(),
-                       [&](const std::string& known) { return SameTextIgnoringCase(known, family); });
-  };
-
-  // An office face is offered when it is installed, or when fontconfig's substitution puts an
-  // installed family right after it as a strong or metric-compatible alias. One substitution of
-  // all of them together: the configuration's rules are the costly part of a look-up.
-  std::vector<bool> offered(std::size(kOfficeFaces), false);
-  FcPattern* office = FcPatternCreate();
-  for (const char* face : kOfficeFaces) {
-    FcPatternAddString(office, FC_FAMILY, reinterpret_cast<const FcChar8*>(face));
-  }
-  FcConfigSubstitute(nullptr, office, FcMatchPattern);
-  int current = -1;
-  FcValue value;
-  FcValueBinding binding;
-  for (int i = 0; FcPatternGetWithBinding(office, FC_FAMILY, i, &value, &binding) == FcResultMatch; ++i) {
-    if (value.type != FcTypeString || binding == FcValueBindingWeak) continue;
-    const std::string_view family = reinterpret_cast<const char*>(value.u.s);
-    const auto* named = std::find_if(std::begin(kOfficeFaces), std::end(kOfficeFaces),
-                                     [&](const char* face) { return SameTextIgnoringCase(face, family); });
-    if (named != std::end(kOfficeFaces) && binding == FcValueBindingStrong) current = static_cast<int>(named - kOfficeFaces);
-    if (current >= 0 && is_installed(family)) offered[static_cast<std::size_t>(current)] = true;
-  }
-  FcPatternDestroy(office);
-
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < offered.size(); ++i) {
-    if (offered[i]) names.emplace_back(kOfficeFaces[i]);
-  }
-  for (auto& family : installed) {
-    const bool known = std::any_of(names.begin(), names.end(),
-                                   [&](const std::string& n) { return SameTextIgnoringCase(n, family); });
-    if (!known) names.push_back(std::move(family));
-  }
-  return names;
-}
-
 FontFace& FontLibrary::Face(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
   Wait();
   return Match(family, bold, italic, charset);
-}
-
-FontFace& FontLibrary::Match(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
-  const char* lang = LanguageOfCharset(charset);
-  const auto key = std::make_tuple(family, bold, italic, lang ? static_cast<int>(charset) : -1);
-  auto found = matches_.find(key);
-  if (found != matches_.end()) return *found->second;
-
-  FcPattern* match = MatchFace(family, bold, italic, charset);
-  if (match == nullptr) throw EPrinter("No font can be found for " + family);
-  FcChar8* file = nullptr;
-  int index = 0;
-  int weight = FC_WEIGHT_REGULAR;
-  int slant = FC_SLANT_ROMAN;
-  FcPatternGetString(match, FC_FILE, 0, &file);
-  FcPatternGetInteger(match, FC_INDEX, 0, &index);
-  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-  const std::string path = file != nullptr ? reinterpret_cast<const char*>(file) : "";
-  FcPatternDestroy(match);
-  if (path.empty()) throw EPrinter("No font file can be found for " + family);
-  const bool synthetic_bold = bold && weight < FC_WEIGHT_DEMIBOLD;
-  const bool synthetic_italic = italic && slant == FC_SLANT_ROMAN;
-  FontFace* face = nullptr;
-  for (auto& known : faces_) {
-    if (known->File() == path && known->Index() == index && known->SyntheticBold() == synthetic_bold &&
-        known->SyntheticItalic() == synthetic_italic) {
-      face = known.get();
-    }
-  }
-  if (face == nullptr) {
-    faces_.push_back(std::make_unique<FontFace>(path, index, synthetic_bold, synthetic_italic));
-    face = faces_.back().get();
-  }
-  matches_.emplace(key, face);
-  return *face;
 }
 
 SizedFont& FontLibrary::Realize(const TFontSpec& spec, int dpi_x, int dpi_y) {

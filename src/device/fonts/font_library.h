@@ -17,16 +17,14 @@
 
 #include "device/print_system.h"
 
-typedef struct FT_FaceRec_* FT_Face;
-
 namespace prynda {
 
 // The Windows code page of a font charset (238 -> 1250, 0 -> 1252, ...); 1 (the system's default)
 // is taken as Central European, the charset of this program's users.
 int CodePageOfCharset(std::uint8_t charset);
 
-// One face of one font file, as fontconfig matched it for a family, weight and slant. Lengths are
-// in the face's design units.
+// One face of one font file, as the platform matched it for a family, weight and slant (through
+// fontconfig and FreeType on Linux, GDI on Windows). Lengths are in the face's design units.
 class FontFace {
  public:
   FontFace(std::string file, int index, bool synthetic_bold, bool synthetic_italic);
@@ -34,9 +32,13 @@ class FontFace {
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
 
+  // The font file (on Windows the face's name), and the whole font program as a PDF embeds it.
   const std::string& File() const { return file_; }
+  std::string Program() const;
   int Index() const { return index_; }
-  FT_Face Handle() const { return face_; }
+  // The platform's own face: a FreeType FT_Face on Linux, a device context with the face selected
+  // at its design size on Windows.
+  void* Handle() const { return handle_; }
   // The matched face is lighter or more upright than asked for: embolden or slant it when drawing.
   bool SyntheticBold() const { return synthetic_bold_; }
   bool SyntheticItalic() const { return synthetic_italic_; }
@@ -63,7 +65,8 @@ class FontFace {
   int index_;
   bool synthetic_bold_;
   bool synthetic_italic_;
-  FT_Face face_ = nullptr;
+  void* handle_ = nullptr;
+  void* font_ = nullptr;  // Windows: the HFONT
   double units_per_em_ = 2048;
   double win_ascent_ = 0;
   double win_descent_ = 0;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "device/pdf/subset_library.h"
+#include "device/pdf/font_subset.h"
 #include "device/printer_error.h"
 
 namespace prynda {

@@ -1,7 +1,5 @@
 #include "device/pdf/pdf_writer.h"
 
-#include <libdeflate.h>
-
 #include <charconv>
 #include <cmath>
 
@@ -39,14 +37,13 @@ void AppendReal(std::string& out, double value, int decimals) {
   out.append(digits, end);
 }
 
-PdfWriter::PdfWriter(PdfSink& sink) : sink_(sink), compressor_(libdeflate_alloc_compressor(kCompressionLevel)) {
-  if (compressor_ == nullptr) throw EPrinter("Out of memory for the PDF compressor");
+PdfWriter::PdfWriter(PdfSink& sink) : sink_(sink), deflater_(kCompressionLevel) {
   buffer_.reserve(kFlushSize * 2);
   // The comment of high bytes tells file transfer programs that this is a binary file.
   Write("%PDF-1.5\n%\xe2\xe3\xcf\xd3\n");
 }
 
-PdfWriter::~PdfWriter() { libdeflate_free_compressor(compressor_); }
+PdfWriter::~PdfWriter() = default;
 
 int PdfWriter::NewObject() {
   offsets_.push_back(0);
@@ -75,11 +72,7 @@ void PdfWriter::WriteReal(double value, int decimals) { AppendReal(buffer_, valu
 
 void PdfWriter::WriteStream(int number, std::string_view data, std::string_view dictionary, bool compress) {
   if (compress) {
-    compressed_.resize(libdeflate_zlib_compress_bound(compressor_, data.size()));
-    const std::size_t size = libdeflate_zlib_compress(compressor_, data.data(), data.size(), compressed_.data(),
-                                                      compressed_.size());
-    if (size == 0) throw EPrinter("A PDF stream cannot be compressed");
-    WriteCompressedStream(number, std::string_view(compressed_.data(), size), dictionary);
+    WriteCompressedStream(number, deflater_.Compress(data), dictionary);
     return;
   }
   const std::string_view body = data;

@@ -9,8 +9,7 @@
 #include <vector>
 
 #include "device/pages/pdf_sink.h"
-
-struct libdeflate_compressor;
+#include "device/pdf/deflate.h"
 
 namespace prynda {
 
@@ -47,8 +46,7 @@ class PdfWriter {
   std::string buffer_;
   std::uint64_t flushed_ = 0;  // bytes handed to the sink so far
   std::vector<std::uint64_t> offsets_{0};  // by object number; 0 = not written yet
-  libdeflate_compressor* compressor_;
-  std::string compressed_;
+  Deflater deflater_;
 };
 
 }  // namespace prynda

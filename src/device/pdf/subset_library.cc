@@ -1,5 +1,7 @@
 #include "device/pdf/subset_library.h"
 
+#include "device/pdf/font_subset.h"
+
 #include <dlfcn.h>
 
 #include <future>

@@ -20,9 +20,8 @@ struct SubsetLibrary {
 #undef PRYNDA_SUBSET_POINTER
 };
 
-// Starts opening the library in the background; Subsetter() waits for it.
-void PreloadSubsetter();
-// The library's functions; raises EPrinter when it cannot be opened.
+// The library's functions, once PreloadSubsetter (font_subset.h) has opened it in the background;
+// raises EPrinter when it cannot be opened.
 const SubsetLibrary& Subsetter();
 
 }  // namespace prynda

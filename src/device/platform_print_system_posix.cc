@@ -4,12 +4,15 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
-#include "device/fonts/font_library.h"
 #include "device/combined_print_system.h"
+#include "device/console.h"
 #include "device/cups/cups_print_system.h"
+#include "device/fonts/font_library.h"
 #include "device/pdffile/pdf_file_printer.h"
+#include "device/text_encoding.h"
 
 namespace prynda {
 
@@ -30,6 +33,12 @@ class PlatformPrintSystem final : public CombinedPrintSystem {
   std::shared_ptr<FontLibrary> fonts_;
 };
 
+bool NamesUtf8(std::string_view locale) {
+  std::string lower;
+  for (char c : locale) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return lower.find("utf-8") != std::string::npos || lower.find("utf8") != std::string::npos;
+}
+
 }  // namespace
 
 std::unique_ptr<PrintSystem> MakePlatformPrintSystem() {
@@ -41,6 +50,14 @@ std::unique_ptr<PrintSystem> MakePlatformPrintSystem() {
     systems.push_back(std::make_unique<PdfFilePrintSystem>(fonts));
   }
   return std::make_unique<PlatformPrintSystem>(std::move(systems), fonts);
+}
+
+int ConsoleCodePageFromEnvironment() {
+  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return NamesUtf8(value) ? kCodePageUtf8 : 852;
+  }
+  return 852;
 }
 
 TRgb StandardSystemColor(int index) {
