@@ -11,6 +11,10 @@ namespace prynda {
 
 std::unique_ptr<PrintSystem> MakePlatformPrintSystem();
 
+class FontLibrary;
+// The operating system's own printers (CUPS on Linux, the spooler on Windows).
+std::unique_ptr<PrintSystem> SystemPrinters(std::shared_ptr<FontLibrary> fonts);
+
 // The platform's system colours (8 = window text: black), as RGB.
 TRgb StandardSystemColor(int index);
 // The bell: a beep on the terminal, when there is one to hear it.

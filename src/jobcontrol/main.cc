@@ -10,7 +10,9 @@
 #include "jobcontrol/job_flow.h"
 
 int main(int argc, char** argv) {
+#ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);  // a closed console is reported as a write failure
+#endif
   std::vector<std::string> params(argv, argv + argc);
   if (!params.empty()) params[0] = prynda::ExecutablePath(params[0]);
   auto system = prynda::MakePlatformPrintSystem();

@@ -326,6 +326,9 @@ TEST_F(RenderDocumentTest, AnInputThatCannotBeOpenedStartsNothing) {
 }
 
 TEST_F(RenderDocumentTest, AReadErrorInTheFirstBlockStartsNothing) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a folder cannot be opened as a file here: no read error to provoke";
+#endif
   // A folder opens for reading but gives a read error; the entry inside keeps its size above 0.
   job.InputFileName = Scratch("folder");
   std::filesystem::create_directory(job.InputFileName);

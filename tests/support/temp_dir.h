@@ -1,10 +1,11 @@
-// A fresh folder under /tmp for one test, removed with everything in it when the object goes.
+// A fresh folder under the system's temporary folder for one test, removed with everything in it
+// when the object goes.
 #pragma once
 
-#include <stdlib.h>
-
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -14,9 +15,19 @@ namespace prynda::testing {
 class TempDir {
  public:
   TempDir() {
-    char pattern[] = "/tmp/prynda-test-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp");
-    path_ = pattern;
+    namespace fs = std::filesystem;
+    std::random_device entropy;
+    std::mt19937_64 random(entropy() ^ static_cast<unsigned long long>(
+                                           std::chrono::steady_clock::now().time_since_epoch().count()));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const fs::path candidate = fs::temp_directory_path() / ("prynda-test-" + std::to_string(random() % 100000000));
+      std::error_code error;
+      if (fs::create_directory(candidate, error)) {
+        path_ = candidate.generic_string();
+        return;
+      }
+    }
+    throw std::runtime_error("no temporary folder");
   }
   ~TempDir() {
     std::error_code ignored;

@@ -12,6 +12,7 @@
 
 #include "device/console.h"
 #include "device/text_encoding.h"
+#include "support/environment.h"
 
 namespace prynda {
 namespace {
@@ -94,15 +95,15 @@ class CodePageFromEnvironmentTest : public ::testing::Test {
   void SetUp() override {
     for (int i = 0; i < 3; ++i) {
       if (const char* value = ::getenv(kNames[i])) saved_[i] = value;
-      ::unsetenv(kNames[i]);
+      testing::UnsetEnv(kNames[i]);
     }
   }
   void TearDown() override {
     for (int i = 0; i < 3; ++i) {
       if (saved_[i]) {
-        ::setenv(kNames[i], saved_[i]->c_str(), 1);
+        testing::SetEnv(kNames[i], *saved_[i]);
       } else {
-        ::unsetenv(kNames[i]);
+        testing::UnsetEnv(kNames[i]);
       }
     }
   }
@@ -110,9 +111,9 @@ class CodePageFromEnvironmentTest : public ::testing::Test {
     const char* values[] = {lc_all, lc_ctype, lang};
     for (int i = 0; i < 3; ++i) {
       if (values[i]) {
-        ::setenv(kNames[i], values[i], 1);
+        testing::SetEnv(kNames[i], values[i]);
       } else {
-        ::unsetenv(kNames[i]);
+        testing::UnsetEnv(kNames[i]);
       }
     }
     return ConsoleCodePageFromEnvironment();
@@ -122,6 +123,9 @@ class CodePageFromEnvironmentTest : public ::testing::Test {
 };
 
 TEST_F(CodePageFromEnvironmentTest, FirstSetVariableDecides) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the console code page comes from the console here, not the locale";
+#endif
   EXPECT_EQ(With(nullptr, nullptr, nullptr), 852);
   EXPECT_EQ(With(nullptr, nullptr, "pl_PL.UTF-8"), kCodePageUtf8);
   EXPECT_EQ(With(nullptr, nullptr, "C.utf8"), kCodePageUtf8);

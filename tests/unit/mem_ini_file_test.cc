@@ -12,6 +12,7 @@
 #include <string>
 
 #include "device/mem_ini_file.h"
+#include "support/temp_dir.h"
 
 namespace prynda {
 namespace {
@@ -110,15 +111,8 @@ TEST(MemIniFileTest, SettingsIntegerRule) {
 
 class MemIniFileOnDiskTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "prynda-ini-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  void SetUp() override { dir_ = temp_.Path(); }
+  testing::TempDir temp_;
   fs::path Write(const std::string& name, const std::string& bytes) {
     const fs::path path = dir_ / name;
     std::ofstream(path, std::ios::binary) << bytes;

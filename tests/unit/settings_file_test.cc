@@ -25,6 +25,9 @@ TEST(SettingFlagTest, OnlyTheFirstCharacterCounts) {
 }
 
 TEST(LocateSettingsFileTest, TheIniBesideTheExecutableFirstThenLodvig) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the file system matches names ignoring case by itself here";
+#endif
   struct Case {
     std::string Executable;
     std::vector<std::string> Files;

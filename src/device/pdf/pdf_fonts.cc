@@ -71,7 +71,8 @@ PdfFontSet::Entry& PdfFontSet::Use(FontFace& face, PdfWriter& writer) {
   auto entry = std::make_unique<Entry>();
   entry->Face = &face;
   entry->Object = writer.NewObject();
-  entry->Resource = "F" + std::to_string(entries_.size() + 1);
+  entry->Resource = std::to_string(entries_.size() + 1);
+  entry->Resource.insert(entry->Resource.begin(), 'F');
   entries_.push_back(std::move(entry));
   return *(last_ = entries_.back().get());
 }

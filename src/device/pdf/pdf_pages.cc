@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ctime>
+#include <chrono>
+#include <cstdio>
 
 #include "device/pdf/font_subset.h"
 #include "device/printer_error.h"
@@ -93,16 +94,21 @@ std::string TitleString(std::string_view text) {
 
 // SOURCE_DATE_EPOCH, when set, fixes the document's date so that output is reproducible.
 std::string PdfDate() {
-  std::time_t time = std::time(nullptr);
+  using namespace std::chrono;
+  auto seconds = time_point_cast<std::chrono::seconds>(system_clock::now());
   if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
     char* end = nullptr;
-    const long long seconds = std::strtoll(epoch, &end, 10);
-    if (*end == '\0' && seconds >= 0) time = static_cast<std::time_t>(seconds);
+    const long long fixed = std::strtoll(epoch, &end, 10);
+    if (*end == '\0' && fixed >= 0) seconds = sys_seconds(std::chrono::seconds(fixed));
   }
-  std::tm utc{};
-  gmtime_r(&time, &utc);
+  const auto day = floor<days>(seconds);
+  const year_month_day date(day);
+  const hh_mm_ss<std::chrono::seconds> time(seconds - day);
   char text[32];
-  std::strftime(text, sizeof text, "(D:%Y%m%d%H%M%SZ)", &utc);
+  std::snprintf(text, sizeof text, "(D:%04d%02u%02u%02d%02d%02dZ)", static_cast<int>(date.year()),
+                static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()),
+                static_cast<int>(time.seconds().count()));
   return text;
 }
 

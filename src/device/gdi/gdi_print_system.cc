@@ -1,0 +1,235 @@
+#include "device/gdi/gdi_print_system.h"
+
+#include <windows.h>
+// The seam's own StartDoc and TextOut, not the macros that pick GDI's A or W variants.
+#undef StartDoc
+#undef TextOut
+
+#include <cstring>
+#include <map>
+#include <utility>
+
+#include "device/printer_error.h"
+
+namespace prynda {
+
+namespace {
+
+// The printer's device mode (its own settings for the next document), or an empty buffer when
+// the printer has none to give.
+std::vector<char> DeviceMode(const std::string& printer) {
+  std::vector<char> mode;
+  HANDLE handle = nullptr;
+  if (!OpenPrinterA(const_cast<char*>(printer.c_str()), &handle, nullptr)) return mode;
+  const LONG size = DocumentPropertiesA(nullptr, handle, const_cast<char*>(printer.c_str()), nullptr, nullptr, 0);
+  if (size > 0) {
+    mode.resize(static_cast<std::size_t>(size));
+    if (DocumentPropertiesA(nullptr, handle, const_cast<char*>(printer.c_str()),
+                            reinterpret_cast<DEVMODEA*>(mode.data()), nullptr, DM_OUT_BUFFER) != IDOK) {
+      mode.clear();
+    }
+  }
+  ClosePrinter(handle);
+  return mode;
+}
+
+// The spooler asks it from time to time whether to go on; nothing here cancels by this path.
+BOOL CALLBACK KeepPrinting(HDC, int) { return TRUE; }
+
+class GdiContext final : public PrintContext {
+ public:
+  GdiContext(HDC dc, std::string printer) : dc_(dc), printer_(std::move(printer)) {}
+  ~GdiContext() override {
+    if (in_document_) ::AbortDoc(dc_);
+    SelectObject(dc_, GetStockObject(SYSTEM_FONT));
+    SelectObject(dc_, GetStockObject(BLACK_PEN));
+    for (HFONT font : fonts_) DeleteObject(font);
+    for (auto& [key, pen] : pens_) DeleteObject(pen);
+    DeleteDC(dc_);
+  }
+
+  TDeviceCaps Caps() override {
+    return TDeviceCaps{GetDeviceCaps(dc_, LOGPIXELSX),      GetDeviceCaps(dc_, LOGPIXELSY),
+                       GetDeviceCaps(dc_, HORZRES),         GetDeviceCaps(dc_, VERTRES),
+                       GetDeviceCaps(dc_, PHYSICALWIDTH),   GetDeviceCaps(dc_, PHYSICALHEIGHT),
+                       GetDeviceCaps(dc_, PHYSICALOFFSETX), GetDeviceCaps(dc_, PHYSICALOFFSETY)};
+  }
+
+  std::vector<std::string> FontFaces() override {
+    std::vector<std::string> faces;
+    EnumFontsA(
+        dc_, nullptr,
+        [](const LOGFONTA* font, const TEXTMETRICA*, DWORD, LPARAM list) -> int {
+          reinterpret_cast<std::vector<std::string>*>(list)->emplace_back(font->lfFaceName);
+          return 1;
+        },
+        reinterpret_cast<LPARAM>(&faces));
+    return faces;
+  }
+
+  int RealizeFont(const TFontSpec& spec) override {
+    for (std::size_t i = 0; i < specs_.size(); ++i) {
+      if (specs_[i] == spec) return static_cast<int>(i);
+    }
+    LOGFONTA logical{};
+    logical.lfHeight = spec.Height;
+    logical.lfWeight = spec.Bold ? FW_BOLD : FW_NORMAL;
+    logical.lfItalic = spec.Italic;
+    logical.lfUnderline = spec.Underline;
+    logical.lfStrikeOut = spec.StrikeOut;
+    logical.lfCharSet = spec.Charset;
+    logical.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    logical.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    logical.lfQuality = DEFAULT_QUALITY;
+    logical.lfPitchAndFamily = spec.Pitch == TFontPitch::fpFixed      ? FIXED_PITCH
+                               : spec.Pitch == TFontPitch::fpVariable ? VARIABLE_PITCH
+                                                                      : DEFAULT_PITCH;
+    std::strncpy(logical.lfFaceName, spec.Face.c_str(), LF_FACESIZE - 1);
+    HFONT font = CreateFontIndirectA(&logical);
+    if (font == nullptr) throw EPrinter("The font " + spec.Face + " cannot be made");
+    specs_.push_back(spec);
+    fonts_.push_back(font);
+    return static_cast<int>(fonts_.size() - 1);
+  }
+
+  TTextExtent MeasureText(int font, std::string_view text) override {
+    Select(font);
+    SIZE size{};
+    GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);
+    return TTextExtent{size.cx, size.cy};
+  }
+
+  void StartDoc(const TDocInfo& info) override {
+    SetAbortProc(dc_, KeepPrinting);
+    DOCINFOA document{};
+    document.cbSize = sizeof document;
+    document.lpszDocName = info.DocumentName.c_str();
+    if (::StartDocA(dc_, &document) <= 0) Fail("cannot start the document");
+    in_document_ = true;
+  }
+  void StartPage() override {
+    if (::StartPage(dc_) <= 0) Fail("cannot start a page");
+    selected_font_ = -1;  // a new page has the context's defaults selected again
+    selected_pen_ = nullptr;
+  }
+  void EndPage() override {
+    if (::EndPage(dc_) <= 0) Fail("cannot end a page");
+  }
+  void EndDoc() override {
+    in_document_ = false;
+    if (::EndDoc(dc_) <= 0) Fail("cannot end the document");
+  }
+  void AbortDoc() override {
+    if (in_document_) ::AbortDoc(dc_);
+    in_document_ = false;
+  }
+
+  void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string_view text) override {
+    Select(font);
+    SetTextColor(dc_, color);
+    if (background) {
+      SetBkMode(dc_, OPAQUE);
+      SetBkColor(dc_, *background);
+    } else {
+      SetBkMode(dc_, TRANSPARENT);
+    }
+    ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+  }
+
+  void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
+    HPEN& pen = pens_[{width, color}];
+    if (pen == nullptr) {
+      LOGPEN logical{PS_SOLID, POINT{width, 0}, color};
+      pen = CreatePenIndirect(&logical);
+    }
+    if (pen != selected_pen_) {
+      SelectObject(dc_, pen);
+      selected_pen_ = pen;
+    }
+    line_.clear();
+    for (std::size_t i = 0; i < count; ++i) line_.push_back(POINT{points[i].X, points[i].Y});
+    ::Polyline(dc_, line_.data(), static_cast<int>(line_.size()));
+  }
+
+ private:
+  void Select(int font) {
+    if (font == selected_font_) return;
+    SelectObject(dc_, fonts_.at(static_cast<std::size_t>(font)));
+    selected_font_ = font;
+  }
+  [[noreturn]] void Fail(const char* what) {
+    throw EPrinter("Printing on " + printer_ + " failed: " + what + " (error " + std::to_string(GetLastError()) + ")");
+  }
+
+  HDC dc_;
+  std::string printer_;
+  std::vector<TFontSpec> specs_;
+  std::vector<HFONT> fonts_;
+  std::map<std::pair<int, TRgb>, HPEN> pens_;
+  std::vector<POINT> line_;
+  int selected_font_ = -1;
+  HPEN selected_pen_ = nullptr;
+  bool in_document_ = false;
+};
+
+}  // namespace
+
+std::vector<std::string> GdiPrintSystem::PrinterNames() {
+  std::vector<std::string> names;
+  DWORD needed = 0;
+  DWORD count = 0;
+  const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+  EnumPrintersA(flags, nullptr, 4, nullptr, 0, &needed, &count);
+  if (needed == 0) return names;
+  std::vector<BYTE> buffer(needed);
+  if (!EnumPrintersA(flags, nullptr, 4, buffer.data(), needed, &needed, &count)) return names;
+  const auto* printers = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
+  for (DWORD i = 0; i < count; ++i) {
+    if (printers[i].pPrinterName != nullptr) names.emplace_back(printers[i].pPrinterName);
+  }
+  return names;
+}
+
+std::string GdiPrintSystem::DefaultPrinter() {
+  char name[1024];
+  DWORD size = sizeof name;
+  if (GetDefaultPrinterA(name, &size) && size > 1) return std::string(name);
+  // Older systems keep it in the profile: "name,driver,port".
+  const DWORD length = GetProfileStringA("windows", "device", "", name, sizeof name);
+  std::string device(name, length);
+  return device.substr(0, device.find(','));
+}
+
+std::optional<TDeviceSettings> GdiPrintSystem::DeviceSettings(const std::string& printer) {
+  const std::vector<char> mode = DeviceMode(printer);
+  if (mode.empty()) return std::nullopt;
+  const auto* devmode = reinterpret_cast<const DEVMODEA*>(mode.data());
+  TDeviceSettings settings;
+  settings.Orientation = devmode->dmOrientation == DMORIENT_LANDSCAPE ? TPrinterOrientation::Landscape
+                                                                      : TPrinterOrientation::Portrait;
+  settings.Copies = devmode->dmCopies > 0 ? devmode->dmCopies : 1;
+  return settings;
+}
+
+std::unique_ptr<PrintContext> GdiPrintSystem::CreateContext(const std::string& printer,
+                                                            const TDeviceSettings& settings, TContextKind kind) {
+  std::vector<char> mode = DeviceMode(printer);
+  DEVMODEA* devmode = nullptr;
+  if (!mode.empty()) {
+    devmode = reinterpret_cast<DEVMODEA*>(mode.data());
+    devmode->dmFields |= DM_ORIENTATION | DM_COPIES;
+    devmode->dmOrientation = settings.Orientation == TPrinterOrientation::Landscape ? DMORIENT_LANDSCAPE
+                                                                                    : DMORIENT_PORTRAIT;
+    devmode->dmCopies = settings.Copies;
+  }
+  HDC dc = kind == TContextKind::Device ? CreateDCA("WINSPOOL", printer.c_str(), nullptr, devmode)
+                                        : CreateICA("WINSPOOL", printer.c_str(), nullptr, devmode);
+  if (dc == nullptr) return nullptr;
+  return std::make_unique<GdiContext>(dc, printer);
+}
+
+TRgb GdiPrintSystem::SystemColor(int index) { return GetSysColor(index); }
+
+void GdiPrintSystem::Beep() { MessageBeep(0); }
+
+}  // namespace prynda

@@ -1,0 +1,25 @@
+// Setting and clearing environment variables in tests, on Linux and on Windows alike.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+namespace prynda::testing {
+
+inline void SetEnv(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+  _putenv_s(name.c_str(), value.c_str());
+#else
+  ::setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
+inline void UnsetEnv(const std::string& name) {
+#ifdef _WIN32
+  _putenv_s(name.c_str(), "");
+#else
+  ::unsetenv(name.c_str());
+#endif
+}
+
+}  // namespace prynda::testing
