@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "e2e/run_program.h"
+#include "support/pdf_tools.h"
 
 namespace prynda::testing {
 namespace {
@@ -25,24 +26,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const fs::path kExamples = fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
-
-std::string Shell(const std::string& command) {
-  std::string output;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::array<char, 4096> buffer;
-  while (pipe) {
-    const std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe.get());
-    if (n == 0) break;
-    output.append(buffer.data(), n);
-  }
-  return output;
-}
-
-int PageCount(const std::string& pdf) {
-  std::smatch match;
-  const std::string info = Shell("pdfinfo " + pdf + " 2>/dev/null");
-  return std::regex_search(info, match, std::regex(R"(Pages:\s+(\d+))")) ? std::stoi(match[1]) : -1;
-}
 
 std::string PageSize(const std::string& pdf) {
   std::smatch match;
@@ -159,7 +142,7 @@ TEST_F(CupsTest, PrintsOnTheNamedQueueWithItsPaper) {
   EXPECT_EQ(job.State, IPP_JSTATE_COMPLETED);
   EXPECT_EQ(job.Printer, "PryndaFile");
   EXPECT_EQ(job.Title, "GDI=" + input_);
-  EXPECT_EQ(PageCount(FileQueueOutput()), 2);
+  EXPECT_EQ(PdfPageCount(FileQueueOutput()), 2);
   EXPECT_EQ(PageSize(FileQueueOutput()), "612 x 792");
   // Letter at 600 dpi with 6.35 mm (150 px) on the left: "FAKTURA" is the third column of its line.
   const std::string bbox = Shell("pdftotext -bbox -f 1 -l 1 " + FileQueueOutput().string() + " -");
@@ -179,7 +162,7 @@ TEST_F(CupsTest, PrintsOnTheDefaultQueueAtItsResolution) {
   EXPECT_EQ(job.Title, "GDI=" + input_);
   const fs::path pdf = PdfQueueOutput(job.Id);
   ASSERT_FALSE(pdf.empty());
-  EXPECT_EQ(PageCount(pdf), 2);
+  EXPECT_EQ(PdfPageCount(pdf), 2);
   EXPECT_EQ(PageSize(pdf), "595 x 842");
   // 300 dpi and no margins: 10-cpi cells of 30 px, the corner's vertical HalfW = 16 px in.
   EXPECT_NEAR(LeftmostInk(pdf, 300, 300), 16, 1);
@@ -203,7 +186,7 @@ TEST_F(CupsTest, CopiesAreMadeByTheQueue) {
   const ProgramRun run = Print({"/DR=PryndaFile", "K=3"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_EQ(FinishedJob().State, IPP_JSTATE_COMPLETED);
-  EXPECT_EQ(PageCount(FileQueueOutput()), 6);
+  EXPECT_EQ(PdfPageCount(FileQueueOutput()), 6);
 }
 
 TEST_F(CupsTest, AnUnknownNameListsTheSchedulersPrinters) {
@@ -273,7 +256,7 @@ TEST_F(CupsTest, WithoutASchedulerOnlyThePdfPrinterIsOffered) {
                                   "Lista zainstalowanych w systemie drukarek:\n"
                                   "Prynda PDF\n\n"))
       << run.Out;
-  EXPECT_EQ(PageCount(dir_.File("fallback.pdf")), 2);
+  EXPECT_EQ(PdfPageCount(dir_.File("fallback.pdf")), 2);
 }
 
 TEST_F(CupsTest, ASchedulerThatStopsMidJobEndsItWithAMessage) {

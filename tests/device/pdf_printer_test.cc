@@ -15,25 +15,14 @@
 #include "device/fonts/font_library.h"
 #include "device/pdffile/pdf_file_printer.h"
 #include "device/printer.h"
+#include "support/pdf_tools.h"
 
 namespace prynda {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Shell(const std::string& command) {
-  std::string output;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  if (!pipe) return output;
-  std::array<char, 4096> buffer;
-  while (std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe.get())) output.append(buffer.data(), n);
-  return output;
-}
-
-int PageCount(const std::string& pdfinfo) {
-  std::smatch match;
-  return std::regex_search(pdfinfo, match, std::regex(R"(Pages:\s+(\d+))")) ? std::stoi(match[1]) : -1;
-}
+using testing::PdfPageCount;
+using testing::Shell;
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -137,7 +126,7 @@ TEST_F(PdfPrinterTest, WritesPagesWithTextAndLines) {
   ASSERT_TRUE(fs::exists(Output()));
   EXPECT_EQ(FilesIn(dir_), 1) << "no temporary file may be left";
   const std::string info = Shell("pdfinfo " + Output().string());
-  EXPECT_EQ(PageCount(info), 2) << info;
+  EXPECT_EQ(PdfPageCount(Output().string()), 2) << info;
   EXPECT_NE(info.find("595.276 x 841.89 pts (A4)"), std::string::npos) << info;
   EXPECT_NE(info.find("GDI="), std::string::npos) << info;
   const std::string text = Shell("pdftotext -layout " + Output().string() + " -");
@@ -210,7 +199,7 @@ TEST_F(PdfPrinterTest, PrynDaPdfFolderReceivesTheFile) {
   printer_.StartDocument();
   printer_.FinishDocument();
   EXPECT_TRUE(fs::exists(out / "faktura.pdf"));
-  EXPECT_EQ(PageCount(Shell("pdfinfo " + (out / "faktura.pdf").string())), 1);
+  EXPECT_EQ(PdfPageCount((out / "faktura.pdf").string()), 1);
 }
 
 TEST_F(PdfPrinterTest, OutputIsReproducibleWithSourceDateEpoch) {

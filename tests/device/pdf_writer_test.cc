@@ -22,26 +22,17 @@
 #include "jobcontrol/job_flow.h"
 #include "reference/cairo_pages.h"
 #include "support/temp_dir.h"
+#include "support/pdf_tools.h"
 
 namespace prynda {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::PdfPageCount;
+using testing::Shell;
 using testing::TempDir;
 
 const fs::path kExamples = fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
-
-std::string Shell(const std::string& command) {
-  std::string output;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::array<char, 4096> buffer;
-  while (pipe) {
-    const std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe.get());
-    if (n == 0) break;
-    output.append(buffer.data(), n);
-  }
-  return output;
-}
 
 // Keeps what it is given; can be told to fail.
 class MemorySink final : public PdfSink {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "e2e/run_program.h"
+#include "support/pdf_tools.h"
 
 namespace prynda::testing {
 namespace {
@@ -24,18 +25,6 @@ namespace fs = std::filesystem;
 const fs::path kExamples = fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
 constexpr double kPxPerPt = 600.0 / 72.0;
 constexpr double kMarginPx = 100.0;
-
-std::string Shell(const std::string& command) {
-  std::string output;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::array<char, 4096> buffer;
-  while (pipe && !feof(pipe.get())) {
-    const std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe.get());
-    if (n == 0) break;
-    output.append(buffer.data(), n);
-  }
-  return output;
-}
 
 struct Word {
   double X;  // device px from the printable area's left edge

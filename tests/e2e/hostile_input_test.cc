@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "e2e/run_program.h"
+#include "support/pdf_tools.h"
 
 namespace prynda::testing {
 namespace {
@@ -24,24 +25,6 @@ namespace fs = std::filesystem;
 
 const fs::path kSource = fs::path(__FILE__).parent_path().parent_path().parent_path();
 const fs::path kTable = kSource / "docs" / "reliability.md";
-
-std::string Shell(const std::string& command) {
-  std::string output;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::array<char, 4096> buffer;
-  while (pipe) {
-    const std::size_t n = fread(buffer.data(), 1, buffer.size(), pipe.get());
-    if (n == 0) break;
-    output.append(buffer.data(), n);
-  }
-  return output;
-}
-
-int PageCount(const std::string& pdf) {
-  std::smatch match;
-  const std::string info = Shell("pdfinfo '" + pdf + "' 2>/dev/null");
-  return std::regex_search(info, match, std::regex(R"(Pages:\s+(\d+))")) ? std::stoi(match[1]) : -1;
-}
 
 struct CaseSetup {
   std::string InputName = "faktura.txt";
@@ -215,7 +198,7 @@ TEST_P(HostileInputTest, EndsInOrderAndAsDocumented) {
   const ProgramRun run = RunPrynda(program);
   EXPECT_EQ(run.ExitCode, c.ExitCode) << run.Out << run.Err;
   EXPECT_LT(run.Seconds, c.MaxSeconds);
-  const int pages = fs::exists(out / "wydruk.pdf") ? PageCount((out / "wydruk.pdf").string()) : -1;
+  const int pages = fs::exists(out / "wydruk.pdf") ? PdfPageCount((out / "wydruk.pdf").string()) : -1;
   if (run.ExitCode == 0 && run.Out.find("Zadanie anulowano") == std::string::npos) {
     EXPECT_GE(pages, 1) << "a completed job leaves its PDF";
   } else {
@@ -250,7 +233,7 @@ TEST(HostileInputTest, AGigabyteFileKeepsMemoryFlat) {
   ASSERT_EQ(small.ExitCode, 0) << small.Err;
   ASSERT_EQ(large.ExitCode, 0) << large.Err;
   EXPECT_LT(large.PeakRssKb, small.PeakRssKb + 8 * 1024) << "1 GiB against 1 MiB";
-  EXPECT_EQ(PageCount(dir.File("duzy.txt.pdf")), 1);
+  EXPECT_EQ(PdfPageCount(dir.File("duzy.txt.pdf")), 1);
 }
 
 TEST(HostileInputTest, NoStandardInputAtTheUsageWait) {
