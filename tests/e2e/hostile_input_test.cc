@@ -220,6 +220,14 @@ TEST_P(HostileInputTest, EndsInOrderAndAsDocumented) {
 INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest, ::testing::Range<std::size_t>(0, Cases().size()),
                          [](const auto& info) { return "Case" + std::to_string(info.param); });
 
+// Under the address sanitizer every byte costs ten times as much: a quarter of the size shows the
+// same flat memory there.
+#ifdef __SANITIZE_ADDRESS__
+constexpr std::uintmax_t kLargeFile = std::uintmax_t{1} << 28;
+#else
+constexpr std::uintmax_t kLargeFile = std::uintmax_t{1} << 30;
+#endif
+
 TEST(HostileInputTest, AGigabyteFileKeepsMemoryFlat) {
   TempDir dir;
   const auto run_on = [&](const std::string& name, std::uintmax_t size) {
@@ -229,7 +237,7 @@ TEST(HostileInputTest, AGigabyteFileKeepsMemoryFlat) {
     return RunPrynda({.Args = {input, "/ST"}, .Env = {{"PRYNDA_PDF", dir.File(name + ".pdf")}}, .TimeoutSeconds = 600});
   };
   const ProgramRun small = run_on("maly.txt", 1 << 20);
-  const ProgramRun large = run_on("duzy.txt", std::uintmax_t{1} << 30);
+  const ProgramRun large = run_on("duzy.txt", kLargeFile);
   ASSERT_EQ(small.ExitCode, 0) << small.Err;
   ASSERT_EQ(large.ExitCode, 0) << large.Err;
   EXPECT_LT(large.PeakRssKb, small.PeakRssKb + 8 * 1024) << "1 GiB against 1 MiB";
