@@ -68,14 +68,14 @@ class RecordingPrintSystem final : public PrintSystem {
   std::vector<FakePrinter> Printers;
   std::string Default;  // "" = the system has no default printer
   std::vector<RecordedDocument> Documents;
-  std::vector<std::string> Calls;  // every platform call by name, in order
+  std::vector<std::string_view> Calls;  // every platform call by name, in order
   int Beeps = 0;
   int OpenContexts = 0;
 
   // The `nth` next call (1 = the very next) named `call` raises EPrinter with `message`.
   void FailOn(const std::string& call, const std::string& message = "injected failure", int nth = 1);
   // Raises when a failure is due for `call`; counts it in Calls.
-  void Hit(const std::string& call);
+  void Hit(std::string_view call);  // `call` is a string literal, kept as it is
 
   FakePrinter* Find(const std::string& name);
   const RecordedDocument& LastDocument() const { return Documents.back(); }
@@ -90,7 +90,7 @@ class RecordingPrintSystem final : public PrintSystem {
   void Beep() override;
 
  private:
-  std::map<std::string, std::vector<std::pair<int, std::string>>> failures_;
+  std::map<std::string, std::vector<std::pair<int, std::string>>, std::less<>> failures_;
 };
 
 }  // namespace prynda::testing
