@@ -66,7 +66,7 @@ class FontFace {
   bool synthetic_bold_;
   bool synthetic_italic_;
   void* handle_ = nullptr;
-  void* font_ = nullptr;  // Windows: the HFONT
+  [[maybe_unused]] void* font_ = nullptr;  // Windows: the HFONT
   double units_per_em_ = 2048;
   double win_ascent_ = 0;
   double win_descent_ = 0;
