@@ -3,8 +3,6 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <map>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -82,13 +80,8 @@ std::string ConvertCodePage(std::string_view text, int from_code_page, int to_co
   return converter.Run(text, "?");
 }
 
-std::array<char32_t, 256> CodePointsOfBytes(int code_page) {
-  // A run uses one or two code pages, each for several fonts: convert each once.
-  static std::mutex guard;
-  static std::map<int, std::array<char32_t, 256>> known;
-  std::lock_guard<std::mutex> lock(guard);
-  if (auto found = known.find(code_page); found != known.end()) return found->second;
-  std::array<char32_t, 256>& points = known[code_page];
+std::array<char32_t, 256> ReadCodePage(int code_page) {
+  std::array<char32_t, 256> points{};
   try {
     Converter converter(code_page, 12000);
     for (int byte = 0; byte < 256; ++byte) {

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <map>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -30,12 +28,8 @@ std::string ConvertCodePage(std::string_view text, int from_code_page, int to_co
   return out;
 }
 
-std::array<char32_t, 256> CodePointsOfBytes(int code_page) {
-  static std::mutex guard;
-  static std::map<int, std::array<char32_t, 256>> known;
-  std::lock_guard<std::mutex> lock(guard);
-  if (auto found = known.find(code_page); found != known.end()) return found->second;
-  std::array<char32_t, 256>& points = known[code_page];
+std::array<char32_t, 256> ReadCodePage(int code_page) {
+  std::array<char32_t, 256> points{};
   for (int byte = 0; byte < 256; ++byte) {
     const char in = static_cast<char>(byte);
     wchar_t out = 0;
