@@ -8,6 +8,8 @@
 #include FT_ADVANCES_H
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string_view>
@@ -70,6 +72,127 @@ FT_Library FreeType() {
     return created;
   }();
   return library;
+}
+
+std::vector<std::string> ListFontconfigFaces() {
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* set = FcFontList(nullptr, pattern, objects);
+  std::vector<std::string> installed;
+  if (set != nullptr) {
+    for (int i = 0; i < set->nfont; ++i) {
+      const std::string family = FamilyOf(set->fonts[i]);
+      if (!family.empty()) installed.push_back(family);
+    }
+    FcFontSetDestroy(set);
+  }
+  FcObjectSetDestroy(objects);
+  FcPatternDestroy(pattern);
+  std::sort(installed.begin(), installed.end());
+  auto is_installed = [&](std::string_view family) {
+    return std::any_of(installed.begin(), installed.end(),
+                       [&](const std::string& known) { return SameTextIgnoringCase(known, family); });
+  };
+
+  // An office face is offered when it is installed, or when fontconfig's substitution puts an
+  // installed family right after it as a strong or metric-compatible alias. One substitution of
+  // all of them together: the configuration's rules are the costly part of a look-up.
+  std::vector<bool> offered(std::size(kOfficeFaces), false);
+  FcPattern* office = FcPatternCreate();
+  for (const char* face : kOfficeFaces) {
+    FcPatternAddString(office, FC_FAMILY, reinterpret_cast<const FcChar8*>(face));
+  }
+  FcConfigSubstitute(nullptr, office, FcMatchPattern);
+  int current = -1;
+  FcValue value;
+  FcValueBinding binding;
+  for (int i = 0; FcPatternGetWithBinding(office, FC_FAMILY, i, &value, &binding) == FcResultMatch; ++i) {
+    if (value.type != FcTypeString || binding == FcValueBindingWeak) continue;
+    const std::string_view family = reinterpret_cast<const char*>(value.u.s);
+    const auto* named = std::find_if(std::begin(kOfficeFaces), std::end(kOfficeFaces),
+                                     [&](const char* face) { return SameTextIgnoringCase(face, family); });
+    if (named != std::end(kOfficeFaces) && binding == FcValueBindingStrong) current = static_cast<int>(named - kOfficeFaces);
+    if (current >= 0 && is_installed(family)) offered[static_cast<std::size_t>(current)] = true;
+  }
+  FcPatternDestroy(office);
+
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < offered.size(); ++i) {
+    if (offered[i]) names.emplace_back(kOfficeFaces[i]);
+  }
+  for (auto& family : installed) {
+    const bool known = std::any_of(names.begin(), names.end(),
+                                   [&](const std::string& n) { return SameTextIgnoringCase(n, family); });
+    if (!known) names.push_back(std::move(family));
+  }
+  return names;
+}
+
+FaceLocation LocateFace(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
+  FcPattern* match = MatchFace(family, bold, italic, charset);
+  if (match == nullptr) throw EPrinter("No font can be found for " + family);
+  FcChar8* file = nullptr;
+  int index = 0;
+  int weight = FC_WEIGHT_REGULAR;
+  int slant = FC_SLANT_ROMAN;
+  FcPatternGetString(match, FC_FILE, 0, &file);
+  FcPatternGetInteger(match, FC_INDEX, 0, &index);
+  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
+  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
+  FaceLocation location;
+  location.File = file != nullptr ? reinterpret_cast<const char*>(file) : "";
+  FcPatternDestroy(match);
+  if (location.File.empty()) throw EPrinter("No font file can be found for " + family);
+  location.Index = index;
+  location.SyntheticBold = bold && weight < FC_WEIGHT_DEMIBOLD;
+  location.SyntheticItalic = italic && slant == FC_SLANT_ROMAN;
+  return location;
+}
+
+// What steers fontconfig's answers besides its files: its version and environment variables.
+std::string Setup() {
+  std::string setup = "fontconfig " + std::to_string(FcGetVersion());
+  for (const char* name : {"FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT", "HOME", "XDG_CONFIG_HOME",
+                           "XDG_DATA_HOME", "FC_LANG", "LC_ALL", "LC_CTYPE", "LANG"}) {
+    const char* value = std::getenv(name);
+    setup += ' ';
+    setup += name;
+    setup += '=';
+    if (value != nullptr) setup += value;
+  }
+  return setup;
+}
+
+// Every file and folder the loaded configuration came from or looks in: its files and their
+// folders (a file added beside them may be included), the font folders, and the places a user's
+// own configuration and fonts would be, whether they exist yet or not.
+std::vector<std::string> ConfigurationPaths() {
+  std::vector<std::string> paths;
+  auto take = [&](FcStrList* list, bool with_folders) {
+    if (list == nullptr) return;
+    while (FcChar8* entry = FcStrListNext(list)) {
+      std::string path = reinterpret_cast<const char*>(entry);
+      if (with_folders) paths.push_back(std::filesystem::path(path).parent_path().string());
+      paths.push_back(std::move(path));
+    }
+    FcStrListDone(list);
+  };
+  take(FcConfigGetConfigFiles(nullptr), true);
+  take(FcConfigGetConfigDirs(nullptr), false);
+  take(FcConfigGetFontDirs(nullptr), false);
+  const char* home = std::getenv("HOME");
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  const char* data = std::getenv("XDG_DATA_HOME");
+  const std::string home_path = home != nullptr ? home : "";
+  const std::string config_path = config != nullptr && config[0] != '\0' ? config : home_path + "/.config";
+  const std::string data_path = data != nullptr && data[0] != '\0' ? data : home_path + "/.local/share";
+  for (const std::string& path :
+       {config_path, config_path + "/fontconfig", config_path + "/fontconfig/conf.d", config_path + "/fontconfig/fonts.conf",
+        data_path + "/fonts", home_path + "/.fonts", home_path + "/.fonts.conf", home_path + "/.fonts.conf.d"}) {
+    paths.push_back(path);
+  }
+  return paths;
 }
 
 }  // namespace
@@ -136,59 +259,24 @@ std::string FontFace::Program() const {
   return program;
 }
 
-std::vector<std::string> FontLibrary::ListFaces() const {
-  FcPattern* pattern = FcPatternCreate();
-  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
-  FcFontSet* set = FcFontList(nullptr, pattern, objects);
-  std::vector<std::string> installed;
-  if (set != nullptr) {
-    for (int i = 0; i < set->nfont; ++i) {
-      const std::string family = FamilyOf(set->fonts[i]);
-      if (!family.empty()) installed.push_back(family);
-    }
-    FcFontSetDestroy(set);
-  }
-  FcObjectSetDestroy(objects);
-  FcPatternDestroy(pattern);
-  std::sort(installed.begin(), installed.end());
-  auto is_installed = [&](std::string_view family) {
-    return std::any_of(installed.begin(), installed.end(),
-                       [&](const std::string& known) { return SameTextIgnoringCase(known, family); });
-  };
-
-  // An office face is offered when it is installed, or when fontconfig's substitution puts an
-  // installed family right after it as a strong or metric-compatible alias. One substitution of
-  // all of them together: the configuration's rules are the costly part of a look-up.
-  std::vector<bool> offered(std::size(kOfficeFaces), false);
-  FcPattern* office = FcPatternCreate();
-  for (const char* face : kOfficeFaces) {
-    FcPatternAddString(office, FC_FAMILY, reinterpret_cast<const FcChar8*>(face));
-  }
-  FcConfigSubstitute(nullptr, office, FcMatchPattern);
-  int current = -1;
-  FcValue value;
-  FcValueBinding binding;
-  for (int i = 0; FcPatternGetWithBinding(office, FC_FAMILY, i, &value, &binding) == FcResultMatch; ++i) {
-    if (value.type != FcTypeString || binding == FcValueBindingWeak) continue;
-    const std::string_view family = reinterpret_cast<const char*>(value.u.s);
-    const auto* named = std::find_if(std::begin(kOfficeFaces), std::end(kOfficeFaces),
-                                     [&](const char* face) { return SameTextIgnoringCase(face, family); });
-    if (named != std::end(kOfficeFaces) && binding == FcValueBindingStrong) current = static_cast<int>(named - kOfficeFaces);
-    if (current >= 0 && is_installed(family)) offered[static_cast<std::size_t>(current)] = true;
-  }
-  FcPatternDestroy(office);
-
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < offered.size(); ++i) {
-    if (offered[i]) names.emplace_back(kOfficeFaces[i]);
-  }
-  for (auto& family : installed) {
-    const bool known = std::any_of(names.begin(), names.end(),
-                                   [&](const std::string& n) { return SameTextIgnoringCase(n, family); });
-    if (!known) names.push_back(std::move(family));
+std::vector<std::string> FontLibrary::ListFaces() {
+  FontCache* cache = Cache();
+  if (cache != nullptr && cache->FaceNames()) return *cache->FaceNames();
+  std::vector<std::string> names = ListFontconfigFaces();
+  if (cache != nullptr) {
+    if (!cache->Valid()) cache->Restart(ConfigurationPaths());
+    cache->SetFaceNames(names);
   }
   return names;
+}
+
+FontCache* FontLibrary::Cache() {
+  if (!cache_opened_) {
+    cache_opened_ = true;
+    cache_ = std::make_unique<FontCache>(FontCache::DefaultFolder(), Setup());
+    cache_->Load();
+  }
+  return cache_.get();
 }
 
 FontFace& FontLibrary::Match(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
@@ -197,34 +285,17 @@ FontFace& FontLibrary::Match(const std::string& family, bool bold, bool italic, 
   auto found = matches_.find(key);
   if (found != matches_.end()) return *found->second;
 
-  FcPattern* match = MatchFace(family, bold, italic, charset);
-  if (match == nullptr) throw EPrinter("No font can be found for " + family);
-  FcChar8* file = nullptr;
-  int index = 0;
-  int weight = FC_WEIGHT_REGULAR;
-  int slant = FC_SLANT_ROMAN;
-  FcPatternGetString(match, FC_FILE, 0, &file);
-  FcPatternGetInteger(match, FC_INDEX, 0, &index);
-  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-  const std::string path = file != nullptr ? reinterpret_cast<const char*>(file) : "";
-  FcPatternDestroy(match);
-  if (path.empty()) throw EPrinter("No font file can be found for " + family);
-  const bool synthetic_bold = bold && weight < FC_WEIGHT_DEMIBOLD;
-  const bool synthetic_italic = italic && slant == FC_SLANT_ROMAN;
-  FontFace* face = nullptr;
-  for (auto& known : faces_) {
-    if (known->File() == path && known->Index() == index && known->SyntheticBold() == synthetic_bold &&
-        known->SyntheticItalic() == synthetic_italic) {
-      face = known.get();
-    }
+  const std::string language = lang != nullptr ? lang : "";
+  FontCache* cache = Cache();
+  const FaceLocation* cached = cache != nullptr ? cache->Find(family, bold, italic, language) : nullptr;
+  FaceLocation location = cached != nullptr ? *cached : LocateFace(family, bold, italic, charset);
+  if (cache != nullptr && cached == nullptr) {
+    if (!cache->Valid()) cache->Restart(ConfigurationPaths());
+    cache->Add(family, bold, italic, language, location);
   }
-  if (face == nullptr) {
-    faces_.push_back(std::make_unique<FontFace>(path, index, synthetic_bold, synthetic_italic));
-    face = faces_.back().get();
-  }
-  matches_.emplace(key, face);
-  return *face;
+  FontFace& face = FaceAt(location);
+  matches_.emplace(key, &face);
+  return face;
 }
 
 }  // namespace prynda

@@ -116,7 +116,7 @@ std::string FontFace::Program() const {
   return program;
 }
 
-std::vector<std::string> FontLibrary::ListFaces() const {
+std::vector<std::string> FontLibrary::ListFaces() {
   std::vector<std::string> faces;
   HDC screen = GetDC(nullptr);
   LOGFONTA all{};
@@ -160,6 +160,9 @@ std::vector<std::string> FontLibrary::ListFaces() const {
   }
   return names;
 }
+
+// GDI answers look-ups from the system's own font tables, faster than a file could.
+FontCache* FontLibrary::Cache() { return nullptr; }
 
 FontFace& FontLibrary::Match(const std::string& family, bool bold, bool italic, std::uint8_t) {
   const auto key = std::make_tuple(family, bold, italic, 0);

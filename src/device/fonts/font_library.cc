@@ -74,6 +74,7 @@ FontLibrary::FontLibrary() = default;
 FontLibrary::~FontLibrary() {
   try {
     Wait();
+    if (cache_) cache_->Save();
   } catch (...) {
   }
   fonts_.clear();
@@ -107,6 +108,18 @@ const std::vector<std::string>& FontLibrary::FaceNames() {
 FontFace& FontLibrary::Face(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
   Wait();
   return Match(family, bold, italic, charset);
+}
+
+FontFace& FontLibrary::FaceAt(const FaceLocation& location) {
+  for (auto& known : faces_) {
+    if (known->File() == location.File && known->Index() == location.Index &&
+        known->SyntheticBold() == location.SyntheticBold && known->SyntheticItalic() == location.SyntheticItalic) {
+      return *known;
+    }
+  }
+  faces_.push_back(
+      std::make_unique<FontFace>(location.File, location.Index, location.SyntheticBold, location.SyntheticItalic));
+  return *faces_.back();
 }
 
 SizedFont& FontLibrary::Realize(const TFontSpec& spec, int dpi_x, int dpi_y) {

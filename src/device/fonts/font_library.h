@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "device/fonts/font_cache.h"
 #include "device/print_system.h"
 
 namespace prynda {
@@ -154,14 +155,19 @@ class FontLibrary {
  private:
   FontFace& Face(const std::string& family, bool bold, bool italic, std::uint8_t charset);
   FontFace& Match(const std::string& family, bool bold, bool italic, std::uint8_t charset);
+  FontFace& FaceAt(const FaceLocation& location);
   void Wait();
-  std::vector<std::string> ListFaces() const;
+  std::vector<std::string> ListFaces();
+  // The answers of earlier runs, where the platform's look-ups are worth keeping (fontconfig).
+  FontCache* Cache();
 
   std::future<void> prefetch_;
   std::optional<std::vector<std::string>> face_names_;
   std::map<std::tuple<std::string, bool, bool, int>, FontFace*> matches_;
   std::vector<std::unique_ptr<FontFace>> faces_;  // one per file, index and synthesis
   std::vector<std::unique_ptr<SizedFont>> fonts_;
+  std::unique_ptr<FontCache> cache_;
+  bool cache_opened_ = false;
 };
 
 }  // namespace prynda
