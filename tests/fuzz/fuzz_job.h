@@ -16,11 +16,15 @@
 
 namespace prynda::fuzzing {
 
-// A folder of this process's own for the files a target writes.
+// A folder of this process's own for the files a target writes: in memory where the system has a
+// tmpfs for it, since every execution writes its input there.
 inline const std::string& ScratchFolder() {
   static const std::string folder = [] {
-    char pattern[] = "/tmp/prynda-fuzz-XXXXXX";
-    return std::string(::mkdtemp(pattern) != nullptr ? pattern : "/tmp");
+    for (const char* base : {"/dev/shm", "/tmp"}) {
+      std::string pattern = std::string(base) + "/prynda-fuzz-XXXXXX";
+      if (::mkdtemp(pattern.data()) != nullptr) return pattern;
+    }
+    return std::string("/tmp");
   }();
   return folder;
 }
