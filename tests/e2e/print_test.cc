@@ -249,5 +249,36 @@ TEST_F(PrintTest, AReadOnlyFilePrints) {
   EXPECT_NE(Capture("pdftotext '" + Pdf() + "' -").find("FAKTURA VAT"), std::string::npos);
 }
 
+// Font look-ups are kept in the user's cache folder between runs. A run served from it prints the
+// same document byte for byte; a damaged file, or no place to keep one, changes nothing either.
+TEST_F(PrintTest, TheFontCacheNeverChangesWhatIsPrinted) {
+  const std::string cache = dir_.File("cache");
+  const auto print = [&](const std::string& name) {
+    const ProgramRun run = RunPrynda({.Args = {input_, "/ST"},
+                                      .Env = {{"PRYNDA_PDF", dir_.File("pdf/" + name + ".pdf")},
+                                              {"HOME", dir_.Path()},
+                                              {"XDG_CACHE_HOME", cache},
+                                              {"SOURCE_DATE_EPOCH", "1765152000"}},
+                                      .WorkDir = dir_.Path()});
+    EXPECT_EQ(run.ExitCode, 0) << name << ": " << run.Err;
+    EXPECT_EQ(run.Err, "") << name;
+    return ReadFile(dir_.File("pdf/" + name + ".pdf"));
+  };
+  const std::string first = print("first");
+  ASSERT_FALSE(first.empty());
+  std::vector<fs::path> kept;
+  for (const auto& entry : fs::directory_iterator(cache + "/prynda")) kept.push_back(entry.path());
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_NE(ReadFile(kept[0]).find("LiberationMono-Regular.ttf"), std::string::npos);
+
+  EXPECT_EQ(print("cached"), first);
+  std::ofstream(kept[0], std::ios::binary | std::ios::trunc) << "prynda font cache 1\n\x01\xff garbage";
+  EXPECT_EQ(print("damaged"), first);
+  EXPECT_NE(ReadFile(kept[0]).find("LiberationMono-Regular.ttf"), std::string::npos);  // written afresh
+  fs::remove_all(cache);
+  std::ofstream(cache) << "a file where the cache folder would be";
+  EXPECT_EQ(print("nowhere"), first);
+}
+
 }  // namespace
 }  // namespace prynda::testing
