@@ -273,7 +273,9 @@ std::vector<std::string> FontLibrary::ListFaces() {
 FontCache* FontLibrary::Cache() {
   if (!cache_opened_) {
     cache_opened_ = true;
-    cache_ = std::make_unique<FontCache>(FontCache::DefaultFolder(), Setup());
+    std::string folder = FontCache::DefaultFolder();
+    if (folder.empty()) return nullptr;  // no HOME: nowhere to keep answers
+    cache_ = std::make_unique<FontCache>(std::move(folder), Setup());
     cache_->Load();
   }
   return cache_.get();
