@@ -188,7 +188,7 @@ std::vector<std::string> ConfigurationPaths() {
   const std::string config_path = config != nullptr && config[0] != '\0' ? config : home_path + "/.config";
   const std::string data_path = data != nullptr && data[0] != '\0' ? data : home_path + "/.local/share";
   for (const std::string& path :
-       {config_path, config_path + "/fontconfig", config_path + "/fontconfig/conf.d", config_path + "/fontconfig/fonts.conf",
+       {config_path + "/fontconfig", config_path + "/fontconfig/conf.d", config_path + "/fontconfig/fonts.conf",
         data_path + "/fonts", home_path + "/.fonts", home_path + "/.fonts.conf", home_path + "/.fonts.conf.d"}) {
     paths.push_back(path);
   }
