@@ -178,8 +178,8 @@ TEST(FontCacheFolder, FollowsTheUsersCacheFolder) {
   testing::UnsetEnv("XDG_CACHE_HOME");
   const char* home = std::getenv("HOME");
   const std::string saved = home != nullptr ? home : "";
-  testing::SetEnv("HOME", "/home/ola");
-  EXPECT_EQ(FontCache::DefaultFolder(), "/home/ola/.cache/prynda");
+  testing::SetEnv("HOME", "/users/ola");
+  EXPECT_EQ(FontCache::DefaultFolder(), "/users/ola/.cache/prynda");
   testing::UnsetEnv("HOME");
   EXPECT_EQ(FontCache::DefaultFolder(), "");
   if (home != nullptr) testing::SetEnv("HOME", saved);
