@@ -3,8 +3,11 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <map>
+#include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace prynda {
 
@@ -37,6 +40,7 @@ class Converter {
   // Converts as much as it can; an unconvertible or invalid input character becomes `replacement`
   // (already in the target code page).
   std::string Run(std::string_view text, std::string_view replacement) {
+    iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // from the initial state, whatever came before
     std::string out;
     out.reserve(text.size() * 2);
     char* in = const_cast<char*>(text.data());
@@ -72,12 +76,20 @@ class Converter {
   bool from_utf8_;
 };
 
+// Opening a converter costs more than most conversions (the console converts every page's
+// message), so each thread keeps the ones it has opened for the rest of the run.
+Converter& OpenConverter(int from, int to) {
+  thread_local std::map<std::pair<int, int>, std::unique_ptr<Converter>> open;
+  std::unique_ptr<Converter>& converter = open[{from, to}];
+  if (!converter) converter = std::make_unique<Converter>(from, to);
+  return *converter;
+}
+
 }  // namespace
 
 std::string ConvertCodePage(std::string_view text, int from_code_page, int to_code_page) {
   if (from_code_page == to_code_page) return std::string(text);
-  Converter converter(from_code_page, to_code_page);
-  return converter.Run(text, "?");
+  return OpenConverter(from_code_page, to_code_page).Run(text, "?");
 }
 
 std::array<char32_t, 256> ReadCodePage(int code_page) {

@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 
 #include "device/console.h"
@@ -157,6 +158,30 @@ TEST(ConvertCodePageTest, LongTextIsConvertedWhole) {
   }
   EXPECT_EQ(ConvertCodePage(utf8, kCodePageUtf8, 852), cp852);
   EXPECT_EQ(ConvertCodePage(cp852, 852, kCodePageUtf8), utf8);
+}
+
+// Converters are kept open between calls: nothing of one call may reach the next, in this thread
+// or in another converting at the same time.
+TEST(ConvertCodePageTest, EachCallStandsAlone) {
+  EXPECT_EQ(ConvertCodePage("a\xc5", kCodePageUtf8, 852), "a?");  // ł cut short
+  EXPECT_EQ(ConvertCodePage("\x82" "b", kCodePageUtf8, 852), "?b");
+  EXPECT_EQ(ConvertCodePage("\xc5\x82", kCodePageUtf8, 852), "\x88");
+  EXPECT_THROW(ConvertCodePage("abc", 852, 99999), std::runtime_error);
+  EXPECT_THROW(ConvertCodePage("abc", 852, 99999), std::runtime_error);
+
+  auto convert = [](int times, bool* same) {
+    for (int i = 0; i < times; ++i) {
+      *same = *same && ConvertCodePage("żółw", kCodePageUtf8, 852) == "\xbe\xa2\x88w" &&
+              ConvertCodePage("\xbe\xa2\x88w", 852, kCodePageUtf8) == "żółw";
+    }
+  };
+  bool same_here = true;
+  bool same_there = true;
+  std::thread other(convert, 2000, &same_there);
+  convert(2000, &same_here);
+  other.join();
+  EXPECT_TRUE(same_here);
+  EXPECT_TRUE(same_there);
 }
 
 }  // namespace
