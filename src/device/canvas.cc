@@ -1,5 +1,8 @@
 #include "device/canvas.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "device/printer.h"
 
 namespace prynda {
@@ -17,6 +20,39 @@ PrintContext& TCanvas::Prepare(bool drawing) {
   return context;
 }
 
+bool TCanvas::SheetKnown() const {
+  const TDeviceCaps& caps = printer_.caps_;
+  return caps.PhysicalWidth > 0 && caps.PhysicalHeight > 0;
+}
+
+bool TCanvas::TextOffSheet(PrintContext& context, int x, int y, std::string_view text) {
+  if (!SheetKnown()) return false;
+  const TDeviceCaps& caps = printer_.caps_;
+  const std::int64_t left = -std::int64_t{caps.PhysicalOffsetX};
+  const std::int64_t top = -std::int64_t{caps.PhysicalOffsetY};
+  // The text's cell starts at (x, y): past the right or bottom edge it is wholly outside. Left of
+  // or above the sheet only its extent tells, which takes a measurement (rare: nothing prints there).
+  if (x >= left + caps.PhysicalWidth || y >= top + caps.PhysicalHeight) return true;
+  if (x >= left && y >= top) return false;
+  const TTextExtent extent = context.MeasureText(realized_font_, text);
+  return std::int64_t{x} + extent.Width <= left || std::int64_t{y} + extent.Height <= top;
+}
+
+bool TCanvas::LinesOffSheet(std::span<const TPoint> points) const {
+  if (!SheetKnown() || points.empty()) return false;
+  const TDeviceCaps& caps = printer_.caps_;
+  const auto [min_x, max_x] = std::minmax_element(points.begin(), points.end(),
+                                                  [](const TPoint& a, const TPoint& b) { return a.X < b.X; });
+  const auto [min_y, max_y] = std::minmax_element(points.begin(), points.end(),
+                                                  [](const TPoint& a, const TPoint& b) { return a.Y < b.Y; });
+  // Half the pen on every side, and a pixel more for the round caps' rounding.
+  const std::int64_t reach = pen_.Width() / 2 + 1;
+  const std::int64_t left = -std::int64_t{caps.PhysicalOffsetX};
+  const std::int64_t top = -std::int64_t{caps.PhysicalOffsetY};
+  return max_x->X + reach < left || min_x->X - reach >= left + caps.PhysicalWidth ||
+         max_y->Y + reach < top || min_y->Y - reach >= top + caps.PhysicalHeight;
+}
+
 int TCanvas::MeasureTextWidth(std::string_view text) {
   PrintContext& context = Prepare(false);
   return context.MeasureText(realized_font_, text).Width;
@@ -29,6 +65,7 @@ int TCanvas::MeasureTextHeight(std::string_view text) {
 
 void TCanvas::PaintText(int x, int y, std::string_view text) {
   PrintContext& context = Prepare(true);
+  if (TextOffSheet(context, x, y, text)) return;
   std::optional<TRgb> background;
   if (brush_.Style() != TBrushStyle::bsClear) background = printer_.ColorToRgb(brush_.Color());
   context.TextOut(x, y, realized_font_, printer_.ColorToRgb(font_.Color()), background, text);
@@ -36,6 +73,7 @@ void TCanvas::PaintText(int x, int y, std::string_view text) {
 
 void TCanvas::DrawPolyline(std::span<const TPoint> points) {
   PrintContext& context = Prepare(true);
+  if (LinesOffSheet(points)) return;
   context.Polyline(points.data(), points.size(), pen_.Width(), printer_.ColorToRgb(pen_.Color()));
 }
 

@@ -1,6 +1,8 @@
 // TCanvas: the printer's page surface with its font, pen and brush. Measuring works at any time
 // (at the printer's resolution, on an information context when no document is open); drawing only
 // while the printer is printing. Changes to font, pen and brush apply at the next measure or draw.
+// Drawing that falls wholly outside the physical sheet is dropped here, before any backend stores
+// it: nobody can see it, and a page that never ends must not grow without bound.
 #pragma once
 
 #include <cstdint>
@@ -60,6 +62,10 @@ class TCanvas {
 
   // The context to measure on (drawing == false) or draw on, with the canvas font realised on it.
   PrintContext& Prepare(bool drawing);
+  // The sheet in canvas coordinates, from the current context's caps; empty when they tell none.
+  bool SheetKnown() const;
+  bool TextOffSheet(PrintContext& context, int x, int y, std::string_view text);
+  bool LinesOffSheet(std::span<const TPoint> points) const;
 
   TPrinter& printer_;
   TFont font_;

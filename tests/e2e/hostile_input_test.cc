@@ -110,7 +110,7 @@ const std::vector<Case>& Cases() {
       {"the disk fills up while the PDF is written",
        [](CaseSetup& s, const TempDir& dir) {
          s.Input = Repeat("Wiersz faktury z pozycjami 0123456789\r\n", 3000);
-         s.Options = {"E"};
+         s.Options = {"E", "/FF"};  // pages of their own: what falls below a sheet takes no room
          s.Program.Env = {{"LD_PRELOAD", PRYNDA_FAIL_IO_LIB},
                           {"PRYNDA_FAIL_WRITE_DIR", dir.File("out")},
                           {"PRYNDA_FAIL_WRITE_AFTER", "20000"},

@@ -202,12 +202,13 @@ TEST_F(RenderDocumentTest, LineCountModeBreaksAfterTheGivenNumberOfLines) {
   EXPECT_EQ(TextsPerPage(), (std::vector<std::size_t>{60, 1}));
   EXPECT_EQ(Drawn(1), (std::vector<std::string>{"y@5,0"}));
 
-  // The page height is not looked at: lines run past the bottom of the page.
+  // The page height is not looked at: lines run past the bottom of the page, and those below the
+  // sheet (7000 px down and more; it ends at 6916) are not drawn.
   system.Documents.clear();
   job.Settings.FFNLines = 100;
   Render(Lines(101));
-  EXPECT_EQ(TextsPerPage(), (std::vector<std::size_t>{100, 1}));
-  EXPECT_EQ(Drawn(0).back(), "x@5,9900");
+  EXPECT_EQ(TextsPerPage(), (std::vector<std::size_t>{70, 1}));
+  EXPECT_EQ(Drawn(0).back(), "x@5,6900");
 
   for (int lines : {0, -3}) {
     system.Documents.clear();
@@ -251,8 +252,9 @@ TEST_F(RenderDocumentTest, PageHeightModeBreaksBeforeALineThatWouldNotFit) {
 
 TEST_F(RenderDocumentTest, WithoutAutomaticBreaksLinesGoOnPastThePage) {
   Render(Lines(200));
-  EXPECT_EQ(TextsPerPage(), (std::vector<std::size_t>{200}));
-  EXPECT_EQ(Drawn(0).back(), "x@5,19900");
+  // One page; the lines below the sheet (from 7000 px down; it ends at 6916) are not drawn.
+  EXPECT_EQ(TextsPerPage(), (std::vector<std::size_t>{70}));
+  EXPECT_EQ(Drawn(0).back(), "x@5,6900");
 }
 
 TEST_F(RenderDocumentTest, ControlBytesMoveThePosition) {
@@ -362,7 +364,7 @@ TEST_F(RenderDocumentTest, AFileCutShortWhilePrintingCancelsTheJob) {
     GiveInput("first\nsecond\n");
     // The bell in the first block shortens the file to ten bytes into its second block.
     hooked.OnBeep = [&] { ASSERT_EQ(::truncate(job.InputFileName.c_str(), kBlockSize + 10), 0); };
-    SetInput("A\a" + std::string(kBlockSize - 2, ' ') + std::string(kBlockSize, 'y'));
+    SetInput("A\a" + std::string(kBlockSize - 2, '\r') + std::string(kBlockSize, 'y'));
 
     EXPECT_EQ(RenderFile(), TRenderOutcome::Cancelled);
     EXPECT_TRUE(Document().Aborted);

@@ -257,6 +257,45 @@ TEST_F(PrinterTest, DocumentRecordsPagesTextsAndLines) {
   EXPECT_EQ(document.Pages[1].Lines[0].Color, 0u);
 }
 
+TEST_F(PrinterTest, DrawingWhollyOffTheSheetIsDropped) {
+  // The sheet is 4960 x 7016 px with the canvas origin 100 px in: x from -100 to 4860, y from -100
+  // to 6916. "Ab" in 10-point Courier at 600 dpi is 100 px wide (2 x 50) and 99 px high.
+  TCanvas& canvas = Canvas();
+  canvas.Font().SetName("Courier");
+  canvas.Font().SetSize(10);
+  printer_.StartDocument();
+  const std::vector<std::pair<TPoint, bool>> texts = {
+      {{4859, 0}, true},  {{4860, 0}, false},  {{0, 6915}, true},   {{0, 6916}, false},
+      {{-199, 0}, true},  {{-200, 0}, false},  {{0, -198}, true},   {{0, -199}, false},
+      {{1 << 30, 1 << 30}, false},
+  };
+  // Pen width 1 reaches a pixel past each end point (half the pen, and one for the caps).
+  const std::vector<std::pair<std::vector<TPoint>, bool>> lines = {
+      {{{4860, 0}, {4870, 0}}, true},   {{{4861, 0}, {4870, 0}}, false},
+      {{{0, 6916}, {0, 7000}}, true},   {{{0, 6917}, {0, 7000}}, false},
+      {{{-101, 0}, {-101, 10}}, true},  {{{-102, 0}, {-102, 10}}, false},
+      {{{-500, -500}, {5000, 7500}}, true},  // across the sheet, though both ends lie outside
+  };
+  std::vector<TPoint> drawn_texts;
+  std::vector<std::vector<TPoint>> drawn_lines;
+  for (const auto& [at, kept] : texts) {
+    canvas.PaintText(at.X, at.Y, "Ab");
+    if (kept) drawn_texts.push_back(at);
+  }
+  for (const auto& [points, kept] : lines) {
+    canvas.DrawPolyline(points);
+    if (kept) drawn_lines.push_back(points);
+  }
+  printer_.FinishDocument();
+  const fake::RecordedPage& page = system_.LastDocument().Pages.at(0);
+  std::vector<TPoint> recorded_texts;
+  for (const auto& text : page.Texts) recorded_texts.push_back({text.X, text.Y});
+  std::vector<std::vector<TPoint>> recorded_lines;
+  for (const auto& line : page.Lines) recorded_lines.push_back(line.Points);
+  EXPECT_EQ(recorded_texts, drawn_texts);
+  EXPECT_EQ(recorded_lines, drawn_lines);
+}
+
 TEST_F(PrinterTest, ColoursResolveThroughTheSystem) {
   EXPECT_EQ(printer_.ColorToRgb(0x00C08040), 0xC08040u);  // RGB as it stands
   EXPECT_EQ(CallCount("SystemColor"), 0);
