@@ -126,7 +126,8 @@ TEST_F(FontCacheTest, ADamagedFileIsIgnored) {
       good + "match\t2\t0\tpl\t0\t0\t0\tCourier New\t/f.ttf\n",  // a flag that is no flag
       good + "something\telse\n",                            // an unknown record
       std::string(2 << 20, 'x') + "\n",                      // far too large
-      std::string("prynda font cache 1\n\0\0\0\n", 24),
+      std::string("prynda font cache 2\n\0\0\0\n", 24),
+      good.substr(0, good.rfind("match")),                   // cut where a line begins
   };
   for (std::size_t i = 0; i < damaged.size(); ++i) {
     SCOPED_TRACE(i);

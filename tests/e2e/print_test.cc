@@ -272,7 +272,7 @@ TEST_F(PrintTest, TheFontCacheNeverChangesWhatIsPrinted) {
   EXPECT_NE(ReadFile(kept[0]).find("LiberationMono-Regular.ttf"), std::string::npos);
 
   EXPECT_EQ(print("cached"), first);
-  std::ofstream(kept[0], std::ios::binary | std::ios::trunc) << "prynda font cache 1\n\x01\xff garbage";
+  std::ofstream(kept[0], std::ios::binary | std::ios::trunc) << "prynda font cache 2\n\x01\xff garbage";
   EXPECT_EQ(print("damaged"), first);
   EXPECT_NE(ReadFile(kept[0]).find("LiberationMono-Regular.ttf"), std::string::npos);  // written afresh
   fs::remove_all(cache);

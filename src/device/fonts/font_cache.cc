@@ -13,7 +13,9 @@ namespace prynda {
 
 namespace {
 
-constexpr std::string_view kHeader = "prynda font cache 1";
+constexpr std::string_view kHeader = "prynda font cache 2";
+// The last line: a file that lacks it was cut short, even where the cut fell between two lines.
+constexpr std::string_view kEnd = "end";
 constexpr std::size_t kMostBytes = 1 << 20;  // far more than any real cache
 
 // A name of the setup for the cache's file name: FNV-1a, stable from build to build.
@@ -103,7 +105,9 @@ bool FontCache::Load() {
   decltype(matches_) matches;
   std::string_view rest = text;
   int line_number = 0;
+  bool ended = false;
   while (!rest.empty()) {
+    if (ended) return false;
     const std::size_t end = rest.find('\n');
     const std::string_view line = rest.substr(0, end);
     rest.remove_prefix(end + 1);
@@ -115,6 +119,8 @@ bool FontCache::Load() {
       if (fields.size() != 2 || fields[0] != "setup" || fields[1] != setup_) return false;
     } else if (fields[0] == "stamp" && fields.size() == 3) {
       stamps.emplace_back(std::string(fields[2]), std::string(fields[1]));
+    } else if (line == kEnd) {
+      ended = true;
     } else if (fields[0] == "faces" && fields.size() == 1) {
       listed = true;
     } else if (fields[0] == "face" && fields.size() == 2) {
@@ -134,7 +140,7 @@ bool FontCache::Load() {
       return false;
     }
   }
-  if (line_number < 2 || stamps.empty()) return false;
+  if (!ended || line_number < 2 || stamps.empty()) return false;
   for (const auto& [path, time] : stamps) {
     if (TimeOf(path) != time) return false;
   }
@@ -202,6 +208,8 @@ void FontCache::Save() {
     text += location.SyntheticItalic ? "1\t" : "0\t";
     text += family + "\t" + location.File + "\n";
   }
+  text += kEnd;
+  text += "\n";
   if (text.size() > kMostBytes) return;
   std::error_code error;
   std::filesystem::create_directories(folder_, error);
