@@ -36,9 +36,11 @@ class InputFile {
   std::int64_t size_ = 0;
 };
 
-// A file written under a temporary name beside its final place and put there only when it is
-// complete, so that nobody ever sees half of it; discarded (removed) otherwise. Failures leave a
-// text saying why in Error().
+// A file written beside its final place and put there only when it is complete, so that nobody
+// ever sees half of it; discarded (removed) otherwise. On Linux it has no name until then (an
+// unnamed file in the target folder), so that even a killed process leaves nothing behind; where
+// the file system cannot make unnamed files, and on Windows, it is written under a hidden
+// temporary name. Failures leave a text saying why in Error().
 class ReplacingFile {
  public:
   ReplacingFile() = default;
@@ -56,6 +58,7 @@ class ReplacingFile {
   std::string path_;
   std::string temporary_;
   std::intptr_t handle_ = -1;
+  bool unnamed_ = false;
   std::string error_;
 };
 

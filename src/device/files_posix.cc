@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <vector>
 
 namespace prynda {
@@ -57,22 +59,53 @@ bool InputFile::Close() {
   return closed;
 }
 
+namespace {
+
+std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+// ".NAME.XXXXXX" beside `target`, six random letters in place of the X's.
+std::string HiddenName(const std::filesystem::path& target, bool pattern) {
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  std::string hidden = "." + target.filename().string() + ".";
+  if (pattern) return (folder / (hidden + "XXXXXX")).string();
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::mt19937_64 random(std::random_device{}() ^
+                         static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+  for (int i = 0; i < 6; ++i) hidden += kLetters[random() % (sizeof kLetters - 1)];
+  return (folder / hidden).string();
+}
+
+}  // namespace
+
 bool ReplacingFile::Create(const std::string& path) {
   Discard();
   path_ = path;
+  error_.clear();
   const std::filesystem::path target(path);
+#ifdef O_TMPFILE
+  // The file takes its name only when it is complete (Commit links it in through /proc), so a
+  // process killed meanwhile leaves nothing. Its mode is a new file's: 0666 less the umask.
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  std::string hidden = ".";
-  hidden += target.filename().string();
-  hidden += ".XXXXXX";
-  std::string pattern = (folder / hidden).string();
+  const int unnamed = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  if (unnamed >= 0) {
+    if (::access(DescriptorPath(unnamed).c_str(), F_OK) == 0) {
+      handle_ = unnamed;
+      unnamed_ = true;
+      return true;
+    }
+    ::close(unnamed);  // no /proc to link it in by: a named temporary file instead
+  }
+#endif
+  std::string pattern = HiddenName(target, true);
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) {
     error_ = std::strerror(errno);
     return false;
   }
   handle_ = fd;
+  unnamed_ = false;
   temporary_ = pattern;
   return true;
 }
@@ -93,10 +126,44 @@ bool ReplacingFile::Write(const void* data, std::size_t size) {
 }
 
 bool ReplacingFile::Commit() {
+  const int fd = static_cast<int>(handle_);
+  if (unnamed_) {
+    // Straight to its name where none is there yet; else under a hidden name first and renamed
+    // over the old file, which replaces it in one step.
+    const std::string source = DescriptorPath(fd);
+    bool linked = ::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, path_.c_str(), AT_SYMLINK_FOLLOW) == 0;
+    if (!linked && errno == EEXIST) {
+      for (int attempt = 0; attempt < 100 && temporary_.empty(); ++attempt) {
+        const std::string hidden = HiddenName(std::filesystem::path(path_), false);
+        if (::linkat(AT_FDCWD, source.c_str(), AT_FDCWD, hidden.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+          temporary_ = hidden;
+        } else if (errno != EEXIST) {
+          break;
+        }
+      }
+      if (!temporary_.empty()) {
+        linked = ::rename(temporary_.c_str(), path_.c_str()) == 0;
+        const int failure = errno;
+        if (!linked) ::unlink(temporary_.c_str());
+        temporary_.clear();
+        errno = failure;
+      }
+    }
+    if (!linked) {
+      error_ = std::strerror(errno);
+      return false;  // Discard closes the unnamed file, and it is gone
+    }
+    handle_ = -1;
+    if (::close(fd) != 0) {
+      error_ = std::strerror(errno);
+      ::unlink(path_.c_str());
+      return false;
+    }
+    return true;
+  }
   // A new file gets the permissions a new file of the user would have, not mkstemp's 0600.
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  const int fd = static_cast<int>(handle_);
   handle_ = -1;
   if (::fchmod(fd, 0666 & ~mask) != 0 || ::close(fd) != 0) {
     error_ = std::strerror(errno);

@@ -3,9 +3,13 @@
 //   PRYNDA_FAIL_READ_PATH, PRYNDA_FAIL_READ_AFTER: read() hands out that many bytes of the file,
 //     then fails with EIO;
 //   PRYNDA_FAIL_WRITE_DIR, PRYNDA_FAIL_WRITE_AFTER: write() takes that many bytes in all for files
-//     in that folder, then fails with ENOSPC.
+//     in that folder, then fails with ENOSPC;
+//   PRYNDA_FAIL_TMPFILE=1: unnamed files (O_TMPFILE) cannot be made, as on a file system without
+//     them (EOPNOTSUPP).
 #include <dlfcn.h>
 #include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
 #include <limits.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -77,4 +81,37 @@ extern "C" ssize_t write(int fd, const void* buffer, size_t count) {
   const ssize_t put = real(fd, buffer, count);
   if (put > 0) written += put;
   return put;
+}
+
+namespace {
+
+using OpenFunction = int (*)(const char*, int, ...);
+
+int OpenUnlessUnnamed(const char* name, const char* path, int flags, va_list rest) {
+  const auto real = reinterpret_cast<OpenFunction>(dlsym(RTLD_NEXT, name));
+  const mode_t mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(rest, mode_t) : 0;
+  const char* fail = getenv("PRYNDA_FAIL_TMPFILE");
+  if ((flags & O_TMPFILE) == O_TMPFILE && fail != nullptr && strcmp(fail, "1") == 0) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return real(path, flags, mode);
+}
+
+}  // namespace
+
+extern "C" int open(const char* path, int flags, ...) {
+  va_list rest;
+  va_start(rest, flags);
+  const int fd = OpenUnlessUnnamed("open", path, flags, rest);
+  va_end(rest);
+  return fd;
+}
+
+extern "C" int open64(const char* path, int flags, ...) {
+  va_list rest;
+  va_start(rest, flags);
+  const int fd = OpenUnlessUnnamed("open64", path, flags, rest);
+  va_end(rest);
+  return fd;
 }
