@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "device/stop_requests.h"
+
 namespace prynda {
 
 TPrinter::TPrinter(PrintSystem& system) : system_(system) {}
@@ -14,6 +16,7 @@ TPrinter::~TPrinter() {
     } catch (...) {
     }
   }
+  if (printing_) SetDocumentOpen(false);
 }
 
 const TNameList& TPrinter::PrinterNames() {
@@ -133,6 +136,9 @@ PrintContext& TPrinter::Context() {
 void TPrinter::StartDocument() {
   CheckPrinting(false);
   SetState(State::Device);
+  // From here a request to stop is only noted, for the job to end in order: a document that is
+  // being opened or is open is cancelled, not left half-made.
+  SetDocumentOpen(true);
   try {
     context_->StartDoc(TDocInfo{document_name_, source_file_name_});
     printing_ = true;
@@ -146,6 +152,7 @@ void TPrinter::StartDocument() {
       printing_ = false;
     }
     DropContext();
+    SetDocumentOpen(false);
     throw;
   }
 }
@@ -168,9 +175,11 @@ void TPrinter::FinishDocument() {
     } catch (...) {
     }
     DropContext();
+    SetDocumentOpen(false);
     throw;
   }
   DropContext();
+  SetDocumentOpen(false);
 }
 
 void TPrinter::AbortDocument() {
@@ -180,9 +189,11 @@ void TPrinter::AbortDocument() {
     context_->AbortDoc();
   } catch (...) {
     DropContext();
+    SetDocumentOpen(false);
     throw;
   }
   DropContext();
+  SetDocumentOpen(false);
 }
 
 TRgb TPrinter::ColorToRgb(TColor color) {

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "device/files.h"
+#include "device/stop_requests.h"
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
 #include "jobcontrol/printer_selection.h"
@@ -68,6 +69,7 @@ void RunJob(TJobContext& job) {
   ShowBanner(job);
 
   const TRenderOutcome outcome = RenderDocument(job, printer.PageCanvas());
+  if (const int request = StopRequest()) RaiseStoppedAfterJob(request);  // and the file is kept
 
   if (job.Settings.DeleteAfterPrint && outcome == TRenderOutcome::Completed) DeleteInputFile(job);
   if (job.PauseAtEnd) WaitForEnter(job.Console);

@@ -7,12 +7,14 @@
 #include "device/console.h"
 #include "device/files.h"
 #include "device/platform_print_system.h"
+#include "device/stop_requests.h"
 #include "jobcontrol/job_flow.h"
 
 int main(int argc, char** argv) {
 #ifdef SIGPIPE
   std::signal(SIGPIPE, SIG_IGN);  // a closed console is reported as a write failure
 #endif
+  prynda::InstallStopHandlers();
   std::vector<std::string> params(argv, argv + argc);
   if (!params.empty()) params[0] = prynda::ExecutablePath(params[0]);
   auto system = prynda::MakePlatformPrintSystem();

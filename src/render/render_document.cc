@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "device/stop_requests.h"
 #include "render/box_drawing.h"
 #include "render/escape_sequences.h"
 #include "render/input_stream.h"
@@ -156,6 +157,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   if (settings.ShowMessages) WriteStartMessages(state);
 
   while (!state.AtEof) {
+    StopIfRequested();
     state.Advance = 0;
     const std::uint8_t c = NextChar(state);
     if (state.AtEof) break;
@@ -169,6 +171,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   CloseInput(state);
   TRenderOutcome outcome = TRenderOutcome::Completed;
   if (printer.IsPrinting()) {
+    StopIfRequested();  // the last moment at which the job can still be cancelled
     printer.FinishDocument();
     if (settings.ShowMessages) job.Console.Line("Zadanie wykonano");
   } else {

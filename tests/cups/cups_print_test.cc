@@ -3,6 +3,7 @@
 // margins, the default) and PryndaFile (generic PDF to a file: Letter, 600 dpi, margins).
 #include <cups/cups.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 
 #include <array>
@@ -257,6 +258,66 @@ TEST_F(CupsTest, WithoutASchedulerOnlyThePdfPrinterIsOffered) {
                                   "Prynda PDF\n\n"))
       << run.Out;
   EXPECT_EQ(PdfPageCount(dir_.File("fallback.pdf")), 2);
+}
+
+TEST_F(CupsTest, ASignalMidJobCancelsIt) {
+  std::string text;
+  for (int page = 0; page < 1500; ++page) {
+    for (int line = 0; line < 60; ++line) text += "Strona " + std::to_string(page) + " wiersz " + std::to_string(line) + "\r\n";
+    text += "\x0c";
+  }
+  std::ofstream(input_, std::ios::binary | std::ios::trunc) << text;
+  ProgramOptions options;
+  bool sent = false;
+  options.OnOutput = [&](int pid, const std::string& out) {
+    if (!sent && out.find("Wydruk strony # 3\n") != std::string::npos) {
+      sent = true;
+      ::kill(pid, SIGTERM);
+    }
+  };
+  const ProgramRun run = Print({"/DR=PryndaFile", "E"}, options);
+  EXPECT_EQ(run.ExitCode, 1) << run.Out;
+  EXPECT_NE(run.Err.find("(SIGTERM)"), std::string::npos) << run.Err;
+  EXPECT_EQ(FinishedJob().State, IPP_JSTATE_CANCELED);
+  EXPECT_FALSE(fs::exists(FileQueueOutput()) && fs::file_size(FileQueueOutput()) > 0) << "nothing may be printed";
+  EXPECT_TRUE(fs::exists(input_));
+}
+
+TEST_F(CupsTest, TwentyJobsAtOnceEachWholeAndItsOwn) {
+  // Job n has n + 1 pages, so each PDF tells whose it is (the queue's PDFs keep no searchable text).
+  std::vector<std::string> inputs;
+  for (int n = 0; n < 20; ++n) {
+    std::string text = "Zadanie " + std::to_string(n);
+    for (int page = 0; page < n; ++page) text += "\x0c" "Zadanie " + std::to_string(n);
+    inputs.push_back(dir_.Write("zadanie" + std::to_string(n) + ".txt", text));
+  }
+  std::vector<ProgramRun> runs(inputs.size());
+  std::vector<std::thread> threads;
+  for (std::size_t n = 0; n < inputs.size(); ++n) {
+    threads.emplace_back([&, n] {
+      runs[n] = RunPrynda({.Args = {inputs[n], "/ST"}, .Env = {{"CUPS_SERVER", (server_ / "cups.sock").string()}}});
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  for (const auto& run : runs) EXPECT_EQ(run.ExitCode, 0) << run.Err;
+
+  std::vector<JobInfo> made;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(90);
+  while (std::chrono::steady_clock::now() < deadline) {
+    made.clear();
+    for (const auto& job : Jobs()) {
+      if (job.Id > before_ && job.State >= IPP_JSTATE_CANCELED) made.push_back(job);
+    }
+    if (made.size() >= inputs.size()) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  ASSERT_EQ(made.size(), inputs.size());
+  for (const auto& job : made) {
+    SCOPED_TRACE(job.Title);
+    EXPECT_EQ(job.State, IPP_JSTATE_COMPLETED);
+    const auto n = std::find(inputs.begin(), inputs.end(), job.Title.substr(4)) - inputs.begin();
+    EXPECT_EQ(PdfPageCount(PdfQueueOutput(job.Id).string()), n + 1);
+  }
 }
 
 TEST_F(CupsTest, ASchedulerThatStopsMidJobEndsItWithAMessage) {

@@ -3,6 +3,7 @@
 // bounded time and memory - and that its row of docs/reliability.md still tells what happens.
 // PRYNDA_UPDATE_DOCS=1 writes the rows anew instead.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <array>
@@ -41,6 +42,7 @@ struct Case {
   std::function<void(CaseSetup&, const TempDir&)> Prepare;
   int ExitCode;
   double MaxSeconds = 60;
+  bool PrintedBeforeTheEnd = false;  // the job completes although the run then fails
 };
 
 // What a reader of the table needs to know of a run, without anything that changes between runs.
@@ -67,6 +69,34 @@ std::string Repeat(std::string_view piece, int times) {
   out.reserve(piece.size() * static_cast<std::size_t>(times));
   for (int i = 0; i < times; ++i) out += piece;
   return out;
+}
+
+// Three thousand pages: long enough to be stopped while its pages are printed.
+std::string LongReport() {
+  std::string text;
+  for (int page = 0; page < 3000; ++page) {
+    for (int line = 0; line < 60; ++line) text += "Strona " + std::to_string(page) + " wiersz " + std::to_string(line) + "\r\n";
+    text += "\x0c";
+  }
+  return text;
+}
+
+// Sends `signal` to the program once its standard output shows `text`.
+void SignalWhenSeen(CaseSetup& s, std::string text, int signal) {
+  auto sent = std::make_shared<bool>(false);
+  s.Program.OnOutput = [=](int pid, const std::string& out) {
+    if (!*sent && out.find(text) != std::string::npos) {
+      *sent = true;
+      ::kill(pid, signal);
+    }
+  };
+  s.Program.Env["LC_ALL"] = "C.UTF-8";  // the message in the table as it reads
+}
+
+void StopWhilePrinting(CaseSetup& s, int signal) {
+  s.Input = LongReport();
+  s.Options = {"E"};
+  SignalWhenSeen(s, "Wydruk strony # 3\n", signal);
 }
 
 const std::vector<Case>& Cases() {
@@ -140,6 +170,26 @@ const std::vector<Case>& Cases() {
        },
        0},
       {"a folder named like the settings file", [](CaseSetup& s, const TempDir&) { s.SettingsFolder = true; }, 0},
+      {"SIGTERM while the pages are printed", [](CaseSetup& s, const TempDir&) { StopWhilePrinting(s, SIGTERM); }, 1},
+      {"SIGINT while the pages are printed", [](CaseSetup& s, const TempDir&) { StopWhilePrinting(s, SIGINT); }, 1},
+      {"SIGHUP while the pages are printed", [](CaseSetup& s, const TempDir&) { StopWhilePrinting(s, SIGHUP); }, 1},
+      {"SIGKILL while the pages are printed", [](CaseSetup& s, const TempDir&) { StopWhilePrinting(s, SIGKILL); },
+       128 + SIGKILL},
+      {"SIGINT at the final wait (/P)",
+       [](CaseSetup& s, const TempDir&) {
+         s.Options = {"/P", "/ST"};
+         s.Program.HoldStdin = true;
+         SignalWhenSeen(s, "Enter", SIGINT);
+       },
+       1, 60, true},
+      {"a file system that makes no unnamed files",
+       [](CaseSetup& s, const TempDir&) {
+         s.Options = {"E"};
+         s.Program.Env = {{"LD_PRELOAD", PRYNDA_FAIL_IO_LIB},
+                          {"PRYNDA_FAIL_TMPFILE", "1"},
+                          {"ASAN_OPTIONS", "verify_asan_link_order=0"}};
+       },
+       0},
   };
   return cases;
 }
@@ -199,7 +249,7 @@ TEST_P(HostileInputTest, EndsInOrderAndAsDocumented) {
   EXPECT_EQ(run.ExitCode, c.ExitCode) << run.Out << run.Err;
   EXPECT_LT(run.Seconds, c.MaxSeconds);
   const int pages = fs::exists(out / "wydruk.pdf") ? PdfPageCount((out / "wydruk.pdf").string()) : -1;
-  if (run.ExitCode == 0 && run.Out.find("Zadanie anulowano") == std::string::npos) {
+  if ((run.ExitCode == 0 && run.Out.find("Zadanie anulowano") == std::string::npos) || c.PrintedBeforeTheEnd) {
     EXPECT_GE(pages, 1) << "a completed job leaves its PDF";
   } else {
     EXPECT_EQ(pages, -1) << "a failed or cancelled job leaves no PDF";
@@ -242,6 +292,42 @@ TEST(HostileInputTest, AGigabyteFileKeepsMemoryFlat) {
   ASSERT_EQ(large.ExitCode, 0) << large.Err;
   EXPECT_LT(large.PeakRssKb, small.PeakRssKb + 8 * 1024) << "1 GiB against 1 MiB";
   EXPECT_EQ(PdfPageCount(dir.File("duzy.txt.pdf")), 1);
+}
+
+// A page that never ends - no form feed, or no line end at all, or positions far right - keeps
+// memory flat: what falls off the sheet is never stored, and the PDF holds one page's worth.
+TEST(HostileInputTest, APageThatNeverEndsKeepsMemoryFlat) {
+  TempDir dir;
+  const std::string line = "Wiersz raportu 0123456789 \xa5\x86\xa9\x88 pozycja magazynowa  12 345,67\r\n";
+  const auto run_on = [&](const std::string& name, std::string_view piece, std::uintmax_t size) {
+    const std::string input = dir.File(name);
+    {
+      std::ofstream out(input, std::ios::binary);
+      std::string chunk;
+      while (chunk.size() < (1u << 20)) chunk += piece;
+      for (std::uintmax_t written = 0; written < size; written += chunk.size()) {
+        out.write(chunk.data(), static_cast<std::streamsize>(std::min<std::uintmax_t>(chunk.size(), size - written)));
+      }
+    }
+    const ProgramRun run =
+        RunPrynda({.Args = {input, "/ST"}, .Env = {{"PRYNDA_PDF", input + ".pdf"}}, .TimeoutSeconds = 600});
+    EXPECT_EQ(run.ExitCode, 0) << name << run.Err;
+    EXPECT_EQ(PdfPageCount(input + ".pdf"), 1) << name;
+    fs::remove(input);
+    return run;
+  };
+  const ProgramRun small = run_on("maly.txt", line, 1 << 20);
+  const auto small_pdf = fs::file_size(dir.File("maly.txt.pdf"));
+  const std::uintmax_t large = kLargeFile / 16;
+  const std::string one_line = line.substr(0, line.size() - 2) + " ";
+  const std::string far_right = "\x1b$\xff\xff" + std::string(4000, '\t') + "Tekst\r\n";
+  for (const auto& [name, piece] : {std::pair{"duzy.txt", std::string_view(line)},
+                                    std::pair{"wiersz.txt", std::string_view(one_line)},
+                                    std::pair{"prawo.txt", std::string_view(far_right)}}) {
+    const ProgramRun run = run_on(name, piece, large);
+    EXPECT_LT(run.PeakRssKb, small.PeakRssKb + std::max(small.PeakRssKb / 10, 2048L)) << name;
+    EXPECT_LE(fs::file_size(dir.File(std::string(name) + ".pdf")), small_pdf * 11 / 10) << name;
+  }
 }
 
 TEST(HostileInputTest, NoStandardInputAtTheUsageWait) {

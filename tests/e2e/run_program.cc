@@ -60,8 +60,13 @@ ProgramRun RunPrynda(const ProgramOptions& options) {
   ProgramRun run;
   std::size_t written = 0;
   int in_fd = in_pipe[1];
+  int held_fd = -1;
   if (options.Input.empty()) {
-    close(in_fd);
+    if (options.HoldStdin) {
+      held_fd = in_fd;
+    } else {
+      close(in_fd);
+    }
     in_fd = -1;
   } else {
     fcntl(in_fd, F_SETFL, O_NONBLOCK);
@@ -86,6 +91,7 @@ ProgramRun RunPrynda(const ProgramOptions& options) {
         (i == 0 ? out_open : err_open) = false;
       } else {
         (i == 0 ? run.Out : run.Err).append(buffer, static_cast<std::size_t>(n));
+        if (i == 0 && options.OnOutput) options.OnOutput(static_cast<int>(pid), run.Out);
       }
     }
     if (in_fd >= 0 && fds[2].revents != 0) {
@@ -98,6 +104,7 @@ ProgramRun RunPrynda(const ProgramOptions& options) {
     }
   }
   if (in_fd >= 0) close(in_fd);
+  if (held_fd >= 0) close(held_fd);
   close(out_pipe[0]);
   close(err_pipe[0]);
   if (out_open || err_open) kill(pid, SIGKILL);

@@ -28,7 +28,11 @@ struct ProgramOptions {
   std::string Input;                      // standard input; closed after it
   std::string WorkDir;                    // "" = the current folder
   std::function<void()> WhileRunning;     // called once the program has started
+  // Called with the program's process id and all it has written to standard output so far,
+  // each time more arrives.
+  std::function<void(int pid, const std::string& out)> OnOutput;
   bool NoStdin = false;                   // start with standard input closed altogether
+  bool HoldStdin = false;                 // keep standard input open (and silent) until the end
   int TimeoutSeconds = 60;                // a program still running then is killed
 };
 
