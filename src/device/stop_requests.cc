@@ -2,6 +2,11 @@
 
 namespace prynda {
 
+namespace detail {
+std::atomic<int> stop_request{0};
+std::atomic<bool> document_open{false};
+}  // namespace detail
+
 void RaiseJobStopped(int request) {
   throw JobInterrupted("Zadanie przerwane (" + StopRequestName(request) + "): anulowane, nic nie wydrukowano");
 }

@@ -19,6 +19,7 @@ void SetDocumentOpen(bool open);
 
 namespace detail {
 extern std::atomic<int> stop_request;
+extern std::atomic<bool> document_open;
 }  // namespace detail
 
 // The request that came in (a signal number, or the console event on Windows); 0 when none.

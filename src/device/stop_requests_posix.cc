@@ -8,17 +8,11 @@
 
 namespace prynda {
 
-namespace detail {
-std::atomic<int> stop_request{0};
-}  // namespace detail
-
 namespace {
-
-std::atomic<bool> document_open{false};
 
 extern "C" void OnStopSignal(int signal) {
   // Only what is safe in a handler: an atomic store, or _exit when there is nothing to clean up.
-  if (!document_open.load()) ::_exit(1);
+  if (!detail::document_open.load()) ::_exit(1);
   detail::stop_request.store(signal);
 }
 
@@ -46,6 +40,6 @@ void InstallStopHandlers() {
   }
 }
 
-void SetDocumentOpen(bool open) { document_open.store(open); }
+void SetDocumentOpen(bool open) { detail::document_open.store(open); }
 
 }  // namespace prynda

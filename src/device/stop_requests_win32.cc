@@ -8,18 +8,13 @@
 
 namespace prynda {
 
-namespace detail {
-std::atomic<int> stop_request{0};
-}  // namespace detail
-
 namespace {
 
-std::atomic<bool> document_open{false};
 HANDLE document_closed = nullptr;  // set while no document is open
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT && event != CTRL_CLOSE_EVENT) return FALSE;
-  if (!document_open.load()) ExitProcess(1);
+  if (!detail::document_open.load()) ExitProcess(1);
   detail::stop_request.store(static_cast<int>(event) + 1);
   // When the window closes, the process ends as soon as this returns: give the job its time to
   // cancel the document first (the system allows about five seconds).
@@ -45,7 +40,7 @@ void InstallStopHandlers() {
 
 void SetDocumentOpen(bool open) {
   if (open && document_closed != nullptr) ResetEvent(document_closed);
-  document_open.store(open);
+  detail::document_open.store(open);
   if (!open && document_closed != nullptr) SetEvent(document_closed);
 }
 

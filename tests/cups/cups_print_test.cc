@@ -58,6 +58,16 @@ int LatestJobId() {
   return latest;
 }
 
+// 1500 pages of 60 lines: long enough to be still streaming when something stops it.
+std::string LongReport() {
+  std::string text;
+  for (int page = 0; page < 1500; ++page) {
+    for (int line = 0; line < 60; ++line) text += "Strona " + std::to_string(page) + " wiersz " + std::to_string(line) + "\r\n";
+    text += "\x0c";
+  }
+  return text;
+}
+
 class CupsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -261,12 +271,7 @@ TEST_F(CupsTest, WithoutASchedulerOnlyThePdfPrinterIsOffered) {
 }
 
 TEST_F(CupsTest, ASignalMidJobCancelsIt) {
-  std::string text;
-  for (int page = 0; page < 1500; ++page) {
-    for (int line = 0; line < 60; ++line) text += "Strona " + std::to_string(page) + " wiersz " + std::to_string(line) + "\r\n";
-    text += "\x0c";
-  }
-  std::ofstream(input_, std::ios::binary | std::ios::trunc) << text;
+  std::ofstream(input_, std::ios::binary | std::ios::trunc) << LongReport();
   ProgramOptions options;
   bool sent = false;
   options.OnOutput = [&](int pid, const std::string& out) {
@@ -322,12 +327,7 @@ TEST_F(CupsTest, TwentyJobsAtOnceEachWholeAndItsOwn) {
 
 TEST_F(CupsTest, ASchedulerThatStopsMidJobEndsItWithAMessage) {
   // A long report, so that the scheduler goes while its pages are still streaming.
-  std::string text;
-  for (int page = 0; page < 1500; ++page) {
-    for (int line = 0; line < 60; ++line) text += "Strona " + std::to_string(page) + " wiersz " + std::to_string(line) + "\r\n";
-    text += "\x0c";
-  }
-  std::ofstream(input_, std::ios::binary | std::ios::trunc) << text;
+  std::ofstream(input_, std::ios::binary | std::ios::trunc) << LongReport();
   const std::string script = (fs::path(PRYNDA_SOURCE_DIR) / "scripts" / "cups-test-server").string();
   ProgramOptions options;
   options.WhileRunning = [&] {
