@@ -38,19 +38,24 @@ bool TCanvas::TextOffSheet(PrintContext& context, int x, int y, std::string_view
   return std::int64_t{x} + extent.Width <= left || std::int64_t{y} + extent.Height <= top;
 }
 
-bool TCanvas::LinesOffSheet(std::span<const TPoint> points) const {
-  if (!SheetKnown() || points.empty()) return false;
+bool TCanvas::BoxOffSheet(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) const {
+  if (!SheetKnown()) return false;
   const TDeviceCaps& caps = printer_.caps_;
+  const std::int64_t sheet_left = -std::int64_t{caps.PhysicalOffsetX};
+  const std::int64_t sheet_top = -std::int64_t{caps.PhysicalOffsetY};
+  return right < sheet_left || left >= sheet_left + caps.PhysicalWidth || bottom < sheet_top ||
+         top >= sheet_top + caps.PhysicalHeight;
+}
+
+bool TCanvas::LinesOffSheet(std::span<const TPoint> points) const {
+  if (points.empty()) return false;
   const auto [min_x, max_x] = std::minmax_element(points.begin(), points.end(),
                                                   [](const TPoint& a, const TPoint& b) { return a.X < b.X; });
   const auto [min_y, max_y] = std::minmax_element(points.begin(), points.end(),
                                                   [](const TPoint& a, const TPoint& b) { return a.Y < b.Y; });
   // Half the pen on every side, and a pixel more for the round caps' rounding.
   const std::int64_t reach = pen_.Width() / 2 + 1;
-  const std::int64_t left = -std::int64_t{caps.PhysicalOffsetX};
-  const std::int64_t top = -std::int64_t{caps.PhysicalOffsetY};
-  return max_x->X + reach < left || min_x->X - reach >= left + caps.PhysicalWidth ||
-         max_y->Y + reach < top || min_y->Y - reach >= top + caps.PhysicalHeight;
+  return BoxOffSheet(min_x->X - reach, min_y->Y - reach, max_x->X + reach, max_y->Y + reach);
 }
 
 int TCanvas::MeasureTextWidth(std::string_view text) {
@@ -69,6 +74,13 @@ void TCanvas::PaintText(int x, int y, std::string_view text) {
   std::optional<TRgb> background;
   if (brush_.Style() != TBrushStyle::bsClear) background = printer_.ColorToRgb(brush_.Color());
   context.TextOut(x, y, realized_font_, printer_.ColorToRgb(font_.Color()), background, text);
+}
+
+void TCanvas::DrawImage(int x, int y, int width, int height, const TMonoImage& image) {
+  PrintContext& context = Prepare(true);
+  if (width <= 0 || height <= 0 || image.Width <= 0 || image.Height <= 0) return;
+  if (BoxOffSheet(x, y, std::int64_t{x} + width - 1, std::int64_t{y} + height - 1)) return;
+  context.ImageMask(x, y, width, height, image, printer_.ColorToRgb(font_.Color()));
 }
 
 void TCanvas::DrawPolyline(std::span<const TPoint> points) {

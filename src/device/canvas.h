@@ -55,6 +55,8 @@ class TCanvas {
   // The top-left corner of the text's cell at (x, y), in the font's colour.
   void PaintText(int x, int y, std::string_view text);
   void DrawPolyline(std::span<const TPoint> points);
+  // A monochrome image stretched over (x, y, width, height), its dots in the font's colour.
+  void DrawImage(int x, int y, int width, int height, const TMonoImage& image);
 
  private:
   friend class TPrinter;
@@ -66,6 +68,7 @@ class TCanvas {
   bool SheetKnown() const;
   bool TextOffSheet(PrintContext& context, int x, int y, std::string_view text);
   bool LinesOffSheet(std::span<const TPoint> points) const;
+  bool BoxOffSheet(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) const;
 
   TPrinter& printer_;
   TFont font_;

@@ -80,6 +80,15 @@ struct TPoint {
 // Colours reaching the device are resolved RGB values, 0x00BBGGRR.
 using TRgb = std::uint32_t;
 
+// A monochrome image: Width x Height dots, row by row from the top, each row Stride bytes with its
+// leftmost dot in the top bit of its first byte. A set bit is a dot.
+struct TMonoImage {
+  int Width = 0;
+  int Height = 0;
+  int Stride = 0;
+  const std::uint8_t* Bits = nullptr;
+};
+
 struct TDocInfo {
   std::string DocumentName;  // the title the spooler shows
   std::string SourcePath;    // the file being printed; a printer that writes files names its output after it
@@ -108,6 +117,9 @@ class PrintContext {
                        std::string_view text) = 0;
   // Straight segments through the points; width 0 is the thinnest line the device draws.
   virtual void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) = 0;
+  // The image's dots in `color`, the image stretched over (x, y, width, height); where a bit is
+  // clear the page stays as it was. Each dot covers its own cell, without blur or gap.
+  virtual void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) = 0;
 };
 
 enum class TContextKind { Information, Device };

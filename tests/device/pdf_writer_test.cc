@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "device/pages/pdf_context.h"
+#include "device/pdf/pdf_pages.h"
 #include "device/pdf/pdf_writer.h"
 #include "device/pdffile/pdf_file_printer.h"
 #include "device/printer_error.h"
@@ -122,6 +123,69 @@ TEST(PdfWriterTest, AFailingSinkRaisesItsOwnText) {
   } catch (const EPrinter& e) {
     EXPECT_STREQ(e.what(), "disk full");
   }
+}
+
+// Gray pixels of page 1 at `dpi`, with the page's width.
+std::vector<unsigned char> Raster(const std::string& pdf, int dpi, int& width) {
+  const std::string base = pdf + "-raster";
+  Shell("pdftoppm -gray -r " + std::to_string(dpi) + " -f 1 -l 1 -singlefile " + pdf + " " + base);
+  std::ifstream in(base + ".pgm", std::ios::binary);
+  std::string magic;
+  int height = 0, max = 0;
+  in >> magic >> width >> height >> max;
+  in.get();
+  std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height);
+  in.read(reinterpret_cast<char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+  return pixels;
+}
+
+TEST(PdfWriterTest, ImagesAreMasksWithEveryDotInItsCellAndBandsJoined) {
+  // Three bands of 8 x 24 dots at 60 x 72 dots an inch, edge to edge down the page as a printer
+  // head lays them: a checkerboard with a solid first column. At 600 dpi a dot is 10 px wide
+  // and 8 1/3 px high, so a band is 66 2/3 px: the bands start at 0, 67 and 133 px.
+  const int columns = 24, rows = 24;
+  auto dot = [](int c, int r) { return c == 0 || (c + r) % 2 == 0; };
+  TempDir dir;
+  MemorySink sink;
+  FontLibrary fonts;
+  {
+    auto owned = std::make_unique<MemorySink>();
+    MemorySink* writing = owned.get();
+    PdfPageContext context(fonts, A4Geometry(600, 100, TPrinterOrientation::Portrait), std::move(owned));
+    context.StartDoc(TDocInfo{"obraz", ""});
+    context.StartPage();
+    for (int band = 0; band < 3; ++band) {
+      std::vector<std::uint8_t> bits(3 * 8, 0);
+      for (int r = 0; r < 8; ++r) {
+        for (int c = 0; c < columns; ++c) {
+          if (dot(c, band * 8 + r)) bits[static_cast<std::size_t>(r * 3 + c / 8)] |= 0x80 >> (c % 8);
+        }
+      }
+      const int top = static_cast<int>(std::lround(band * 8 * 600 / 72.0));
+      const int bottom = static_cast<int>(std::lround((band + 1) * 8 * 600 / 72.0));
+      context.ImageMask(200, top, columns * 10, bottom - top, TMonoImage{columns, 8, 3, bits.data()}, 0);
+    }
+    context.EndPage();
+    context.EndDoc();
+    sink.bytes = writing->bytes;
+  }
+  const std::string pdf = dir.Write("obraz.pdf", sink.bytes);
+  EXPECT_EQ(Shell("pdfimages -list " + pdf + " | tail -n +3 | wc -l"), "1\n") << "the bands join into one image";
+
+  // At 720 dpi a dot is 12 x 10 pixels; the page's origin is 100 device pixels (120 here) in.
+  int width = 0;
+  const std::vector<unsigned char> pixels = Raster(pdf, 720, width);
+  auto at = [&](double x, double y) { return pixels[static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x)]; };
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < columns; ++c) {
+      const double x = (100 + 200 + c * 10 + 5) * 1.2;
+      const double y = (100 + (r + 0.5) * 600 / 72.0) * 1.2;
+      EXPECT_EQ(at(x, y) < 128, dot(c, r)) << "dot " << c << "," << r;
+    }
+  }
+  // The solid first column runs down all three bands without a gap.
+  for (double y = (100 + 1) * 1.2; y < (100 + 199) * 1.2; ++y) ASSERT_LT(at((300 + 5) * 1.2, y), 128) << y;
+  EXPECT_GT(at((300 + 5) * 1.2, (100 + 201) * 1.2), 128) << "and ends where the third band ends";
 }
 
 // --- The writer against the cairo reference, on every sample ---------------------------------

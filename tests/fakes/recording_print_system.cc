@@ -84,6 +84,19 @@ class RecordingContext final : public PrintContext {
     system_.Hit("Polyline");
     Page().Lines.push_back(RecordedLine{std::vector<TPoint>(points, points + count), width, color});
   }
+  void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override {
+    system_.Hit("ImageMask");
+    RecordedImage recorded{x, y, width, height, {}, color};
+    for (int row = 0; row < image.Height; ++row) {
+      std::string dots;
+      for (int column = 0; column < image.Width; ++column) {
+        const std::uint8_t byte = image.Bits[static_cast<std::size_t>(row * image.Stride + column / 8)];
+        dots += (byte >> (7 - column % 8)) & 1 ? '#' : '.';
+      }
+      recorded.Dots.push_back(std::move(dots));
+    }
+    Page().Images.push_back(std::move(recorded));
+  }
 
  private:
   RecordedDocument& Document() { return system_.Documents.at(document_); }

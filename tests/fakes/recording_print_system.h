@@ -32,9 +32,20 @@ struct RecordedLine {
   TRgb Color = 0;
 };
 
+// An image as plain values: where it lands, and its dots as rows of '#' (set) and '.' (clear).
+struct RecordedImage {
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
+  std::vector<std::string> Dots;
+  TRgb Color = 0;
+};
+
 struct RecordedPage {
   std::vector<RecordedText> Texts;
   std::vector<RecordedLine> Lines;
+  std::vector<RecordedImage> Images;
 };
 
 struct RecordedDocument {

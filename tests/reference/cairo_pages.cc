@@ -267,4 +267,21 @@ void CairoPdfContext::Polyline(const TPoint* points, std::size_t count, int widt
   page_.AddPolyline(points, count, width, color);
 }
 
+// Every set dot as a rectangle of its own: nothing shared with the PDF writer's pictures.
+void CairoPdfContext::ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) {
+  if (!in_document_) throw EPrinter("No document is open");
+  const double dot_width = static_cast<double>(width) / image.Width;
+  const double dot_height = static_cast<double>(height) / image.Height;
+  for (int row = 0; row < image.Height; ++row) {
+    for (int column = 0; column < image.Width; ++column) {
+      const std::uint8_t byte = image.Bits[static_cast<std::size_t>(row * image.Stride + column / 8)];
+      if ((byte >> (7 - column % 8)) & 1) {
+        cairo_rectangle(cr_, x + column * dot_width, y + row * dot_height, dot_width, dot_height);
+      }
+    }
+  }
+  SetSource(cr_, color);
+  cairo_fill(cr_);
+}
+
 }  // namespace prynda

@@ -41,6 +41,7 @@ class CairoPdfContext final : public PrintContext {
   void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                std::string_view text) override;
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override;
+  void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override;
 
  private:
   SizedFont& FontAt(int font);

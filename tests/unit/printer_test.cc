@@ -286,8 +286,20 @@ TEST_F(PrinterTest, DrawingWhollyOffTheSheetIsDropped) {
     canvas.DrawPolyline(points);
     if (kept) drawn_lines.push_back(points);
   }
+  // A 10 x 10 px image of one dot: kept while a pixel of it is on the sheet.
+  const std::uint8_t dot = 0x80;
+  const std::vector<std::pair<TPoint, bool>> images = {
+      {{4859, 0}, true}, {{4860, 0}, false}, {{-109, -109}, true}, {{-110, 0}, false}, {{0, 6916}, false}};
+  std::vector<TPoint> drawn_images;
+  for (const auto& [at, kept] : images) {
+    canvas.DrawImage(at.X, at.Y, 10, 10, TMonoImage{1, 1, 1, &dot});
+    if (kept) drawn_images.push_back(at);
+  }
   printer_.FinishDocument();
   const fake::RecordedPage& page = system_.LastDocument().Pages.at(0);
+  std::vector<TPoint> recorded_images;
+  for (const auto& image : page.Images) recorded_images.push_back({image.X, image.Y});
+  EXPECT_EQ(recorded_images, drawn_images);
   std::vector<TPoint> recorded_texts;
   for (const auto& text : page.Texts) recorded_texts.push_back({text.X, text.Y});
   std::vector<std::vector<TPoint>> recorded_lines;

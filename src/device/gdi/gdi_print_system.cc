@@ -151,6 +151,36 @@ class GdiContext final : public PrintContext {
     ::Polyline(dc_, line_.data(), static_cast<int>(line_.size()));
   }
 
+  void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override {
+    // A 1-bit bitmap whose clear bits are white and set bits the colour, ANDed onto the page:
+    // white leaves the page as it is, the colour inks it as a ribbon would.
+    struct {
+      BITMAPINFOHEADER header;
+      RGBQUAD colors[2];
+    } info{};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = image.Width;
+    info.header.biHeight = -image.Height;  // rows from the top
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 1;
+    info.header.biCompression = BI_RGB;
+    info.colors[0] = RGBQUAD{255, 255, 255, 0};
+    info.colors[1] = RGBQUAD{GetBValue(color), GetGValue(color), GetRValue(color), 0};
+    // Bitmap rows start on four-byte boundaries.
+    const std::size_t stride = ((static_cast<std::size_t>(image.Width) + 31) / 32) * 4;
+    rows_.assign(stride * static_cast<std::size_t>(image.Height), 0);
+    const std::size_t bytes = (static_cast<std::size_t>(image.Width) + 7) / 8;
+    for (int row = 0; row < image.Height; ++row) {
+      std::memcpy(rows_.data() + stride * static_cast<std::size_t>(row),
+                  image.Bits + static_cast<std::size_t>(row) * static_cast<std::size_t>(image.Stride), bytes);
+    }
+    SetStretchBltMode(dc_, COLORONCOLOR);
+    if (StretchDIBits(dc_, x, y, width, height, 0, 0, image.Width, image.Height, rows_.data(),
+                      reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCAND) == 0) {
+      Fail("cannot draw an image");
+    }
+  }
+
  private:
   void Select(int font) {
     if (font == selected_font_) return;
@@ -167,6 +197,7 @@ class GdiContext final : public PrintContext {
   std::vector<HFONT> fonts_;
   std::map<std::pair<int, TRgb>, HPEN> pens_;
   std::vector<POINT> line_;
+  std::vector<std::uint8_t> rows_;
   int selected_font_ = -1;
   HPEN selected_pen_ = nullptr;
   bool in_document_ = false;

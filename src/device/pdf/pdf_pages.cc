@@ -157,6 +157,7 @@ void PdfPageContext::StartDoc(const TDocInfo& info) {
 void PdfPageContext::StartPage() {
   if (!in_document_) throw EPrinter("No document is open");
   page_.Clear();
+  pictures_.Clear();
 }
 
 void PdfPageContext::WriteContent() {
@@ -199,6 +200,27 @@ void PdfPageContext::WriteContent() {
       }
     }
     out += "S\n";
+  }
+
+  // Pictures as image masks: the set dots in the picture's colour, the rest of it transparent.
+  // Image space has its first row at the top of the unit square, so y is turned back here.
+  page_images_.clear();
+  for (std::size_t i = 0; i < pictures_.Count(); ++i) {
+    const PictureSet::Picture& picture = pictures_[i];
+    const int object = writer_->NewObject();
+    page_images_.push_back(object);
+    out += "q\n";
+    AppendColor(out, picture.Color, "rg");
+    AppendReal(out, picture.Right - picture.X, 4);
+    out += " 0 0 ";
+    AppendReal(out, picture.Y - picture.Bottom, 4);
+    out += ' ';
+    AppendReal(out, picture.X, 4);
+    out += ' ';
+    AppendReal(out, picture.Bottom, 4);
+    out += " cm /Im";
+    AppendInt(out, static_cast<long long>(i));
+    out += " Do Q\n";
   }
 
   bool in_text = false;
@@ -268,6 +290,19 @@ void PdfPageContext::EndPage() {
   WriteContent();
   const int contents = writer_->NewObject();
   writer_->WriteStream(contents, content_);
+  std::string dictionary;
+  for (std::size_t i = 0; i < page_images_.size(); ++i) {
+    const PictureSet::Picture& picture = pictures_[i];
+    image_data_.clear();
+    for (int row = 0; row < picture.Rows; ++row) picture.AppendRow(row, image_data_);
+    dictionary = "/Type/XObject/Subtype/Image/ImageMask true/Decode[1 0]/Width ";
+    AppendInt(dictionary, picture.Columns);
+    dictionary += "/Height ";
+    AppendInt(dictionary, picture.Rows);
+    writer_->WriteStream(page_images_[i],
+                         std::string_view(reinterpret_cast<const char*>(image_data_.data()), image_data_.size()),
+                         dictionary);
+  }
   const int page = writer_->NewObject();
   writer_->BeginObject(page);
   writer_->Write("<</Type/Page/Parent ");
@@ -282,7 +317,19 @@ void PdfPageContext::EndPage() {
     writer_->WriteInt(font->Object);
     writer_->Write(" 0 R");
   }
-  writer_->Write(">>>>/Contents ");
+  writer_->Write(">>");
+  if (!page_images_.empty()) {
+    writer_->Write("/XObject<<");
+    for (std::size_t i = 0; i < page_images_.size(); ++i) {
+      writer_->Write("/Im");
+      writer_->WriteInt(static_cast<long long>(i));
+      writer_->Write(" ");
+      writer_->WriteInt(page_images_[i]);
+      writer_->Write(" 0 R");
+    }
+    writer_->Write(">>");
+  }
+  writer_->Write(">>/Contents ");
   writer_->WriteInt(contents);
   writer_->Write(" 0 R>>");
   writer_->EndObject();
@@ -345,6 +392,11 @@ void PdfPageContext::TextOut(int x, int y, int font, TRgb color, std::optional<T
 void PdfPageContext::Polyline(const TPoint* points, std::size_t count, int width, TRgb color) {
   if (!in_document_) throw EPrinter("No document is open");
   page_.AddPolyline(points, count, width, color);
+}
+
+void PdfPageContext::ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) {
+  if (!in_document_) throw EPrinter("No document is open");
+  pictures_.Add(x, y, width, height, image, color);
 }
 
 }  // namespace prynda

@@ -10,6 +10,7 @@
 
 #include "device/fonts/font_library.h"
 #include "device/pages/page_batch.h"
+#include "device/pages/pictures.h"
 #include "device/pages/pdf_sink.h"
 #include "device/pdf/pdf_fonts.h"
 #include "device/pdf/pdf_writer.h"
@@ -37,6 +38,7 @@ class PdfPageContext final : public PrintContext {
   void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                std::string_view text) override;
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override;
+  void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override;
 
  private:
   SizedFont& FontAt(int font);
@@ -48,10 +50,13 @@ class PdfPageContext final : public PrintContext {
   std::unique_ptr<PdfSink> sink_;
   std::vector<SizedFont*> realized_;
   PageBatch page_;
+  PictureSet pictures_;
   std::unique_ptr<PdfWriter> writer_;
   PdfFontSet font_set_;
   std::string content_;                 // the page being written, kept from page to page
   std::vector<const PdfFontSet::Entry*> page_fonts_;  // the fonts the page uses
+  std::vector<int> page_images_;        // the page's pictures as image objects, in order
+  std::vector<std::uint8_t> image_data_;  // a picture's rows as written, kept from page to page
   std::vector<int> pages_;              // page objects, in order
   int pages_object_ = 0;
   std::string title_;
