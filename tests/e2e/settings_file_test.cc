@@ -1,9 +1,13 @@
 // The settings file as a user meets it: the program copied into a folder of its own with a
-// settings file beside it, run with a file to print. Only what the program writes before its
-// banner is checked here; CP852 bytes are written out where Polish letters appear.
+// settings file beside it or in the user's configuration folder, run with a file to print. Mostly
+// what the program writes before its banner is checked here; CP852 bytes are written out where
+// Polish letters appear.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,12 +40,11 @@ class InstalledProgram : public ::testing::Test {
     std::filesystem::copy_file(PRYNDA_EXE, dir.File("prynda"));
     dir.Write("faktura.txt", "Faktura nr 1\r\n");
   }
-  ProgramRun Run(std::vector<std::string> options) {
-    options.insert(options.begin(), dir.File("faktura.txt"));
-    return RunPrynda({.Executable = dir.File("prynda"),
-                      .Args = options,
-                      .Env = {{"PRYNDA_PDF", dir.File("faktura.pdf")}},
-                      .WorkDir = dir.Path()});
+  ProgramRun Run(std::vector<std::string> options, std::map<std::string, std::string> env = {},
+                 const std::string& file = "") {
+    options.insert(options.begin(), file.empty() ? dir.File("faktura.txt") : file);
+    env.emplace("PRYNDA_PDF", dir.File("faktura.pdf"));
+    return RunPrynda({.Executable = dir.File("prynda"), .Args = options, .Env = env, .WorkDir = dir.Path()});
   }
   // What the run wrote before the banner (whose first line names the maker).
   static std::string BeforeBanner(const ProgramRun& run) {
@@ -102,6 +105,38 @@ TEST_F(InstalledProgram, PrinterNamesFromTheFileAndTheCommandLine) {
     const ProgramRun run = Run(c.Options);
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(BeforeBanner(run), c.Expected);
+  }
+}
+
+TEST_F(InstalledProgram, WithNoneBesideTheProgramTheUsersSettingsFile) {
+  struct Case {
+    std::vector<std::string> Files;  // each with a PRINTER key naming the file's folder
+    std::map<std::string, std::string> Env;
+    std::string Read;  // the folder of the file read, "" = none
+  };
+  const std::string config = dir.File("config"), home = dir.File("home");
+  const Case cases[] = {
+      {{"config/prynda/prynda.ini", "home/.config/prynda/prynda.ini"}, {{"XDG_CONFIG_HOME", config}, {"HOME", home}},
+       "config/prynda"},
+      {{"home/.config/prynda/prynda.ini"}, {{"HOME", home}}, "home/.config/prynda"},
+      {{"config/prynda/prynda.ini", "home/.config/prynda/prynda.ini"}, {{"XDG_CONFIG_HOME", "config"}, {"HOME", home}},
+       "home/.config/prynda"},
+      {{"Lodvig.ini", "config/prynda/prynda.ini"}, {{"XDG_CONFIG_HOME", config}}, "."},
+      {{"home/.config/prynda/prynda.ini"}, {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Files[0]);
+    std::filesystem::remove_all(config);
+    std::filesystem::remove_all(home);
+    std::filesystem::remove(dir.File("Lodvig.ini"));
+    for (const std::string& file : c.Files) {
+      const std::string folder = std::filesystem::path(file).parent_path().string();
+      std::filesystem::create_directories(dir.File(folder.empty() ? "." : folder));
+      dir.Write(file, "[FormKelvra]\nPRINTER=" + (folder.empty() ? "." : folder) + "\n");
+    }
+    const ProgramRun run = Run({}, c.Env);
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(BeforeBanner(run), c.Read.empty() ? "" : NotFound(c.Read) + kMissingSections);
   }
 }
 

@@ -57,6 +57,60 @@ TEST(LocateSettingsFileTest, TheIniBesideTheExecutableFirstThenLodvig) {
   EXPECT_EQ(LocateSettingsFile(""), std::nullopt);
 }
 
+TEST(LocateSettingsFileTest, WithNoneBesideTheExecutableTheFirstFurtherFileThatExists) {
+  struct Case {
+    std::vector<std::string> Files;
+    std::vector<std::string> Folders;
+    std::string Expected;  // "" = no settings file
+  };
+  const Case cases[] = {
+      {{"user/prynda.ini", "system/prynda.ini"}, {}, "user/prynda.ini"},
+      {{"system/prynda.ini"}, {}, "system/prynda.ini"},
+      {{"program/Lodvig.ini", "user/prynda.ini"}, {}, "program/Lodvig.ini"},
+      {{"program/prynda.INI", "user/prynda.ini", "system/prynda.ini"}, {}, "program/prynda.INI"},
+      {{"system/prynda.ini"}, {"user/prynda.ini"}, "system/prynda.ini"},
+#ifndef _WIN32
+      {{"user/PRYNDA.INI", "system/Prynda.ini"}, {}, ""},  // only beside the program in any case
+#endif
+      {{}, {"user/prynda.ini", "system/prynda.ini"}, ""},
+  };
+  for (const Case& c : cases) {
+    TempDir folder;
+    for (const char* name : {"program", "user", "system"}) fs::create_directory(folder.File(name));
+    for (const auto& file : c.Files) folder.Write(file, "[FormKelvra]\n");
+    for (const auto& name : c.Folders) fs::create_directory(folder.File(name));
+    const auto found = LocateSettingsFile(folder.File("program/prynda"),
+                                          {folder.File("user/prynda.ini"), folder.File("system/prynda.ini")});
+    EXPECT_EQ(found.value_or(""), c.Expected.empty() ? "" : folder.File(c.Expected)) << c.Files.size() << " files";
+  }
+}
+
+TEST(UserAndSystemSettingsFilesTest, TheUsersFolderFromTheEnvironmentThenTheSystems) {
+  const std::string system(kSystemSettingsFile);
+  struct Case {
+    const char* ConfigHome;
+    const char* Home;
+    std::vector<std::string> Expected;
+  };
+  const Case cases[] = {
+      {"/srv/ola/cfg", "/home/ola", {"/srv/ola/cfg/prynda/prynda.ini", system}},
+      {nullptr, "/home/ola", {"/home/ola/.config/prynda/prynda.ini", system}},
+      {"", "/home/ola", {"/home/ola/.config/prynda/prynda.ini", system}},
+      {"cfg", "/home/ola", {"/home/ola/.config/prynda/prynda.ini", system}},
+      {nullptr, nullptr, {system}},
+      {"", "", {system}},
+      {"cfg", "home/ola", {system}},
+  };
+  for (const Case& c : cases) {
+#ifdef _WIN32
+    EXPECT_EQ(UserAndSystemSettingsFiles(c.ConfigHome, c.Home), std::vector<std::string>{});
+#else
+    EXPECT_EQ(UserAndSystemSettingsFiles(c.ConfigHome, c.Home), c.Expected)
+        << (c.ConfigHome ? c.ConfigHome : "unset") << ", " << (c.Home ? c.Home : "unset");
+#endif
+  }
+}
+
 class SettingsFileTest : public JobFixture {
  protected:
   SettingsFileTest() {
