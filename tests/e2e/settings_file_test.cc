@@ -140,5 +140,38 @@ TEST_F(InstalledProgram, WithNoneBesideTheProgramTheUsersSettingsFile) {
   }
 }
 
+// The settings file that comes with the program holds every key at its built-in value: with it,
+// every sample prints to the same PDF, with the same words on the console, as with none at all.
+TEST_F(InstalledProgram, TheShippedSettingsFileChangesNothing) {
+  const std::filesystem::path source = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+  const std::map<std::string, std::string> env = {{"SOURCE_DATE_EPOCH", "1765152000"}};
+  auto bytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  std::map<std::string, std::string> samples = {
+      // NUL bytes, and filler at the end, which the keys IgnoreNULL and TRUNCATE are about.
+      {"zera.txt", std::string("Kolumna\0\0\0|\r\nKoniec@@@ \r\n\x1a", 26)}};
+  for (const char* sample : {"faktura.txt", "raport.txt", "list-mazowia.txt", "poziomo.txt", "pozycje.txt"}) {
+    samples[sample] = bytes((source / "examples" / sample).string());
+  }
+  for (const auto& [sample, content] : samples) {
+    SCOPED_TRACE(sample);
+    const std::string file = dir.Write(sample, content);
+    const std::vector<std::string> options =
+        sample == "list-mazowia.txt" ? std::vector<std::string>{"MAZ"} : std::vector<std::string>{};
+    std::filesystem::remove(dir.File("prynda.ini"));
+    const ProgramRun without = Run(options, env, file);
+    const std::string pdf_without = bytes(dir.File("faktura.pdf"));
+    std::filesystem::copy_file(source / "docs" / "prynda.ini", dir.File("prynda.ini"));
+    const ProgramRun with = Run(options, env, file);
+    EXPECT_EQ(without.ExitCode, 0) << without.Err;
+    EXPECT_EQ(with.ExitCode, 0) << with.Err;
+    EXPECT_EQ(with.Out, without.Out);
+    EXPECT_FALSE(pdf_without.empty());
+    EXPECT_TRUE(bytes(dir.File("faktura.pdf")) == pdf_without);
+  }
+}
+
 }  // namespace
 }  // namespace prynda::testing

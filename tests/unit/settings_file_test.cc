@@ -166,6 +166,35 @@ TEST_F(SettingsFileTest, KeysOverwriteTheBuiltInValues) {
   }
 }
 
+// The settings file that comes with the program sets every key and font to its built-in value.
+TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
+  const fs::path shipped = fs::path(__FILE__).parent_path().parent_path().parent_path() / "docs" / "prynda.ini";
+  SetUpFontSet(job);
+  std::vector<TFontSpec> built_in;
+  for (const TFontSlot& slot : kFontSlots) built_in.push_back((job.*slot.Font).Spec());
+  fs::copy_file(shipped, folder.File("prynda.INI"));
+  job.Settings.IgnoreNull = false;  // so that the file must set it
+  ReadSettingsFile(job);
+  EXPECT_EQ(Describe(job.Settings), Describe(TJobSettings()));
+  EXPECT_EQ(Output(), "");
+  for (std::size_t i = 0; i < std::size(kFontSlots); ++i) {
+    EXPECT_TRUE((job.*kFontSlots[i].Font).Spec() == built_in[i]) << kFontSlots[i].Suffix;
+  }
+
+  // Every key is there, also those whose default equals the built-in value, and our own.
+  const TMemIniFile ini(shipped.string());
+  for (const char* key : {"USUN", "PL", "iteracja", "RAMKA", "LINEY", "ForceFF", "FF_LINES", "FF_NLINES", "TRUNCATE",
+                          "IgnoreNULL", "PRINTER"}) {
+    EXPECT_TRUE(ini.HasKey(kSettingsSection, key)) << key;
+  }
+  for (const char* key : {"Emulation", "AutoCR"}) EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
+  for (const TFontSlot& slot : kFontSlots) {
+    for (const char* key : {"Name", "Size", "Height", "Charset", "Color"}) {
+      EXPECT_TRUE(ini.HasKey("FormKelvra\\FontDialog_" + std::string(slot.Suffix) + "_Font", key)) << slot.Suffix;
+    }
+  }
+}
+
 TEST_F(SettingsFileTest, ThePrinterKeyChoosesThePrinterForTheFontSections) {
   struct Case {
     std::string Printer;
