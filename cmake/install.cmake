@@ -80,12 +80,13 @@ file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/conffiles CONTENT "${PRYNDA_SE
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-  "Prynda prints the raw files that DOS programs write for Epson-style dot-matrix printers -
-invoices, ledgers, stock lists with Polish letters in CP852 or Mazovia, DOS box-drawing frames -
-on CUPS printers and as PDF files. The page looks as the dot-matrix printer would have printed
-it: every character centred in its cell, frames drawn as joined lines, pages broken where the
-file says.
+  "Prynda prints the raw files that DOS programs write for Epson-style
+dot-matrix printers - invoices, ledgers, stock lists with Polish letters in
+CP852 or Mazovia, DOS box-drawing frames - on CUPS printers and as PDF
+files. The page looks as the dot-matrix printer would have printed it: every
+character centred in its cell, frames drawn as joined lines, pages broken
+where the file says.
 
-It is a console program, started by the DOS program, an emulator or a script with the file to
-print and a few options; it prints one job and ends.")
+It is a console program, started by the DOS program, an emulator or a script
+with the file to print and a few options; it prints one job and ends.")
 include(CPack)
