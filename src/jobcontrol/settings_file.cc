@@ -1,5 +1,6 @@
 #include "jobcontrol/settings_file.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -46,18 +47,43 @@ bool SettingFlag(std::string_view text) {
   return !text.empty() && (text[0] == '1' || text[0] == 'T' || text[0] == 'Y' || text[0] == 't');
 }
 
-std::optional<std::string> LocateSettingsFile(const std::string& executable) {
-  if (executable.empty()) return std::nullopt;
-  fs::path beside(executable);
-  beside.replace_extension(".INI");
-  if (auto found = FindFileIgnoringCase(CutPath(beside.string()))) return found;
-  const fs::path folder = fs::path(executable).parent_path();
-  return FindFileIgnoringCase(CutPath((folder / "Lodvig.ini").string()));
+std::optional<std::string> LocateSettingsFile(const std::string& executable,
+                                              const std::vector<std::string>& further) {
+  if (!executable.empty()) {
+    fs::path beside(executable);
+    beside.replace_extension(".INI");
+    if (auto found = FindFileIgnoringCase(CutPath(beside.string()))) return found;
+    const fs::path folder = fs::path(executable).parent_path();
+    if (auto found = FindFileIgnoringCase(CutPath((folder / "Lodvig.ini").string()))) return found;
+  }
+  for (const std::string& path : further) {
+    std::error_code error;
+    if (fs::is_regular_file(path, error)) return path;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> UserAndSystemSettingsFiles(const char* config_home, const char* home) {
+#ifdef _WIN32
+  (void)config_home;
+  (void)home;
+  return {};
+#else
+  std::vector<std::string> files;
+  if (config_home != nullptr && config_home[0] == '/') {
+    files.push_back(std::string(config_home) + "/prynda/prynda.ini");
+  } else if (home != nullptr && home[0] == '/') {
+    files.push_back(std::string(home) + "/.config/prynda/prynda.ini");
+  }
+  files.emplace_back(kSystemSettingsFile);
+  return files;
+#endif
 }
 
 void ReadSettingsFile(TJobContext& job) {
   try {
-    const auto path = LocateSettingsFile(job.Params.empty() ? std::string() : job.Params[0]);
+    const auto path = LocateSettingsFile(job.Params.empty() ? std::string() : job.Params[0],
+                                         UserAndSystemSettingsFiles(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME")));
     if (!path) return;
     const TMemIniFile ini(*path);
     const std::string_view s = kSettingsSection;

@@ -160,6 +160,7 @@ TEST_F(PrintTest, TheInvoiceComesOutOnA4PagesWithItsPolishWords) {
   const std::string info = Capture("pdfinfo '" + Pdf() + "'");
   EXPECT_TRUE(std::regex_search(info, std::regex("Pages: +" + std::to_string(pages) + "\n"))) << info;
   EXPECT_TRUE(std::regex_search(info, std::regex(R"(Page size:.*\(A4\))"))) << info;
+  EXPECT_TRUE(std::regex_search(info, std::regex("Producer: +Prynda " PRYNDA_VERSION "\n"))) << info;
 
   // Every word with a Polish letter comes back, in UTF-8, on its page.
   std::vector<std::string> text;

@@ -1,9 +1,13 @@
 // The settings file as a user meets it: the program copied into a folder of its own with a
-// settings file beside it, run with a file to print. Only what the program writes before its
-// banner is checked here; CP852 bytes are written out where Polish letters appear.
+// settings file beside it or in the user's configuration folder, run with a file to print. Mostly
+// what the program writes before its banner is checked here; CP852 bytes are written out where
+// Polish letters appear.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -36,12 +40,11 @@ class InstalledProgram : public ::testing::Test {
     std::filesystem::copy_file(PRYNDA_EXE, dir.File("prynda"));
     dir.Write("faktura.txt", "Faktura nr 1\r\n");
   }
-  ProgramRun Run(std::vector<std::string> options) {
-    options.insert(options.begin(), dir.File("faktura.txt"));
-    return RunPrynda({.Executable = dir.File("prynda"),
-                      .Args = options,
-                      .Env = {{"PRYNDA_PDF", dir.File("faktura.pdf")}},
-                      .WorkDir = dir.Path()});
+  ProgramRun Run(std::vector<std::string> options, std::map<std::string, std::string> env = {},
+                 const std::string& file = "") {
+    options.insert(options.begin(), file.empty() ? dir.File("faktura.txt") : file);
+    env.emplace("PRYNDA_PDF", dir.File("faktura.pdf"));
+    return RunPrynda({.Executable = dir.File("prynda"), .Args = options, .Env = env, .WorkDir = dir.Path()});
   }
   // What the run wrote before the banner (whose first line names the maker).
   static std::string BeforeBanner(const ProgramRun& run) {
@@ -102,6 +105,71 @@ TEST_F(InstalledProgram, PrinterNamesFromTheFileAndTheCommandLine) {
     const ProgramRun run = Run(c.Options);
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
     EXPECT_EQ(BeforeBanner(run), c.Expected);
+  }
+}
+
+TEST_F(InstalledProgram, WithNoneBesideTheProgramTheUsersSettingsFile) {
+  struct Case {
+    std::vector<std::string> Files;  // each with a PRINTER key naming the file's folder
+    std::map<std::string, std::string> Env;
+    std::string Read;  // the folder of the file read, "" = none
+  };
+  const std::string config = dir.File("config"), home = dir.File("home");
+  const Case cases[] = {
+      {{"config/prynda/prynda.ini", "home/.config/prynda/prynda.ini"}, {{"XDG_CONFIG_HOME", config}, {"HOME", home}},
+       "config/prynda"},
+      {{"home/.config/prynda/prynda.ini"}, {{"HOME", home}}, "home/.config/prynda"},
+      {{"config/prynda/prynda.ini", "home/.config/prynda/prynda.ini"}, {{"XDG_CONFIG_HOME", "config"}, {"HOME", home}},
+       "home/.config/prynda"},
+      {{"Lodvig.ini", "config/prynda/prynda.ini"}, {{"XDG_CONFIG_HOME", config}}, "."},
+      {{"home/.config/prynda/prynda.ini"}, {}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Files[0]);
+    std::filesystem::remove_all(config);
+    std::filesystem::remove_all(home);
+    std::filesystem::remove(dir.File("Lodvig.ini"));
+    for (const std::string& file : c.Files) {
+      const std::string folder = std::filesystem::path(file).parent_path().string();
+      std::filesystem::create_directories(dir.File(folder.empty() ? "." : folder));
+      dir.Write(file, "[FormKelvra]\nPRINTER=" + (folder.empty() ? "." : folder) + "\n");
+    }
+    const ProgramRun run = Run({}, c.Env);
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_EQ(BeforeBanner(run), c.Read.empty() ? "" : NotFound(c.Read) + kMissingSections);
+  }
+}
+
+// The settings file that comes with the program holds every key at its built-in value: with it,
+// every sample prints to the same PDF, with the same words on the console, as with none at all.
+TEST_F(InstalledProgram, TheShippedSettingsFileChangesNothing) {
+  const std::filesystem::path source = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+  const std::map<std::string, std::string> env = {{"SOURCE_DATE_EPOCH", "1765152000"}};
+  auto bytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  std::map<std::string, std::string> samples = {
+      // NUL bytes, and filler at the end, which the keys IgnoreNULL and TRUNCATE are about.
+      {"zera.txt", std::string("Kolumna\0\0\0|\r\nKoniec@@@ \r\n\x1a", 26)}};
+  for (const char* sample : {"faktura.txt", "raport.txt", "list-mazowia.txt", "poziomo.txt", "pozycje.txt"}) {
+    samples[sample] = bytes((source / "examples" / sample).string());
+  }
+  for (const auto& [sample, content] : samples) {
+    SCOPED_TRACE(sample);
+    const std::string file = dir.Write(sample, content);
+    const std::vector<std::string> options =
+        sample == "list-mazowia.txt" ? std::vector<std::string>{"MAZ"} : std::vector<std::string>{};
+    std::filesystem::remove(dir.File("prynda.ini"));
+    const ProgramRun without = Run(options, env, file);
+    const std::string pdf_without = bytes(dir.File("faktura.pdf"));
+    std::filesystem::copy_file(source / "docs" / "prynda.ini", dir.File("prynda.ini"));
+    const ProgramRun with = Run(options, env, file);
+    EXPECT_EQ(without.ExitCode, 0) << without.Err;
+    EXPECT_EQ(with.ExitCode, 0) << with.Err;
+    EXPECT_EQ(with.Out, without.Out);
+    EXPECT_FALSE(pdf_without.empty());
+    EXPECT_TRUE(bytes(dir.File("faktura.pdf")) == pdf_without);
   }
 }
 

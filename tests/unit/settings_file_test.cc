@@ -57,6 +57,61 @@ TEST(LocateSettingsFileTest, TheIniBesideTheExecutableFirstThenLodvig) {
   EXPECT_EQ(LocateSettingsFile(""), std::nullopt);
 }
 
+TEST(LocateSettingsFileTest, WithNoneBesideTheExecutableTheFirstFurtherFileThatExists) {
+  struct Case {
+    std::vector<std::string> Files;
+    std::vector<std::string> Folders;
+    std::string Expected;  // "" = no settings file
+  };
+  const Case cases[] = {
+      {{"user/prynda.ini", "system/prynda.ini"}, {}, "user/prynda.ini"},
+      {{"system/prynda.ini"}, {}, "system/prynda.ini"},
+      {{"program/Lodvig.ini", "user/prynda.ini"}, {}, "program/Lodvig.ini"},
+      {{"program/prynda.INI", "user/prynda.ini", "system/prynda.ini"}, {}, "program/prynda.INI"},
+      {{"system/prynda.ini"}, {"user/prynda.ini"}, "system/prynda.ini"},
+#ifndef _WIN32
+      {{"user/PRYNDA.INI", "system/Prynda.ini"}, {}, ""},  // only beside the program in any case
+#endif
+      {{}, {"user/prynda.ini", "system/prynda.ini"}, ""},
+  };
+  for (const Case& c : cases) {
+    TempDir folder;
+    for (const char* name : {"program", "user", "system"}) fs::create_directory(folder.File(name));
+    for (const auto& file : c.Files) folder.Write(file, "[FormKelvra]\n");
+    for (const auto& name : c.Folders) fs::create_directory(folder.File(name));
+    const auto found = LocateSettingsFile(folder.File("program/prynda"),
+                                          {folder.File("user/prynda.ini"), folder.File("system/prynda.ini")});
+    auto normal = [](const std::string& path) { return fs::path(path).lexically_normal().string(); };
+    EXPECT_EQ(normal(found.value_or("")), c.Expected.empty() ? "" : normal(folder.File(c.Expected))) << c.Files.size();
+  }
+}
+
+TEST(UserAndSystemSettingsFilesTest, TheUsersFolderFromTheEnvironmentThenTheSystems) {
+  const std::string system(kSystemSettingsFile);
+  struct Case {
+    const char* ConfigHome;
+    const char* Home;
+    std::vector<std::string> Expected;
+  };
+  const Case cases[] = {
+      {"/srv/ola/cfg", "/home/ola", {"/srv/ola/cfg/prynda/prynda.ini", system}},
+      {nullptr, "/home/ola", {"/home/ola/.config/prynda/prynda.ini", system}},
+      {"", "/home/ola", {"/home/ola/.config/prynda/prynda.ini", system}},
+      {"cfg", "/home/ola", {"/home/ola/.config/prynda/prynda.ini", system}},
+      {nullptr, nullptr, {system}},
+      {"", "", {system}},
+      {"cfg", "home/ola", {system}},
+  };
+  for (const Case& c : cases) {
+#ifdef _WIN32
+    EXPECT_EQ(UserAndSystemSettingsFiles(c.ConfigHome, c.Home), std::vector<std::string>{});
+#else
+    EXPECT_EQ(UserAndSystemSettingsFiles(c.ConfigHome, c.Home), c.Expected)
+        << (c.ConfigHome ? c.ConfigHome : "unset") << ", " << (c.Home ? c.Home : "unset");
+#endif
+  }
+}
+
 class SettingsFileTest : public JobFixture {
  protected:
   SettingsFileTest() {
@@ -109,6 +164,35 @@ TEST_F(SettingsFileTest, KeysOverwriteTheBuiltInValues) {
     TJobSettings expected;
     c.Changes(expected);
     EXPECT_EQ(Describe(job.Settings), Describe(expected));
+  }
+}
+
+// The settings file that comes with the program sets every key and font to its built-in value.
+TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
+  const fs::path shipped = fs::path(__FILE__).parent_path().parent_path().parent_path() / "docs" / "prynda.ini";
+  SetUpFontSet(job);
+  std::vector<TFontSpec> built_in;
+  for (const TFontSlot& slot : kFontSlots) built_in.push_back((job.*slot.Font).Spec());
+  fs::copy_file(shipped, folder.File("prynda.INI"));
+  job.Settings.IgnoreNull = false;  // so that the file must set it
+  ReadSettingsFile(job);
+  EXPECT_EQ(Describe(job.Settings), Describe(TJobSettings()));
+  EXPECT_EQ(Output(), "");
+  for (std::size_t i = 0; i < std::size(kFontSlots); ++i) {
+    EXPECT_TRUE((job.*kFontSlots[i].Font).Spec() == built_in[i]) << kFontSlots[i].Suffix;
+  }
+
+  // Every key is there, also those whose default equals the built-in value, and our own.
+  const TMemIniFile ini(shipped.string());
+  for (const char* key : {"USUN", "PL", "iteracja", "RAMKA", "LINEY", "ForceFF", "FF_LINES", "FF_NLINES", "TRUNCATE",
+                          "IgnoreNULL", "PRINTER"}) {
+    EXPECT_TRUE(ini.HasKey(kSettingsSection, key)) << key;
+  }
+  for (const char* key : {"Emulation", "AutoCR"}) EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
+  for (const TFontSlot& slot : kFontSlots) {
+    for (const char* key : {"Name", "Size", "Height", "Charset", "Color"}) {
+      EXPECT_TRUE(ini.HasKey("FormKelvra\\FontDialog_" + std::string(slot.Suffix) + "_Font", key)) << slot.Suffix;
+    }
   }
 }
 

@@ -354,8 +354,8 @@ void PdfPageContext::EndDoc() {
     const std::string date = PdfDate();
     const int info = writer_->NewObject();
     writer_->BeginObject(info);
-    writer_->Write("<</Title" + TitleString(title_) + "/Creator(Prynda)/Producer(Prynda)/CreationDate" + date +
-                   "/ModDate" + date + ">>");
+    writer_->Write("<</Title" + TitleString(title_) + "/Creator(Prynda)/Producer(Prynda " PRYNDA_VERSION
+                   ")/CreationDate" + date + "/ModDate" + date + ">>");
     writer_->EndObject();
     const int catalog = writer_->NewObject();
     writer_->BeginObject(catalog);

@@ -1,0 +1,93 @@
+# What `cmake --install` puts in place, and the package CPack makes of it: a Debian package on
+# Linux (scripts/package), a zip on Windows (scripts/build-windows).
+#
+# Linux, below the prefix: bin/prynda; the man page prynda(1); the README, its pictures and notes,
+# the samples and the commented settings file under share/doc/prynda; and that settings file
+# where the program reads the system's (kSystemSettingsFile: /etc/prynda/prynda.ini for the
+# prefix /usr, else etc/prynda below the prefix).
+# Windows, in one folder: prynda.exe with the settings file beside it (so that it is the one
+# read), the README as text with CRLF line ends, the samples.
+
+set(PRYNDA_SETTINGS_FILE ${PROJECT_SOURCE_DIR}/docs/prynda.ini)
+set(PRYNDA_SAMPLES
+  ${PROJECT_SOURCE_DIR}/examples/faktura.txt
+  ${PROJECT_SOURCE_DIR}/examples/list-mazowia.txt
+  ${PROJECT_SOURCE_DIR}/examples/poziomo.txt
+  ${PROJECT_SOURCE_DIR}/examples/pozycje.txt
+  ${PROJECT_SOURCE_DIR}/examples/raport.txt
+)
+
+set(CPACK_PACKAGE_NAME prynda)
+set(CPACK_PACKAGE_VENDOR "The Prynda developers")
+set(CPACK_PACKAGE_CONTACT "Prynda developers <prynda@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "print DOS printer files on today's printers")
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  install(TARGETS prynda RUNTIME DESTINATION .)
+  foreach(text README.md:README.txt docs/prynda.ini:prynda.ini)
+    string(REPLACE ":" ";" text ${text})
+    list(GET text 0 from)
+    list(GET text 1 to)
+    file(READ ${PROJECT_SOURCE_DIR}/${from} content)
+    string(REPLACE "\n" "\r\n" content "${content}")
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${to} "${content}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${from})
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${to} DESTINATION .)
+  endforeach()
+  install(FILES ${PRYNDA_SAMPLES} DESTINATION examples)
+
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME prynda-${PROJECT_VERSION}-win64)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  include(CPack)
+  return()
+endif()
+
+set(PRYNDA_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/prynda)
+set(PRYNDA_SETTINGS_DIR ${CMAKE_INSTALL_FULL_SYSCONFDIR}/prynda)
+
+# The man page and the changelog, compressed as Debian keeps them (without a time stamp, so that
+# the same sources give the same bytes).
+configure_file(${PROJECT_SOURCE_DIR}/docs/prynda.1.in prynda.1 @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/changelog changelog COPYONLY)
+add_custom_command(OUTPUT prynda.1.gz COMMAND gzip -9nkf prynda.1
+                   DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/prynda.1 VERBATIM)
+add_custom_command(OUTPUT changelog.gz COMMAND gzip -9nkf changelog
+                   DEPENDS ${CMAKE_CURRENT_BINARY_DIR}/changelog VERBATIM)
+add_custom_target(prynda_docs ALL DEPENDS prynda.1.gz changelog.gz)
+
+install(TARGETS prynda RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/prynda.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
+              ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
+        DESTINATION ${PRYNDA_DOC_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/docs/faktura.png ${PROJECT_SOURCE_DIR}/docs/reliability.md
+        DESTINATION ${PRYNDA_DOC_DIR}/docs)
+install(FILES ${PRYNDA_SAMPLES} ${PRYNDA_SETTINGS_FILE} DESTINATION ${PRYNDA_DOC_DIR}/examples)
+install(FILES ${PRYNDA_SETTINGS_FILE} DESTINATION ${PRYNDA_SETTINGS_DIR})
+
+# The Debian package. Its dependencies: the shared libraries dpkg-shlibdeps finds, and those the
+# program opens itself when it first needs them (libcups, HarfBuzz's subsetter: the versions that
+# have every function it takes from them), and the faces of the built-in fonts.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION text)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcups2 (>= 1.7.0), libharfbuzz-subset0 (>= 6.0.0), fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)  # the printers; without a scheduler only "Prynda PDF" prints
+file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/conffiles CONTENT "${PRYNDA_SETTINGS_DIR}/prynda.ini\n")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Prynda prints the raw files that DOS programs write for Epson-style
+dot-matrix printers - invoices, ledgers, stock lists with Polish letters in
+CP852 or Mazovia, DOS box-drawing frames - on CUPS printers and as PDF
+files. The page looks as the dot-matrix printer would have printed it: every
+character centred in its cell, frames drawn as joined lines, pages broken
+where the file says.
+
+It is a console program, started by the DOS program, an emulator or a script
+with the file to print and a few options; it prints one job and ends.")
+include(CPack)
