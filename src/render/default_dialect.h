@@ -14,7 +14,6 @@ class DefaultDialect final : public Dialect {
   TPrinterOrientation Orientation(TRenderState& state) override;
   void Start(TRenderState&) override {}
   void Byte(TRenderState& state, std::uint8_t c) override;
-  void PageBegun(TRenderState&) override {}
 
  private:
   bool auto_cr_;

@@ -22,8 +22,6 @@ class Dialect {
   // One byte of the file as NextChar gave it (CharTranslated says whether it was a national letter).
   // Leaves in state.Advance the columns the loop moves afterwards.
   virtual void Byte(TRenderState& state, std::uint8_t c) = 0;
-  // A new page has begun (PosY is the top margin, PosX 0).
-  virtual void PageBegun(TRenderState& state) = 0;
 };
 
 // The dialect the job's settings choose for this run: FX mode when asked for, else our own.

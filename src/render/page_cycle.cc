@@ -66,6 +66,17 @@ void PrintPageMessage(TRenderState& state) {
   if (state.Settings.ShowMessages) state.Job.Console.Line("Wydruk strony # ", std::to_string(state.PageNo));
 }
 
+void BeginNewPage(TRenderState& state) {
+  ++state.PageNo;
+  PrintPageMessage(state);
+  state.PosY = state.TopMargin;
+  state.Printer.StartNextPage();
+  state.PosX = 0.0;
+  state.Column = 1;
+  state.LineNo = 1;
+  state.PageFull = false;
+}
+
 void DrawCharacter(TRenderState& state, std::uint8_t c) {
   const char text = static_cast<char>(c);
   const std::string_view one(&text, 1);

@@ -38,18 +38,6 @@ void WriteStartMessages(TRenderState& state) {
   PrintPageMessage(state);
 }
 
-void BeginNewPage(TRenderState& state, Dialect& dialect) {
-  ++state.PageNo;
-  PrintPageMessage(state);
-  state.PosY = state.TopMargin;
-  state.Printer.StartNextPage();
-  state.PosX = 0.0;
-  state.Column = 1;
-  state.LineNo = 1;
-  state.PageFull = false;
-  dialect.PageBegun(state);
-}
-
 }  // namespace
 
 TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
@@ -102,7 +90,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
     state.Advance = 0;
     const std::uint8_t c = NextChar(state);
     if (state.AtEof) break;
-    if (state.PageFull) BeginNewPage(state, *dialect);
+    if (state.PageFull) BeginNewPage(state);
     dialect->Byte(state, c);
     MoveColumns(state, state.Advance);
   }

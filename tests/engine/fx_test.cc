@@ -230,6 +230,26 @@ TEST_F(FxTest, FormLengthBreaksSheetsAsFanfoldDoes) {
   }
 }
 
+TEST_F(FxTest, ASheetIsPrintedOnlyWhenSomethingIsOnIt) {
+  struct Case {
+    std::string input;
+    std::size_t pages;
+  };
+  const std::vector<Case> cases = {
+      {"A\x0c", 1},
+      {"A\x0c\r\n   \n" + Esc('2') + Esc('@'), 1},  // feeds, blanks and commands after the last form feed
+      {"A\x0c\x0c" "B", 3},                          // a form feed on a blank sheet puts it out
+      {"A\x0c" + Esc('K', 1, 0) + "\x01", 2},          // an image is something
+      {"A\x0c" + std::string(140, '\n') + "B", 4},     // forms that pass by empty come out empty
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.input));
+    RenderFresh(c.input);
+    EXPECT_EQ(Pages().size(), c.pages);
+  }
+  EXPECT_EQ(Text('B', 3).Y, 400);  // 140 lines after the form feed: 68 + 68 + 4
+}
+
 TEST_F(FxTest, AFormLongerThanTheSheetIsToldOnce) {
   std::string input = Esc('C', 0, 22);  // 13200 px
   for (int i = 0; i < 140; ++i) input += "X\n";

@@ -81,11 +81,13 @@ constexpr EscCommand kCommands[] = {
 std::span<const EscCommand> BitImageCommands() { return kCommands; }
 
 void TakeBitImage(Fx& fx, const BitImage& image) {
+  if (fx.SheetPending) BeginPendingSheet(fx);  // an image prints: its sheet is no longer blank
   Skip(fx, static_cast<std::uint64_t>(image.Columns) * image.BytesPerColumn);
   fx.State.PosX += PixelsX(fx, image.Columns, image.DotsPerInch);
 }
 
 void TakeRasterImage(Fx& fx, const RasterImage& image) {
+  if (fx.SheetPending) BeginPendingSheet(fx);
   const std::uint64_t size = static_cast<std::uint64_t>(image.Rows) * ((image.Dots + 7) / 8);
   if (image.Compression == 0) {
     Skip(fx, size);

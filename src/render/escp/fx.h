@@ -52,6 +52,7 @@ struct Fx {
 
   PrintMode Mode;
   bool FontStale = true;  // the canvas font does not show Mode yet; selected before the next character
+  double Cell = 0;        // CellWidth of state.Pitch, kept with it for the per-character path
 
   // Vertical, in device pixels.
   double LineSpacing = 0;
@@ -62,6 +63,10 @@ struct Fx {
   VerticalTabs VerticalTabState = VerticalTabs::NeverSet;
   std::vector<double> VerticalTabStops;  // below the top of the form
   bool ToldFormTooLong = false;
+  // The next sheet has been asked for (form feed, the end of a form) but nothing is on it yet. It
+  // is begun when something is printed on it; positions meanwhile are those on it. So a form feed
+  // with only feeds or commands after it leaves no blank sheet at the end of the job.
+  bool SheetPending = false;
 
   // Horizontal, in device pixels.
   double RightMargin = 0;             // from the left edge of the printable area
@@ -138,6 +143,7 @@ std::vector<std::uint8_t> ReadStops(Fx& fx);
 
 // Shared operations.
 void PrintCharacter(Fx& fx, std::uint8_t c, bool translated);  // fx_dialect.cc
+void BeginPendingSheet(Fx& fx);                                  // fx_dialect.cc: before anything is put on it
 void ResetPrinter(Fx& fx);                                       // fx_dialect.cc: ESC @, the start of the job
 void PrintModeChanged(Fx& fx);                                   // print_modes.cc: new pitch, font to select
 void SelectModeFont(Fx& fx);                                     // print_modes.cc
@@ -147,7 +153,7 @@ double ColumnWidth(const Fx& fx);                                // horizontal.c
 void SetLineSpacing(Fx& fx, double pixels);                      // lines_forms.cc
 void Feed(Fx& fx, double pixels);                                // lines_forms.cc: down, to the next form past its end
 void LineFeed(Fx& fx);                                           // lines_forms.cc: CR, one line down, SO ends
-void FormFeed(Fx& fx);                                           // lines_forms.cc
+void FormFeed(Fx& fx);                                           // lines_forms.cc: the next sheet
 
 // Pixels of n units of 1/per_inch inch.
 inline double PixelsX(const Fx& fx, double n, double per_inch) { return n * fx.State.DpiX / per_inch; }

@@ -90,18 +90,32 @@ void Skip(Fx& fx, std::uint64_t count) {
 void PrintCharacter(Fx& fx, std::uint8_t c, bool translated) {
   TRenderState& state = fx.State;
   // Past the right margin the printer goes on at the start of the next line.
-  if (state.PosX > 0 && state.LeftMargin + state.PosX + CellWidth(state) > fx.RightMargin + kMarginTolerance) {
-    LineFeed(fx);
-  }
+  if (state.PosX > 0 && state.LeftMargin + state.PosX + fx.Cell > fx.RightMargin + kMarginTolerance) LineFeed(fx);
   if (fx.FontStale) SelectModeFont(fx);
-  if (!translated && c >= 0xB3 && c <= 0xDA) {
-    DrawBoxCharacter(state, c);
-  } else if (c != ' ' || fx.Mode.Underline || fx.Mode.StrikeOut) {
-    DrawCharacter(state, c);  // a blank is drawn only to carry the underline or the strike-out line
+  const bool box = !translated && c >= 0xB3 && c <= 0xDA;
+  // A blank is drawn only to carry the underline or the strike-out line.
+  if (box || c != ' ' || fx.Mode.Underline || fx.Mode.StrikeOut) {
+    if (fx.SheetPending) BeginPendingSheet(fx);
+    if (box) {
+      DrawBoxCharacter(state, c);
+    } else {
+      DrawCharacter(state, c);
+    }
   }
+  // One column on, as MoveColumns moves, with the space ESC SP adds.
   state.Advance = 0;
-  MoveColumns(state, 1);
-  state.PosX += fx.ExtraSpace;
+  state.PosX += fx.Cell + fx.ExtraSpace;
+  ++state.Column;
+}
+
+void BeginPendingSheet(Fx& fx) {
+  TRenderState& state = fx.State;
+  const double x = state.PosX;
+  const double y = state.PosY;
+  BeginNewPage(state);
+  state.PosX = x;
+  state.PosY = y;
+  fx.SheetPending = false;
 }
 
 void ResetPrinter(Fx& fx) {
@@ -126,6 +140,5 @@ void FxDialect::Byte(TRenderState& state, std::uint8_t c) {
   // DEL: the printer's "delete the last character" cannot take back what is drawn; it is ignored.
 }
 
-void FxDialect::PageBegun(TRenderState& state) { state.PosY = state.TopMargin + fx_.TopOfPage; }
 
 }  // namespace prynda::escp

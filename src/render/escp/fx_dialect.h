@@ -16,7 +16,6 @@ class FxDialect final : public Dialect {
   TPrinterOrientation Orientation(TRenderState&) override { return TPrinterOrientation::Portrait; }
   void Start(TRenderState& state) override;
   void Byte(TRenderState& state, std::uint8_t c) override;
-  void PageBegun(TRenderState& state) override;
 
  private:
   Fx fx_;

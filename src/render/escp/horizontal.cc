@@ -88,7 +88,7 @@ void SkipSpaces(Fx& fx, const Args& args) {
   if (args[0] == 0 || args[0] == '0') {
     for (unsigned i = 0; i < args[1]; ++i) PrintCharacter(fx, ' ', false);
   } else if (args[0] == 1 || args[0] == '1') {
-    for (unsigned i = 0; i < args[1] && !fx.State.PageFull; ++i) Feed(fx, fx.LineSpacing);
+    for (unsigned i = 0; i < args[1]; ++i) Feed(fx, fx.LineSpacing);
   }
 }
 

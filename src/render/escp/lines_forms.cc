@@ -22,6 +22,14 @@ double FormBottom(const Fx& fx) {
   return fx.State.TopMargin + bottom;
 }
 
+// The top of the next form. A sheet still blank that is left goes out blank, as a form feed on an
+// empty form does on the printer.
+void NextSheet(Fx& fx) {
+  if (fx.SheetPending) BeginPendingSheet(fx);
+  fx.SheetPending = true;
+  fx.State.PosY = fx.State.TopMargin + fx.TopOfPage;
+}
+
 // Inches per unit of ESC 3, J and j: 1/216 on 9-pin printers, 1/180 on 24-pin ones.
 double FineUnits(const Fx& fx) { return fx.Pins24 ? 180.0 : 216.0; }
 
@@ -214,7 +222,7 @@ void Feed(Fx& fx, double pixels) {
   state.PosY += pixels;
   const double line_end = state.PosY + fx.LineSpacing;
   if (line_end > FormBottom(fx) + kTolerance) {
-    state.PageFull = true;
+    NextSheet(fx);
   } else if (line_end > state.PageHeight + kTolerance && !fx.ToldFormTooLong) {
     fx.ToldFormTooLong = true;
     state.Job.Console.Line("Formularz dłuższy niż strona drukarki: drukuję tylko to, co się na niej mieści");
@@ -230,7 +238,7 @@ void LineFeed(Fx& fx) {
 void FormFeed(Fx& fx) {
   EndLineWide(fx);
   CarriageReturn(fx);
-  fx.State.PageFull = true;
+  NextSheet(fx);
 }
 
 void ResetLinesAndForms(Fx& fx) {

@@ -185,6 +185,7 @@ std::span<const ParenCommand> PrintModeParenCommands() { return kParenCommands; 
 
 void PrintModeChanged(Fx& fx) {
   fx.State.Pitch = PitchOf(fx.Mode);
+  fx.Cell = CellWidth(fx.State);
   fx.FontStale = true;
 }
 
