@@ -217,9 +217,9 @@ def fx_invoice():
              ("CU-BIA", "Cukier biały kryształ, 1 kg", "10.81.12.0", 100, "kg", 4.35, 5),
              ("SL-JOD", "Sól kamienna jodowana, 1 kg", "08.93.10.0", 25, "kg", 1.90, 5),
              ("ZS-LUS", "Ziarno słonecznika łuskane", "10.41.11.0", 15, "kg", 11.60, 5),
-             ("SZ-500", "Szpatułka piekarska, stal nierdzewna", "25.71.11.0", 4, "szt", 18.90, 23),
+             ("SZ-500", "Szpatułka piekarska nierdzewna", "25.71.11.0", 4, "szt", 18.90, 23),
              ("FO-ALU", "Forma aluminiowa do chleba 30 cm", "25.99.12.0", 12, "szt", 24.50, 23),
-             ("WO-PAP", "Woreczki papierowe na pieczywo, 1000", "17.22.11.0", 6, "op", 38.00, 23)]
+             ("WO-PAP", "Woreczki papierowe na pieczywo", "17.22.11.0", 6, "op", 38.00, 23)]
 
     def money(value):
         return f"{value:,.2f}".replace(",", " ").replace(".", ",")
