@@ -54,6 +54,7 @@ TEST_F(FxTest, EveryCommandTakesExactlyItsBytes) {
       // printer control
       Esc('@'), Esc('<'), Esc('U', 1), Esc('s', 0), Esc('8'), Esc('9'), Esc('\x19', 'X'), Esc('='), Esc('>'),
       Esc('#'), Esc('i', 'X'), Esc('a', 'X'), Esc('c', 'X', 'Y'), Esc('X', 'X', 'Y', 'Z'), Esc('q', 'X'), Esc('r', 1),
+      Esc('h', 'X'), Esc('_', 'X'),
       "\0\a\x11\x13\x18\x7f\x1c\x1f"s,
       // print modes
       Esc('E') + Esc('F'), Esc('G') + Esc('H'), Esc('4') + Esc('5'), Esc('-', '1'), Esc('W', 0), Esc('w', 0),

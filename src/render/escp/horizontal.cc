@@ -4,6 +4,7 @@
 // which a 136-column table at condensed pitch fits.
 #include "render/escp/fx.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "render/page_cycle.h"

@@ -2,7 +2,7 @@
 // perforation, vertical tabs, and the page format of ESC/P2. The form is the sheet: a feed whose
 // next line would not fit above the end of the form starts the next sheet, as fanfold paper goes
 // on to its next form. The power-on form is the sheet's printable length below the top margin.
-#include <cmath>
+#include <algorithm>
 #include <limits>
 
 #include "render/escp/fx.h"

@@ -29,6 +29,8 @@ constexpr EscCommand kCommands[] = {
     {'X', 3, IgnoreCommand},   // font by pitch and point (ESC/P2 scalable fonts)
     {'q', 1, IgnoreCommand},   // outline and shadow
     {'r', 1, IgnoreCommand},   // ribbon colour
+    {'h', 1, IgnoreCommand},   // double or quadruple size (LQ printers)
+    {'_', 1, IgnoreCommand},   // overscore (LQ printers)
 };
 
 constexpr ControlCode kControls[] = {
