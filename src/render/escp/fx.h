@@ -35,7 +35,7 @@ struct PrintMode {
   bool LineWide = false;      // SO, ESC SO: double width to the end of the line
   bool DoubleHeight = false;
   ScriptPosition Script = ScriptPosition::None;
-  bool Quality = false;       // ESC x 1 (NLQ/LQ); only the unit of ESC \ depends on it
+  bool Quality = false;       // ESC x 1 (NLQ/LQ): only the units of ESC \ and ESC SP depend on it
 };
 
 enum class VerticalTabs : std::uint8_t {

@@ -140,5 +140,4 @@ void FxDialect::Byte(TRenderState& state, std::uint8_t c) {
   // DEL: the printer's "delete the last character" cannot take back what is drawn; it is ignored.
 }
 
-
 }  // namespace prynda::escp
