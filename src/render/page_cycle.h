@@ -25,5 +25,7 @@ void PrintPageMessage(TRenderState& state);
 void BeginNewPage(TRenderState& state);
 // Measures c in the canvas font and paints it centred in the current cell.
 void DrawCharacter(TRenderState& state, std::uint8_t c);
+// The same for a character whose width in the canvas font is known already.
+void DrawCharacterOfWidth(TRenderState& state, std::uint8_t c, int width);
 
 }  // namespace prynda

@@ -170,6 +170,9 @@ TEST_F(FxTest, DoubleWidthForOneLine) {
   job.Settings.Scale216 = false;
   RenderFresh("\x0e" "A\rB");
   EXPECT_EQ(Text('B').Size, 12);
+  // The same letter after a font switch has the width of the new font.
+  RenderFresh("A\x0e" "A");
+  EXPECT_EQ(Pages()[0].Texts.at(1).X, Centred(60, 120, 60));
 }
 
 TEST_F(FxTest, LineSpacingIsExactAcrossLines) {

@@ -52,7 +52,11 @@ struct Fx {
 
   PrintMode Mode;
   bool FontStale = true;  // the canvas font does not show Mode yet; selected before the next character
-  double Cell = 0;        // CellWidth of state.Pitch, kept with it for the per-character path
+  // Kept with the pitch, the margins and the modes for the per-character path:
+  double Cell = 0;          // CellWidth of state.Pitch
+  double WrapAt = 0;        // a character at a PosX past this would pass the right margin (not below 0)
+  bool DrawBlanks = false;  // underline or strike-out: blanks carry the line
+  std::array<int, 256> Widths{};  // of each byte in the canvas font, measured once; -1 not yet
 
   // Vertical, in device pixels.
   double LineSpacing = 0;
@@ -150,6 +154,7 @@ void SelectModeFont(Fx& fx);                                     // print_modes.
 void EndLineWide(Fx& fx);                                        // print_modes.cc: SO ends
 void CarriageReturn(Fx& fx);                                     // horizontal.cc
 double ColumnWidth(const Fx& fx);                                // horizontal.cc: a column for margins and tabs
+void UpdateWrap(Fx& fx);                                         // horizontal.cc: after margins or the cell change
 void SetLineSpacing(Fx& fx, double pixels);                      // lines_forms.cc
 void Feed(Fx& fx, double pixels);                                // lines_forms.cc: down, to the next form past its end
 void LineFeed(Fx& fx);                                           // lines_forms.cc: CR, one line down, SO ends

@@ -10,9 +10,6 @@ namespace prynda::escp {
 namespace {
 
 constexpr std::uint8_t kEsc = 0x1B;
-// A character whose cell passes the right margin by less than this still fits: cells of 17.125
-// characters per inch add up in floating point.
-constexpr double kMarginTolerance = 0.5;
 
 // Every group's rows, looked up by their code.
 struct CommandTables {
@@ -70,6 +67,40 @@ void DoParenCommand(Fx& fx, const Args& args) {
   }
 }
 
+// A character at the print position and the move past its cell: the per-character path, kept in
+// one piece with the dispatch of Byte.
+// What a character seldom needs first: a new line past the right margin, a new font after a mode
+// command, the sheet asked for.
+[[gnu::noinline, gnu::cold]] void PrepareCharacter(Fx& fx, bool drawn) {
+  // Past the right margin the printer goes on at the start of the next line.
+  if (fx.State.PosX > fx.WrapAt) LineFeed(fx);
+  if (fx.FontStale) SelectModeFont(fx);
+  if (drawn && fx.SheetPending) BeginPendingSheet(fx);
+}
+
+inline void Print(Fx& fx, std::uint8_t c, bool translated) {
+  TRenderState& state = fx.State;
+  const bool box = !translated && c >= 0xB3 && c <= 0xDA;
+  const bool drawn = box || c != ' ' || fx.DrawBlanks;  // a blank is drawn only to carry underline or strike-out
+  if (state.PosX > fx.WrapAt || fx.FontStale || (drawn && fx.SheetPending)) [[unlikely]] {
+    PrepareCharacter(fx, drawn);
+  }
+  if (drawn) {
+    if (box) {
+      DrawBoxCharacter(state, c);
+    } else {
+      int& width = fx.Widths[c];
+      if (width < 0) {
+        const char text = static_cast<char>(c);
+        width = state.Canvas.MeasureTextWidth(std::string_view(&text, 1));
+      }
+      DrawCharacterOfWidth(state, c, width);
+    }
+    state.Advance = 0;  // the move is made here, as MoveColumns makes it, with the space of ESC SP
+  }
+  state.PosX += fx.Cell + fx.ExtraSpace;  // FX mode's tabs are positions: no column to count
+}
+
 }  // namespace
 
 void Skip(Fx& fx, std::uint64_t count) {
@@ -87,26 +118,7 @@ void Skip(Fx& fx, std::uint64_t count) {
   }
 }
 
-void PrintCharacter(Fx& fx, std::uint8_t c, bool translated) {
-  TRenderState& state = fx.State;
-  // Past the right margin the printer goes on at the start of the next line.
-  if (state.PosX > 0 && state.LeftMargin + state.PosX + fx.Cell > fx.RightMargin + kMarginTolerance) LineFeed(fx);
-  if (fx.FontStale) SelectModeFont(fx);
-  const bool box = !translated && c >= 0xB3 && c <= 0xDA;
-  // A blank is drawn only to carry the underline or the strike-out line.
-  if (box || c != ' ' || fx.Mode.Underline || fx.Mode.StrikeOut) {
-    if (fx.SheetPending) BeginPendingSheet(fx);
-    if (box) {
-      DrawBoxCharacter(state, c);
-    } else {
-      DrawCharacter(state, c);
-    }
-  }
-  // One column on, as MoveColumns moves, with the space ESC SP adds.
-  state.Advance = 0;
-  state.PosX += fx.Cell + fx.ExtraSpace;
-  ++state.Column;
-}
+void PrintCharacter(Fx& fx, std::uint8_t c, bool translated) { Print(fx, c, translated); }
 
 void BeginPendingSheet(Fx& fx) {
   TRenderState& state = fx.State;
@@ -133,7 +145,7 @@ void FxDialect::Start(TRenderState& state) {
 
 void FxDialect::Byte(TRenderState& state, std::uint8_t c) {
   if (c >= 0x20 && c != 0x7F) {
-    PrintCharacter(fx_, c, state.CharTranslated);
+    Print(fx_, c, state.CharTranslated);
   } else if (c < 0x20) {
     if (auto act = Tables().Controls[c]) act(fx_);
   }

@@ -45,12 +45,14 @@ void LeftMargin(Fx& fx, const Args& args) {
   const double left = args[0] * ColumnWidth(fx);
   if (left + kTolerance >= fx.RightMargin) return;
   fx.State.LeftMargin = static_cast<std::int32_t>(std::lround(left));
+  UpdateWrap(fx);
 }
 
 void RightMargin(Fx& fx, const Args& args) {
   const double right = args[0] * ColumnWidth(fx);
   if (right <= fx.State.LeftMargin + kTolerance || right > RightLimit(fx) + kTolerance) return;
   fx.RightMargin = right;
+  UpdateWrap(fx);
 }
 
 // Stops at the columns given, in columns of `width` pixels; they keep their place when the pitch
@@ -149,6 +151,13 @@ void ResetHorizontal(Fx& fx) {
   fx.ExtraSpace = 0;
   fx.HorizontalUnit = 0;
   TabsEvery(fx, 8, PixelsX(fx, 1, 10));  // every eight columns of 10 cpi
+  UpdateWrap(fx);
+}
+
+void UpdateWrap(Fx& fx) {
+  // A character fits when its cell ends within the margin; cells of 17.125 characters per inch
+  // add up in floating point, so half a pixel more still fits.
+  fx.WrapAt = std::max(0.0, fx.RightMargin + 0.5 - fx.State.LeftMargin - fx.Cell);
 }
 
 }  // namespace prynda::escp

@@ -186,6 +186,8 @@ std::span<const ParenCommand> PrintModeParenCommands() { return kParenCommands; 
 void PrintModeChanged(Fx& fx) {
   fx.State.Pitch = PitchOf(fx.Mode);
   fx.Cell = CellWidth(fx.State);
+  fx.DrawBlanks = fx.Mode.Underline || fx.Mode.StrikeOut;
+  UpdateWrap(fx);
   fx.FontStale = true;
 }
 
@@ -197,6 +199,9 @@ void SelectModeFont(Fx& fx) {
   const TFont& font = FontOf(state.Job, mode, state.Pitch);
   TFont& canvas_font = state.Canvas.Font();
   canvas_font.CopyFrom(font);
+  // The font's colour (the system's window-text colour, unless a settings file says otherwise),
+  // resolved once here rather than at every character drawn.
+  canvas_font.SetColor(static_cast<TColor>(state.Printer.ColorToRgb(font.Color())));
   state.TextStyle = StyleOf(mode);
   canvas_font.SetStyle(state.TextStyle);
   // Smaller and larger fonts sit on the bottom of the 10-cpi cell, as in our own dialect;
@@ -206,6 +211,7 @@ void SelectModeFont(Fx& fx) {
   } else {
     UpdateBaselineShift(state);
   }
+  fx.Widths.fill(-1);
   fx.FontStale = false;
 }
 
