@@ -2,7 +2,9 @@
 """Prints the standard workload with Prynda (to "Prynda PDF") and with cups-filters' texttopdf, side
 by side in one run, and reports pages per second, peak RSS and PDF size (medians of --runs runs).
 
-  bench/run.py [--prynda build/prynda] [--runs 5] [--pages 1,10,1000]
+  bench/run.py [--prynda build/prynda] [--runs 5] [--pages 1,10,1000] [--fx]
+
+With --fx Prynda also prints the same files in FX mode (/FX), in the same run.
 
 Small jobs are run at least 20 times: their times are a few milliseconds, and the machine's noise
 is of that size.
@@ -54,6 +56,7 @@ def main():
     parser.add_argument("--prynda", default=os.path.join(HERE, "..", "build", "prynda"))
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--pages", default="1,10,1000")
+    parser.add_argument("--fx", action="store_true", help="also print with /FX (Epson ESC/P mode)")
     args = parser.parse_args()
     have_peer = os.path.exists(TEXTTOPDF) and os.path.exists(PPD)
     if not os.path.exists("/usr/bin/time"):
@@ -72,8 +75,16 @@ def main():
                    "HOME": work, "XDG_CACHE_HOME": os.path.join(work, "cache")}
             count = args.runs if pages > 10 else max(args.runs, 20)
             first = measure([args.prynda, prefix + ".txt", "/ST"], env)
-            runs = [measure([args.prynda, prefix + ".txt", "/ST"], env) for _ in range(count)]
+            fx_pdf = prefix + ".fx.pdf"
+            fx_env = dict(env, PRYNDA_PDF=fx_pdf)
+            runs, fx_runs = [], []
+            for _ in range(count):  # FX mode's runs between ours, so that the machine's moods hit both
+                runs.append(measure([args.prynda, prefix + ".txt", "/ST"], env))
+                if args.fx:
+                    fx_runs.append(measure([args.prynda, prefix + ".txt", "/ST", "/FX"], fx_env))
             rows.append(("prynda", runs, pdf))
+            if args.fx:
+                rows.append(("prynda /FX", fx_runs, fx_pdf))
             if have_peer:
                 peer_pdf = prefix + ".peer.pdf"
                 peer_env = {"PATH": "/usr/bin:/bin", "CONTENT_TYPE": "text/plain", "CHARSET": "utf-8", "PPD": PPD}
@@ -91,8 +102,9 @@ def main():
                       f"{max(r[0] for r in runs):.3f}{note}")
             if pages == args_first_size(args):
                 print(f"{'':>6} prynda's very first run (font cache empty): {first[0]:.3f} s")
-            if len(rows) == 2:
-                ratio = statistics.median(r[0] for r in rows[1][1]) / statistics.median(r[0] for r in rows[0][1])
+            peer = [row for row in rows if row[0] == "texttopdf"]
+            if peer:
+                ratio = statistics.median(r[0] for r in peer[0][1]) / statistics.median(r[0] for r in rows[0][1])
                 print(f"{'':>6} prynda speed / texttopdf speed: {ratio:.2f}")
 
 

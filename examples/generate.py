@@ -197,9 +197,151 @@ def positions():
     write("pozycje.txt", out)
 
 
+# --- Samples for FX mode (Epson ESC/P): print them with /FX -------------------------------------
+
+LF = b"\n"
+SI = b"\x0f"
+DC2 = b"\x12"
+
+
+def fx_invoice():
+    """An invoice as a DOS program writes it for an Epson printer: a form of 36 lines (ESC C, six
+    inches), an ESC W title, ESC E headings, a 136-column table in DOS frames at condensed pitch
+    (SI ... DC2) and an underlined total. There is no form feed: the next form begins by itself,
+    as it does on fanfold paper."""
+    widths = (4, 9, 36, 11, 8, 5, 11, 12, 5, 10, 13)  # 124 columns and 12 frame lines: 136
+    heads = ("Lp.", "Indeks", "Nazwa towaru lub usługi", "PKWiU", "Ilość", "J.m.", "Cena netto",
+             "Wart. netto", "VAT", "Kwota VAT", "Wart. brutto")
+    goods = [("MK-650", "Mąka pszenna typ 650, worek 25 kg", "10.61.21.0", 10, "szt", 53.75, 5),
+             ("DR-500", "Drożdże piekarskie świeże, 0,5 kg", "10.89.13.0", 40, "szt", 6.40, 5),
+             ("CU-BIA", "Cukier biały kryształ, 1 kg", "10.81.12.0", 100, "kg", 4.35, 5),
+             ("SL-JOD", "Sól kamienna jodowana, 1 kg", "08.93.10.0", 25, "kg", 1.90, 5),
+             ("ZS-LUS", "Ziarno słonecznika łuskane", "10.41.11.0", 15, "kg", 11.60, 5),
+             ("SZ-500", "Szpatułka piekarska nierdzewna", "25.71.11.0", 4, "szt", 18.90, 23),
+             ("FO-ALU", "Forma aluminiowa do chleba 30 cm", "25.99.12.0", 12, "szt", 24.50, 23),
+             ("WO-PAP", "Woreczki papierowe na pieczywo", "17.22.11.0", 6, "op", 38.00, 23)]
+
+    def money(value):
+        return f"{value:,.2f}".replace(",", " ").replace(".", ",")
+
+    def row(cells):
+        out = []
+        for i, (cell, width) in enumerate(zip(cells, widths)):
+            text = str(cell)
+            out.append((" " + text.ljust(width - 1)) if i in (1, 2, 3, 5) else (text.rjust(width - 1) + " "))
+        return "│" + "│".join(out) + "│"
+
+    def rule(left, mid, right):
+        return left + mid.join("─" * w for w in widths) + right
+
+    net_total = vat_total = 0.0
+    lines = []
+    for i, (index, name, code, qty, unit, price, vat) in enumerate(goods, 1):
+        net = qty * price
+        tax = round(net * vat / 100, 2)
+        net_total += net
+        vat_total += tax
+        lines.append(row((i, index, name, code, qty, unit, money(price), money(net), f"{vat}%", money(tax),
+                          money(net + tax))))
+
+    out = ESC + b"@" + ESC + b"C" + bytes([36])
+    out += ESC + b"W1" + cp852("FAKTURA VAT nr 128/2026") + ESC + b"W0" + CRLF + CRLF
+    out += ESC + b"E" + cp852("Sprzedawca:") + ESC + b"F" + cp852(" " * 28) + ESC + b"E" + cp852("Nabywca:") + ESC + b"F" + CRLF
+    for seller, buyer in (("Hurtownia \"Żuraw\" Sp. z o.o.", "Piekarnia Łęcka s.c."),
+                          ("ul. Świętokrzyska 14, 00-050 Warszawa", "ul. Źródlana 3, 99-100 Łęczyca"),
+                          ("NIP 526-000-12-46", "NIP 775-123-45-67")):
+        out += cp852(seller.ljust(40) + buyer) + CRLF
+    out += CRLF + cp852("Data wystawienia: 2026-12-09     Termin zapłaty: 14 dni     Zapłata: przelew") + CRLF + CRLF
+    out += SI + cp852(rule("┌", "┬", "┐")) + CRLF
+    out += cp852("│") + ESC + b"E" + cp852("│".join(h.center(w) for h, w in zip(heads, widths))) + ESC + b"F" + cp852("│") + CRLF
+    out += cp852(rule("├", "┼", "┤")) + CRLF
+    out += CRLF.join(cp852(line) for line in lines) + CRLF
+    out += cp852(rule("└", "┴", "┘")) + DC2 + CRLF + CRLF
+    for label, value in (("Razem netto:", net_total), ("Podatek VAT:", vat_total)):
+        out += cp852(" " * 44 + label.ljust(16) + money(value).rjust(12) + " zł") + CRLF
+    out += cp852(" " * 44) + ESC + b"E" + ESC + b"-1" + cp852("Do zapłaty:".ljust(16) + money(net_total + vat_total).rjust(12) + " zł")
+    out += ESC + b"-0" + ESC + b"F" + CRLF + CRLF
+    out += cp852("Uwagi: towar odebrano bez zastrzeżeń.") + CRLF * 3
+    out += cp852("     ......................               ......................") + CRLF
+    out += cp852("     podpis osoby upoważnionej            podpis osoby upoważnionej") + CRLF
+    out += cp852("     do wystawienia faktury               do odbioru faktury") + CRLF * 3
+    out += ESC + b"E" + cp852("Warunki dostawy i reklamacji") + ESC + b"F" + CRLF + CRLF
+    for line in ("1. Dostawa transportem własnym sprzedawcy, rozładunek po stronie nabywcy.",
+                 "2. Reklamacje ilościowe przyjmujemy w dniu dostawy, jakościowe w ciągu 7 dni.",
+                 "3. Do dnia zapłaty towar pozostaje własnością sprzedawcy.",
+                 "4. Za opóźnienie w zapłacie naliczamy odsetki ustawowe."):
+        out += cp852(line) + CRLF
+    out += b"\x0c"
+    write("faktura-fx.txt", out)
+
+
+def lf_listing():
+    """A weighing scale's listing: LF-only line ends, as instruments, CP/M and Amstrad machines
+    write them, columns at the printer's tab stops, a form feed before the summary page. On the
+    printer a line feed also returns the carriage: print it with /FX, or with /LF in our own
+    dialect."""
+    out = cp852("WAGA PLATFORMOWA WP-3000   nr fabr. 004711") + LF
+    out += cp852("Wykaz ważeń z dnia 2026-12-09, zmiana I") + LF + LF
+    out += cp852("Nr\tGodzina\tPojazd\t\tBrutto kg\tTara kg\tNetto kg\tOperator") + LF
+    out += cp852("-" * 78) + LF
+    plates = ("WA 4417K", "EL 93210", "WZ 0212S", "LLU 7781", "WPI 55A1", "EZG 1203")
+    total = 0
+    for i in range(48):
+        gross = 14200 + (i * 1733) % 9100
+        tare = 8100 + (i * 311) % 700
+        total += gross - tare
+        hour, minute = 6 + i // 6, (i * 10) % 60
+        out += cp852(f"{i + 1:3d}\t{hour:02d}:{minute:02d}\t{plates[i % len(plates)]}\t{gross:9d}\t"
+                     f"{tare:7d}\t{gross - tare:8d}\t{'Ł. Żak' if i % 2 else 'J. Ćwik'}") + LF
+    out += cp852("-" * 78) + LF
+    out += cp852(f"Razem netto:\t\t\t\t\t\t{total:8d} kg") + LF
+    out += b"\x0c"
+    out += cp852("PODSUMOWANIE ZMIANY I") + LF + LF
+    out += cp852("Liczba ważeń:\t48") + LF
+    out += cp852(f"Masa netto:\t{total} kg") + LF
+    out += cp852("Legalizacja wagi ważna do 2027-06-30.") + LF
+    write("wykaz-lf.txt", out)
+
+
+def fx_order():
+    """An order form for FX mode: a logo sent as a bit image (not drawn yet; its bytes are
+    skipped and the text after it moves right), margins in columns (ESC l, ESC Q) with a line
+    that runs past the right margin onto the next, tab stops set by ESC D, absolute and relative
+    positions (ESC $, ESC \\) and fine feeds (ESC J)."""
+    def at(sixtieths):
+        return ESC + b"$" + bytes([sixtieths % 256, sixtieths // 256])
+
+    logo_columns = 96
+    logo = bytes((0x3C if 24 <= c < 72 else 0x81) if c % 12 else 0xFF for c in range(logo_columns))
+    out = ESC + b"@" + ESC + b"3" + bytes([24])
+    out += ESC + b"*" + bytes([1, logo_columns, 0]) + logo + cp852("  ") + ESC + b"E"
+    out += cp852("PIEKARNIA ŁĘCKA s.c.") + ESC + b"F" + CRLF
+    out += ESC + b"*" + bytes([1, logo_columns, 0]) + logo + cp852("  ul. Źródlana 3, 99-100 Łęczyca") + CRLF
+    out += ESC + b"2" + CRLF
+    out += ESC + b"l" + bytes([6]) + ESC + b"Q" + bytes([74])
+    out += ESC + b"E" + cp852("ZAMÓWIENIE nr 45/2026") + ESC + b"F" + CRLF + CRLF
+    out += cp852("Zamawiamy u Państwa dostawę poniższych towarów w terminie do 2026-12-18, transportem "
+                 "sprzedawcy, na adres piekarni.") + CRLF + CRLF
+    out += ESC + b"D" + bytes([6, 34, 46, 58, 0])
+    out += ESC + b"-1" + cp852("Lp.\tTowar\tIlość\tJ.m.\tCena") + ESC + b"-0" + CRLF
+    for i, (name, qty, unit, price) in enumerate((("Mąka żytnia typ 720", 40, "worek", "61,20"),
+                                                  ("Kminek cały", 5, "kg", "28,40"),
+                                                  ("Ziarno sezamu", 12, "kg", "17,90"),
+                                                  ("Papier do pieczenia", 20, "rolka", "9,75")), 1):
+        out += cp852(f"{i:2d}.\t{name}\t{qty:5d}\t{unit}\t{price:>8}") + CRLF
+    out += CRLF + cp852("Osoba do kontaktu:") + ESC + b"\\" + bytes([120, 0]) + cp852("Grażyna Łęcka, tel. 44 721 00 00") + CRLF
+    out += ESC + b"J" + bytes([72])
+    out += cp852("Data:") + at(60) + cp852("2026-12-09") + at(240) + cp852("Podpis:") + CRLF
+    out += ESC + b"J" + bytes([36]) + at(240) + cp852("......................") + CRLF
+    write("zamowienie-fx.txt", out)
+
+
 if __name__ == "__main__":
     invoice()
     wide_report()
     mazovia_letter()
     landscape()
     positions()
+    fx_invoice()
+    lf_listing()
+    fx_order()

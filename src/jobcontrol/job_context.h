@@ -9,6 +9,7 @@
 #include "device/font.h"
 #include "device/printer.h"
 #include "jobcontrol/job_settings.h"
+#include "jobcontrol/prynda_settings.h"
 
 namespace prynda {
 
@@ -20,6 +21,7 @@ struct TJobContext {
   std::vector<std::string> Params;
   std::string InputFileName;
   TJobSettings Settings;
+  PryndaSettings Prynda;  // the [Prynda] section and its options, apart from the fields above
   bool PauseAtEnd = false;
 
   TPrinter& CurrentPrinter;

@@ -1,5 +1,7 @@
 #include "jobcontrol/options.h"
 
+#include "jobcontrol/prynda_settings.h"
+
 namespace prynda {
 
 namespace {
@@ -78,6 +80,7 @@ void ApplyOptions(TJobContext& job) {
   if (auto rest = After(options, "K=")) settings.Copies = OptionNumber(*rest, 1);
   if (auto rest = After(options, "R=")) settings.FrameWidth = OptionNumber(*rest, 1);
   if (auto rest = After(options, "DY=")) settings.TopMarginLines = OptionNumber(*rest, 0);
+  ApplyPryndaOptions(options, job.Prynda);
 }
 
 }  // namespace prynda

@@ -9,6 +9,7 @@
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
 #include "jobcontrol/printer_selection.h"
+#include "jobcontrol/prynda_settings.h"
 
 namespace prynda {
 
@@ -98,6 +99,9 @@ void ReadSettingsFile(TJobContext& job) {
     settings.FFNLines = ini.ReadNumber(s, "FF_NLINES", 60);
     settings.Truncate = SettingFlag(ini.ReadText(s, "TRUNCATE", "F"));
     settings.IgnoreNull = SettingFlag(ini.ReadText(s, "IgnoreNULL", "F"));
+    // Before the printer and the fonts, whose failures end the step: the emulation decides how
+    // the whole file is read.
+    ReadPryndaSection(ini, job.Prynda);
     if (!settings.PrinterGiven) {
       std::string printer = ini.ReadText(s, "PRINTER", "");
       if (printer.size() > kMaxPrinterNameLength) printer.resize(kMaxPrinterNameLength);

@@ -66,15 +66,39 @@ void PrintPageMessage(TRenderState& state) {
   if (state.Settings.ShowMessages) state.Job.Console.Line("Wydruk strony # ", std::to_string(state.PageNo));
 }
 
-void DrawCharacter(TRenderState& state, std::uint8_t c) {
-  const char text = static_cast<char>(c);
-  const std::string_view one(&text, 1);
-  const int width = state.Canvas.MeasureTextWidth(one);
+void BeginNewPage(TRenderState& state) {
+  ++state.PageNo;
+  PrintPageMessage(state);
+  state.PosY = state.TopMargin;
+  state.Printer.StartNextPage();
+  state.PosX = 0.0;
+  state.Column = 1;
+  state.LineNo = 1;
+  state.PageFull = false;
+}
+
+namespace {
+
+// The character centred in the current cell.
+inline void PaintInCell(TRenderState& state, std::string_view one, int width) {
   const double cell = CellWidth(state);
   const int x = RoundToPixel(state.LeftMargin + state.PosX + (cell - width) / 2.0);
   const int y = RoundToPixel(state.BaselineShift + state.PosY);
   state.Canvas.PaintText(x, y, one);
   state.Advance = 1;
+}
+
+}  // namespace
+
+void DrawCharacter(TRenderState& state, std::uint8_t c) {
+  const char text = static_cast<char>(c);
+  const std::string_view one(&text, 1);
+  PaintInCell(state, one, state.Canvas.MeasureTextWidth(one));
+}
+
+void DrawCharacterOfWidth(TRenderState& state, std::uint8_t c, int width) {
+  const char text = static_cast<char>(c);
+  PaintInCell(state, std::string_view(&text, 1), width);
 }
 
 }  // namespace prynda

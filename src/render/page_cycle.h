@@ -21,7 +21,11 @@ void LineFeed(TRenderState& state);
 void ResetPageState(TRenderState& state);
 void UpdateBaselineShift(TRenderState& state);
 void PrintPageMessage(TRenderState& state);
+// The next page: its message, the printer's new page, the position at its top-left corner.
+void BeginNewPage(TRenderState& state);
 // Measures c in the canvas font and paints it centred in the current cell.
 void DrawCharacter(TRenderState& state, std::uint8_t c);
+// The same for a character whose width in the canvas font is known already.
+void DrawCharacterOfWidth(TRenderState& state, std::uint8_t c, int width);
 
 }  // namespace prynda

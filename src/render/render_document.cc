@@ -5,41 +5,15 @@
 #include <string>
 
 #include "device/stop_requests.h"
-#include "render/box_drawing.h"
-#include "render/escape_sequences.h"
+#include "render/dialect.h"
 #include "render/input_stream.h"
 #include "render/page_cycle.h"
-#include "render/prefix_commands.h"
 #include "render/render_state.h"
 #include "translation/translating_read.h"
 
 namespace prynda {
 
 namespace {
-
-constexpr std::uint8_t kEsc = 0x1B;
-constexpr std::uint8_t kPrefix = 0xFA;
-
-// The page orientation a file asks for in its first bytes (ESC " S / T, or the prefix byte with L
-// or P, possibly after one leading ESC l n); moves BufPos past the command when one is found.
-TPrinterOrientation ProbeOrientation(TRenderState& state) {
-  auto at = [&](int i) -> std::uint8_t {
-    return i < state.BufCount ? state.Buffer[static_cast<std::size_t>(i)] : 0;
-  };
-  const int s = (at(0) == kEsc && at(1) == 'l') ? 3 : 0;
-  if (at(s) == kEsc && at(s + 1) == '"') {
-    const std::uint8_t letter = at(s + 2);
-    if (letter == 'S' || letter == 's' || letter == 'T' || letter == 't') {
-      state.BufPos = s + 2;
-      return (letter == 'S' || letter == 's') ? TPrinterOrientation::Landscape : TPrinterOrientation::Portrait;
-    }
-  }
-  if (at(s) == kPrefix && (at(s + 1) == 'L' || at(s + 1) == 'P')) {
-    state.BufPos = s + 1;
-    return at(s + 1) == 'L' ? TPrinterOrientation::Landscape : TPrinterOrientation::Portrait;
-  }
-  return TPrinterOrientation::Portrait;
-}
 
 void WriteStartMessages(TRenderState& state) {
   TConsole& console = state.Job.Console;
@@ -57,57 +31,12 @@ void WriteStartMessages(TRenderState& state) {
   }
   if (settings.CodePage == 1) console.Line(" * PL : MAZowia");
   if (!settings.Scale216) console.Line(" * opcja : skala iteracji 180");
-  PrintPageMessage(state);
-}
-
-void BeginNewPage(TRenderState& state) {
-  ++state.PageNo;
-  PrintPageMessage(state);
-  state.PosY = state.TopMargin;
-  state.Printer.StartNextPage();
-  state.PosX = 0.0;
-  state.Column = 1;
-  state.LineNo = 1;
-  state.PageFull = false;
-}
-
-void Dispatch(TRenderState& state, std::uint8_t c) {
-  switch (c) {
-    case 0x00:
-      state.Advance = state.Settings.IgnoreNull ? 0 : 1;
-      break;
-    case 0x07:
-      state.Printer.Beep();
-      break;
-    case 0x08:
-      state.Advance = -1;
-      break;
-    case 0x09:
-      state.Advance = static_cast<std::int32_t>(ColumnsToNextTab(state));
-      break;
-    case 0x0A:
-      LineFeed(state);
-      break;
-    case 0x0C:
-      state.PageFull = true;
-      break;
-    case 0x0D:
-      state.PosX = 0.0;
-      state.Column = 1;
-      break;
-    case kEsc:
-      DoEscape(state);
-      break;
-    case kPrefix:
-      DoPrefixCommand(state);
-      break;
-    default:
-      if (c <= 0x20) {
-        state.Advance = 1;  // the other control bytes and the blank: an empty column
-      } else {
-        DrawCharacter(state, c);
-      }
+  if (state.Job.Prynda.Emulation == EmulationKind::Fx) {
+    console.Line(" * emulacja : Epson ESC/P");
+  } else if (state.Job.Prynda.AutoCR) {
+    console.Line(" * opcja : LF wraca na początek wiersza");
   }
+  PrintPageMessage(state);
 }
 
 }  // namespace
@@ -125,7 +54,8 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
     CloseInput(state);
     return TRenderOutcome::NotStarted;
   }
-  const TPrinterOrientation orientation = ProbeOrientation(state);
+  const std::unique_ptr<Dialect> dialect = MakeDialect(state);
+  const TPrinterOrientation orientation = dialect->Orientation(state);
   state.LineNo = 1;
   state.FeedScale = settings.Scale216 ? 216 : 180;
   state.PageNo = 1;
@@ -154,6 +84,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   state.LeftMargin = 0;
   state.PosY = state.TopMargin;
   state.PageFull = false;
+  dialect->Start(state);
   if (settings.ShowMessages) WriteStartMessages(state);
 
   while (!state.AtEof) {
@@ -162,9 +93,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
     const std::uint8_t c = NextChar(state);
     if (state.AtEof) break;
     if (state.PageFull) BeginNewPage(state);
-    state.Handled = false;
-    if (!state.CharTranslated && c >= 0xB3 && c <= 0xDA) DrawBoxCharacter(state, c);
-    if (!state.Handled) Dispatch(state, c);
+    dialect->Byte(state, c);
     MoveColumns(state, state.Advance);
   }
 

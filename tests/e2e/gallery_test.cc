@@ -72,6 +72,9 @@ TEST_F(GalleryTest, EverySamplePrints) {
       {"list-mazowia.txt", {"MAZ"}, "595.276 x 841.89", "ZAŻÓŁĆ GĘŚLĄ JAŹŃ"},
       {"poziomo.txt", {}, "841.89 x 595.276", "Poniedziałek"},
       {"pozycje.txt", {}, "595.276 x 841.89", "dziewięćdziesiąt"},
+      {"faktura-fx.txt", {"/FX"}, "595.276 x 841.89", "Świętokrzyska"},
+      {"wykaz-lf.txt", {"/FX"}, "595.276 x 841.89", "Legalizacja wagi"},
+      {"zamowienie-fx.txt", {"/FX"}, "595.276 x 841.89", "Papier do pieczenia"},
   };
   for (const auto& sample : samples) {
     SCOPED_TRACE(sample.name);

@@ -113,6 +113,30 @@ const std::vector<Case>& Cases() {
          }
        },
        0, 120},
+      {"FX mode: every pair of byte values, in order",
+       [](CaseSetup& s, const TempDir&) {
+         s.Input.clear();
+         for (int a = 0; a < 256; ++a) {
+           for (int b = 0; b < 256; ++b) {
+             s.Input += static_cast<char>(a);
+             s.Input += static_cast<char>(b);
+           }
+         }
+         s.Options = {"/FX"};
+       },
+       0, 120},
+      {"FX mode: a bit image of 65,535 columns of 48 dots with the file ending inside it",
+       [](CaseSetup& s, const TempDir&) {
+         s.Input = "Tekst\x1b*\x48\xff\xff" + std::string(1000, '\x0c');
+         s.Options = {"/FX"};
+       },
+       0},
+      {"FX mode: a one-line form and 1,000 line feeds, then a letter",
+       [](CaseSetup& s, const TempDir&) {
+         s.Input = "\x1b" "C\x01" + std::string(1000, '\n') + "A";
+         s.Options = {"/FX"};
+       },
+       0},
       {"10,000 ESC bytes and nothing else", [](CaseSetup& s, const TempDir&) { s.Input = std::string(10000, '\x1b'); }, 0},
       {"a colour sequence cut short by the end of the file", [](CaseSetup& s, const TempDir&) { s.Input = "A\x1b\"R\x10"; }, 0},
       {"ESC j 255 a hundred thousand times, then text",

@@ -12,6 +12,7 @@
 
 #include "device/mem_ini_file.h"
 #include "jobcontrol/font_set.h"
+#include "jobcontrol/options.h"
 #include "unit/job_fixture.h"
 
 namespace prynda::testing {
@@ -194,6 +195,41 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
       EXPECT_TRUE(ini.HasKey("FormKelvra\\FontDialog_" + std::string(slot.Suffix) + "_Font", key)) << slot.Suffix;
     }
   }
+}
+
+TEST_F(SettingsFileTest, OurOwnSectionAndItsOptions) {
+  struct Case {
+    std::string Settings;
+    std::vector<std::string> Options;
+    EmulationKind Emulation;
+    bool AutoCR;
+  };
+  const Case cases[] = {
+      {"", {}, EmulationKind::Default, false},
+      {"[Prynda]\nEmulation=fx\nAutoCR=Yes\nBogus=1\n", {}, EmulationKind::Fx, true},
+      {"[prynda]\nemulation=FX \nautocr=y\n", {}, EmulationKind::Fx, false},
+      {"[Prynda]\nEmulation=ESC/P\nAutoCR=T\n", {}, EmulationKind::Default, true},
+      // Read before the printer, whose failure ends the step.
+      {"[FormKelvra]\nPRINTER=Zepsuta\n[Prynda]\nEmulation=FX\n", {}, EmulationKind::Fx, false},
+      {"", {"/fx"}, EmulationKind::Fx, false},
+      {"", {"K=2", "/LF"}, EmulationKind::Default, true},
+      {"[Prynda]\nEmulation=FX\nAutoCR=1\n", {"/FF"}, EmulationKind::Fx, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Settings);
+    job.Prynda = PryndaSettings{};
+    Read(c.Settings);
+    job.Params = {job.Params[0], "faktura.txt"};
+    job.Params.insert(job.Params.end(), c.Options.begin(), c.Options.end());
+    ApplyOptions(job);
+    EXPECT_EQ(job.Prynda.Emulation, c.Emulation);
+    EXPECT_EQ(job.Prynda.AutoCR, c.AutoCR);
+  }
+  // The new options touch none of the others.
+  job.Settings = TJobSettings();
+  job.Params = {job.Params[0], "faktura.txt", "/FX/LF"};
+  ApplyOptions(job);
+  EXPECT_EQ(Describe(job.Settings), Describe(TJobSettings()));
 }
 
 TEST_F(SettingsFileTest, ThePrinterKeyChoosesThePrinterForTheFontSections) {

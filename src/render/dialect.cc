@@ -1,0 +1,14 @@
+#include "render/dialect.h"
+
+#include "render/default_dialect.h"
+#include "render/escp/fx_dialect.h"
+
+namespace prynda {
+
+std::unique_ptr<Dialect> MakeDialect(TRenderState& state) {
+  const PryndaSettings& own = state.Job.Prynda;
+  if (own.Emulation == EmulationKind::Fx) return std::make_unique<escp::FxDialect>(state, !state.Settings.Scale216);
+  return std::make_unique<DefaultDialect>(own.AutoCR);
+}
+
+}  // namespace prynda

@@ -1,0 +1,170 @@
+// FX mode: the Epson ESC/P printer language (9-pin FX/LX units; 24-pin LQ/ESC/P2 units when the
+// job has the 180 scale). This is what its command groups share: the mode's own state beside the
+// render state, the shape of a command row, and the operations more than one group needs.
+//
+// Positions stay those of the render state: PosX in device pixels right of the left margin, PosY
+// below the top of the printable area, doubles rounded only when drawn; characters sit in the cells
+// of state.Pitch as in our own dialect. Vertical distances are kept exact (doubles) here; the
+// render state's whole-pixel LineSpacing follows for box drawing.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "render/input_stream.h"
+#include "render/render_state.h"
+
+namespace prynda::escp {
+
+enum class BasePitch : std::uint8_t { Pica, Elite, Fifteen };  // 10, 12, 15 characters per inch
+enum class ScriptPosition : std::uint8_t { None, Super, Sub };
+
+// What the print-mode commands select; the font and the cell follow from it (print_modes.cc).
+struct PrintMode {
+  BasePitch Pitch = BasePitch::Pica;
+  bool Proportional = false;
+  bool Condensed = false;
+  bool Bold = false;          // ESC E
+  bool DoubleStrike = false;  // ESC G
+  bool Italic = false;
+  bool Underline = false;
+  bool StrikeOut = false;     // ESC ( -
+  bool DoubleWidth = false;   // ESC W, ESC !
+  bool LineWide = false;      // SO, ESC SO: double width to the end of the line
+  bool DoubleHeight = false;
+  ScriptPosition Script = ScriptPosition::None;
+  bool Quality = false;       // ESC x 1 (NLQ/LQ): only the units of ESC \ and ESC SP depend on it
+};
+
+enum class VerticalTabs : std::uint8_t {
+  NeverSet,  // VT is a line feed
+  Cleared,   // ESC B NUL: VT is a carriage return
+  Set,
+};
+
+struct Fx {
+  Fx(TRenderState& state, bool pins24) : State(state), Pins24(pins24) {}
+
+  TRenderState& State;
+  const bool Pins24;  // 24-pin units: ESC 3/J/j in 1/180 inch, ESC A in 1/60
+
+  PrintMode Mode;
+  bool FontStale = true;  // the canvas font does not show Mode yet; selected before the next character
+  // Kept with the pitch, the margins and the modes for the per-character path:
+  double Cell = 0;          // CellWidth of state.Pitch
+  double WrapAt = 0;        // a character at a PosX past this would pass the right margin (not below 0)
+  bool DrawBlanks = false;  // underline or strike-out: blanks carry the line
+  std::array<int, 256> Widths{};  // of each byte in the canvas font, measured once; -1 not yet
+
+  // Vertical, in device pixels.
+  double LineSpacing = 0;
+  double PageLength = 0;     // the form, from the top of the sheet's printable area (state.TopMargin)
+  double TopOfPage = 0;      // where a page's first line is, below state.TopMargin (ESC ( c)
+  double BottomMargin = 0;   // ESC ( c; 0: none
+  double Perforation = 0;    // ESC N: skipped at the end of the form
+  VerticalTabs VerticalTabState = VerticalTabs::NeverSet;
+  std::vector<double> VerticalTabStops;  // below the top of the form
+  bool ToldFormTooLong = false;
+  // The next sheet has been asked for (form feed, the end of a form) but nothing is on it yet. It
+  // is begun when something is printed on it; positions meanwhile are those on it. So a form feed
+  // with only feeds or commands after it leaves no blank sheet at the end of the job.
+  bool SheetPending = false;
+
+  // Horizontal, in device pixels.
+  double RightMargin = 0;             // from the left edge of the printable area
+  std::vector<double> TabStops;       // right of the left margin
+  double ExtraSpace = 0;              // ESC SP, after every character
+  double HorizontalUnit = 0;          // ESC ( U, inches per unit; 0: the command's own unit
+  double VerticalUnit = 1.0 / 360;    // ESC ( U: ESC ( C, c, V, v
+
+  // Remembered for the character tables and the bit images to come.
+  std::uint8_t Table = 1;                // ESC t
+  std::uint8_t Country = 0;              // ESC R
+  std::array<std::uint8_t, 4> TableSlots = {0, 1, 0, 0};  // ESC ( t: the table registered in each slot
+  bool UpperControls = true;             // ESC 7 (ESC 6 prints 0x80-0x9F; they print in any case here)
+  std::array<std::uint8_t, 4> ImageModes = {0, 1, 2, 3};  // ESC ? for ESC K, L, Y, Z
+};
+
+// A command after ESC: the argument bytes the dispatcher reads before calling Act; a command of
+// variable length reads the rest itself (a NUL-ended list, counted data). A command cut short by
+// the end of the input does not act.
+using Args = std::array<std::uint8_t, 3>;
+struct EscCommand {
+  std::uint8_t Code;
+  std::uint8_t Arguments;
+  void (*Act)(Fx& fx, const Args& args);
+};
+// A control byte (0x00-0x1F, 0x7F).
+struct ControlCode {
+  std::uint8_t Code;
+  void (*Act)(Fx& fx);
+};
+// ESC ( c nL nH and its nL + 256 nH bytes: Act takes them all from the input.
+struct ParenCommand {
+  std::uint8_t Code;
+  void (*Act)(Fx& fx, std::uint32_t count);
+};
+
+// The rows of each command group, for the dispatcher.
+std::span<const EscCommand> PrinterControlCommands();
+std::span<const EscCommand> PrintModeCommands();
+std::span<const EscCommand> LineAndFormCommands();
+std::span<const EscCommand> HorizontalCommands();
+std::span<const EscCommand> BitImageCommands();
+std::span<const EscCommand> CharacterTableCommands();
+std::span<const ControlCode> PrinterControlCodes();
+std::span<const ControlCode> PrintModeControlCodes();
+std::span<const ControlCode> LineAndFormControlCodes();
+std::span<const ControlCode> HorizontalControlCodes();
+std::span<const ParenCommand> LineAndFormParenCommands();
+std::span<const ParenCommand> PrintModeParenCommands();
+std::span<const ParenCommand> CharacterTableParenCommands();
+
+// Power-on state of each group (ESC @ and the start of the job).
+void ResetPrintModes(Fx& fx);
+void ResetLinesAndForms(Fx& fx);
+void ResetHorizontal(Fx& fx);
+void ResetCharacterTables(Fx& fx);
+
+// Input: the next raw byte; skipping stops at the end of the input.
+inline std::uint8_t Next(Fx& fx) { return NextByte(fx.State); }
+void Skip(Fx& fx, std::uint64_t count);
+// The first `count` bytes (at most N) of counted data into `out`, the rest skipped; zeros for bytes
+// the data does not have.
+template <std::size_t N>
+std::array<std::uint8_t, N> TakeCounted(Fx& fx, std::uint32_t count) {
+  std::array<std::uint8_t, N> out{};
+  for (std::uint32_t i = 0; i < count && i < N; ++i) out[i] = Next(fx);
+  if (count > N) Skip(fx, count - N);
+  return out;
+}
+
+// ESC B, ESC D: values until NUL or one that is not above the one before (that one ends the list
+// too, as NUL does).
+std::vector<std::uint8_t> ReadStops(Fx& fx);
+
+// Shared operations.
+void PrintCharacter(Fx& fx, std::uint8_t c, bool translated);  // fx_dialect.cc
+void BeginPendingSheet(Fx& fx);                                  // fx_dialect.cc: before anything is put on it
+void ResetPrinter(Fx& fx);                                       // fx_dialect.cc: ESC @, the start of the job
+void PrintModeChanged(Fx& fx);                                   // print_modes.cc: new pitch, font to select
+void SelectModeFont(Fx& fx);                                     // print_modes.cc
+void EndLineWide(Fx& fx);                                        // print_modes.cc: SO ends
+void CarriageReturn(Fx& fx);                                     // horizontal.cc
+double ColumnWidth(const Fx& fx);                                // horizontal.cc: a column for margins and tabs
+void UpdateWrap(Fx& fx);                                         // horizontal.cc: after margins or the cell change
+void SetLineSpacing(Fx& fx, double pixels);                      // lines_forms.cc
+void Feed(Fx& fx, double pixels);                                // lines_forms.cc: down, to the next form past its end
+void LineFeed(Fx& fx);                                           // lines_forms.cc: CR, one line down, SO ends
+void FormFeed(Fx& fx);                                           // lines_forms.cc: the next sheet
+
+// Pixels of n units of 1/per_inch inch.
+inline double PixelsX(const Fx& fx, double n, double per_inch) { return n * fx.State.DpiX / per_inch; }
+inline double PixelsY(const Fx& fx, double n, double per_inch) { return n * fx.State.DpiY / per_inch; }
+// The on/off argument of the mode commands: 0 or '0' off, 1 or '1' on; anything else changes nothing.
+inline bool IsOn(std::uint8_t n) { return n == 1 || n == '1'; }
+inline bool IsOff(std::uint8_t n) { return n == 0 || n == '0'; }
+
+}  // namespace prynda::escp

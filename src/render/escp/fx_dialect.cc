@@ -1,0 +1,155 @@
+#include "render/escp/fx_dialect.h"
+
+#include <algorithm>
+
+#include "render/box_drawing.h"
+#include "render/page_cycle.h"
+
+namespace prynda::escp {
+
+namespace {
+
+constexpr std::uint8_t kEsc = 0x1B;
+
+// Every group's rows, looked up by their code.
+struct CommandTables {
+  std::array<const EscCommand*, 256> Esc{};
+  std::array<void (*)(Fx&), 32> Controls{};
+  std::array<void (*)(Fx&, std::uint32_t), 256> Paren{};
+};
+
+void DoEscape(Fx& fx);
+
+// ESC ( c nL nH and its counted bytes; a command no group acts on is skipped by its count.
+void DoParenCommand(Fx& fx, const Args& args);
+
+const CommandTables& Tables() {
+  static const CommandTables tables = [] {
+    CommandTables t;
+    static constexpr EscCommand kParen{'(', 3, DoParenCommand};
+    t.Esc['('] = &kParen;
+    for (const auto group : {PrinterControlCommands(), PrintModeCommands(), LineAndFormCommands(),
+                             HorizontalCommands(), BitImageCommands(), CharacterTableCommands()}) {
+      for (const EscCommand& command : group) t.Esc[command.Code] = &command;
+    }
+    static constexpr ControlCode kEscape{kEsc, DoEscape};
+    t.Controls[kEsc] = kEscape.Act;
+    for (const auto group : {PrinterControlCodes(), PrintModeControlCodes(), LineAndFormControlCodes(),
+                             HorizontalControlCodes()}) {
+      for (const ControlCode& code : group) t.Controls[code.Code] = code.Act;
+    }
+    for (const auto group : {LineAndFormParenCommands(), PrintModeParenCommands(),
+                             CharacterTableParenCommands()}) {
+      for (const ParenCommand& command : group) t.Paren[command.Code] = command.Act;
+    }
+    return t;
+  }();
+  return tables;
+}
+
+void DoEscape(Fx& fx) {
+  const std::uint8_t code = Next(fx);
+  if (fx.State.AtEof) return;
+  const EscCommand* command = Tables().Esc[code];
+  if (command == nullptr) return;  // as the printer does: ESC and the byte after it are consumed
+  Args args{};
+  for (std::uint8_t i = 0; i < command->Arguments; ++i) args[i] = Next(fx);
+  if (fx.State.AtEof) return;
+  command->Act(fx, args);
+}
+
+void DoParenCommand(Fx& fx, const Args& args) {
+  const std::uint32_t count = args[1] + 256u * args[2];
+  if (auto act = Tables().Paren[args[0]]) {
+    act(fx, count);
+  } else {
+    Skip(fx, count);
+  }
+}
+
+// A character at the print position and the move past its cell: the per-character path, kept in
+// one piece with the dispatch of Byte.
+// What a character seldom needs first: a new line past the right margin, a new font after a mode
+// command, the sheet asked for.
+[[gnu::noinline, gnu::cold]] void PrepareCharacter(Fx& fx, bool drawn) {
+  // Past the right margin the printer goes on at the start of the next line.
+  if (fx.State.PosX > fx.WrapAt) LineFeed(fx);
+  if (fx.FontStale) SelectModeFont(fx);
+  if (drawn && fx.SheetPending) BeginPendingSheet(fx);
+}
+
+inline void Print(Fx& fx, std::uint8_t c, bool translated) {
+  TRenderState& state = fx.State;
+  const bool box = !translated && c >= 0xB3 && c <= 0xDA;
+  const bool drawn = box || c != ' ' || fx.DrawBlanks;  // a blank is drawn only to carry underline or strike-out
+  if (state.PosX > fx.WrapAt || fx.FontStale || (drawn && fx.SheetPending)) [[unlikely]] {
+    PrepareCharacter(fx, drawn);
+  }
+  if (drawn) {
+    if (box) {
+      DrawBoxCharacter(state, c);
+    } else {
+      int& width = fx.Widths[c];
+      if (width < 0) {
+        const char text = static_cast<char>(c);
+        width = state.Canvas.MeasureTextWidth(std::string_view(&text, 1));
+      }
+      DrawCharacterOfWidth(state, c, width);
+    }
+    state.Advance = 0;  // the move is made here, as MoveColumns makes it, with the space of ESC SP
+  }
+  state.PosX += fx.Cell + fx.ExtraSpace;  // FX mode's tabs are positions: no column to count
+}
+
+}  // namespace
+
+void Skip(Fx& fx, std::uint64_t count) {
+  TRenderState& state = fx.State;
+  while (count > 0 && !state.AtEof) {
+    const std::int64_t left = state.BufCount - 1 - state.BufPos;  // bytes of this block not yet taken
+    if (left <= 0) {
+      NextByte(state);
+      --count;
+    } else {
+      const std::uint64_t n = std::min<std::uint64_t>(static_cast<std::uint64_t>(left), count);
+      state.BufPos += static_cast<std::int32_t>(n);
+      count -= n;
+    }
+  }
+}
+
+void PrintCharacter(Fx& fx, std::uint8_t c, bool translated) { Print(fx, c, translated); }
+
+void BeginPendingSheet(Fx& fx) {
+  TRenderState& state = fx.State;
+  const double x = state.PosX;
+  const double y = state.PosY;
+  BeginNewPage(state);
+  state.PosX = x;
+  state.PosY = y;
+  fx.SheetPending = false;
+}
+
+void ResetPrinter(Fx& fx) {
+  ResetPrintModes(fx);
+  ResetLinesAndForms(fx);
+  ResetHorizontal(fx);
+  ResetCharacterTables(fx);
+  fx.ImageModes = {0, 1, 2, 3};
+}
+
+void FxDialect::Start(TRenderState& state) {
+  ResetPrinter(fx_);
+  state.PosY = state.TopMargin + fx_.TopOfPage;
+}
+
+void FxDialect::Byte(TRenderState& state, std::uint8_t c) {
+  if (c >= 0x20 && c != 0x7F) {
+    Print(fx_, c, state.CharTranslated);
+  } else if (c < 0x20) {
+    if (auto act = Tables().Controls[c]) act(fx_);
+  }
+  // DEL: the printer's "delete the last character" cannot take back what is drawn; it is ignored.
+}
+
+}  // namespace prynda::escp

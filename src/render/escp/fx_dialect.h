@@ -1,0 +1,24 @@
+// FX mode as a dialect of the render loop: every byte of the file through the command tables of
+// the groups (print modes, lines and forms, horizontal motion, bit images, character tables,
+// printer control), every other byte a character in its cell.
+#pragma once
+
+#include "render/dialect.h"
+#include "render/escp/fx.h"
+
+namespace prynda::escp {
+
+class FxDialect final : public Dialect {
+ public:
+  FxDialect(TRenderState& state, bool pins24) : fx_(state, pins24) {}
+
+  // The orientation stays portrait: ESC/P has no command for it.
+  TPrinterOrientation Orientation(TRenderState&) override { return TPrinterOrientation::Portrait; }
+  void Start(TRenderState& state) override;
+  void Byte(TRenderState& state, std::uint8_t c) override;
+
+ private:
+  Fx fx_;
+};
+
+}  // namespace prynda::escp

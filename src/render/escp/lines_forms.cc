@@ -1,0 +1,253 @@
+// Lines and forms: line spacing, fine feeds, the form length in lines or inches, skipping over the
+// perforation, vertical tabs, and the page format of ESC/P2. The form is the sheet: a feed whose
+// next line would not fit above the end of the form starts the next sheet, as fanfold paper goes
+// on to its next form. The power-on form is the sheet's printable length below the top margin.
+#include <algorithm>
+#include <limits>
+
+#include "render/escp/fx.h"
+
+namespace prynda::escp {
+
+namespace {
+
+// Sums of fractional line spacings may pass a form's end by a rounding error.
+constexpr double kTolerance = 0.01;
+constexpr std::size_t kMaxVerticalTabs = 16;
+
+// Where lines must end on the current form, below the top of the printable area.
+double FormBottom(const Fx& fx) {
+  double bottom = fx.PageLength - fx.Perforation;
+  if (fx.BottomMargin > 0 && fx.BottomMargin < bottom) bottom = fx.BottomMargin;
+  return fx.State.TopMargin + bottom;
+}
+
+// The top of the next form. A sheet still blank that is left goes out blank, as a form feed on an
+// empty form does on the printer.
+void NextSheet(Fx& fx) {
+  if (fx.SheetPending) BeginPendingSheet(fx);
+  fx.SheetPending = true;
+  fx.State.PosY = fx.State.TopMargin + fx.TopOfPage;
+}
+
+// Inches per unit of ESC 3, J and j: 1/216 on 9-pin printers, 1/180 on 24-pin ones.
+double FineUnits(const Fx& fx) { return fx.Pins24 ? 180.0 : 216.0; }
+
+void Spacing(Fx& fx, double per_inch, double n) { SetLineSpacing(fx, PixelsY(fx, n, per_inch)); }
+void EighthInch(Fx& fx, const Args&) { Spacing(fx, 8, 1); }
+void SevenSeventyTwos(Fx& fx, const Args&) { Spacing(fx, 72, 7); }
+void SixthInch(Fx& fx, const Args&) { Spacing(fx, 6, 1); }
+void FineSpacing(Fx& fx, const Args& args) { Spacing(fx, FineUnits(fx), args[0]); }
+void CoarseSpacing(Fx& fx, const Args& args) { Spacing(fx, fx.Pins24 ? 60 : 72, args[0]); }
+void FinestSpacing(Fx& fx, const Args& args) { Spacing(fx, 360, args[0]); }
+
+void FeedForward(Fx& fx, const Args& args) { Feed(fx, PixelsY(fx, args[0], FineUnits(fx))); }
+void FeedBackward(Fx& fx, const Args& args) {
+  // Paper cannot go back past the top of the sheet.
+  fx.State.PosY = std::max(0.0, fx.State.PosY - PixelsY(fx, args[0], FineUnits(fx)));
+}
+
+void NewFormLength(Fx& fx, double pixels) {
+  fx.PageLength = pixels;
+  fx.Perforation = 0;  // a new length cancels the margins of the old form
+  fx.TopOfPage = 0;
+  fx.BottomMargin = 0;
+}
+
+// ESC C n: n lines (1-127) of the current spacing; ESC C NUL n: n inches (1-22).
+void FormLength(Fx& fx, const Args& args) {
+  if (args[0] != 0) {
+    if (args[0] <= 127 && fx.LineSpacing > 0) NewFormLength(fx, args[0] * fx.LineSpacing);
+    return;
+  }
+  const std::uint8_t inches = Next(fx);
+  if (fx.State.AtEof) return;
+  if (inches >= 1 && inches <= 22) NewFormLength(fx, PixelsY(fx, inches, 1));
+}
+
+void SkipPerforation(Fx& fx, const Args& args) {
+  if (args[0] >= 1 && args[0] <= 127) fx.Perforation = args[0] * fx.LineSpacing;
+}
+void NoPerforationSkip(Fx& fx, const Args&) {
+  fx.Perforation = 0;
+  fx.TopOfPage = 0;
+  fx.BottomMargin = 0;
+}
+
+void SetVerticalTabs(Fx& fx, const std::vector<std::uint8_t>& lines) {
+  fx.VerticalTabStops.clear();
+  for (std::size_t i = 0; i < lines.size() && i < kMaxVerticalTabs; ++i) {
+    fx.VerticalTabStops.push_back(lines[i] * fx.LineSpacing);
+  }
+  fx.VerticalTabState = lines.empty() ? VerticalTabs::Cleared : VerticalTabs::Set;
+}
+void VerticalTabsInLines(Fx& fx, const Args&) { SetVerticalTabs(fx, ReadStops(fx)); }
+// ESC b c n1 ... NUL: the stops of channel c; VT uses channel 0, which ESC B sets too.
+void VerticalTabChannel(Fx& fx, const Args& args) {
+  const std::vector<std::uint8_t> lines = ReadStops(fx);
+  if (args[0] == 0) SetVerticalTabs(fx, lines);
+}
+void SelectChannel(Fx&, const Args&) {}
+
+void VerticalTab(Fx& fx) {
+  TRenderState& state = fx.State;
+  if (fx.VerticalTabState == VerticalTabs::NeverSet) {
+    LineFeed(fx);
+    return;
+  }
+  CarriageReturn(fx);
+  if (fx.VerticalTabState == VerticalTabs::Cleared) return;
+  EndLineWide(fx);
+  for (const double stop : fx.VerticalTabStops) {
+    const double y = state.TopMargin + stop;
+    if (y > state.PosY + kTolerance) {
+      if (y + fx.LineSpacing > FormBottom(fx) + kTolerance) break;
+      state.PosY = y;
+      return;
+    }
+  }
+  FormFeed(fx);  // no stop below: the top of the next form
+}
+
+// ESC ( commands count their units in VerticalUnit inches.
+std::int32_t Word(std::uint8_t low, std::uint8_t high) { return low + 256 * high; }
+double Units(const Fx& fx, std::int32_t n) { return PixelsY(fx, n * fx.VerticalUnit, 1); }
+
+// ESC ( C 2 0 mL mH: page length.
+void PageLength(Fx& fx, std::uint32_t count) {
+  const auto data = TakeCounted<2>(fx, count);
+  const double length = Units(fx, Word(data[0], data[1]));
+  if (length > 0 && length <= PixelsY(fx, 22, 1)) NewFormLength(fx, length);
+}
+
+// ESC ( c 4 0 tL tH bL bH: top and bottom margin, from the top of the page.
+void PageFormat(Fx& fx, std::uint32_t count) {
+  const auto data = TakeCounted<4>(fx, count);
+  const double top = Units(fx, Word(data[0], data[1]));
+  const double bottom = Units(fx, Word(data[2], data[3]));
+  if (top >= bottom || bottom > fx.PageLength) return;
+  fx.TopOfPage = top;
+  fx.BottomMargin = bottom;
+  fx.Perforation = 0;
+}
+
+// ESC ( V 2 0 mL mH: absolute, below the top margin; ESC ( v 2 0 mL mH: relative, signed. Neither
+// goes up more than 179/360 inch; past the bottom margin they go to the next page.
+void MoveVertically(Fx& fx, double y) {
+  TRenderState& state = fx.State;
+  if (y < state.PosY - PixelsY(fx, 179, 360) - kTolerance) return;
+  if (y > FormBottom(fx) + kTolerance) {
+    FormFeed(fx);
+    return;
+  }
+  state.PosY = y;
+}
+void AbsoluteVertical(Fx& fx, std::uint32_t count) {
+  const auto data = TakeCounted<2>(fx, count);
+  MoveVertically(fx, fx.State.TopMargin + fx.TopOfPage + Units(fx, Word(data[0], data[1])));
+}
+void RelativeVertical(Fx& fx, std::uint32_t count) {
+  const auto data = TakeCounted<2>(fx, count);
+  MoveVertically(fx, fx.State.PosY + Units(fx, static_cast<std::int16_t>(Word(data[0], data[1]))));
+}
+
+// ESC ( U 1 0 m: one unit of m/3600 inch; ESC ( U 5 0 P V H mL mH: page, vertical and horizontal
+// units over a base of mL + 256 mH.
+void DefineUnit(Fx& fx, std::uint32_t count) {
+  const auto data = TakeCounted<5>(fx, count);
+  if (count == 1 && data[0] != 0) {
+    fx.VerticalUnit = fx.HorizontalUnit = data[0] / 3600.0;
+  } else if (count >= 5) {
+    const double base = Word(data[3], data[4]);
+    if (base == 0 || data[1] == 0 || data[2] == 0) return;
+    fx.VerticalUnit = data[1] / base;
+    fx.HorizontalUnit = data[2] / base;
+  }
+}
+
+constexpr EscCommand kCommands[] = {
+    {'0', 0, EighthInch},
+    {'1', 0, SevenSeventyTwos},
+    {'2', 0, SixthInch},
+    {'3', 1, FineSpacing},
+    {'A', 1, CoarseSpacing},
+    {'+', 1, FinestSpacing},
+    {'J', 1, FeedForward},
+    {'j', 1, FeedBackward},
+    {'C', 1, FormLength},  // and the inches after a NUL
+    {'N', 1, SkipPerforation},
+    {'O', 0, NoPerforationSkip},
+    {'B', 0, VerticalTabsInLines},  // the list up to NUL
+    {'b', 1, VerticalTabChannel},   // the channel, then the list up to NUL
+    {'/', 1, SelectChannel},
+};
+
+constexpr ControlCode kControls[] = {
+    {0x0A, LineFeed},
+    {0x0B, VerticalTab},
+    {0x0C, FormFeed},
+};
+
+constexpr ParenCommand kParenCommands[] = {
+    {'C', PageLength},
+    {'c', PageFormat},
+    {'V', AbsoluteVertical},
+    {'v', RelativeVertical},
+    {'U', DefineUnit},
+};
+
+}  // namespace
+
+std::span<const EscCommand> LineAndFormCommands() { return kCommands; }
+std::span<const ControlCode> LineAndFormControlCodes() { return kControls; }
+std::span<const ParenCommand> LineAndFormParenCommands() { return kParenCommands; }
+
+std::vector<std::uint8_t> ReadStops(Fx& fx) {
+  std::vector<std::uint8_t> stops;
+  for (;;) {
+    const std::uint8_t n = Next(fx);
+    if (n == 0 || fx.State.AtEof || (!stops.empty() && n <= stops.back())) return stops;
+    stops.push_back(n);
+  }
+}
+
+void SetLineSpacing(Fx& fx, double pixels) {
+  fx.LineSpacing = pixels;
+  // Box drawing joins lines in whole pixels of the spacing, as in our own dialect.
+  fx.State.LineSpacing = static_cast<std::int32_t>(std::min<double>(pixels, std::numeric_limits<std::int32_t>::max()));
+}
+
+void Feed(Fx& fx, double pixels) {
+  TRenderState& state = fx.State;
+  state.PosY += pixels;
+  const double line_end = state.PosY + fx.LineSpacing;
+  if (line_end > FormBottom(fx) + kTolerance) {
+    NextSheet(fx);
+  } else if (line_end > state.PageHeight + kTolerance && !fx.ToldFormTooLong) {
+    fx.ToldFormTooLong = true;
+    state.Job.Console.Line("Formularz dłuższy niż strona drukarki: drukuję tylko to, co się na niej mieści");
+  }
+}
+
+void LineFeed(Fx& fx) {
+  EndLineWide(fx);
+  CarriageReturn(fx);
+  Feed(fx, fx.LineSpacing);
+}
+
+void FormFeed(Fx& fx) {
+  EndLineWide(fx);
+  CarriageReturn(fx);
+  NextSheet(fx);
+}
+
+void ResetLinesAndForms(Fx& fx) {
+  TRenderState& state = fx.State;
+  SetLineSpacing(fx, PixelsY(fx, 1, 6));
+  NewFormLength(fx, state.PageHeight - state.TopMargin);
+  fx.VerticalTabState = VerticalTabs::NeverSet;
+  fx.VerticalTabStops.clear();
+  fx.VerticalUnit = 1.0 / 360;
+}
+
+}  // namespace prynda::escp

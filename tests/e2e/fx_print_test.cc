@@ -1,0 +1,142 @@
+// FX mode end to end: the built program prints samples and small files in Epson ESC/P on "Prynda
+// PDF", read back with poppler-utils - one test per command group.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "e2e/run_program.h"
+#include "support/pdf_tools.h"
+
+namespace prynda::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::string_literals;
+
+const fs::path kExamples = fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+constexpr double kPxPerPt = 600.0 / 72.0;
+constexpr double kMarginPx = 100.0;
+
+struct Word {
+  double X, Y, Width;  // device px, from the printable area's top-left corner
+  std::string Text;
+};
+
+std::vector<Word> Words(const std::string& pdf, int page) {
+  const std::string bbox = Shell("pdftotext -bbox -f " + std::to_string(page) + " -l " + std::to_string(page) +
+                                 " '" + pdf + "' -");
+  static const std::regex word(R"re(xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)"[^>]*>([^<]*)<)re");
+  std::vector<Word> words;
+  for (auto it = std::sregex_iterator(bbox.begin(), bbox.end(), word); it != std::sregex_iterator(); ++it) {
+    const double x = std::stod((*it)[1]) * kPxPerPt;
+    words.push_back(Word{x - kMarginPx, std::stod((*it)[2]) * kPxPerPt - kMarginPx,
+                         std::stod((*it)[3]) * kPxPerPt - x, (*it)[4]});
+  }
+  return words;
+}
+
+const Word& Find(const std::vector<Word>& words, const std::string& text) {
+  const auto found = std::find_if(words.begin(), words.end(), [&](const Word& w) { return w.Text == text; });
+  if (found == words.end()) throw std::runtime_error("no word " + text);
+  return *found;
+}
+
+class FxPrintTest : public ::testing::Test {
+ protected:
+  // Prints a file (a sample's path, or bytes written here) with the options; returns the PDF.
+  std::string Print(const std::string& file, std::vector<std::string> options = {"/FX"}) {
+    const std::string pdf = dir_.File("out" + std::to_string(++printed_) + ".pdf");
+    options.insert(options.begin(), file);
+    const ProgramRun run = RunPrynda({.Args = options, .Env = {{"PRYNDA_PDF", pdf}}});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    return pdf;
+  }
+  std::string PrintBytes(const std::string& bytes) { return Print(dir_.Write("plik.prn", bytes)); }
+  static std::string Sample(const std::string& name) { return (kExamples / name).string(); }
+
+  TempDir dir_;
+  int printed_ = 0;
+};
+
+TEST_F(FxPrintTest, ControlCodesLineFeedReturnsTheCarriage) {
+  // The LF-only listing: in FX mode, and with /LF in our own dialect, its second line starts at the
+  // left margin; without /LF it starts where the first line ended (42 columns on).
+  for (const auto& [options, x] : std::vector<std::pair<std::vector<std::string>, double>>{
+           {{"/FX"}, 5}, {{"/LF"}, 5}, {{}, 42 * 60 + 5}}) {
+    SCOPED_TRACE(options.empty() ? "none" : options[0]);
+    const std::string pdf = Print(Sample("wykaz-lf.txt"), options);
+    EXPECT_EQ(PdfPageCount(pdf), 2);
+    const std::vector<Word> words = Words(pdf, 1);
+    EXPECT_NEAR(Find(words, "Wykaz").X, x, 1.0);
+    EXPECT_NEAR(Find(words, "Wykaz").Y - Find(words, "WAGA").Y, 100, 1.0);
+  }
+}
+
+TEST_F(FxPrintTest, PrintModesChooseFacesAndCells) {
+  const std::string pdf = PrintBytes("\x1b@plain \x1b" "Ebold\x1b" "F \x1b" "4italic\x1b" "5\r\n"
+                                     "\x0f" "condensed\x12\r\n\x1bW1wide\x1bW0\r\n\x1bMelite\r\n");
+  const std::string fonts = Shell("pdffonts '" + pdf + "'");
+  EXPECT_NE(fonts.find("LiberationMono-Bold "), std::string::npos) << fonts;
+  EXPECT_NE(fonts.find("LiberationMono-Italic "), std::string::npos) << fonts;
+  const std::vector<Word> words = Words(pdf, 1);
+  // Eight cells and the last glyph at 17.125 cpi with 8-point glyphs (40 px); cells of 5 cpi for
+  // double width; four cells and a glyph at 12 cpi.
+  EXPECT_NEAR(Find(words, "condensed").Width, 8 * 600000.0 / 17125 + 40, 1.0);
+  EXPECT_NEAR(Find(words, "i").X - Find(words, "w").X, 120, 1.0);  // wide letters stand apart as words
+  EXPECT_NEAR(Find(words, "elite").Width, 4 * 50 + 40, 1.0);
+}
+
+TEST_F(FxPrintTest, LinesAndFormsTheFormLengthBreaksTheSheet) {
+  // The invoice sets a form of 36 lines and sends no form feed but its last byte.
+  std::ifstream in(Sample("faktura-fx.txt"), std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(bytes.find('\x0c'), bytes.size() - 1);
+  const std::string pdf = Print(Sample("faktura-fx.txt"));
+  ASSERT_EQ(PdfPageCount(pdf), 2);
+  const std::vector<Word> first = Words(pdf, 1), second = Words(pdf, 2);
+  for (const Word& word : first) EXPECT_LT(word.Y, 36 * 100) << word.Text;
+  EXPECT_NEAR(second.front().Y, Find(first, "Sprzedawca:").Y - 200, 1.0);  // the top line, as line 3 is 200 px lower
+}
+
+TEST_F(FxPrintTest, HorizontalMarginsTabsAndPositions) {
+  const std::vector<Word> words = Words(Print(Sample("zamowienie-fx.txt")), 1);
+  const double margin = 6 * 60;  // ESC l 6
+  EXPECT_NEAR(Find(words, "ZAMÓWIENIE").X, margin + 5, 1.0);
+  EXPECT_NEAR(Find(words, "-18,").X, margin + 5, 1.0);  // past ESC Q 74: on at the start of the next line
+  for (const auto& [word, column] : std::vector<std::pair<std::string, int>>{
+           {"Towar", 6}, {"Ilość", 34}, {"J.m.", 46}, {"Cena", 58}}) {
+    EXPECT_NEAR(Find(words, word).X, margin + column * 60 + 5, 1.0) << word;  // ESC D, from the margin
+  }
+  EXPECT_NEAR(Find(words, "2026-12-09").X, margin + 600 + 5, 1.0);            // ESC $ 60
+  EXPECT_NEAR(Find(words, "Grażyna").X, margin + 18 * 60 + 600 + 5, 1.0);      // ESC \ 120 after 18 columns
+}
+
+TEST_F(FxPrintTest, BitImagesTakeTheirBytesAndTheirWidth) {
+  std::string image;
+  for (int i = 0; i < 60; ++i) image += static_cast<char>("AB\x0c\x1b\n"[i % 5]);
+  const std::string pdf = PrintBytes("Nad\x1bK\x3c\x00"s + image + "Pod\x1b*\x27\x02\x00XYZXYZ\x1b.\x01\x14\x14\x01\x10\x00\xff\x0c" "Dalej"s);
+  EXPECT_EQ(PdfPageCount(pdf), 1);
+  const std::vector<Word> words = Words(pdf, 1);
+  ASSERT_EQ(words.size(), 3u);
+  EXPECT_NEAR(Find(words, "Pod").X, 3 * 60 + 600 + 5, 1.0);  // 60 columns at 60 dpi
+  // Two columns at 180 dpi and sixteen dots at 20/3600 inch.
+  EXPECT_NEAR(Find(words, "Dalej").X, 6 * 60 + 600 + 2 * 600 / 180.0 + 16 * 20 * 600 / 3600.0 + 5, 1.0);
+}
+
+TEST_F(FxPrintTest, CharacterTablesAreRememberedAndHighBytesPrint) {
+  // CP852 keeps letters in 0x80-0x9F; a character definition takes its twelve bytes.
+  const std::string pdf = PrintBytes("\x1bt\x01\x1bR\x02\x1b" "6\x86\x88\x9d\x1b" "7\x1b&\x00" "AA" "ZZZZZZZZZZZZ" "Koniec"s);
+  std::string text = Shell("pdftotext '" + pdf + "' -");
+  std::erase_if(text, [](char c) { return c == '\n' || c == '\f'; });
+  EXPECT_EQ(text, "ćłŁKoniec");
+}
+
+}  // namespace
+}  // namespace prynda::testing

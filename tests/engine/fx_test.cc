@@ -1,0 +1,332 @@
+// FX mode (Epson ESC/P) on the recording fake at 600 dpi, 6816 px of printable height: every
+// command takes exactly its bytes, and what each command group does to positions, fonts and pages.
+//
+// Fake metrics: Font10 10 pt, 50 px wide glyphs, 99 px high; the 8 pt pitch fonts 40 wide, 80 high;
+// FontEM 12 pt, 60 wide, 120 high; FontAK 6 pt, 30 wide, 60 high. A character is drawn centred in
+// its cell: x = cell start + (cell - glyph) / 2.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "engine/engine_fixture.h"
+
+namespace prynda::testing {
+namespace {
+
+using namespace std::string_literals;
+
+// ESC, the command byte and its arguments.
+template <class... Bytes>
+std::string Esc(char command, Bytes... args) {
+  return std::string{'\x1b', command, static_cast<char>(args)...};
+}
+
+class FxTest : public EngineFixture {
+ protected:
+  FxTest() { job.Prynda.Emulation = EmulationKind::Fx; }
+
+  const RecordedText& Text(char c, std::size_t page = 0) const {
+    for (const RecordedText& text : Pages().at(page).Texts) {
+      if (text.Text == std::string(1, c)) return text;
+    }
+    throw std::logic_error(std::string("no text ") + c);
+  }
+  std::string Style(char c) const {
+    const TFontSpec& f = Text(c).Font;
+    return std::string(f.Bold ? "b" : "") + (f.Italic ? "i" : "") + (f.Underline ? "u" : "") + (f.StrikeOut ? "s" : "");
+  }
+  // Where a glyph `width` px wide is drawn in the cell that starts at `cell_x`, `cell` px wide.
+  static int Centred(double cell_x, double cell, int width) {
+    return static_cast<int>(std::nearbyint(cell_x + (cell - width) / 2.0));
+  }
+  void RenderFresh(const std::string& input) {
+    system.Documents.clear();
+    Render(input);
+  }
+};
+
+TEST_F(FxTest, EveryCommandTakesExactlyItsBytes) {
+  // Each sequence stands between A and B; argument and image bytes that would print (X, Y, Z) or
+  // act (LF, FF, ESC) must do neither.
+  const std::vector<std::string> sequences = {
+      // printer control
+      Esc('@'), Esc('<'), Esc('U', 1), Esc('s', 0), Esc('8'), Esc('9'), Esc('\x19', 'X'), Esc('='), Esc('>'),
+      Esc('#'), Esc('i', 'X'), Esc('a', 'X'), Esc('c', 'X', 'Y'), Esc('X', 'X', 'Y', 'Z'), Esc('q', 'X'), Esc('r', 1),
+      Esc('h', 'X'), Esc('_', 'X'),
+      "\0\a\x11\x13\x18\x7f\x1c\x1f"s,
+      // print modes
+      Esc('E') + Esc('F'), Esc('G') + Esc('H'), Esc('4') + Esc('5'), Esc('-', '1'), Esc('W', 0), Esc('w', 0),
+      Esc('!', 0), Esc('M') + Esc('g') + Esc('P'), Esc('p', 0), Esc('S', 0) + Esc('T'), Esc('x', 1), Esc('k', 'X'),
+      Esc('\x0e') + Esc('\x0f') + "\x12\x14", Esc('(', '-', 3, 0, 1, 1, 0),
+      // lines and forms
+      Esc('0'), Esc('1'), Esc('2'), Esc('3', 'X'), Esc('A', 'X'), Esc('+', 'X'), Esc('J', 0), Esc('j', 0),
+      Esc('C', 'X'), Esc('C', 0, 'X'), Esc('N', 'X'), Esc('O'), Esc('B', 'X', 'Y', 'Z', 0), Esc('B', 'Y', 'X'),
+      Esc('b', 1, 'X', 'Y', 0), Esc('/', 'X'), Esc('(', 'C', 2, 0, 'X', 'Y'), Esc('(', 'c', 4, 0, 'X', 0, 'Y', 0),
+      Esc('(', 'V', 2, 0, 0, 0), Esc('(', 'v', 2, 0, 0, 0), Esc('(', 'U', 1, 0, 10),
+      // horizontal motion
+      Esc('$', 0, 0), Esc('\\', 0, 0), Esc('l', 0), Esc('Q', 'X'), Esc('D', 'X', 'Y', 0), Esc('D', 'Y', 'X'),
+      Esc('e', 0, 'X'), Esc('f', 0, 0), Esc(' ', 'X'),
+      // bit images: their data is made of bytes that would print or act
+      Esc('K', 2, 0) + "X\n", Esc('L', 3, 0) + "\x0c\x1b\x0d", Esc('Y', 1, 0) + "Z", Esc('Z', 1, 0) + "Z",
+      Esc('*', 0, 2, 0) + "XY", Esc('*', 39, 1, 0) + "X\x1bZ", Esc('*', 72, 1, 0) + "XYZXYZ", Esc('^', 0, 1, 0) + "XY",
+      Esc('?', 'K', 33) + Esc('K', 1, 0) + "XYZ", Esc('.', 0, 20, 20, 2, 9, 0) + "XYZ\x0c",
+      Esc('.', 1, 20, 20, 2, 16, 0) + "\x01XY\xffZ", Esc('.', 2, 20, 20, 2, 16, 0),
+      // character tables
+      Esc('t', 'X'), Esc('R', 'X'), Esc('6') + Esc('7'), Esc('&', 0, 'X', 'X') + "XXXXXXXXXXXX",
+      Esc('&', 0, 'Y', 'X'), Esc(':', 0, 'X', 0), Esc('%', 'X'), Esc('I', 'X'), Esc('m', 'X'),
+      Esc('(', 't', 3, 0, 0, 'X', 'Y'),
+      // unknown: ESC and its byte
+      Esc('y'), Esc('(', 'z', 3, 0, 'X', '\x0c', 'Z'),
+  };
+  for (const std::string& sequence : sequences) {
+    SCOPED_TRACE(::testing::PrintToString(sequence));
+    RenderFresh("A" + sequence + "B");
+    EXPECT_EQ(PageTexts(), std::vector<std::string>{"AB"});
+  }
+  // 24-pin user-defined characters: a0 a1 a2 and a1 columns of three bytes.
+  job.Settings.Scale216 = false;
+  RenderFresh("A" + Esc('&', 0, 'X', 'X', 0, 2, 0) + "XYZXYZ" + "B");
+  EXPECT_EQ(PageTexts(), std::vector<std::string>{"AB"});
+  // A count past the end of the file takes the rest.
+  RenderFresh("A" + Esc('K', 0xff, 0xff) + "B\nC");
+  EXPECT_EQ(PageTexts(), std::vector<std::string>{"A"});
+}
+
+TEST_F(FxTest, ControlCodes) {
+  Render("A\nB\rC\x0b" "D\x08" "E\tF" "\xfa\x80\n\x0c" "G");
+  EXPECT_EQ(Text('B').X, 5);  // LF returns the carriage
+  EXPECT_EQ(Text('B').Y, 100);
+  EXPECT_EQ(Text('C').X, 5);  // CR overprints
+  EXPECT_EQ(Text('D').Y, 200);  // VT without tabs is a line feed
+  EXPECT_EQ(Text('E').X, 5);    // BS took back D's column
+  EXPECT_EQ(Text('F').X, 480 + 5);  // default tabs every 8 columns of 10 cpi
+  EXPECT_EQ(Text('\xfa').X, 540 + 5);  // the prefix byte of our own dialect is a character here
+  EXPECT_EQ(Text('\x80').X, 600 + 5);
+  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"ABCDEF\xfa\x80", "G"}));
+  EXPECT_EQ(Text('G', 1).Y, 0);
+
+  // NUL takes no room whatever the settings say; BEL beeps.
+  job.Settings.IgnoreNull = false;
+  RenderFresh("A\0\a\aB"s);
+  EXPECT_EQ(Text('B').X, 65);
+  EXPECT_EQ(system.Beeps, 2);
+}
+
+TEST_F(FxTest, PrintModesChooseTheFontAndTheCell) {
+  struct Case {
+    std::string modes;
+    int size;
+    std::string style;
+    double cell;  // of the character after X
+    int y = 0;    // of X
+  };
+  const double condensed = 600000.0 / 17125;
+  const std::vector<Case> cases = {
+      {"", 10, "", 60},
+      {Esc('E'), 10, "b", 60},
+      {Esc('G'), 10, "b", 60},
+      {Esc('4'), 10, "i", 60},
+      {Esc('-', 1), 10, "u", 60},
+      {Esc('(', '-', 3, 0, 1, 2, 1), 10, "s", 60},
+      {Esc('!', 0xC9), 8, "biu", 50, 19},      // elite, bold, italic, underline at once
+      {Esc('M'), 8, "", 50, 19},
+      {Esc('g'), 8, "", 40, 19},
+      {"\x0f", 8, "", condensed, 19},          // SI: 17.125 from 10 cpi
+      {Esc('M') + "\x0f", 8, "", 30, 19},       // 20 from 12
+      {Esc('g') + "\x0f", 8, "", 40, 19},       // not condensed at 15
+      {"\x0f\x12", 10, "", 60},                 // DC2 ends it
+      {Esc('p', 1) + Esc('M'), 10, "", 60},     // proportional prints in pica cells
+      {Esc('W', 1), 12, "", 120, -21},
+      {"\x0f" + Esc('W', 1), 12, "", 600000.0 / 8562, -21},
+      {Esc('w', 1), 12, "", 60},                // double height hangs from the top of the line
+      {Esc('S', 0), 6, "", 60},                 // superscript at the top
+      {Esc('S', 1), 6, "", 60, 39},             // subscript at the bottom
+      {Esc('S', 1) + Esc('T'), 10, "", 60},
+      {Esc('E') + Esc('W', 1) + Esc('@'), 10, "", 60},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.modes));
+    RenderFresh(c.modes + "XY");
+    EXPECT_EQ(Text('X').Size, c.size);
+    EXPECT_EQ(Style('X'), c.style);
+    EXPECT_EQ(Text('X').Y, c.y);
+    const int glyph = c.size == 12 ? 60 : c.size == 10 ? 50 : c.size == 8 ? 40 : 30;
+    EXPECT_EQ(Text('Y').X, Centred(c.cell, c.cell, glyph));
+  }
+}
+
+TEST_F(FxTest, DoubleWidthForOneLine) {
+  // SO and ESC SO widen the rest of the line; LF, CR (9-pin), DC4 and ESC W 0 end it.
+  Render("\x0e" "AB\n" "C\x0e" "D\r" "E" + Esc('\x0e') + "F\x14" "G\x0e" + Esc('W', 0) + "H");
+  EXPECT_EQ(Text('B').X, Centred(120, 120, 60));
+  EXPECT_EQ(Text('C').Size, 10);
+  EXPECT_EQ(Text('E').Size, 10);
+  EXPECT_EQ(Text('F').Size, 12);
+  EXPECT_EQ(Text('G').X, 60 + 120 + 5);
+  EXPECT_EQ(Text('H').Size, 10);
+  // On 24-pin printers a carriage return keeps it.
+  job.Settings.Scale216 = false;
+  RenderFresh("\x0e" "A\rB");
+  EXPECT_EQ(Text('B').Size, 12);
+  // The same letter after a font switch has the width of the new font.
+  RenderFresh("A\x0e" "A");
+  EXPECT_EQ(Pages()[0].Texts.at(1).X, Centred(60, 120, 60));
+}
+
+TEST_F(FxTest, LineSpacingIsExactAcrossLines) {
+  struct Case {
+    bool pins9;
+    std::string spacing;
+    int y;  // of the 37th line
+  };
+  const std::vector<Case> cases = {
+      {true, "", 3600},                   // 1/6 inch
+      {true, Esc('0'), 2700},             // 1/8
+      {true, Esc('1'), 2100},             // 7/72: 58.33 px a line, no drift
+      {true, Esc('3', 1), 100},           // 1/216: 2.78 px a line, 36 of them one sixth
+      {true, Esc('A', 1), 300},           // 1/72
+      {false, Esc('3', 1), 120},          // 1/180 on 24-pin printers
+      {false, Esc('A', 1), 360},          // 1/60
+      {true, Esc('+', 10), 600},          // 1/36
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.spacing));
+    job.Settings.Scale216 = c.pins9;
+    RenderFresh(c.spacing + std::string(36, '\n') + "X");
+    EXPECT_EQ(Text('X').Y, c.y);
+  }
+  // ESC J feeds without returning the carriage; ESC j goes back, never above the sheet.
+  job.Settings.Scale216 = true;
+  RenderFresh("A" + Esc('J', 108) + "B" + Esc('j', 54) + "C" + Esc('j', 255) + "D");
+  EXPECT_EQ(Text('B').Y, 300);
+  EXPECT_EQ(Text('B').X, 65);
+  EXPECT_EQ(Text('C').Y, 150);
+  EXPECT_EQ(Text('D').Y, 0);
+}
+
+TEST_F(FxTest, FormLengthBreaksSheetsAsFanfoldDoes) {
+  struct Case {
+    std::string form;
+    int lines;  // of "X\n"
+    std::vector<std::size_t> per_page;
+  };
+  const std::vector<Case> cases = {
+      {"", 70, {68, 2}},                               // the power-on form: 6816 px, 68 lines of 100
+      {Esc('C', 3), 7, {3, 3, 1}},                     // three lines
+      {Esc('C', 0, 1), 7, {6, 1}},                     // one inch
+      {Esc('C', 4) + Esc('N', 1), 7, {3, 3, 1}},       // the last line skipped over the perforation
+      {Esc('C', 4) + Esc('N', 1) + Esc('O'), 7, {4, 3}},
+      {Esc('N', 1) + Esc('C', 4), 7, {4, 3}},          // a new length cancels the skip
+      {Esc('C', 0, 23) + Esc('C', 200), 70, {68, 2}},  // out of range: ignored
+      {Esc('(', 'C', 2, 0, 0x68, 0x01), 7, {6, 1}},    // 360/360 inch
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.form));
+    std::string input = c.form;
+    for (int i = 0; i < c.lines; ++i) input += "X\n";
+    RenderFresh(input);
+    std::vector<std::size_t> per_page;
+    for (const RecordedPage& page : Pages()) per_page.push_back(page.Texts.size());
+    EXPECT_EQ(per_page, c.per_page);
+    EXPECT_EQ(Pages().back().Texts.front().Y, 0);
+  }
+}
+
+TEST_F(FxTest, ASheetIsPrintedOnlyWhenSomethingIsOnIt) {
+  struct Case {
+    std::string input;
+    std::size_t pages;
+  };
+  const std::vector<Case> cases = {
+      {"A\x0c", 1},
+      {"A\x0c\r\n   \n" + Esc('2') + Esc('@'), 1},  // feeds, blanks and commands after the last form feed
+      {"A\x0c\x0c" "B", 3},                          // a form feed on a blank sheet puts it out
+      {"A\x0c" + Esc('K', 1, 0) + "\x01", 2},          // an image is something
+      {"A\x0c" + std::string(140, '\n') + "B", 4},     // forms that pass by empty come out empty
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.input));
+    RenderFresh(c.input);
+    EXPECT_EQ(Pages().size(), c.pages);
+  }
+  EXPECT_EQ(Text('B', 3).Y, 400);  // 140 lines after the form feed: 68 + 68 + 4
+}
+
+TEST_F(FxTest, AFormLongerThanTheSheetIsToldOnce) {
+  std::string input = Esc('C', 0, 22);  // 13200 px
+  for (int i = 0; i < 140; ++i) input += "X\n";
+  job.Settings.ShowMessages = false;
+  Render(input);
+  EXPECT_EQ(Pages().size(), 2u);
+  EXPECT_EQ(Pages()[0].Texts.size(), 70u);  // of the form's 132 lines, those on the sheet (to 6900 px)
+  EXPECT_EQ(Output(), "Formularz dłuższy niż strona drukarki: drukuję tylko to, co się na niej mieści\n");
+}
+
+TEST_F(FxTest, VerticalTabs) {
+  Render(Esc('B', 3, 5, 0) + "A\x0b" "B\x0b" "C\x0b" "D" + Esc('B', 0) + "E\x0b" "F");
+  EXPECT_EQ(Text('B').Y, 300);
+  EXPECT_EQ(Text('C').Y, 500);
+  EXPECT_EQ(Text('D', 1).Y, 0);  // no stop below: the next form
+  EXPECT_EQ(Text('F', 1).Y, 0);  // all stops cleared: VT returns the carriage only
+  EXPECT_EQ(Text('F', 1).X, 5);
+}
+
+TEST_F(FxTest, HorizontalPositionsMarginsAndTabs) {
+  struct Case {
+    std::string input;
+    int x;  // of B
+    int y = 0;
+  };
+  const double condensed = 600000.0 / 17125;
+  const std::vector<Case> cases = {
+      {Esc('$', 60, 0) + "B", 600 + 5},                     // 1/60 inch from the left margin
+      {Esc('$', 0xe1, 1) + "B", 5},                          // 481/60 inch: past the right margin, ignored
+      {"AAAA" + Esc('\\', 0x88, 0xff) + "B", 240 + 5},     // -120/120 inch: before the margin, ignored
+      {"AAAA" + Esc('\\', 0xe8, 0xff) + "B", 240 - 120 + 5},     // -24/120 inch
+      {Esc('l', 10) + "B", 600 + 5},                         // left margin, 10 columns of 10 cpi
+      {Esc('M') + Esc('l', 10) + Esc('P') + "\rB", 500 + 5},  // ... counted in the pitch in force then
+      {Esc('l', 10) + "\nB", 600 + 5, 100},
+      {Esc('D', 5, 10, 0) + "\t\tB", 600 + 5},                // tab stops in columns
+      {Esc('l', 5) + Esc('D', 5, 0) + "\tB", 600 + 5},        // ... from the left margin
+      {Esc('D', 5, 0) + "\t\tB", 300 + 5},                    // no stop further right: HT ignored
+      {Esc('Q', 3) + "AAAB", 5, 100},                          // past the right margin: next line
+      {std::string(80, 'A') + "B", 5, 100},                    // the 8-inch line of the FX
+      {"\x0f" + std::string(137, 'A') + "B", Centred(0, condensed, 40), 119},  // 137 condensed columns fit in it
+      {"\x0f" + std::string(136, 'A') + "B", Centred(136 * condensed, condensed, 40), 19},
+      {Esc(' ', 12) + "AB", 60 + 60 + 5},                      // 12/120 inch after every character
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.input));
+    RenderFresh(c.input);
+    EXPECT_EQ(Text('B').X, c.x);
+    EXPECT_EQ(Text('B').Y, c.y);
+  }
+}
+
+TEST_F(FxTest, BitImagesMoveThePrintPositionByTheirWidth) {
+  Render("A" + Esc('K', 60, 0) + std::string(60, '\0') + "B" + Esc('*', 39, 90, 0) + std::string(270, '\0') + "C");
+  EXPECT_EQ(Text('B').X, 60 + 600 + 5);        // 60 columns at 60 dpi: an inch
+  EXPECT_EQ(Text('C').X, 120 + 900 + 5);       // 90 columns at 180 dpi: half an inch
+}
+
+TEST_F(FxTest, DataAsCharactersPrintsControlBytes) {
+  Render("A" + Esc('(', '^', 2, 0) + "\x0c\x0d" + "B");
+  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"A\x0c\x0d" "B"}));
+  EXPECT_EQ(Text('B').X, 180 + 5);
+}
+
+TEST_F(FxTest, TheDefaultDialectReturnsTheCarriageOnlyWhenAsked) {
+  job.Prynda.Emulation = EmulationKind::Default;
+  Render("A\nB");
+  EXPECT_EQ(Text('B').X, 65);
+  job.Prynda.AutoCR = true;
+  RenderFresh("A\nB\xfa" "E\n" "C");
+  EXPECT_EQ(Text('B').X, 5);
+  EXPECT_EQ(Text('C').X, 30);     // the start of the line, in the cell of expanded print:
+  EXPECT_EQ(Text('C').Size, 12);  // the prefix commands still act
+}
+
+}  // namespace
+}  // namespace prynda::testing
