@@ -1,14 +1,21 @@
 #include "render/escp/bit_images.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "render/page_cycle.h"
+
 namespace prynda::escp {
 
 namespace {
 
-// ESC * m: dots per inch across and bytes per column of each density m.
-BitImage ImageOfMode(std::uint8_t m, std::uint32_t columns) {
+// ESC * m: dots per inch across and down, and bytes per column of each density m. Eight-dot
+// columns are 1/72 inch apart on 9-pin printers and use every third pin, 1/60 inch, on 24-pin ones.
+BitImage ImageOfMode(const Fx& fx, std::uint8_t m, std::uint32_t columns) {
   BitImage image;
   image.Columns = columns;
   image.BytesPerColumn = m < 32 ? 1 : (m < 64 ? 3 : 6);
+  image.RowsPerInch = m < 32 ? (fx.Pins24 ? 60 : 72) : (m < 64 ? 180 : 360);
   switch (m) {
     case 1: case 2: case 33: image.DotsPerInch = 120; break;
     case 3: image.DotsPerInch = 240; break;
@@ -28,10 +35,10 @@ std::uint32_t Count(std::uint8_t low, std::uint8_t high) { return low + 256u * h
 // ESC K, L, Y, Z nL nH: the densities 0, 1, 2, 3 unless ESC ? gave them others.
 template <std::size_t Slot>
 void ReassignableImage(Fx& fx, const Args& args) {
-  TakeBitImage(fx, ImageOfMode(fx.ImageModes[Slot], Count(args[0], args[1])));
+  TakeBitImage(fx, ImageOfMode(fx, fx.ImageModes[Slot], Count(args[0], args[1])));
 }
 
-void SelectBitImage(Fx& fx, const Args& args) { TakeBitImage(fx, ImageOfMode(args[0], Count(args[1], args[2]))); }
+void SelectBitImage(Fx& fx, const Args& args) { TakeBitImage(fx, ImageOfMode(fx, args[0], Count(args[1], args[2]))); }
 
 // ESC ^ m nL nH: nine-dot columns, two bytes each, at 60 or 120 dots per inch.
 void NineDotImage(Fx& fx, const Args& args) {
@@ -39,6 +46,7 @@ void NineDotImage(Fx& fx, const Args& args) {
   image.DotsPerInch = args[0] == 1 ? 120 : 60;
   image.Columns = Count(args[1], args[2]);
   image.BytesPerColumn = 2;
+  image.RowsPerInch = fx.Pins24 ? 60 : 72;
   TakeBitImage(fx, image);
 }
 
@@ -80,32 +88,94 @@ constexpr EscCommand kCommands[] = {
 
 std::span<const EscCommand> BitImageCommands() { return kCommands; }
 
+namespace {
+
+// Dots `rows` high and `columns` wide with their top-left corner at the print position, drawn
+// `dot_width` x `dot_height` pixels each; the print position then moves past them. Both edges are
+// rounded from exact positions, so bands laid one under another by exact feeds meet edge to edge.
+void DrawDots(Fx& fx, const TMonoImage& dots, double dot_width, double dot_height) {
+  TRenderState& state = fx.State;
+  const double left = state.LeftMargin + state.PosX;
+  const double width = dots.Width * dot_width;
+  if (dots.Width > 0 && dots.Height > 0) {
+    const int x = RoundToPixel(left);
+    const int y = RoundToPixel(state.PosY);
+    state.Canvas.DrawImage(x, y, RoundToPixel(left + width) - x, RoundToPixel(state.PosY + dots.Height * dot_height) - y,
+                           dots);
+  }
+  state.PosX += width;
+}
+
+// Columns of dots, top pin in the top bit of each column's first byte, into rows of bits.
+void ColumnsToRows(const std::vector<std::uint8_t>& data, std::uint32_t columns, std::uint32_t bytes_per_column,
+                   int rows, std::vector<std::uint8_t>& bits, int stride) {
+  bits.assign(static_cast<std::size_t>(stride) * static_cast<std::size_t>(rows), 0);
+  for (std::uint32_t column = 0; column < columns; ++column) {
+    const std::uint8_t* bytes = data.data() + static_cast<std::size_t>(column) * bytes_per_column;
+    const auto mask = static_cast<std::uint8_t>(0x80 >> (column % 8));
+    const std::size_t at = column / 8;
+    for (int row = 0; row < rows; ++row) {
+      if ((bytes[row / 8] >> (7 - row % 8)) & 1) bits[static_cast<std::size_t>(row) * stride + at] |= mask;
+    }
+  }
+}
+
+}  // namespace
+
 void TakeBitImage(Fx& fx, const BitImage& image) {
   if (fx.SheetPending) BeginPendingSheet(fx);  // an image prints: its sheet is no longer blank
-  Skip(fx, static_cast<std::uint64_t>(image.Columns) * image.BytesPerColumn);
-  fx.State.PosX += PixelsX(fx, image.Columns, image.DotsPerInch);
+  std::vector<std::uint8_t>& data = fx.ImageData;
+  const std::uint64_t size = static_cast<std::uint64_t>(image.Columns) * image.BytesPerColumn;
+  data.resize(size);
+  std::uint64_t got = 0;
+  while (got < size && !fx.State.AtEof) {
+    const std::uint8_t byte = Next(fx);
+    if (!fx.State.AtEof) data[got++] = byte;
+  }
+  // ESC ^ columns have nine dots: the ninth is the top bit of the second byte.
+  const int rows = image.BytesPerColumn == 2 ? 9 : static_cast<int>(image.BytesPerColumn) * 8;
+  const auto columns = static_cast<std::uint32_t>(got / image.BytesPerColumn);
+  const int stride = static_cast<int>((columns + 7) / 8);
+  ColumnsToRows(data, columns, image.BytesPerColumn, rows, fx.ImageBits, stride);
+  const TMonoImage dots{static_cast<int>(columns), rows, stride, fx.ImageBits.data()};
+  DrawDots(fx, dots, PixelsX(fx, 1, image.DotsPerInch), PixelsY(fx, 1, image.RowsPerInch));
+  if (columns < image.Columns) fx.State.PosX += PixelsX(fx, image.Columns - columns, image.DotsPerInch);
 }
 
 void TakeRasterImage(Fx& fx, const RasterImage& image) {
   if (fx.SheetPending) BeginPendingSheet(fx);
-  const std::uint64_t size = static_cast<std::uint64_t>(image.Rows) * ((image.Dots + 7) / 8);
+  const std::size_t stride = (static_cast<std::size_t>(image.Dots) + 7) / 8;
+  const std::size_t size = static_cast<std::size_t>(image.Rows) * stride;
+  std::vector<std::uint8_t>& bits = fx.ImageBits;
+  bits.assign(size, 0);
+  std::size_t taken = 0;
   if (image.Compression == 0) {
-    Skip(fx, size);
+    while (taken < size && !fx.State.AtEof) {
+      const std::uint8_t byte = Next(fx);
+      if (!fx.State.AtEof) bits[taken++] = byte;
+    }
   } else if (image.Compression == 1) {
     // Runs: a counter below 128 is followed by counter + 1 bytes as they are; a counter from 128
     // on by one byte that stands for 257 - counter bytes.
-    for (std::uint64_t taken = 0; taken < size && !fx.State.AtEof;) {
+    while (taken < size && !fx.State.AtEof) {
       const std::uint8_t counter = Next(fx);
+      if (fx.State.AtEof) break;
       if (counter < 128) {
-        Skip(fx, counter + 1u);
-        taken += counter + 1u;
+        for (unsigned i = 0; i <= counter && !fx.State.AtEof; ++i) {
+          const std::uint8_t byte = Next(fx);
+          if (!fx.State.AtEof && taken < size) bits[taken++] = byte;
+        }
       } else {
-        Next(fx);
-        taken += 257u - counter;
+        const std::uint8_t byte = Next(fx);
+        if (fx.State.AtEof) break;
+        for (unsigned i = 0; i < 257u - counter && taken < size; ++i) bits[taken++] = byte;
       }
     }
   }
-  fx.State.PosX += PixelsX(fx, image.Dots * image.HorizontalDensity, 3600);
+  // Whole rows are drawn; a row cut short by the end of the input has the rest of its dots clear.
+  const int rows = static_cast<int>((taken + stride - 1) / std::max<std::size_t>(stride, 1));
+  const TMonoImage dots{static_cast<int>(image.Dots), rows, static_cast<int>(stride), bits.data()};
+  DrawDots(fx, dots, PixelsX(fx, image.HorizontalDensity, 3600), PixelsY(fx, image.VerticalDensity, 3600));
 }
 
 }  // namespace prynda::escp

@@ -13,6 +13,7 @@ struct BitImage {
   double DotsPerInch = 60;  // across
   std::uint32_t Columns = 0;
   std::uint32_t BytesPerColumn = 1;  // 1 (8 dots), 2 (9 dots), 3 (24 dots), 6 (48 dots)
+  double RowsPerInch = 72;           // down: 72 (9-pin), 60 (8 dots on 24 pins), 180, 360
 };
 
 // A raster image of ESC . c v h m nL nH.
@@ -24,9 +25,9 @@ struct RasterImage {
   std::uint32_t Dots = 0;  // across
 };
 
-// Not drawn yet: the data is consumed by its count (a count past the end of the input consumes the
-// rest), and the print position moves right by the image's width, as the printer's does, so that
-// what follows on the line lands where it belongs.
+// The image's data is taken by its count (a count past the end of the input takes the rest, and
+// the columns or rows it holds are drawn), its dots drawn with their top at the print position,
+// and the print position moved right by the image's width, as the printer's head moves.
 void TakeBitImage(Fx& fx, const BitImage& image);
 void TakeRasterImage(Fx& fx, const RasterImage& image);
 

@@ -85,6 +85,8 @@ struct Fx {
   std::array<std::uint8_t, 4> TableSlots = {0, 1, 0, 0};  // ESC ( t: the table registered in each slot
   bool UpperControls = true;             // ESC 7 (ESC 6 prints 0x80-0x9F; they print in any case here)
   std::array<std::uint8_t, 4> ImageModes = {0, 1, 2, 3};  // ESC ? for ESC K, L, Y, Z
+  std::vector<std::uint8_t> ImageData;  // a bit image's columns as they came, kept between images
+  std::vector<std::uint8_t> ImageBits;  // and its rows of dots
 };
 
 // A command after ESC: the argument bytes the dispatcher reads before calling Act; a command of
