@@ -3,6 +3,7 @@
 
 Run it from anywhere: python3 examples/generate.py. The files are committed, so nobody needs to.
 """
+import math
 import os
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -304,8 +305,8 @@ def lf_listing():
 
 
 def fx_order():
-    """An order form for FX mode: a logo sent as a bit image (not drawn yet; its bytes are
-    skipped and the text after it moves right), margins in columns (ESC l, ESC Q) with a line
+    """An order form for FX mode: a logo sent as a bit image (the text after it moves right by
+    its width), margins in columns (ESC l, ESC Q) with a line
     that runs past the right margin onto the next, tab stops set by ESC D, absolute and relative
     positions (ESC $, ESC \\) and fine feeds (ESC J)."""
     def at(sixtieths):
@@ -336,6 +337,61 @@ def fx_order():
     write("zamowienie-fx.txt", out)
 
 
+def bakery_logo():
+    """A round bakery logo, an ear of wheat in a ring: 120 x 72 dots, one inch square at 120 dots
+    an inch across and 72 down (ESC * 1 on a 9-pin printer), as 9 bands of eight-dot columns."""
+    def inked(x, y):
+        r = math.hypot(x, y)
+        if 0.42 <= r <= 0.48:
+            return True
+        if abs(x) < 0.014 and -0.30 < y < 0.36:
+            return True
+        grains = [(0.0, -0.33, 0.0)] + [(side * 0.075, -0.24 + k * 0.11, side) for k in range(5) for side in (-1, 1)]
+        for gx, gy, side in grains:
+            angle = math.radians(35) * side
+            u = (x - gx) * math.cos(angle) + (y - gy) * math.sin(angle)
+            v = -(x - gx) * math.sin(angle) + (y - gy) * math.cos(angle)
+            if (u / 0.032) ** 2 + (v / 0.07) ** 2 <= 1:
+                return True
+        return False
+
+    bands = []
+    for band in range(9):
+        columns = bytearray()
+        for c in range(120):
+            byte = 0
+            for bit in range(8):
+                if inked((c + 0.5) / 120 - 0.5, (band * 8 + bit + 0.5) / 72 - 0.5):
+                    byte |= 0x80 >> bit
+            columns.append(byte)
+        bands.append(ESC + b"*" + bytes([1, 120, 0]) + bytes(columns))
+    return bands
+
+
+def logo_invoice():
+    """An invoice whose header has the seller's logo as a bit image, the header text beside it:
+    nine bands fed 24/216 inch apart (ESC 3 24) so that they meet edge to edge."""
+    text = {2: ESC + b"E" + ESC + b"W1" + cp852("PIEKARNIA ŁĘCKA") + ESC + b"W0" + ESC + b"F",
+            4: cp852("ul. Źródlana 3, 99-100 Łęczyca"),
+            6: cp852("NIP 775-123-45-67   tel. 44 721 00 00")}
+    out = ESC + b"@" + ESC + b"3" + bytes([24])
+    for band, image in enumerate(bakery_logo()):
+        out += image + (ESC + b"$" + bytes([84, 0]) + text[band] if band in text else b"") + CRLF
+    out += ESC + b"2" + CRLF
+    out += ESC + b"E" + cp852("FAKTURA nr 128/2026") + ESC + b"F" + cp852("          Łęczyca, 2026-12-09") + CRLF + CRLF
+    out += cp852("Nabywca: Sklep spożywczy \"Pod Lipą\", ul. Ogrodowa 7, 99-100 Łęczyca") + CRLF + CRLF
+    for line in framed(78, ["Lp. Towar                          Ilość  J.m.      Cena     Wartość", None,
+                            " 1. Chleb żytni na zakwasie          40  szt.      6,50      260,00",
+                            " 2. Bułka kajzerka                  200  szt.      0,85      170,00",
+                            " 3. Rogal świętomarciński            30  szt.      9,90      297,00",
+                            None, "                                            Razem brutto:  727,00 zł"],
+                       top="┌─┐", mid="│ │", sep="├─┤", bottom="└─┘"):
+        out += cp852(line) + CRLF
+    out += FF
+    write("logo-fx.txt", out)
+
+
+
 if __name__ == "__main__":
     invoice()
     wide_report()
@@ -345,3 +401,4 @@ if __name__ == "__main__":
     fx_invoice()
     lf_listing()
     fx_order()
+    logo_invoice()

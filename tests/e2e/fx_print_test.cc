@@ -130,6 +130,85 @@ TEST_F(FxPrintTest, BitImagesTakeTheirBytesAndTheirWidth) {
   EXPECT_NEAR(Find(words, "Dalej").X, 6 * 60 + 600 + 2 * 600 / 180.0 + 16 * 20 * 600 / 3600.0 + 5, 1.0);
 }
 
+// Gray pixels of page 1 rendered at `dpi`.
+struct Raster {
+  int Width = 0, Height = 0;
+  std::vector<unsigned char> Pixels;
+  bool Dark(double x, double y) const {
+    return Pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)] < 128;
+  }
+};
+
+Raster Rasterise(const std::string& pdf, int dpi) {
+  Shell("pdftoppm -gray -r " + std::to_string(dpi) + " -f 1 -l 1 -singlefile '" + pdf + "' '" + pdf + "'");
+  std::ifstream in(pdf + ".pgm", std::ios::binary);
+  Raster raster;
+  std::string magic;
+  int max = 0;
+  in >> magic >> raster.Width >> raster.Height >> max;
+  in.get();
+  raster.Pixels.resize(static_cast<std::size_t>(raster.Width) * static_cast<std::size_t>(raster.Height));
+  in.read(reinterpret_cast<char*>(raster.Pixels.data()), static_cast<std::streamsize>(raster.Pixels.size()));
+  return raster;
+}
+
+TEST_F(FxPrintTest, BitImagesEveryDotWhereTheArithmeticPutsIt) {
+  // Patterns sent band by band as programs send them, each dot then looked for at the centre of
+  // its cell on the page rendered at 720 dpi, a multiple of every density here. The printable area
+  // starts 100 device pixels (120 at 720 dpi) from the sheet's edges.
+  struct Pattern {
+    const char* What;
+    std::vector<std::string> Options;
+    char Command;   // ESC K / L / Z, or '*' for ESC * m
+    int Mode;       // for ESC *
+    int Bytes;      // a column's bytes
+    double Across;  // dots an inch
+    double Down;
+    int Columns, Bands;
+    int Feed;       // ESC 3 n between the bands
+    bool (*Dot)(int column, int row);
+  };
+  const std::vector<Pattern> patterns = {
+      {"checkerboard at 60 x 72", {"/FX"}, 'K', 0, 1, 60, 72, 40, 3, 24,
+       [](int c, int r) { return (c + r) % 2 == 0; }},
+      {"diagonal at 120 x 72", {"/FX"}, 'L', 0, 1, 120, 72, 48, 3, 24, [](int c, int r) { return c / 2 == r; }},
+      {"checkerboard at 240 x 72", {"/FX"}, 'Z', 0, 1, 240, 72, 60, 2, 24,
+       [](int c, int r) { return (c / 2 + r) % 2 == 0; }},
+      {"24-pin bands at 180 x 180", {"/FX", "180"}, '*', 39, 3, 180, 180, 60, 2, 24,
+       [](int c, int r) { return c == r || c == 0 || (r + c) % 7 == 0; }},
+  };
+  for (const Pattern& p : patterns) {
+    SCOPED_TRACE(p.What);
+    const int rows = p.Bytes * 8;
+    std::string file = "\x1b" "3"s + static_cast<char>(p.Feed);
+    for (int band = 0; band < p.Bands; ++band) {
+      file += p.Command == '*' ? "\x1b*"s + static_cast<char>(p.Mode) : "\x1b"s + p.Command;
+      file += static_cast<char>(p.Columns);
+      file += '\0';
+      for (int c = 0; c < p.Columns; ++c) {
+        for (int b = 0; b < p.Bytes; ++b) {
+          int byte = 0;
+          for (int bit = 0; bit < 8; ++bit) byte |= p.Dot(c, band * rows + b * 8 + bit) ? 0x80 >> bit : 0;
+          file += static_cast<char>(byte);
+        }
+      }
+      file += "\r\n";
+    }
+    const Raster page = Rasterise(Print(dir_.Write("obraz.prn", file), p.Options), 720);
+    for (int r = 0; r < p.Bands * rows; ++r) {
+      for (int c = 0; c < p.Columns; ++c) {
+        const double x = 120 + (c + 0.5) * 720 / p.Across;
+        const double y = 120 + (r + 0.5) * 720 / p.Down;
+        ASSERT_EQ(page.Dark(x, y), p.Dot(c, r)) << "dot " << c << "," << r;
+      }
+    }
+    // Where the bands meet, the last row of one and the first of the next each keep their own
+    // dot cell: touching, not overlapping, no gap between.
+    const double bottom = 120 + p.Bands * rows * 720 / p.Down;
+    EXPECT_FALSE(page.Dark(120 + 0.5 * 720 / p.Across, bottom + 1)) << "nothing below the last band";
+  }
+}
+
 TEST_F(FxPrintTest, CharacterTablesAreRememberedAndHighBytesPrint) {
   // CP852 keeps letters in 0x80-0x9F; a character definition takes its twelve bytes.
   const std::string pdf = PrintBytes("\x1bt\x01\x1bR\x02\x1b" "6\x86\x88\x9d\x1b" "7\x1b&\x00" "AA" "ZZZZZZZZZZZZ" "Koniec"s);

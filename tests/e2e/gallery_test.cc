@@ -75,6 +75,7 @@ TEST_F(GalleryTest, EverySamplePrints) {
       {"faktura-fx.txt", {"/FX"}, "595.276 x 841.89", "Świętokrzyska"},
       {"wykaz-lf.txt", {"/FX"}, "595.276 x 841.89", "Legalizacja wagi"},
       {"zamowienie-fx.txt", {"/FX"}, "595.276 x 841.89", "Papier do pieczenia"},
+      {"logo-fx.txt", {"/FX"}, "595.276 x 841.89", "Bułka kajzerka"},
   };
   for (const auto& sample : samples) {
     SCOPED_TRACE(sample.name);

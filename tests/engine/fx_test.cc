@@ -305,6 +305,67 @@ TEST_F(FxTest, HorizontalPositionsMarginsAndTabs) {
   }
 }
 
+TEST_F(FxTest, BitImagesAtEveryDensity) {
+  // Two columns of dots, the top pin in the top bit: a diagonal's ends. At 600 dpi a dot is 10 px
+  // across at 60 dpi, 5 at 120, 2.5 at 240, 3 1/3 at 180; down 8 1/3 px at 72 (9-pin), 10 at 60
+  // (eight dots on 24 pins), 3 1/3 at 180. The image starts after A, 60 px right.
+  const std::vector<std::string> eight = {"#.", "..", "..", "..", "..", "..", "..", ".#"};
+  struct Case {
+    std::string Input;
+    bool Pins24;
+    int Width, Height;
+    std::vector<std::string> Dots;
+  };
+  std::vector<std::string> nine = eight;
+  nine.push_back("##");
+  std::vector<std::string> twenty_four(24, "..");
+  twenty_four[0] = "#.";
+  twenty_four[23] = ".#";
+  const std::vector<Case> cases = {
+      {Esc('K', 2, 0) + "\x80\x01", false, 20, 67, eight},
+      {Esc('L', 2, 0) + "\x80\x01", false, 10, 67, eight},
+      {Esc('Y', 2, 0) + "\x80\x01", false, 10, 67, eight},
+      {Esc('Z', 2, 0) + "\x80\x01", false, 5, 67, eight},
+      {Esc('*', 4, 2, 0) + "\x80\x01", false, 15, 67, eight},  // 80 dpi: 7.5 px a dot
+      {Esc('*', 0, 2, 0) + "\x80\x01", true, 20, 80, eight},
+      {Esc('^', 0, 2, 0) + "\x80\x80\x01\x80", false, 20, 75, nine},
+      {Esc('*', 39, 2, 0) + "\x80\0\0\0\0\x01"s, true, 7, 80, twenty_four},
+      {Esc('?', 'K', 3) + Esc('K', 2, 0) + "\x80\x01", false, 5, 67, eight},
+      // Raster rows of 16 dots, 1/360 inch apart: a run of two 0xAA bytes, then two bytes as they are.
+      {Esc('.', 1, 10, 10, 2, 16, 0) + "\xff\xaa\x01\x0f\xf0", true, 27, 3,
+       {"#.#.#.#.#.#.#.#.", "....########...."}},
+      // Cut short by the end of the file: the columns there are.
+      {Esc('K', 4, 0) + "\x80\x01", false, 20, 67, eight},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.Input));
+    job.Settings.Scale216 = !c.Pins24;
+    RenderFresh("A" + c.Input);
+    ASSERT_EQ(Pages().at(0).Images.size(), 1u);
+    const RecordedImage& image = Pages()[0].Images[0];
+    EXPECT_EQ(image.X, 60);
+    EXPECT_EQ(image.Y, 0);
+    EXPECT_EQ(image.Width, c.Width);
+    EXPECT_EQ(image.Height, c.Height);
+    EXPECT_EQ(image.Dots, c.Dots);
+  }
+}
+
+TEST_F(FxTest, BandsFedByTheirHeightMeetEdgeToEdge) {
+  // 8-dot bands fed 24/216 inch (66 2/3 px) apart: edges at 0, 67, 133, 200.
+  std::string input = Esc('3', 24);
+  for (int band = 0; band < 3; ++band) input += Esc('K', 1, 0) + "\xff\r\n";
+  Render(input);
+  const auto& images = Pages().at(0).Images;
+  ASSERT_EQ(images.size(), 3u);
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    const int top = static_cast<int>(std::lround(i * 200 / 3.0));
+    const int bottom = static_cast<int>(std::lround((i + 1) * 200 / 3.0));
+    EXPECT_EQ(images[i].Y, top);
+    EXPECT_EQ(images[i].Y + images[i].Height, bottom);
+  }
+}
+
 TEST_F(FxTest, BitImagesMoveThePrintPositionByTheirWidth) {
   Render("A" + Esc('K', 60, 0) + std::string(60, '\0') + "B" + Esc('*', 39, 90, 0) + std::string(270, '\0') + "C");
   EXPECT_EQ(Text('B').X, 60 + 600 + 5);        // 60 columns at 60 dpi: an inch

@@ -1,5 +1,6 @@
 // The rendering engine over arbitrary bytes on the built-in PDF printer, through the PDF writer
-// and the real fonts. Two leading bytes choose the job's settings; the rest is the file to print.
+// and the real fonts. Two leading bytes choose the job's settings (the top bit of the first: FX mode,
+// whose bit images reach the writer's pictures); the rest is the file to print.
 #include <libdeflate.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -61,6 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PdfFilePrintSystem system(fonts);
   fuzzing::FuzzJob fuzz(system);
   fuzzing::ChooseSettings(fuzz.job.Settings, data[0], data[1]);
+  if (data[0] & 128) fuzz.job.Prynda.Emulation = EmulationKind::Fx;
   fuzz.job.InputFileName = fuzz.job.Params[1] = fuzzing::WriteFile("input.txt", data + 2, size - 2);
   fuzz.printer.SetSourceFileName(fuzz.job.InputFileName);
   SetUpFontSet(fuzz.job);
