@@ -205,7 +205,7 @@ TEST_F(CupsTest, AnUnknownNameListsTheSchedulersPrinters) {
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_TRUE(run.Out.starts_with("Nie odnaleziono drukarki Laser w systemie\n"
                                   "Lista zainstalowanych w systemie drukarek:\n"
-                                  "PryndaFile\nPryndaPdf\nPrynda PDF\n\n"
+                                  "PryndaDos\nPryndaFile\nPryndaPdf\nPrynda PDF\n\n"
                                   "Wybieram domy\x98ln\xa5\n"))
       << run.Out;
   EXPECT_EQ(FinishedJob().Printer, "PryndaPdf");
@@ -342,7 +342,7 @@ TEST_F(CupsTest, ASchedulerThatStopsMidJobEndsItWithAMessage) {
   const ProgramRun run = Print({"/DR=PryndaFile", "E", "/ST"}, options);
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   // The scheduler comes back for the tests that follow.
-  Shell("PRYNDA_REQUIRE_CUPS=1 " + script + " start " + server_.string());
+  Shell("PRYNDA_REQUIRE_CUPS=1 " + script + " start " + server_.string() + " " + PRYNDA_BACKEND_EXE);
   EXPECT_EQ(run.ExitCode, 1) << run.Out;
   EXPECT_NE(run.Err.find("PryndaFile"), std::string::npos) << run.Err;
   EXPECT_TRUE(fs::exists(input_));
