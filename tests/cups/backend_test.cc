@@ -63,10 +63,8 @@ class BackendTest : public ::testing::Test {
     before_ = LatestJobId();
   }
 
-  // A client command on the private scheduler; what it says.
-  std::string Client(const std::string& command) {
-    return Shell("CUPS_SERVER=" + (server_ / "cups.sock").string() + " " + command + " 2>&1");
-  }
+  // A client command on the private scheduler (CUPS_SERVER names it); what it says.
+  std::string Client(const std::string& command) { return Shell(command + " 2>&1"); }
 
   // The jobs made since Restart once `count` of them have ended, oldest first.
   std::vector<JobInfo> EndedJobs(std::size_t count) {
@@ -132,11 +130,19 @@ TEST_F(BackendTest, AnInvoiceArrivesAsPryndaPrintsIt) {
     std::string Reference;  // the file printed
   };
   const std::string as_kasa = " -U kasa1 ";
+  // An LPD client (RFC 1179: the queue, a control file, a data file) talking to cups-lpd.
+  const std::string control = "Hkasa\nPkasa1\nJFaktura 127/2026\nldfA001kasa\nNfaktura.txt\n";
+  const std::string lpd = "{ printf '\\002PryndaDos\\n\\002" + std::to_string(control.size()) + " cfA001kasa\\n';"
+                          " printf '" + std::regex_replace(control, std::regex("\n"), "\\n") + "\\000';"
+                          " printf '\\003" + std::to_string(fs::file_size(invoice)) + " dfA001kasa\\n';"
+                          " cat " + invoice + "; printf '\\000'; } | /usr/lib/cups/daemon/cups-lpd -n -h " +
+                          (server_ / "cups.sock").string() + " >/dev/null";
   const std::vector<Case> cases = {
       {"lp", "lp" + as_kasa + "-d PryndaDos -t 'Faktura 127/2026' " + invoice, invoice},
       {"lpr", "lpr" + as_kasa + "-P PryndaDos -T 'Faktura 127/2026' " + invoice, invoice},
       {"IPP over TCP", "lp -h 127.0.0.1:" + std::to_string(port_) + as_kasa + "-d PryndaDos -t 'Faktura 127/2026' " + invoice,
        invoice},
+      {"LPD through cups-lpd", lpd, invoice},
       // Two documents in one job reach the backend on its standard input.
       {"lp, two files", "lp" + as_kasa + "-d PryndaDos -t 'Faktura 127/2026' " + invoice + " " + invoice, twice},
   };
