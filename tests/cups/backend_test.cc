@@ -180,12 +180,18 @@ TEST_F(BackendTest, TheQueuesDefaultsAreOptionsToo) {
 }
 
 TEST_F(BackendTest, DISABLED_FxModeIsAnOption) {
-  // Needs FX mode (/FX), not in this build yet: without it the option is ignored, and the file's
-  // ESC/P commands would print as the default dialect reads them.
-  const std::string input = dir_.Write("fx.txt", "\x1b@\x1b" "E" "Faktura nr 7\x1b" "F\r\n\x1b-1Razem:\x1b-0 12,50 z\xab\r\n\x0c");
+  // Needs FX mode (/FX), not in this build yet: without it the option is ignored on both sides and
+  // the first check below fails. ESC @ starts the file as ESC/P programs do; ESC M (12 cpi) moves
+  // the words of the first line, which Prynda's own dialect does not.
+  const std::string input = dir_.Write("fx.txt", "\x1b@\x1bMFaktura nr 7/2026 z dnia 2026-12-08\r\n"
+                                                 "\x1bPRazem do zap\x88" "aty: 12,50 z\x88\r\n\x0c");
+  const std::vector<Word> plain = Words(PdfPrinterOutput(input));
+  const std::string fx = PdfPrinterOutput(input, {"/FX"});
+  ASSERT_EQ(plain.size(), Words(fx).size());
+  ASSERT_NE(plain[1].X, Words(fx)[1].X) << "FX mode must place these words otherwise";
   Client("lp -d PryndaDos -o prynda-fx " + input);
   EXPECT_EQ(EndedJobs(2).back().State, IPP_JSTATE_COMPLETED);
-  ExpectSameWords(PdfPrinterOutput(input, {"/FX"}));
+  ExpectSameWords(fx);
 }
 
 TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
