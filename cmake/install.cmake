@@ -1,10 +1,11 @@
 # What `cmake --install` puts in place, and the package CPack makes of it: a Debian package on
 # Linux (scripts/package), a zip on Windows (scripts/build-windows).
 #
-# Linux, below the prefix: bin/prynda; the man page prynda(1); the README, its pictures and notes,
-# the samples and the commented settings file under share/doc/prynda; and that settings file
-# where the program reads the system's (kSystemSettingsFile: /etc/prynda/prynda.ini for the
-# prefix /usr, else etc/prynda below the prefix).
+# Linux, below the prefix: bin/prynda; the CUPS backend lib/cups/backend/prynda; the man page
+# prynda(1); the README, its pictures and notes, the samples and the commented settings file
+# under share/doc/prynda; and that settings file where the program reads the system's
+# (kSystemSettingsFile: /etc/prynda/prynda.ini for the prefix /usr, else etc/prynda below the
+# prefix).
 # Windows, in one folder: prynda.exe with the settings file beside it (so that it is the one
 # read), the README as text with CRLF line ends, the samples.
 
@@ -58,6 +59,11 @@ add_custom_command(OUTPUT changelog.gz COMMAND gzip -9nkf changelog
 add_custom_target(prynda_docs ALL DEPENDS prynda.1.gz changelog.gz)
 
 install(TARGETS prynda RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The CUPS backend goes where the scheduler looks for backends: lib/cups/backend below /usr on
+# Debian, whatever the architecture (CUPS's ServerBin). Mode 0755, so that the scheduler runs it
+# as its unprivileged user, lp; one that group and others may not run would be run as root.
+install(TARGETS prynda_backend RUNTIME DESTINATION lib/cups/backend
+        PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/prynda.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
               ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
@@ -89,5 +95,7 @@ character centred in its cell, frames drawn as joined lines, pages broken
 where the file says.
 
 It is a console program, started by the DOS program, an emulator or a script
-with the file to print and a few options; it prints one job and ends.")
+with the file to print and a few options; it prints one job and ends. Its CUPS
+backend (prynda:/QUEUE) makes a print server of CUPS: DOS machines send their
+raw jobs to a queue, and Prynda's pages come out on the office printer.")
 include(CPack)

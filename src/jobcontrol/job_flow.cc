@@ -47,11 +47,11 @@ void ShowUsage(TJobContext& job) {
   WaitForEnter(job.Console);
 }
 
-void RunJob(TJobContext& job) {
+bool PrepareJob(TJobContext& job) {
   TPrinter& printer = job.CurrentPrinter;
   if (printer.PrinterNames().Empty()) {
     job.Console.Line("Nie zainstalowano drukarek GDI.");
-    return;
+    return false;
   }
   printer.SetDocumentName("GDI=" + job.InputFileName);
   printer.SetSourceFileName(job.InputFileName);
@@ -67,12 +67,20 @@ void RunJob(TJobContext& job) {
   ReadSettingsFile(job);
   ApplyOptions(job);
   ShowBanner(job);
+  return true;
+}
 
-  const TRenderOutcome outcome = RenderDocument(job, printer.PageCanvas());
+TRenderOutcome PrintJob(TJobContext& job) {
+  const TRenderOutcome outcome = RenderDocument(job, job.CurrentPrinter.PageCanvas());
   if (const int request = StopRequest()) RaiseStoppedAfterJob(request);  // and the file is kept
 
   if (job.Settings.DeleteAfterPrint && outcome == TRenderOutcome::Completed) DeleteInputFile(job);
   if (job.PauseAtEnd) WaitForEnter(job.Console);
+  return outcome;
+}
+
+void RunJob(TJobContext& job) {
+  if (PrepareJob(job)) PrintJob(job);
 }
 
 int ProgramEntry(TJobContext& job) {

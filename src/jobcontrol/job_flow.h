@@ -8,6 +8,7 @@
 
 #include "device/print_system.h"
 #include "jobcontrol/job_context.h"
+#include "render/render_document.h"
 
 namespace prynda {
 
@@ -19,6 +20,12 @@ int RunProgram(std::vector<std::string> params, PrintSystem& system, std::ostrea
 // Prints when parameter 1 names an existing file (not a folder), else shows the usage text.
 int ProgramEntry(TJobContext& job);
 void RunJob(TJobContext& job);
+// RunJob in two steps, for callers that settle some settings themselves in between. PrepareJob:
+// the printer check, the printer "/DR=" names, the font set, the settings file, the options and
+// the banner; false (after saying so) when there is no printer. PrintJob: the document, then the
+// removal of the file and the final pause that the settings ask for.
+bool PrepareJob(TJobContext& job);
+TRenderOutcome PrintJob(TJobContext& job);
 void ShowBanner(TJobContext& job);
 void ShowUsage(TJobContext& job);
 void WaitForEnter(TConsole& console);

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "cups/scheduler.h"
 #include "e2e/run_program.h"
 #include "support/pdf_tools.h"
 
@@ -32,30 +33,6 @@ std::string PageSize(const std::string& pdf) {
   std::smatch match;
   const std::string info = Shell("pdfinfo " + pdf + " 2>/dev/null");
   return std::regex_search(info, match, std::regex(R"(Page size:\s+([0-9.]+ x [0-9.]+))")) ? std::string(match[1]) : "";
-}
-
-struct JobInfo {
-  int Id = 0;
-  std::string Printer;
-  std::string Title;
-  ipp_jstate_t State = IPP_JSTATE_PENDING;
-};
-
-std::vector<JobInfo> Jobs() {
-  cups_job_t* jobs = nullptr;
-  const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, nullptr, 0, CUPS_WHICHJOBS_ALL);
-  std::vector<JobInfo> result;
-  for (int i = 0; i < count; ++i) {
-    result.push_back(JobInfo{jobs[i].id, jobs[i].dest, jobs[i].title ? jobs[i].title : "", jobs[i].state});
-  }
-  cupsFreeJobs(count, jobs);
-  return result;
-}
-
-int LatestJobId() {
-  int latest = 0;
-  for (const auto& job : Jobs()) latest = std::max(latest, job.Id);
-  return latest;
 }
 
 // 1500 pages of 60 lines: long enough to be still streaming when something stops it.
@@ -97,12 +74,7 @@ class CupsTest : public ::testing::Test {
         if (job.Id > before_) made.push_back(job);
       }
       if (made.size() > 1) ADD_FAILURE() << "more than one job";
-      if (made.size() == 1 && made[0].State >= IPP_JSTATE_STOPPED) {
-        if (made[0].State == IPP_JSTATE_COMPLETED || made[0].State == IPP_JSTATE_CANCELED ||
-            made[0].State == IPP_JSTATE_ABORTED) {
-          return made[0];
-        }
-      }
+      if (made.size() == 1 && Ended(made[0])) return made[0];
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     ADD_FAILURE() << "no finished job";
@@ -205,7 +177,7 @@ TEST_F(CupsTest, AnUnknownNameListsTheSchedulersPrinters) {
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_TRUE(run.Out.starts_with("Nie odnaleziono drukarki Laser w systemie\n"
                                   "Lista zainstalowanych w systemie drukarek:\n"
-                                  "PryndaFile\nPryndaPdf\nPrynda PDF\n\n"
+                                  "PryndaDos\nPryndaFile\nPryndaPdf\nPrynda PDF\n\n"
                                   "Wybieram domy\x98ln\xa5\n"))
       << run.Out;
   EXPECT_EQ(FinishedJob().Printer, "PryndaPdf");
@@ -342,7 +314,7 @@ TEST_F(CupsTest, ASchedulerThatStopsMidJobEndsItWithAMessage) {
   const ProgramRun run = Print({"/DR=PryndaFile", "E", "/ST"}, options);
   const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   // The scheduler comes back for the tests that follow.
-  Shell("PRYNDA_REQUIRE_CUPS=1 " + script + " start " + server_.string());
+  Shell("PRYNDA_REQUIRE_CUPS=1 " + script + " start " + server_.string() + " " + PRYNDA_BACKEND_EXE);
   EXPECT_EQ(run.ExitCode, 1) << run.Out;
   EXPECT_NE(run.Err.find("PryndaFile"), std::string::npos) << run.Err;
   EXPECT_TRUE(fs::exists(input_));

@@ -11,8 +11,8 @@ namespace prynda {
   X(cupsAddOption) X(cupsCancelDestJob) X(cupsCopyDest) X(cupsCopyDestInfo) X(cupsCreateDestJob)      \
   X(cupsEncryption) X(cupsFindDestDefault) X(cupsFinishDestDocument) X(cupsFreeDestInfo)              \
   X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDestMediaByName) X(cupsGetDests2) X(cupsGetOption)     \
-  X(cupsLastErrorString) X(cupsServer) X(cupsStartDestDocument) X(cupsWriteRequestData) X(httpClose) \
-  X(httpConnect2) X(ippGetResolution) X(ippGetString) X(ippPort)
+  X(cupsLastErrorString) X(cupsParseOptions) X(cupsServer) X(cupsSetUser) X(cupsStartDestDocument)          \
+  X(cupsWriteRequestData) X(httpClose) X(httpConnect2) X(ippGetResolution) X(ippGetString) X(ippPort)
 
 struct CupsLibrary {
 #define PRYNDA_CUPS_POINTER(name) decltype(&::name) name = nullptr;

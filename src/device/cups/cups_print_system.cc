@@ -250,8 +250,31 @@ std::unique_ptr<PrintContext> CupsPrintSystem::CreateContext(const std::string& 
   return make_context_(*fonts_, QueryGeometry(dest, settings.Orientation), std::move(sink));
 }
 
+std::string CupsPrintSystem::PrinterOption(const std::string& printer, const std::string& name) {
+  cups_dest_t* dest = Find(printer);
+  if (dest == nullptr) return {};
+  const char* value = Api().cupsGetOption(name.c_str(), dest->num_options, dest->options);
+  return value != nullptr ? value : "";
+}
+
 TRgb CupsPrintSystem::SystemColor(int index) { return StandardSystemColor(index); }
 
 void CupsPrintSystem::Beep() { ConsoleBeep(); }
+
+bool SubmitJobsAs(const std::string& user) {
+  if (Cups() == nullptr) return false;
+  Api().cupsSetUser(user.c_str());
+  return true;
+}
+
+std::vector<std::pair<std::string, std::string>> ParseCupsOptions(const std::string& text) {
+  std::vector<std::pair<std::string, std::string>> pairs;
+  if (Cups() == nullptr) return pairs;
+  cups_option_t* options = nullptr;
+  const int count = Api().cupsParseOptions(text.c_str(), 0, &options);
+  for (int i = 0; i < count; ++i) pairs.emplace_back(options[i].name, options[i].value);
+  Api().cupsFreeOptions(count, options);
+  return pairs;
+}
 
 }  // namespace prynda

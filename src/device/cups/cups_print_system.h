@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "device/fonts/font_library.h"
@@ -30,6 +31,9 @@ class CupsPrintSystem final : public PrintSystem {
   TRgb SystemColor(int index) override;
   void Beep() override;
 
+  // One of the printer's options as CUPS lists them (e.g. "device-uri"); "" when it has none.
+  std::string PrinterOption(const std::string& printer, const std::string& name);
+
  private:
   void LoadDestinations();
   cups_dest_t* Find(const std::string& printer);
@@ -40,5 +44,13 @@ class CupsPrintSystem final : public PrintSystem {
   int count_ = 0;
   bool loaded_ = false;
 };
+
+// For a program that prints on someone's behalf (the CUPS backend): the jobs this thread creates
+// from now on belong to `user`. False when libcups is not installed.
+bool SubmitJobsAs(const std::string& user);
+
+// A CUPS option string ("a=1 b='x y' flag noflag") as name/value pairs, as CUPS reads it (a bare
+// name is "true", a name with "no" before it "false"). Empty when libcups is not installed.
+std::vector<std::pair<std::string, std::string>> ParseCupsOptions(const std::string& text);
 
 }  // namespace prynda

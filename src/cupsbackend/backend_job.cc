@@ -1,0 +1,240 @@
+#include "cupsbackend/backend_job.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+#include <ostream>
+#include <sstream>
+#include <streambuf>
+
+#include "device/console.h"
+#include "device/name_list.h"
+#include "device/printer.h"
+#include "device/text_encoding.h"
+#include "jobcontrol/job_context.h"
+#include "jobcontrol/job_flow.h"
+
+namespace prynda {
+
+namespace {
+
+constexpr int kMaxCopies = 9999;  // the scheduler's own limit (MaxCopies)
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// A boolean option's value as CUPS writes it; nullopt when it is none of them.
+std::optional<bool> Flag(std::string_view value) {
+  const std::string lower = Lower(value);
+  if (lower.empty() || lower == "true" || lower == "yes" || lower == "on" || lower == "1") return true;
+  if (lower == "false" || lower == "no" || lower == "off" || lower == "0") return false;
+  return std::nullopt;
+}
+
+// Every line written to it becomes an "INFO:" line of the log.
+class InfoLines final : public std::streambuf {
+ public:
+  explicit InfoLines(std::ostream& log) : log_(log) {}
+  ~InfoLines() override {
+    if (!line_.empty()) log_ << "INFO: " << line_ << '\n' << std::flush;
+  }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    if (traits_type::to_char_type(c) == '\n') {
+      log_ << "INFO: " << line_ << '\n' << std::flush;
+      line_.clear();
+    } else {
+      line_ += traits_type::to_char_type(c);
+    }
+    return log_ ? c : traits_type::eof();
+  }
+
+ private:
+  std::ostream& log_;
+  std::string line_;
+};
+
+// A device context that reports each page as it ends, as the scheduler counts pages.
+class PageReports final : public PrintContext {
+ public:
+  PageReports(std::unique_ptr<PrintContext> context, int copies, std::ostream& log)
+      : context_(std::move(context)), copies_(copies), log_(log) {}
+
+  TDeviceCaps Caps() override { return context_->Caps(); }
+  std::vector<std::string> FontFaces() override { return context_->FontFaces(); }
+  int RealizeFont(const TFontSpec& spec) override { return context_->RealizeFont(spec); }
+  TTextExtent MeasureText(int font, std::string_view text) override { return context_->MeasureText(font, text); }
+  void StartDoc(const TDocInfo& info) override { context_->StartDoc(info); }
+  void StartPage() override { context_->StartPage(); }
+  void EndPage() override {
+    context_->EndPage();
+    log_ << "PAGE: " << ++pages_ << ' ' << copies_ << '\n' << std::flush;
+  }
+  void EndDoc() override { context_->EndDoc(); }
+  void AbortDoc() override { context_->AbortDoc(); }
+  void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string_view text) override {
+    context_->TextOut(x, y, font, color, background, text);
+  }
+  void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
+    context_->Polyline(points, count, width, color);
+  }
+  void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override {
+    context_->ImageMask(x, y, width, height, image, color);
+  }
+
+ private:
+  std::unique_ptr<PrintContext> context_;
+  int copies_;
+  std::ostream& log_;
+  int pages_ = 0;
+};
+
+// The system's printers narrowed to the target queue: it is the only printer and the default, so
+// that no setting and no slip can print the job anywhere else.
+class TargetQueueOnly final : public PrintSystem {
+ public:
+  TargetQueueOnly(PrintSystem& system, std::string target, std::ostream& log)
+      : system_(system), target_(std::move(target)), log_(log) {}
+
+  std::vector<std::string> PrinterNames() override {
+    for (std::string& name : system_.PrinterNames()) {
+      if (SameTextIgnoringCase(name, target_)) return {name};
+    }
+    return {};
+  }
+  std::string DefaultPrinter() override {
+    std::vector<std::string> names = PrinterNames();
+    return names.empty() ? std::string() : names.front();
+  }
+  std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override {
+    return system_.DeviceSettings(printer);
+  }
+  std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
+                                              TContextKind kind) override {
+    std::unique_ptr<PrintContext> context = system_.CreateContext(printer, settings, kind);
+    if (context == nullptr || kind != TContextKind::Device) return context;
+    return std::make_unique<PageReports>(std::move(context), settings.Copies, log_);
+  }
+  TRgb SystemColor(int index) override { return system_.SystemColor(index); }
+  void Beep() override {}  // a server has no one to hear it
+
+ private:
+  PrintSystem& system_;
+  std::string target_;
+  std::ostream& log_;
+};
+
+}  // namespace
+
+std::optional<std::string> TargetQueue(std::string_view device_uri) {
+  const std::string scheme = std::string(kBackendScheme) + ":";
+  if (device_uri.size() < scheme.size() || Lower(device_uri.substr(0, scheme.size())) != scheme) return std::nullopt;
+  std::string_view rest = device_uri.substr(scheme.size());
+  while (!rest.empty() && rest.front() == '/') rest.remove_prefix(1);
+  std::string name;
+  for (std::size_t i = 0; i < rest.size(); ++i) {
+    if (rest[i] == '%' && i + 2 < rest.size() && HexDigit(rest[i + 1]) >= 0 && HexDigit(rest[i + 2]) >= 0) {
+      name += static_cast<char>(HexDigit(rest[i + 1]) * 16 + HexDigit(rest[i + 2]));
+      i += 2;
+    } else {
+      name += rest[i];
+    }
+  }
+  if (name.empty() || name.find('/') != std::string::npos) return std::nullopt;
+  return name;
+}
+
+TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::string>>& job_options) {
+  struct Switch {
+    std::string_view Name;
+    std::string_view Option;
+  };
+  static constexpr Switch kSwitches[] = {
+      {"prynda-fx", "/FX"}, {"prynda-maz", "MAZ"}, {"prynda-lf", "/LF"}, {"prynda-fit", "/FIT"}};
+  TBackendOptions result;
+  auto add = [&result](std::string_view option) {
+    if (!result.Options.empty()) result.Options += ' ';
+    result.Options += option;
+  };
+  for (const auto& [raw_name, value] : job_options) {
+    const std::string name = Lower(raw_name);
+    if (!name.starts_with("prynda-")) continue;
+    const auto known = std::find_if(std::begin(kSwitches), std::end(kSwitches),
+                                    [&name](const Switch& s) { return s.Name == name; });
+    if (known != std::end(kSwitches)) {
+      const std::optional<bool> on = Flag(value);
+      if (!on) {
+        result.Error = "Option " + name + "=" + value + ": the value must be true or false";
+        return result;
+      }
+      if (*on) add(known->Option);
+    } else if (name == "prynda-cp") {
+      // A code page is three digits. "180" is none, and anywhere among the options it would
+      // switch the vertical feeds to 1/180 inch.
+      const bool digits = value.size() == 3 && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+      if (!digits || value == "180") {
+        result.Error = "Option prynda-cp=" + value + ": a code page is three digits, e.g. prynda-cp=852";
+        return result;
+      }
+      add("/CP=" + value);
+    } else {
+      result.Ignored.push_back(raw_name);
+    }
+  }
+  return result;
+}
+
+int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostream& log) {
+  std::string failure;
+  {
+    InfoLines info_lines(log);
+    std::ostream info(&info_lines);
+    std::istringstream no_input;
+    TConsole console(info, no_input, log, kCodePageUtf8);
+    TargetQueueOnly queue(system, request.Target, log);
+    std::vector<std::string> params = {request.Executable, request.InputFile, "/DR=" + request.Target};
+    if (!request.Options.empty()) params.push_back(request.Options);
+    try {
+      TPrinter printer(queue);
+      TJobContext job(std::move(params), printer, console);
+      job.InputFileName = request.InputFile;
+      if (!PrepareJob(job)) {
+        failure = "There is no queue " + request.Target + " to print on";
+      } else {
+        // The file is the scheduler's, and nobody sits at a console.
+        job.Settings.DeleteAfterPrint = false;
+        job.PauseAtEnd = false;
+        job.Settings.Copies = std::clamp(request.Copies, 1, kMaxCopies);
+        if (!request.Title.empty()) printer.SetDocumentName(request.Title);
+        if (PrintJob(job) == TRenderOutcome::Completed) {
+          log << "INFO: Printed on " << request.Target << '\n' << std::flush;
+          return 0;
+        }
+        failure = "The job's data could not be read; nothing was printed";
+      }
+    } catch (const std::exception& e) {
+      failure = e.what();
+    } catch (...) {
+      failure = "Unknown failure";
+    }
+  }
+  // The printer object is gone by now: a document it had begun on the target is cancelled.
+  log << "ERROR: " << failure << '\n' << std::flush;
+  return 1;
+}
+
+}  // namespace prynda

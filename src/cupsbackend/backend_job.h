@@ -1,0 +1,55 @@
+// The CUPS backend "prynda": the scheduler hands it each job of a queue whose device URI is
+// prynda:/TARGET, and it prints the job's bytes as Prynda does, on TARGET (another queue of the
+// same scheduler), as a job of the same user, with the same title and copies.
+//
+// What it says goes to standard error as the scheduler reads a backend: "INFO:" lines for
+// progress (Prynda's own messages among them), "PAGE: n copies" as each page ends, "WARNING:"
+// for an option it ignores, "ERROR:" for the failure that ends a job. Exit code 0 when the job
+// went to TARGET whole, 1 (the scheduler's "failed") otherwise; then nothing stays on TARGET.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "device/print_system.h"
+
+namespace prynda {
+
+inline constexpr std::string_view kBackendScheme = "prynda";
+// What the backend prints when run without arguments: how the scheduler lists it (lpinfo -v).
+inline constexpr std::string_view kBackendDiscoveryLine =
+    "network prynda \"Unknown\" \"Prynda: DOS printer files printed on another queue\"";
+
+// The queue a device URI names: "prynda:/LaserJet" gives "LaserJet" (%XX escapes decoded);
+// nullopt for another scheme, no name, or a name with a '/'.
+std::optional<std::string> TargetQueue(std::string_view device_uri);
+
+// The job's options (the queue's defaults among them) as Prynda's own options: prynda-fx /FX,
+// prynda-maz MAZ, prynda-lf /LF, prynda-cp=NNN /CP=NNN, prynda-fit /FIT. Options of other names
+// are CUPS's own and left alone; an unknown prynda-... option is named in Ignored.
+struct TBackendOptions {
+  std::string Options;               // for Prynda's command line, e.g. "/FX MAZ"
+  std::vector<std::string> Ignored;  // "prynda-..." names it does not know
+  std::string Error;                 // a value it cannot take; then the job must fail
+};
+TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::string>>& job_options);
+
+struct TBackendJob {
+  std::string Executable;  // the backend's own path (a settings file may stand beside it)
+  std::string InputFile;   // the job's bytes
+  std::string Target;      // the queue to print on
+  std::string Title;
+  int Copies = 1;
+  std::string Options;     // Prynda's options, from MapBackendOptions
+};
+
+// Prints the job on `job.Target`, which must be one of `system`'s printers; reports on `log` as
+// said above and returns the exit code. The input file is never removed, whatever the settings
+// file says, and nothing waits for Enter.
+int PrintBackendJob(const TBackendJob& job, PrintSystem& system, std::ostream& log);
+
+}  // namespace prynda

@@ -1,0 +1,100 @@
+// The CUPS backend "prynda" (backend_job.h): run by the scheduler as
+//   prynda job-id user title copies options [file]
+// with DEVICE_URI=prynda:/TARGET; without arguments it prints its discovery line.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cupsbackend/backend_job.h"
+#include "device/cups/cups_print_system.h"
+#include "device/files.h"
+#include "device/fonts/font_library.h"
+#include "device/stop_requests.h"
+
+namespace {
+
+constexpr int kFailed = 1;  // CUPS_BACKEND_FAILED: the printer's error policy decides what follows
+
+int Fail(const std::string& message) {
+  std::cerr << "ERROR: " << message << std::endl;
+  return kFailed;
+}
+
+// Standard input copied to a file that has no name (removed at once, reached through /proc), so
+// that nothing is left behind however the backend ends. -1 when that fails.
+int SpoolStandardInput() {
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/prynda-XXXXXX";
+  const int fd = ::mkstemp(path.data());
+  if (fd < 0) return -1;
+  ::unlink(path.c_str());
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n == 0) return fd;
+    if (n < 0) break;
+    for (ssize_t done = 0; done < n;) {
+      const ssize_t written = ::write(fd, buffer + done, static_cast<std::size_t>(n - done));
+      if (written <= 0) {
+        ::close(fd);
+        return -1;
+      }
+      done += written;
+    }
+  }
+  ::close(fd);
+  return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::signal(SIGPIPE, SIG_IGN);
+  if (argc == 1) {
+    std::cout << prynda::kBackendDiscoveryLine << std::endl;
+    return 0;
+  }
+  if (argc != 6 && argc != 7) {
+    std::cerr << "Usage: " << argv[0] << " job-id user title copies options [file]" << std::endl;
+    return kFailed;
+  }
+  prynda::InstallStopHandlers();
+
+  const char* device_uri = std::getenv("DEVICE_URI");
+  const std::string uri = device_uri != nullptr ? device_uri : argv[0];
+  const auto target = prynda::TargetQueue(uri);
+  if (!target) return Fail("The device URI " + uri + " names no queue: it must be prynda:/QUEUE");
+
+  if (!prynda::SubmitJobsAs(argv[2])) return Fail("libcups cannot be loaded");
+  const prynda::TBackendOptions options = prynda::MapBackendOptions(prynda::ParseCupsOptions(argv[5]));
+  if (!options.Error.empty()) return Fail(options.Error);
+  for (const std::string& name : options.Ignored) std::cerr << "WARNING: Unknown option " << name << " ignored" << std::endl;
+
+  prynda::TBackendJob job;
+  job.Executable = prynda::ExecutablePath(argv[0]);
+  job.Target = *target;
+  job.Title = argv[3];
+  job.Copies = std::atoi(argv[4]);
+  job.Options = options.Options;
+  if (argc == 7) {
+    job.InputFile = argv[6];
+  } else {
+    const int fd = SpoolStandardInput();
+    if (fd < 0) return Fail("Cannot keep the job's data for printing");
+    job.InputFile = "/proc/self/fd/" + std::to_string(fd);
+  }
+
+  prynda::CupsPrintSystem system(std::make_shared<prynda::FontLibrary>());
+  // A queue that prints through this backend again would hand the job round for ever.
+  if (const std::string target_uri = system.PrinterOption(job.Target, "device-uri");
+      prynda::TargetQueue(target_uri)) {
+    return Fail("Queue " + job.Target + " prints through prynda itself (" + target_uri + "); choose a printer's queue");
+  }
+  return prynda::PrintBackendJob(job, system, std::cerr);
+}

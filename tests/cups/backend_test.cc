@@ -1,0 +1,251 @@
+// The CUPS backend on the private scheduler (scripts/cups-test-server): the queue PryndaDos
+// (prynda:/PryndaFile) in front of the generic PDF queue PryndaFile (Letter, 600 dpi, margins).
+// What arrives on PryndaFile must be what "Prynda PDF" makes of the same file: the same words,
+// Polish letters and all, at the same places on the page.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cups/scheduler.h"
+#include "e2e/run_program.h"
+#include "support/pdf_tools.h"
+
+namespace prynda::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kExamples = fs::path(__FILE__).parent_path().parent_path().parent_path() / "examples";
+
+struct Word {
+  int Page = 0;
+  double X = 0;
+  double Y = 0;
+  std::string Text;
+};
+
+// The words of a PDF with their top-left corners in points, as pdftotext finds them.
+std::vector<Word> Words(const std::string& pdf) {
+  const std::string xml = Shell("pdftotext -bbox '" + pdf + "' - 2>/dev/null");
+  const std::regex item(R"re(<page |<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>([^<]*)</word>)re");
+  std::vector<Word> words;
+  int page = 0;
+  for (std::sregex_iterator it(xml.begin(), xml.end(), item), end; it != end; ++it) {
+    if ((*it)[1].length() == 0) {
+      ++page;
+    } else {
+      words.push_back(Word{page, std::stod((*it)[1]), std::stod((*it)[2]), (*it)[3]});
+    }
+  }
+  return words;
+}
+
+class BackendTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server_ = PRYNDA_CUPS_DIR;
+    if (!fs::exists(server_ / "cups.sock")) GTEST_SKIP() << "no private CUPS scheduler";
+    setenv("CUPS_SERVER", (server_ / "cups.sock").c_str(), 1);
+    std::ifstream(server_ / "port") >> port_;
+    Restart();
+  }
+
+  // Before each job: no output, and the jobs counted from here.
+  void Restart() {
+    fs::remove(Output());
+    before_ = LatestJobId();
+  }
+
+  // A client command on the private scheduler (CUPS_SERVER names it); what it says.
+  std::string Client(const std::string& command) { return Shell(command + " 2>&1"); }
+
+  // The jobs made since Restart once `count` of them have ended, oldest first.
+  std::vector<JobInfo> EndedJobs(std::size_t count) {
+    std::vector<JobInfo> made;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+      made.clear();
+      std::size_t ended = 0;
+      for (const JobInfo& job : Jobs()) {
+        if (job.Id <= before_) continue;
+        made.push_back(job);
+        if (Ended(job)) ++ended;
+      }
+      if (ended >= count && ended == made.size()) return made;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ADD_FAILURE() << "the jobs did not end";
+    return made;
+  }
+
+  // What "Prynda PDF" makes of `input` with `options`.
+  std::string PdfPrinterOutput(const std::string& input, std::vector<std::string> options = {}) {
+    const std::string pdf = dir_.File("reference.pdf");
+    ProgramOptions run;
+    run.Args = {input};
+    run.Args.insert(run.Args.end(), options.begin(), options.end());
+    run.Env.emplace("PRYNDA_PDF", pdf);
+    EXPECT_EQ(RunPrynda(run).ExitCode, 0);
+    return pdf;
+  }
+
+  // The queue's PDF holds the reference's words at the same places on the printable area: the
+  // queue's starts 150 px from the left and 300 px from the top at 600 dpi, "Prynda PDF"'s 100 px
+  // from both, so each word stands 50 px (6 pt) further right and 200 px (24 pt) further down.
+  void ExpectSameWords(const std::string& reference) {
+    const std::vector<Word> expected = Words(reference);
+    const std::vector<Word> got = Words(Output());
+    ASSERT_GT(expected.size(), 10u);
+    ASSERT_EQ(got.size(), expected.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      SCOPED_TRACE(expected[i].Text);
+      EXPECT_EQ(got[i].Page, expected[i].Page);
+      EXPECT_EQ(got[i].Text, expected[i].Text);
+      EXPECT_NEAR(got[i].X, expected[i].X + 6, 0.01);
+      EXPECT_NEAR(got[i].Y, expected[i].Y + 24, 0.01);
+    }
+  }
+
+  std::string Output() const { return (server_ / "out" / "file" / "out.pdf").string(); }
+
+  TempDir dir_;
+  fs::path server_;
+  int port_ = 0;
+  int before_ = 0;
+};
+
+TEST_F(BackendTest, AnInvoiceArrivesAsPryndaPrintsIt) {
+  const std::string invoice = (kExamples / "faktura.txt").string();
+  const std::string twice = dir_.Write("twice.txt", Shell("cat " + invoice + " " + invoice));
+  struct Case {
+    std::string Client;
+    std::string Command;
+    std::string Reference;  // the file printed
+  };
+  const std::string as_kasa = " -U kasa1 ";
+  // An LPD client (RFC 1179: the queue, a control file, a data file) talking to cups-lpd.
+  const std::string control = "Hkasa\nPkasa1\nJFaktura 127/2026\nldfA001kasa\nNfaktura.txt\n";
+  const std::string lpd = "{ printf '\\002PryndaDos\\n\\002" + std::to_string(control.size()) + " cfA001kasa\\n';"
+                          " printf '" + std::regex_replace(control, std::regex("\n"), "\\n") + "\\000';"
+                          " printf '\\003" + std::to_string(fs::file_size(invoice)) + " dfA001kasa\\n';"
+                          " cat " + invoice + "; printf '\\000'; } | /usr/lib/cups/daemon/cups-lpd -n -h " +
+                          (server_ / "cups.sock").string() + " >/dev/null";
+  const std::vector<Case> cases = {
+      {"lp", "lp" + as_kasa + "-d PryndaDos -t 'Faktura 127/2026' " + invoice, invoice},
+      {"lpr", "lpr" + as_kasa + "-P PryndaDos -T 'Faktura 127/2026' " + invoice, invoice},
+      {"IPP over TCP", "lp -h 127.0.0.1:" + std::to_string(port_) + as_kasa + "-d PryndaDos -t 'Faktura 127/2026' " + invoice,
+       invoice},
+      {"LPD through cups-lpd", lpd, invoice},
+      // Two documents in one job reach the backend on its standard input.
+      {"lp, two files", "lp" + as_kasa + "-d PryndaDos -t 'Faktura 127/2026' " + invoice + " " + invoice, twice},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Client);
+    Restart();
+    Client(c.Command);
+    const std::vector<JobInfo> jobs = EndedJobs(2);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].Printer, "PryndaDos");
+    EXPECT_EQ(jobs[0].State, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(jobs[1].Printer, "PryndaFile");
+    EXPECT_EQ(jobs[1].State, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(jobs[1].User, "kasa1");
+    EXPECT_EQ(jobs[1].Title, "Faktura 127/2026");
+    ExpectSameWords(PdfPrinterOutput(c.Reference));
+  }
+}
+
+TEST_F(BackendTest, CopiesAreTheTargetsToMake) {
+  Client("lp -d PryndaDos -n 2 " + (kExamples / "faktura.txt").string());
+  EXPECT_EQ(EndedJobs(2).back().State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(PdfPageCount(Output()), 4);
+}
+
+TEST_F(BackendTest, TheQueuesDefaultsAreOptionsToo) {
+  Client("lpadmin -p PryndaMaz -E -v prynda:/PryndaFile -o printer-error-policy=abort-job -o prynda-maz-default=true");
+  const std::string letter = (kExamples / "list-mazowia.txt").string();
+  Client("lp -d PryndaMaz " + letter);
+  const std::vector<JobInfo> jobs = EndedJobs(2);
+  Client("lpadmin -x PryndaMaz");
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[1].State, IPP_JSTATE_COMPLETED);
+  ExpectSameWords(PdfPrinterOutput(letter, {"MAZ"}));
+}
+
+TEST_F(BackendTest, FxModeIsAnOption) {
+  // ESC @ starts the file as ESC/P programs do; ESC M (12 cpi) moves the words of the first line,
+  // which Prynda's own dialect does not.
+  const std::string input = dir_.Write("fx.txt", "\x1b@\x1bMFaktura nr 7/2026 z dnia 2026-12-08\r\n"
+                                                 "\x1bPRazem do zap\x88" "aty: 12,50 z\x88\r\n\x0c");
+  const std::vector<Word> plain = Words(PdfPrinterOutput(input));
+  const std::string fx = PdfPrinterOutput(input, {"/FX"});
+  ASSERT_EQ(plain.size(), Words(fx).size());
+  ASSERT_NE(plain[1].X, Words(fx)[1].X) << "FX mode must place these words otherwise";
+  Client("lp -d PryndaDos -o prynda-fx " + input);
+  EXPECT_EQ(EndedJobs(2).back().State, IPP_JSTATE_COMPLETED);
+  ExpectSameWords(fx);
+}
+
+TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
+  struct Case {
+    std::string Name;
+    std::string Before;  // client commands that set the case up
+    std::string Queue;
+    std::string After;
+    std::string Says;
+  };
+  const std::vector<Case> cases = {
+      {"no such target", "lpadmin -p PryndaBad -E -v prynda:/Nowhere -o printer-error-policy=abort-job", "PryndaBad",
+       "lpadmin -x PryndaBad", "There is no queue Nowhere to print on"},
+      {"a target that prints through prynda", "lpadmin -p PryndaBad -E -v prynda:/PryndaDos -o printer-error-policy=abort-job",
+       "PryndaBad", "lpadmin -x PryndaBad", "Queue PryndaDos prints through prynda itself"},
+      {"a target that rejects jobs", "cupsreject PryndaFile", "PryndaDos", "cupsaccept PryndaFile",
+       "Printer PryndaFile does not accept the job"},
+      {"a stopped target", "cupsdisable PryndaFile", "PryndaDos", "cupsenable PryndaFile", "Printer PryndaFile is stopped"},
+      {"an option it cannot take", "true", "PryndaDos -o prynda-cp=UTF8", "true", "Option prynda-cp=UTF8"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Restart();
+    Client(c.Before);
+    Client("lp -d " + c.Queue + " " + (kExamples / "faktura.txt").string());
+    const std::vector<JobInfo> jobs = EndedJobs(1);
+    Client(c.After);
+    ASSERT_EQ(jobs.size(), 1u) << "nothing goes to the target";
+    EXPECT_EQ(jobs[0].State, IPP_JSTATE_ABORTED);
+    const std::string log = Shell("cat " + (server_ / "log" / "error_log").string());
+    EXPECT_NE(log.find("[Job " + std::to_string(jobs[0].Id) + "] " + c.Says), std::string::npos) << log;
+    EXPECT_FALSE(fs::exists(Output()));
+  }
+}
+
+TEST_F(BackendTest, ACancelledJobLeavesNothingOnTheTarget) {
+  std::string report;
+  for (int page = 0; page < 2000; ++page) report += std::string(60, 'x') + "\r\n\x0c";
+  Client("lp -d PryndaDos " + dir_.Write("raport.txt", report));
+  // Once the target's job exists, its document is streaming: the job is cancelled then.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (LatestJobId() < before_ + 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  Client("cancel " + std::to_string(before_ + 1));
+  const std::vector<JobInfo> jobs = EndedJobs(2);
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[0].State, IPP_JSTATE_CANCELED);
+  EXPECT_EQ(jobs[1].Printer, "PryndaFile");
+  EXPECT_EQ(jobs[1].State, IPP_JSTATE_CANCELED);
+  EXPECT_FALSE(fs::exists(Output()) && fs::file_size(Output()) > 0) << "nothing may be printed";
+  // The scheduler stopped the backend in the middle of the document.
+  const std::string log = Shell("cat " + (server_ / "log" / "error_log").string());
+  EXPECT_NE(log.find("[Job " + std::to_string(jobs[0].Id) + "] Zadanie przerwane (SIGTERM)"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace prynda::testing
