@@ -392,6 +392,30 @@ def logo_invoice():
 
 
 
+def fanfold_card():
+    """A stock card on 12-inch fanfold stationery: 72 lines a form in Epson ESC/P, the last line at
+    the form's foot, no form feed (the program counts lines, as such programs do). On A4 it needs
+    FormLength=72 and /FIT to come out whole."""
+    rows = []
+    stock = 500
+    for i in range(56):
+        received = 40 if i % 3 == 0 else 0
+        issued = 0 if received else 5 + i % 7
+        stock += received - issued
+        document = f"{'PZ' if received else 'WZ'} {100 + i}/11"
+        rows.append(f"{2 + i // 2:02d}.11.2026  {document:<12} {received:>8} {issued:>8} {stock:>8}")
+    lines = framed(64, ["KARTA MAGAZYNOWA nr 17                   Hurtownia \"Żuraw\"",
+                        "Towar: mąka pszenna typ 650, worek 25 kg       Jedn.: szt.", None,
+                        "Data        Dokument     Przychód   Rozchód     Stan", None] + rows,
+                   top="┌─┐", mid="│ │", sep="├─┤", bottom="└─┘")
+    lines += ["", "", "", "", "", "", "", ""]
+    lines += [f"Strona 1 z 1{' ' * 40}wydruk 2026-12-09"]
+    assert len(lines) == 72, len(lines)
+    out = ESC + b"@" + b"".join(cp852(line) + CRLF for line in lines)
+    write("karta-72.txt", out)
+
+
+
 if __name__ == "__main__":
     invoice()
     wide_report()
@@ -402,3 +426,4 @@ if __name__ == "__main__":
     lf_listing()
     fx_order()
     logo_invoice()
+    fanfold_card()

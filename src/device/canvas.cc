@@ -10,7 +10,7 @@ namespace prynda {
 PrintContext& TCanvas::Prepare(bool drawing) {
   if (drawing && !printer_.IsPrinting()) throw EPrinter(kNotPrinting);
   PrintContext& context = printer_.Context();
-  font_.SetPixelsPerInch(printer_.caps_.LogPixelsY);
+  font_.SetPixelsPerInch(printer_.Scaled(printer_.caps_.LogPixelsY));
   if (realized_font_ < 0 || realized_version_ != font_.Version() ||
       realized_context_ != printer_.context_generation_) {
     realized_font_ = context.RealizeFont(font_.Spec());
@@ -70,6 +70,8 @@ int TCanvas::MeasureTextHeight(std::string_view text) {
 
 void TCanvas::PaintText(int x, int y, std::string_view text) {
   PrintContext& context = Prepare(true);
+  x += printer_.offset_x_;
+  y += printer_.offset_y_;
   if (TextOffSheet(context, x, y, text)) return;
   std::optional<TRgb> background;
   if (brush_.Style() != TBrushStyle::bsClear) background = printer_.ColorToRgb(brush_.Color());
@@ -78,6 +80,8 @@ void TCanvas::PaintText(int x, int y, std::string_view text) {
 
 void TCanvas::DrawImage(int x, int y, int width, int height, const TMonoImage& image) {
   PrintContext& context = Prepare(true);
+  x += printer_.offset_x_;
+  y += printer_.offset_y_;
   if (width <= 0 || height <= 0 || image.Width <= 0 || image.Height <= 0) return;
   if (BoxOffSheet(x, y, std::int64_t{x} + width - 1, std::int64_t{y} + height - 1)) return;
   context.ImageMask(x, y, width, height, image, printer_.ColorToRgb(font_.Color()));
@@ -85,6 +89,14 @@ void TCanvas::DrawImage(int x, int y, int width, int height, const TMonoImage& i
 
 void TCanvas::DrawPolyline(std::span<const TPoint> points) {
   PrintContext& context = Prepare(true);
+  if (printer_.offset_x_ != 0 || printer_.offset_y_ != 0) {
+    moved_.assign(points.begin(), points.end());
+    for (TPoint& point : moved_) {
+      point.X += printer_.offset_x_;
+      point.Y += printer_.offset_y_;
+    }
+    points = moved_;
+  }
   if (LinesOffSheet(points)) return;
   context.Polyline(points.data(), points.size(), pen_.Width(), printer_.ColorToRgb(pen_.Color()));
 }

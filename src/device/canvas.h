@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "device/font.h"
 #include "device/print_system.h"
@@ -74,6 +75,7 @@ class TCanvas {
   TFont font_;
   TPen pen_;
   TBrush brush_;
+  std::vector<TPoint> moved_;  // a polyline moved by the page's offsets, kept between calls
   int realized_font_ = -1;
   std::uint64_t realized_version_ = 0;
   std::uint64_t realized_context_ = 0;

@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "device/paper.h"
+
 namespace prynda {
 
 enum class TPrinterOrientation { Portrait, Landscape };
@@ -23,6 +25,9 @@ enum class TPrinterOrientation { Portrait, Landscape };
 struct TDeviceSettings {
   TPrinterOrientation Orientation = TPrinterOrientation::Portrait;
   std::int16_t Copies = 1;
+  // The sheet asked for; nullopt: the printer's own. A printer that has no such sheet uses its
+  // own; its caps tell which it took.
+  std::optional<TPaperSize> Paper;
 };
 
 // What GetDeviceCaps answers, in device pixels. The printable area (HorzRes x VertRes) starts at

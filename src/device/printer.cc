@@ -1,5 +1,7 @@
 #include "device/printer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "device/stop_requests.h"
@@ -84,13 +86,40 @@ void TPrinter::SetCopyCount(std::int16_t copies) {
   SetState(State::NoContext);
 }
 
+void TPrinter::SetPaper(std::optional<TPaperSize> paper) {
+  CheckPrinting(false);
+  if (!settings_) settings_.emplace(system_.DeviceSettings(CurrentName()));
+  if (!settings_->has_value() || (*settings_)->Paper == paper) return;
+  (*settings_)->Paper = std::move(paper);
+  SetState(State::NoContext);
+}
+
+void TPrinter::SetPageScale(double scale) {
+  CheckPrinting(false);
+  scale_ = (scale > 0 && scale < 1) ? scale : 1.0;
+  canvas_.font_.SetPixelsPerInch(Scaled(caps_.LogPixelsY));
+}
+
+void TPrinter::SetPageOffset(double x_mm, double y_mm) {
+  CheckPrinting(false);
+  offset_x_mm_ = x_mm;
+  offset_y_mm_ = y_mm;
+  offset_x_ = static_cast<int>(std::lround(x_mm / 25.4 * caps_.LogPixelsX));
+  offset_y_ = static_cast<int>(std::lround(y_mm / 25.4 * caps_.LogPixelsY));
+}
+
+int TPrinter::Scaled(int dpi) const {
+  // Whole dots an inch, rounded down: a fitted page never comes out larger than its room.
+  return scale_ == 1.0 ? dpi : std::max(1, static_cast<int>(dpi * scale_));
+}
+
 int TPrinter::DeviceCaps(int index) {
   Context();
   switch (index) {
     case kHorzRes: return caps_.HorzRes;
     case kVertRes: return caps_.VertRes;
-    case kLogPixelsX: return caps_.LogPixelsX;
-    case kLogPixelsY: return caps_.LogPixelsY;
+    case kLogPixelsX: return Scaled(caps_.LogPixelsX);
+    case kLogPixelsY: return Scaled(caps_.LogPixelsY);
     case kPhysicalWidth: return caps_.PhysicalWidth;
     case kPhysicalHeight: return caps_.PhysicalHeight;
     case kPhysicalOffsetX: return caps_.PhysicalOffsetX;
@@ -119,7 +148,9 @@ void TPrinter::SetState(State state) {
   state_ = state;
   ++context_generation_;
   // The canvas font takes the new context's resolution at once, keeping its point size.
-  canvas_.font_.SetPixelsPerInch(caps_.LogPixelsY);
+  canvas_.font_.SetPixelsPerInch(Scaled(caps_.LogPixelsY));
+  offset_x_ = static_cast<int>(std::lround(offset_x_mm_ / 25.4 * caps_.LogPixelsX));
+  offset_y_ = static_cast<int>(std::lround(offset_y_mm_ / 25.4 * caps_.LogPixelsY));
 }
 
 void TPrinter::DropContext() {

@@ -41,8 +41,23 @@ class TPrinter {
   std::int16_t CopyCount();
   void SetCopyCount(std::int16_t copies);
 
+  // The sheet for the next document; nullopt: the printer's own. A printer without device
+  // settings keeps its own.
+  void SetPaper(std::optional<TPaperSize> paper);
+
+  // The page's geometry below the renderer: drawn `scale` times its size (at most 1), as if the
+  // printer's resolution were that much lower, and moved by the offsets. The resolution the
+  // caps answer, and the fonts, follow the scale; positions stay device pixels.
+  void SetPageScale(double scale);
+  void SetPageOffset(double x_mm, double y_mm);
+
   int DeviceCaps(int index);
   int PrintableHeight() { return DeviceCaps(kVertRes); }
+  // The caps as the device gives them, whatever the scale.
+  const TDeviceCaps& PhysicalCaps() {
+    Context();
+    return caps_;
+  }
 
   void StartDocument();
   void StartNextPage();
@@ -77,7 +92,14 @@ class TPrinter {
   std::string source_file_name_;
   State state_ = State::NoContext;
   std::unique_ptr<PrintContext> context_;
+  int Scaled(int dpi) const;
+
   TDeviceCaps caps_;
+  double scale_ = 1.0;
+  double offset_x_mm_ = 0;
+  double offset_y_mm_ = 0;
+  int offset_x_ = 0;  // device pixels, for the current context
+  int offset_y_ = 0;
   std::uint64_t context_generation_ = 0;
   bool printing_ = false;
   TCanvas canvas_{*this};

@@ -3,9 +3,11 @@
 // overwrite them before the banner; from then on they are only read.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "device/mem_ini_file.h"
+#include "device/paper.h"
 
 namespace prynda {
 
@@ -14,10 +16,36 @@ enum class EmulationKind {
   Fx,       // Epson ESC/P (9-pin FX/LX; with "180", the 24-pin LQ/ESC/P2 units)
 };
 
+enum class OrientationChoice {
+  File,       // the file's own command (our dialect), portrait (FX mode)
+  Portrait,
+  Landscape,
+  Auto,       // FX mode: landscape when the form is wider than long
+};
+
 struct PryndaSettings {
   EmulationKind Emulation = EmulationKind::Default;  // key "Emulation" (FX), option "/FX"
   bool AutoCR = false;  // key "AutoCR", option "/LF": in the default dialect a line feed also returns the carriage
+
+  // Paper and forms.
+  std::optional<TPaperSize> Paper;  // key "Paper"; none: A4 on "Prynda PDF", a printer's own elsewhere
+  int FormLength = 0;               // key "FormLength": lines of 1/6 inch; 0: the sheet's printable length
+  int FormWidth = 0;                // key "FormWidth": columns at 10 cpi, for fitting; 0: 80
+  bool Fit = false;                 // key "Fit", option "/FIT": the form scaled to fit the printable area
+  OrientationChoice Orientation = OrientationChoice::File;  // key "Orientation" (FX mode)
+  double OffsetXMm = 0;             // keys "OffsetX", "OffsetY": everything moved on the page
+  double OffsetYMm = 0;
+
+  // Whether any of the page settings above asks for something; if not, the page is as it has
+  // always been.
+  bool ShapesThePage() const {
+    return Paper || FormLength > 0 || FormWidth > 0 || Fit || Orientation != OrientationChoice::File ||
+           OffsetXMm != 0 || OffsetYMm != 0;
+  }
 };
+
+// The form's width when FormWidth does not say: 80 columns at 10 cpi, the narrow carriage's line.
+inline constexpr int kDefaultFormWidth = 80;
 
 inline constexpr std::string_view kPryndaSection = "Prynda";
 
@@ -25,7 +53,7 @@ inline constexpr std::string_view kPryndaSection = "Prynda";
 // ignored.
 void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings);
 
-// "/FX" and "/LF" in the option string (upper case, as BuildOptionString makes it); an option that
+// "/FX", "/LF" and "/FIT" in the option string (upper case, as BuildOptionString makes it); an option that
 // is absent leaves its field as it is.
 void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings);
 

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "device/stop_requests.h"
 #include "render/dialect.h"
 #include "render/input_stream.h"
 #include "render/page_cycle.h"
+#include "render/page_setup.h"
 #include "render/render_state.h"
 #include "translation/translating_read.h"
 
@@ -55,7 +57,14 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
     return TRenderOutcome::NotStarted;
   }
   const std::unique_ptr<Dialect> dialect = MakeDialect(state);
-  const TPrinterOrientation orientation = dialect->Orientation(state);
+  TPrinterOrientation orientation = dialect->Orientation(state);
+  // The sheet, fit and offsets a job may ask for are set before anything is measured; a job that
+  // asks for none of them takes the steps it always took.
+  std::optional<TPrinterOrientation> saved_orientation;
+  if (job.Prynda.ShapesThePage()) {
+    saved_orientation = printer.PageOrientation();
+    orientation = SetUpPage(state, orientation);
+  }
   state.LineNo = 1;
   state.FeedScale = settings.Scale216 ? 216 : 180;
   state.PageNo = 1;
@@ -67,7 +76,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   state.BaselineShift = 0;
   state.BaseStyle = state.TextStyle = job.Font10.Style();
 
-  state.SavedOrientation = printer.PageOrientation();
+  state.SavedOrientation = saved_orientation ? *saved_orientation : printer.PageOrientation();
   printer.SetPageOrientation(orientation);
   state.SavedCopies = printer.CopyCount();
   printer.SetCopyCount(static_cast<std::int16_t>(settings.Copies));
@@ -84,6 +93,11 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   state.LeftMargin = 0;
   state.PosY = state.TopMargin;
   state.PageFull = false;
+  state.FormLength = FormLengthPixels(state);
+  if (state.FormLength > 0 && job.Prynda.Emulation == EmulationKind::Default) {
+    // In our own dialect the form is the page that /FF breaks at.
+    state.PageHeight = static_cast<std::int32_t>(std::min<double>(state.TopMargin + state.FormLength, INT32_MAX));
+  }
   dialect->Start(state);
   if (settings.ShowMessages) WriteStartMessages(state);
 

@@ -46,6 +46,8 @@ struct TRenderState {
   std::int32_t DpiX = 0;
   std::int32_t DpiY = 0;
   std::int32_t PageHeight = 0;
+  double FormLength = 0;  // the form asked for by the settings, device pixels; 0: the sheet's length
+  bool ToldFormTooLong = false;
   TPrinterOrientation SavedOrientation = TPrinterOrientation::Portrait;
   std::int16_t SavedCopies = 1;
 

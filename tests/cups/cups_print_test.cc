@@ -165,6 +165,20 @@ TEST_F(CupsTest, LandscapePagesComeOutTurned) {
   EXPECT_GT(std::stod(box[4]) - std::stod(box[2]), 3 * (std::stod(box[3]) - std::stod(box[1])));
 }
 
+TEST_F(CupsTest, TheSheetAskedForIsAskedOfTheQueue) {
+  // The default queue is A4; its media list has Letter, which the settings file asks for.
+  std::filesystem::create_directories(dir_.File("config/prynda"));
+  dir_.Write("config/prynda/prynda.ini", "[Prynda]\nPaper=Letter\n");
+  ProgramOptions options;
+  options.Env = {{"XDG_CONFIG_HOME", dir_.File("config")}};
+  const ProgramRun run = Print({"/DR=PryndaPdf", "/ST"}, options);
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(run.Out.find("nie ma papieru"), std::string::npos) << run.Out;
+  const JobInfo job = FinishedJob();
+  EXPECT_EQ(job.State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(PageSize(PdfQueueOutput(job.Id).string()), "612 x 792");
+}
+
 TEST_F(CupsTest, CopiesAreMadeByTheQueue) {
   const ProgramRun run = Print({"/DR=PryndaFile", "K=3"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;

@@ -76,6 +76,7 @@ TEST_F(GalleryTest, EverySamplePrints) {
       {"wykaz-lf.txt", {"/FX"}, "595.276 x 841.89", "Legalizacja wagi"},
       {"zamowienie-fx.txt", {"/FX"}, "595.276 x 841.89", "Papier do pieczenia"},
       {"logo-fx.txt", {"/FX"}, "595.276 x 841.89", "Bułka kajzerka"},
+      {"karta-72.txt", {"/FX"}, "595.276 x 841.89", "KARTA MAGAZYNOWA"},
   };
   for (const auto& sample : samples) {
     SCOPED_TRACE(sample.name);

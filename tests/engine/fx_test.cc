@@ -261,7 +261,8 @@ TEST_F(FxTest, AFormLongerThanTheSheetIsToldOnce) {
   Render(input);
   EXPECT_EQ(Pages().size(), 2u);
   EXPECT_EQ(Pages()[0].Texts.size(), 70u);  // of the form's 132 lines, those on the sheet (to 6900 px)
-  EXPECT_EQ(Output(), "Formularz dłuższy niż strona drukarki: drukuję tylko to, co się na niej mieści\n");
+  EXPECT_EQ(Output(), "Formularz dłuższy niż strona drukarki: wiersze 69–132 formularza nie mieszczą się na niej "
+                      "(/FIT zmniejszy wydruk)\n");
 }
 
 TEST_F(FxTest, VerticalTabs) {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -189,12 +190,61 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
                           "IgnoreNULL", "PRINTER"}) {
     EXPECT_TRUE(ini.HasKey(kSettingsSection, key)) << key;
   }
-  for (const char* key : {"Emulation", "AutoCR"}) EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
+  for (const char* key : {"Emulation", "AutoCR", "Paper", "FormLength", "FormWidth", "Fit", "Orientation", "OffsetX",
+                          "OffsetY"}) {
+    EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
+  }
+  EXPECT_EQ(job.Prynda.Emulation, EmulationKind::Default);
+  EXPECT_FALSE(job.Prynda.AutoCR || job.Prynda.ShapesThePage());
   for (const TFontSlot& slot : kFontSlots) {
     for (const char* key : {"Name", "Size", "Height", "Charset", "Color"}) {
       EXPECT_TRUE(ini.HasKey("FormKelvra\\FontDialog_" + std::string(slot.Suffix) + "_Font", key)) << slot.Suffix;
     }
   }
+}
+
+TEST_F(SettingsFileTest, PaperAndFormKeys) {
+  struct Case {
+    std::string Settings;
+    std::string Paper;  // "name WxH", or "" for none asked
+    int FormLength, FormWidth;
+    bool Fit;
+    OrientationChoice Orientation;
+    double OffsetX, OffsetY;
+  };
+  const Case cases[] = {
+      {"", "", 0, 0, false, OrientationChoice::File, 0, 0},
+      {"Paper=letter\nFormLength=72\nFormWidth=136\nFit=T\nOrientation=auto\nOffsetX=-3.5\nOffsetY=12",
+       "Letter 215.9x279.4", 72, 136, true, OrientationChoice::Auto, -3.5, 12},
+      {"Paper=Fanfold14\nOrientation=Landscape", "Fanfold14 377.825x279.4", 0, 0, false, OrientationChoice::Landscape, 0, 0},
+      {"Paper= 210x305 \nOrientation=portrait", "210x305 210x305", 0, 0, false, OrientationChoice::Portrait, 0, 0},
+      // Values Prynda cannot take are ignored: the built-in value stays.
+      {"Paper=B7\nFormLength=0\nFormWidth=72.5\nFit=maybe\nOrientation=sideways\nOffsetX=1,5\nOffsetY=5000",
+       "", 0, 0, false, OrientationChoice::File, 0, 0},
+      {"Paper=5x297\nFormLength=1000", "", 0, 0, false, OrientationChoice::File, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Settings);
+    job.Prynda = PryndaSettings{};
+    Read("[Prynda]\n" + c.Settings + "\n");
+    const PryndaSettings& p = job.Prynda;
+    std::string paper;
+    if (p.Paper) {
+      std::ostringstream text;
+      text << p.Paper->Name << " " << p.Paper->WidthMm << "x" << p.Paper->HeightMm;
+      paper = text.str();
+    }
+    EXPECT_EQ(paper, c.Paper);
+    EXPECT_EQ(p.FormLength, c.FormLength);
+    EXPECT_EQ(p.FormWidth, c.FormWidth);
+    EXPECT_EQ(p.Fit, c.Fit);
+    EXPECT_EQ(p.Orientation, c.Orientation);
+    EXPECT_EQ(p.OffsetXMm, c.OffsetX);
+    EXPECT_EQ(p.OffsetYMm, c.OffsetY);
+  }
+  job.Params = {job.Params[0], "faktura.txt", "/fit"};
+  ApplyOptions(job);
+  EXPECT_TRUE(job.Prynda.Fit);
 }
 
 TEST_F(SettingsFileTest, OurOwnSectionAndItsOptions) {

@@ -10,7 +10,8 @@ namespace prynda {
 #define PRYNDA_CUPS_FUNCTIONS(X)                                                                      \
   X(cupsAddOption) X(cupsCancelDestJob) X(cupsCopyDest) X(cupsCopyDestInfo) X(cupsCreateDestJob)      \
   X(cupsEncryption) X(cupsFindDestDefault) X(cupsFinishDestDocument) X(cupsFreeDestInfo)              \
-  X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDestMediaByName) X(cupsGetDests2) X(cupsGetOption)     \
+  X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDestMediaByName) X(cupsGetDestMediaBySize)             \
+  X(cupsGetDests2) X(cupsGetOption)                                                                   \
   X(cupsLastErrorString) X(cupsParseOptions) X(cupsServer) X(cupsSetUser) X(cupsStartDestDocument)          \
   X(cupsWriteRequestData) X(httpClose) X(httpConnect2) X(ippGetResolution) X(ippGetString) X(ippPort)
 

@@ -39,8 +39,10 @@ std::string LastError() {
 
 bool Failed(ipp_status_t status) { return status > IPP_STATUS_OK_CONFLICTING; }
 
-// The printer's page: its default media and resolution, or A4 at 600 dpi with 1/6-inch margins.
-TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation) {
+// The printer's page: the sheet asked for where the printer has it (its media name in `media`),
+// else its default media; its resolution; or A4 at 600 dpi with 1/6-inch margins.
+TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation, const std::optional<TPaperSize>& paper,
+                            std::string& media) {
   int dpi_x = kDefaultDpi;
   int dpi_y = kDefaultDpi;
   cups_size_t size{};
@@ -58,8 +60,20 @@ TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation) 
         dpi_y = y;
       }
     }
-    if (ipp_attribute_t* media = Api().cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "media")) {
-      const char* name = Api().ippGetString(media, 0, nullptr);
+    media.clear();
+    if (paper) {
+      const auto hundredths = [](double mm) { return static_cast<int>(std::lround(mm * 100)); };
+      if (Api().cupsGetDestMediaBySize(CUPS_HTTP_DEFAULT, dest, info, hundredths(paper->WidthMm),
+                                       hundredths(paper->HeightMm), CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
+          size.width > 0 && size.length > 0) {
+        have_size = true;
+        media = size.media;
+      }
+    }
+    ipp_attribute_t* default_media =
+        have_size ? nullptr : Api().cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, "media");
+    if (default_media != nullptr) {
+      const char* name = Api().ippGetString(default_media, 0, nullptr);
       have_size = name != nullptr &&
                   Api().cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, name, CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
                   size.width > 0 && size.length > 0;
@@ -96,7 +110,8 @@ TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation) 
 // A CUPS job fed with the PDF as it is made.
 class CupsJobSink final : public PdfSink {
  public:
-  CupsJobSink(const cups_dest_t& dest, int copies) : name_(NameOf(dest)), copies_(copies) {
+  CupsJobSink(const cups_dest_t& dest, int copies, std::string media)
+      : name_(NameOf(dest)), copies_(copies), media_(std::move(media)) {
     Api().cupsCopyDest(const_cast<cups_dest_t*>(&dest), 0, &dest_);
   }
   ~CupsJobSink() override {
@@ -117,6 +132,7 @@ class CupsJobSink final : public PdfSink {
     if (info_ == nullptr) throw EPrinter("Printer " + name_ + " cannot be reached: " + LastError());
     cups_option_t* options = nullptr;
     int count = Api().cupsAddOption("copies", std::to_string(copies_ > 0 ? copies_ : 1).c_str(), 0, &options);
+    if (!media_.empty()) count = Api().cupsAddOption("media", media_.c_str(), count, &options);
     const ipp_status_t created =
         Api().cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest_, info_, &job_, info.DocumentName.c_str(), count, options);
     Api().cupsFreeOptions(count, options);
@@ -179,6 +195,7 @@ class CupsJobSink final : public PdfSink {
 
   std::string name_;
   int copies_;
+  std::string media_;  // the sheet asked for, by the printer's name for it; "" for its default
   cups_dest_t* dest_ = nullptr;
   cups_dinfo_t* info_ = nullptr;
   int job_ = 0;
@@ -245,9 +262,11 @@ std::unique_ptr<PrintContext> CupsPrintSystem::CreateContext(const std::string& 
                                                              const TDeviceSettings& settings, TContextKind kind) {
   cups_dest_t* dest = Find(printer);
   if (dest == nullptr) return nullptr;
+  std::string media;
+  const TPageGeometry geometry = QueryGeometry(dest, settings.Orientation, settings.Paper, media);
   std::unique_ptr<PdfSink> sink;
-  if (kind == TContextKind::Device) sink = std::make_unique<CupsJobSink>(*dest, settings.Copies);
-  return make_context_(*fonts_, QueryGeometry(dest, settings.Orientation), std::move(sink));
+  if (kind == TContextKind::Device) sink = std::make_unique<CupsJobSink>(*dest, settings.Copies, media);
+  return make_context_(*fonts_, geometry, std::move(sink));
 }
 
 std::string CupsPrintSystem::PrinterOption(const std::string& printer, const std::string& name) {

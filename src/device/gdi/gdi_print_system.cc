@@ -5,6 +5,7 @@
 #undef StartDoc
 #undef TextOut
 
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -35,6 +36,27 @@ std::vector<char> DeviceMode(const std::string& printer) {
 
 // The spooler asks it from time to time whether to go on; nothing here cancels by this path.
 BOOL CALLBACK KeepPrinting(HDC, int) { return TRUE; }
+
+// The sheet asked for: the spooler's number for a named one, else its size in tenths of a
+// millimetre. A driver without it keeps its own, which the context's caps then show.
+void SetPaper(DEVMODEA& devmode, const TPaperSize& paper) {
+  static const std::pair<const char*, short> kNumbers[] = {
+      {"A4", DMPAPER_A4},         {"A3", DMPAPER_A3},       {"A5", DMPAPER_A5},
+      {"Letter", DMPAPER_LETTER}, {"Legal", DMPAPER_LEGAL}, {"Fanfold12", DMPAPER_FANFOLD_STD_GERMAN},
+      {"Fanfold14", DMPAPER_FANFOLD_US},
+  };
+  for (const auto& [name, number] : kNumbers) {
+    if (paper.Name == name) {
+      devmode.dmFields = (devmode.dmFields | DM_PAPERSIZE) & ~(DM_PAPERLENGTH | DM_PAPERWIDTH);
+      devmode.dmPaperSize = number;
+      return;
+    }
+  }
+  devmode.dmFields |= DM_PAPERSIZE | DM_PAPERLENGTH | DM_PAPERWIDTH;
+  devmode.dmPaperSize = DMPAPER_USER;
+  devmode.dmPaperWidth = static_cast<short>(std::lround(paper.WidthMm * 10));
+  devmode.dmPaperLength = static_cast<short>(std::lround(paper.HeightMm * 10));
+}
 
 class GdiContext final : public PrintContext {
  public:
@@ -252,6 +274,7 @@ std::unique_ptr<PrintContext> GdiPrintSystem::CreateContext(const std::string& p
     devmode->dmOrientation = settings.Orientation == TPrinterOrientation::Landscape ? DMORIENT_LANDSCAPE
                                                                                     : DMORIENT_PORTRAIT;
     devmode->dmCopies = settings.Copies;
+    if (settings.Paper) SetPaper(*devmode, *settings.Paper);
   }
   HDC dc = kind == TContextKind::Device ? CreateDCA("WINSPOOL", printer.c_str(), nullptr, devmode)
                                         : CreateICA("WINSPOOL", printer.c_str(), nullptr, devmode);

@@ -7,18 +7,16 @@ namespace prynda {
 
 namespace {
 
-constexpr double kA4WidthMm = 210.0;
-constexpr double kA4HeightMm = 297.0;
 constexpr double kPointsPerMm = 72.0 / 25.4;
 
 }  // namespace
 
-TPageGeometry A4Geometry(int dpi, int margin, TPrinterOrientation orientation) {
+TPageGeometry PaperGeometry(const TPaperSize& paper, int dpi, int margin, TPrinterOrientation orientation) {
   TPageGeometry geometry;
-  int width = static_cast<int>(std::lround(kA4WidthMm / 25.4 * dpi));
-  int height = static_cast<int>(std::lround(kA4HeightMm / 25.4 * dpi));
-  geometry.WidthPoints = kA4WidthMm * kPointsPerMm;
-  geometry.HeightPoints = kA4HeightMm * kPointsPerMm;
+  int width = static_cast<int>(std::lround(paper.WidthMm / 25.4 * dpi));
+  int height = static_cast<int>(std::lround(paper.HeightMm / 25.4 * dpi));
+  geometry.WidthPoints = paper.WidthMm * kPointsPerMm;
+  geometry.HeightPoints = paper.HeightMm * kPointsPerMm;
   if (orientation == TPrinterOrientation::Landscape) {
     std::swap(width, height);
     std::swap(geometry.WidthPoints, geometry.HeightPoints);

@@ -27,7 +27,10 @@ struct TPageGeometry {
   double HeightPoints = 0;
 };
 
-// A4 at `dpi`, with a printable area `margin` pixels inside every edge, for an orientation.
-TPageGeometry A4Geometry(int dpi, int margin, TPrinterOrientation orientation);
+// A sheet at `dpi`, with a printable area `margin` pixels inside every edge, for an orientation.
+TPageGeometry PaperGeometry(const TPaperSize& paper, int dpi, int margin, TPrinterOrientation orientation);
+inline TPageGeometry A4Geometry(int dpi, int margin, TPrinterOrientation orientation) {
+  return PaperGeometry(A4Paper(), dpi, margin, orientation);
+}
 
 }  // namespace prynda

@@ -75,7 +75,10 @@ std::unique_ptr<PrintContext> PdfFilePrintSystem::CreateContext(const std::strin
   if (!SameTextIgnoringCase(printer, kPdfPrinterName)) return nullptr;
   std::unique_ptr<PdfSink> sink;
   if (kind == TContextKind::Device) sink = std::make_unique<PdfFileSink>();
-  return make_context_(*fonts_, A4Geometry(kPdfPrinterDpi, kPdfPrinterMargin, settings.Orientation), std::move(sink));
+  return make_context_(*fonts_,
+                       PaperGeometry(settings.Paper.value_or(A4Paper()), kPdfPrinterDpi, kPdfPrinterMargin,
+                                     settings.Orientation),
+                       std::move(sink));
 }
 
 TRgb PdfFilePrintSystem::SystemColor(int index) { return StandardSystemColor(index); }

@@ -66,7 +66,6 @@ struct Fx {
   double Perforation = 0;    // ESC N: skipped at the end of the form
   VerticalTabs VerticalTabState = VerticalTabs::NeverSet;
   std::vector<double> VerticalTabStops;  // below the top of the form
-  bool ToldFormTooLong = false;
   // The next sheet has been asked for (form feed, the end of a form) but nothing is on it yet. It
   // is begun when something is printed on it; positions meanwhile are those on it. So a form feed
   // with only feeds or commands after it leaves no blank sheet at the end of the job.

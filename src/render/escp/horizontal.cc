@@ -1,7 +1,8 @@
 // Horizontal motion: absolute and relative positions, the left and right margins in columns of the
 // pitch in force, tab stops, backspace, carriage return and the space added to every character.
 // The power-on line is that of the narrow FX/LX carriage: 8 inches, 80 columns at 10 cpi, in
-// which a 136-column table at condensed pitch fits.
+// which a 136-column table at condensed pitch fits; a form width in the settings (FormWidth, in
+// columns at 10 cpi) is a wider or narrower carriage.
 #include "render/escp/fx.h"
 
 #include <algorithm>
@@ -17,7 +18,10 @@ constexpr double kCarriageInches = 8.0;
 constexpr std::size_t kMaxTabs = 32;
 constexpr double kTolerance = 0.01;
 
-double RightLimit(const Fx& fx) { return PixelsX(fx, kCarriageInches, 1); }
+double RightLimit(const Fx& fx) {
+  const int columns = fx.State.Job.Prynda.FormWidth;
+  return PixelsX(fx, columns > 0 ? columns / 10.0 : kCarriageInches, 1);
+}
 
 // Moves to x (right of the left margin) when it lies between the margins; the printer ignores a
 // move outside them.

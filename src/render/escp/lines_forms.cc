@@ -3,9 +3,11 @@
 // next line would not fit above the end of the form starts the next sheet, as fanfold paper goes
 // on to its next form. The power-on form is the sheet's printable length below the top margin.
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 #include "render/escp/fx.h"
+#include "render/page_setup.h"
 
 namespace prynda::escp {
 
@@ -223,9 +225,12 @@ void Feed(Fx& fx, double pixels) {
   const double line_end = state.PosY + fx.LineSpacing;
   if (line_end > FormBottom(fx) + kTolerance) {
     NextSheet(fx);
-  } else if (line_end > state.PageHeight + kTolerance && !fx.ToldFormTooLong) {
-    fx.ToldFormTooLong = true;
-    state.Job.Console.Line("Formularz dłuższy niż strona drukarki: drukuję tylko to, co się na niej mieści");
+  } else if (line_end > state.PageHeight + kTolerance && !state.ToldFormTooLong && fx.LineSpacing > 0) {
+    // This line and those after it to the end of the form fall below the sheet.
+    const double top = state.TopMargin + fx.TopOfPage;
+    const long line = std::lround((state.PosY - top) / fx.LineSpacing) + 1;
+    const long last = static_cast<long>(std::floor((FormBottom(fx) - top) / fx.LineSpacing + kTolerance));
+    TellFormTooLong(state, line, std::max(line, last));
   }
 }
 
@@ -244,7 +249,7 @@ void FormFeed(Fx& fx) {
 void ResetLinesAndForms(Fx& fx) {
   TRenderState& state = fx.State;
   SetLineSpacing(fx, PixelsY(fx, 1, 6));
-  NewFormLength(fx, state.PageHeight - state.TopMargin);
+  NewFormLength(fx, state.FormLength > 0 ? state.FormLength : state.PageHeight - state.TopMargin);
   fx.VerticalTabState = VerticalTabs::NeverSet;
   fx.VerticalTabStops.clear();
   fx.VerticalUnit = 1.0 / 360;
