@@ -71,6 +71,18 @@ std::string Repeat(std::string_view piece, int times) {
   return out;
 }
 
+// Every pair of byte values, in order: 128 KB.
+std::string EveryPairOfBytes() {
+  std::string bytes;
+  for (int a = 0; a < 256; ++a) {
+    for (int b = 0; b < 256; ++b) {
+      bytes += static_cast<char>(a);
+      bytes += static_cast<char>(b);
+    }
+  }
+  return bytes;
+}
+
 // Three thousand pages: long enough to be stopped while its pages are printed.
 std::string LongReport() {
   std::string text;
@@ -104,24 +116,12 @@ const std::vector<Case>& Cases() {
       {"an empty file", [](CaseSetup& s, const TempDir&) { s.Input.clear(); }, 0},
       {"every pair of byte values, in order",
        [](CaseSetup& s, const TempDir&) {
-         s.Input.clear();
-         for (int a = 0; a < 256; ++a) {
-           for (int b = 0; b < 256; ++b) {
-             s.Input += static_cast<char>(a);
-             s.Input += static_cast<char>(b);
-           }
-         }
+         s.Input = EveryPairOfBytes();
        },
        0, 120},
       {"FX mode: every pair of byte values, in order",
        [](CaseSetup& s, const TempDir&) {
-         s.Input.clear();
-         for (int a = 0; a < 256; ++a) {
-           for (int b = 0; b < 256; ++b) {
-             s.Input += static_cast<char>(a);
-             s.Input += static_cast<char>(b);
-           }
-         }
+         s.Input = EveryPairOfBytes();
          s.Options = {"/FX"};
        },
        0, 120},
