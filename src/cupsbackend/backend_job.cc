@@ -78,6 +78,10 @@ class PageReports final : public PrintContext {
   std::vector<std::string> FontFaces() override { return context_->FontFaces(); }
   int RealizeFont(const TFontSpec& spec) override { return context_->RealizeFont(spec); }
   TTextExtent MeasureText(int font, std::string_view text) override { return context_->MeasureText(font, text); }
+  TTextExtent MeasureUnicode(int font, std::u32string_view text) override {
+    return context_->MeasureUnicode(font, text);
+  }
+  bool HasGlyph(int font, char32_t c) override { return context_->HasGlyph(font, c); }
   void StartDoc(const TDocInfo& info) override { context_->StartDoc(info); }
   void StartPage() override { context_->StartPage(); }
   void EndPage() override {
@@ -88,6 +92,13 @@ class PageReports final : public PrintContext {
   void AbortDoc() override { context_->AbortDoc(); }
   void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string_view text) override {
     context_->TextOut(x, y, font, color, background, text);
+  }
+  void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+                      std::u32string_view text) override {
+    context_->TextOutUnicode(x, y, font, color, background, text);
+  }
+  void FillRect(int x, int y, int width, int height, TRgb color) override {
+    context_->FillRect(x, y, width, height, color);
   }
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
     context_->Polyline(points, count, width, color);
