@@ -3,9 +3,11 @@
 // overwrite them before the banner; from then on they are only read.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "device/mem_ini_file.h"
+#include "translation/code_pages.h"
 
 namespace prynda {
 
@@ -17,6 +19,9 @@ enum class EmulationKind {
 struct PryndaSettings {
   EmulationKind Emulation = EmulationKind::Default;  // key "Emulation" (FX), option "/FX"
   bool AutoCR = false;  // key "AutoCR", option "/LF": in the default dialect a line feed also returns the carriage
+  // FX mode's character table: key "CodePage" and option "/CP=nnn" by number (CodePage=MAZ too),
+  // option "MAZ"; none given, PC852, or Mazovia where the key "PL" says so.
+  std::optional<CodePageId> CodePage;
 };
 
 inline constexpr std::string_view kPryndaSection = "Prynda";
@@ -25,8 +30,12 @@ inline constexpr std::string_view kPryndaSection = "Prynda";
 // ignored.
 void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings);
 
-// "/FX" and "/LF" in the option string (upper case, as BuildOptionString makes it); an option that
+// "/FX", "/LF", "MAZ" and "/CP=nnn" in the option string (upper case, as BuildOptionString makes it); an option that
 // is absent leaves its field as it is.
 void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings);
+
+// The table FX mode prints with: the one chosen above, else Mazovia where `mazovia` (PL=1) says so,
+// else PC852.
+const CodePage& FxCodePage(const PryndaSettings& settings, bool mazovia);
 
 }  // namespace prynda
