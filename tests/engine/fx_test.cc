@@ -27,12 +27,14 @@ class FxTest : public EngineFixture {
  protected:
   FxTest() { job.Prynda.Emulation = EmulationKind::Fx; }
 
-  const RecordedText& Text(char c, std::size_t page = 0) const {
+  // A character drawn, by its UTF-8.
+  const RecordedText& Text(const std::string& c, std::size_t page = 0) const {
     for (const RecordedText& text : Pages().at(page).Texts) {
-      if (text.Text == std::string(1, c)) return text;
+      if (text.Text == c) return text;
     }
-    throw std::logic_error(std::string("no text ") + c);
+    throw std::logic_error("no text " + c);
   }
+  const RecordedText& Text(char c, std::size_t page = 0) const { return Text(std::string(1, c), page); }
   std::string Style(char c) const {
     const TFontSpec& f = Text(c).Font;
     return std::string(f.Bold ? "b" : "") + (f.Italic ? "i" : "") + (f.Underline ? "u" : "") + (f.StrikeOut ? "s" : "");
@@ -102,9 +104,9 @@ TEST_F(FxTest, ControlCodes) {
   EXPECT_EQ(Text('D').Y, 200);  // VT without tabs is a line feed
   EXPECT_EQ(Text('E').X, 5);    // BS took back D's column
   EXPECT_EQ(Text('F').X, 480 + 5);  // default tabs every 8 columns of 10 cpi
-  EXPECT_EQ(Text('\xfa').X, 540 + 5);  // the prefix byte of our own dialect is a character here
-  EXPECT_EQ(Text('\x80').X, 600 + 5);
-  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"ABCDEF\xfa\x80", "G"}));
+  EXPECT_EQ(Text("˙").X, 540 + 5);  // the prefix byte of our own dialect is a character here (PC852)
+  EXPECT_EQ(Text("Ç").X, 600 + 5);
+  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"ABCDEF˙Ç", "G"}));
   EXPECT_EQ(Text('G', 1).Y, 0);
 
   // NUL takes no room whatever the settings say; BEL beeps.
@@ -374,7 +376,7 @@ TEST_F(FxTest, BitImagesMoveThePrintPositionByTheirWidth) {
 
 TEST_F(FxTest, DataAsCharactersPrintsControlBytes) {
   Render("A" + Esc('(', '^', 2, 0) + "\x0c\x0d" + "B");
-  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"A\x0c\x0d" "B"}));
+  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"A♀♪B"}));  // the PC's pictures
   EXPECT_EQ(Text('B').X, 180 + 5);
 }
 
