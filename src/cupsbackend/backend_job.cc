@@ -13,6 +13,7 @@
 #include "device/text_encoding.h"
 #include "jobcontrol/job_context.h"
 #include "jobcontrol/job_flow.h"
+#include "translation/code_pages.h"
 
 namespace prynda {
 
@@ -194,11 +195,12 @@ TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::
       }
       if (*on) add(known->Option);
     } else if (name == "prynda-cp") {
-      // A code page is three digits. "180" is none, and anywhere among the options it would
-      // switch the vertical feeds to 1/180 inch.
-      const bool digits = value.size() == 3 && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
-      if (!digits || value == "180") {
-        result.Error = "Option prynda-cp=" + value + ": a code page is three digits, e.g. prynda-cp=852";
+      // Only the numbers of FX mode's tables: anything else among the options could mean another
+      // option ("180" would switch the vertical feeds to 1/180 inch).
+      const bool digits = !value.empty() && value.size() <= 5 &&
+                          std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+      if (!digits || FindCodePage(std::stoi(value)) == nullptr) {
+        result.Error = "Option prynda-cp=" + value + ": the code page is one of 437, 850, 852, 866, 895, 1250, 88592";
         return result;
       }
       add("/CP=" + value);
