@@ -1,5 +1,6 @@
 // FX mode (Epson ESC/P) over arbitrary bytes on the recording print system. Two leading bytes
-// choose the job's settings (the 180 scale among them: 24-pin units); the rest is the file to print.
+// choose the job's settings (the 180 scale among them: 24-pin units) and, with the first byte's
+// top bit, the code page; the rest is the file to print.
 #include <cstdint>
 
 #include "fakes/recording_print_system.h"
@@ -14,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzzing::FuzzJob fuzz(system);
   fuzzing::ChooseSettings(fuzz.job.Settings, data[0], data[1]);
   fuzz.job.Prynda.Emulation = EmulationKind::Fx;
+  if (data[0] & 0x80) fuzz.job.Prynda.CodePage = CodePages()[data[1] % CodePages().size()].Id;
   fuzz.job.InputFileName = fuzz.job.Params[1] = fuzzing::WriteFile("input.txt", data + 2, size - 2);
   SetUpFontSet(fuzz.job);
   const TRenderOutcome outcome = RenderDocument(fuzz.job, fuzz.printer.PageCanvas());
