@@ -109,18 +109,6 @@ class RecordingContext final : public PrintContext {
     system_.Hit("FillRect");
     Page().Fills.push_back(RecordedFill{x, y, width, height, color});
   }
-  void Record(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string text, bool unicode) {
-    RecordedText recorded;
-    recorded.X = x;
-    recorded.Y = y;
-    recorded.Text = std::move(text);
-    recorded.Unicode = unicode;
-    recorded.Font = realized_.at(static_cast<std::size_t>(font));
-    recorded.Size = -MulDiv(recorded.Font.Height, 72, caps_.LogPixelsY);
-    recorded.Color = color;
-    recorded.Opaque = background.has_value();
-    Page().Texts.push_back(std::move(recorded));
-  }
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
     system_.Hit("Polyline");
     Page().Lines.push_back(RecordedLine{std::vector<TPoint>(points, points + count), width, color});
@@ -140,6 +128,18 @@ class RecordingContext final : public PrintContext {
   }
 
  private:
+  void Record(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string text, bool unicode) {
+    RecordedText recorded;
+    recorded.X = x;
+    recorded.Y = y;
+    recorded.Text = std::move(text);
+    recorded.Unicode = unicode;
+    recorded.Font = realized_.at(static_cast<std::size_t>(font));
+    recorded.Size = -MulDiv(recorded.Font.Height, 72, caps_.LogPixelsY);
+    recorded.Color = color;
+    recorded.Opaque = background.has_value();
+    Page().Texts.push_back(std::move(recorded));
+  }
   TTextExtent Extent(int font, std::size_t characters) const {
     const TFontSpec& spec = realized_.at(static_cast<std::size_t>(font));
     const int em = spec.Height < 0 ? -spec.Height : spec.Height * 5 / 6;

@@ -84,6 +84,7 @@ struct Fx {
   std::array<int, 256> Widths{};
   std::array<char32_t, 256> Drawn{};
   std::vector<char32_t> Missing;  // characters no face has, in the order met
+  char32_t Substitute = 0;        // what was drawn in their place
 
   // Vertical, in device pixels.
   double LineSpacing = 0;

@@ -88,13 +88,11 @@ char32_t Substitute(TCanvas& canvas) { return canvas.HasGlyph(U'\uFFFD') ? U'\uF
   char32_t drawn = fx.Characters[c].CodePoint;
   if (!canvas.HasGlyph(drawn)) {
     if (std::find(fx.Missing.begin(), fx.Missing.end(), drawn) == fx.Missing.end()) fx.Missing.push_back(drawn);
-    drawn = Substitute(canvas);
+    drawn = fx.Substitute = Substitute(canvas);
   }
   fx.Drawn[c] = drawn;
   fx.Widths[c] = canvas.MeasureUnicodeWidth(std::u32string_view(&drawn, 1));
 }
-
-inline void Print(Fx& fx, std::uint8_t c);
 
 // What is not a plain glyph: lines, blocks, the italic table's slanted characters and control codes.
 [[gnu::noinline]] void PrintOther(Fx& fx, std::uint8_t c) {
@@ -213,8 +211,8 @@ void FxDialect::Finish(TRenderState& state) {
     list += "U+";
     for (int shift = c > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) list += hex[(c >> shift) & 15];
   }
-  state.Job.Console.Line("Znaków nie ma w żadnej czcionce, drukuję zamiast nich ", 
-                         Substitute(state.Canvas) == U'?' ? "?" : "\xEF\xBF\xBD", ": ", list);
+  state.Job.Console.Line("Znaków nie ma w żadnej czcionce, drukuję zamiast nich ",
+                         fx_.Substitute == U'?' ? "?" : "\uFFFD", ": ", list);
 }
 
 }  // namespace prynda::escp
