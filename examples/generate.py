@@ -391,6 +391,79 @@ def logo_invoice():
     write("logo-fx.txt", out)
 
 
+def cp850(text):
+    """Text in code page 850, the multilingual DOS table of German programs: letters, box-drawing
+    characters and blocks alike."""
+    return text.encode("cp850")
+
+
+def german_invoice():
+    """A German invoice in Epson ESC/P and code page 850 (print it with /FX /CP=850): umlauts, ß
+    and §, a logo made of blocks, the table's heading on a band of light shade (░) overprinted in
+    bold after a carriage return, the total on a darker band (▒), and a chart of ▓ bars."""
+    logo = ["█▄ ▄█ █▀▀▀▀",
+            "█ ▀ █ ▀▀▀▀█",
+            "█   █ ▀▀▀▀▀"]
+    beside = [ESC + b"E" + ESC + b"W1" + cp850("Müller & Söhne") + ESC + b"W0" + ESC + b"F",
+              cp850("Büromöbel · Großhandel seit 1952"),
+              cp850("Königstraße 12 · 70173 Stuttgart")]
+    out = ESC + b"@" + ESC + b"l" + bytes([2])
+    for shape, text in zip(logo, beside):
+        out += cp850(shape) + b"  " + text + CRLF
+    out += CRLF + cp850("Bäckerei Groß GmbH") + CRLF + cp850("Hauptstraße 5") + CRLF
+    out += cp850("80331 München") + cp850(" " * 38 + "Stuttgart, 08.12.2026") + CRLF + CRLF
+    out += ESC + b"E" + cp850("RECHNUNG Nr. 2026-0815") + ESC + b"F" + CRLF + CRLF
+
+    widths = (5, 34, 7, 12, 12)
+    heads = ("Pos", "Artikel", "Menge", "Einzelpreis", "Gesamtpreis")
+    goods = [("Bürodrehstuhl Ergo-Plus", 4, 189.00),
+             ("Schreibtisch, Höhe 72 cm", 2, 349.50),
+             ("Rollcontainer, abschließbar", 2, 129.90),
+             ("Aktenschrank, 5 Ordnerhöhen", 1, 418.00),
+             ("Schreibtischleuchte, dimmbar", 3, 54.90)]
+
+    def euro(value):
+        return f"{value:,.2f}".replace(",", "X").replace(".", ",").replace("X", ".")
+
+    def rule(left, mid, right):
+        return cp850(left + mid.join("─" * w for w in widths) + right) + CRLF
+
+    def row(cells):
+        text = "│"
+        for i, (cell, width) in enumerate(zip(cells, widths)):
+            text += (" " + cell.ljust(width - 1)) if i == 1 else (cell.rjust(width - 1) + " ")
+            text += "│"
+        return cp850(text)
+
+    out += rule("┌", "┬", "┐")
+    # The heading: a band of light shade first, then the words in bold over it.
+    out += cp850("│" + "│".join("░" * w for w in widths) + "│") + b"\r"
+    out += ESC + b"E" + row(heads) + ESC + b"F" + CRLF
+    out += rule("├", "┼", "┤")
+    net = 0.0
+    for pos, (name, qty, price) in enumerate(goods, 1):
+        net += qty * price
+        out += row((f"{pos}", name, f"{qty}", euro(price), euro(qty * price))) + CRLF
+    out += rule("└", "┴", "┘")
+    vat = round(net * 0.19, 2)
+    total_width = sum(widths) + len(widths) + 1
+    for label, value in (("Nettobetrag", net), ("zzgl. 19 % MwSt.", vat)):
+        out += cp850(f"{label:>{total_width - 16}}{euro(value):>14} EUR") + CRLF
+    out += cp850(" " * 44 + "▒" * 34) + b"\r" + ESC + b"E"
+    out += cp850(f"{'Rechnungsbetrag':>{total_width - 16}}{euro(net + vat):>14} EUR") + ESC + b"F" + CRLF + CRLF
+
+    out += cp850("Ihre Bestellungen 2026 (in Tausend EUR):") + CRLF
+    for quarter, value in (("I", 11.2), ("II", 15.0), ("III", 8.6), ("IV", 12.9)):
+        bar = round(value * 2)
+        out += cp850(f"  Quartal {quarter:<4}" + "▓" * bar + "░" * (32 - bar) + f" {value:5.1f}".replace(".", ",")) + CRLF
+    out += CRLF
+    out += cp850("Zahlbar innerhalb von 14 Tagen ohne Abzug. Es gelten unsere Lieferbedingungen") + CRLF
+    out += cp850("(§ 3 Lieferung frei Haus, § 7 Gewährleistung 24 Monate).") + CRLF + CRLF
+    out += cp850("Mit freundlichen Grüßen") + CRLF + CRLF
+    out += cp850("USt-IdNr. DE 123456789 · IBAN DE12 6005 0101 0001 2345 67") + CRLF
+    out += FF
+    write("rechnung-fx.txt", out)
+
 
 def fanfold_card():
     """A stock card on 12-inch fanfold stationery: 72 lines a form in Epson ESC/P, the last line at
@@ -427,3 +500,4 @@ if __name__ == "__main__":
     fx_order()
     logo_invoice()
     fanfold_card()
+    german_invoice()

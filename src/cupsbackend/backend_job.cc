@@ -13,6 +13,7 @@
 #include "device/text_encoding.h"
 #include "jobcontrol/job_context.h"
 #include "jobcontrol/job_flow.h"
+#include "translation/code_pages.h"
 
 namespace prynda {
 
@@ -78,6 +79,10 @@ class PageReports final : public PrintContext {
   std::vector<std::string> FontFaces() override { return context_->FontFaces(); }
   int RealizeFont(const TFontSpec& spec) override { return context_->RealizeFont(spec); }
   TTextExtent MeasureText(int font, std::string_view text) override { return context_->MeasureText(font, text); }
+  TTextExtent MeasureUnicode(int font, std::u32string_view text) override {
+    return context_->MeasureUnicode(font, text);
+  }
+  bool HasGlyph(int font, char32_t c) override { return context_->HasGlyph(font, c); }
   void StartDoc(const TDocInfo& info) override { context_->StartDoc(info); }
   void StartPage() override { context_->StartPage(); }
   void EndPage() override {
@@ -88,6 +93,13 @@ class PageReports final : public PrintContext {
   void AbortDoc() override { context_->AbortDoc(); }
   void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string_view text) override {
     context_->TextOut(x, y, font, color, background, text);
+  }
+  void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+                      std::u32string_view text) override {
+    context_->TextOutUnicode(x, y, font, color, background, text);
+  }
+  void FillRect(int x, int y, int width, int height, TRgb color) override {
+    context_->FillRect(x, y, width, height, color);
   }
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
     context_->Polyline(points, count, width, color);
@@ -183,11 +195,12 @@ TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::
       }
       if (*on) add(known->Option);
     } else if (name == "prynda-cp") {
-      // A code page is three digits. "180" is none, and anywhere among the options it would
-      // switch the vertical feeds to 1/180 inch.
-      const bool digits = value.size() == 3 && std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
-      if (!digits || value == "180") {
-        result.Error = "Option prynda-cp=" + value + ": a code page is three digits, e.g. prynda-cp=852";
+      // Only the numbers of FX mode's tables: anything else among the options could mean another
+      // option ("180" would switch the vertical feeds to 1/180 inch).
+      const bool digits = !value.empty() && value.size() <= 5 &&
+                          std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+      if (!digits || FindCodePage(std::stoi(value)) == nullptr) {
+        result.Error = "Option prynda-cp=" + value + ": the code page is one of 437, 850, 852, 866, 895, 1250, 88592";
         return result;
       }
       add("/CP=" + value);

@@ -25,7 +25,8 @@ bool TCanvas::SheetKnown() const {
   return caps.PhysicalWidth > 0 && caps.PhysicalHeight > 0;
 }
 
-bool TCanvas::TextOffSheet(PrintContext& context, int x, int y, std::string_view text) {
+template <typename Width>
+bool TCanvas::TextOffSheet(int x, int y, Width width) {
   if (!SheetKnown()) return false;
   const TDeviceCaps& caps = printer_.caps_;
   const std::int64_t left = -std::int64_t{caps.PhysicalOffsetX};
@@ -34,7 +35,7 @@ bool TCanvas::TextOffSheet(PrintContext& context, int x, int y, std::string_view
   // or above the sheet only its extent tells, which takes a measurement (rare: nothing prints there).
   if (x >= left + caps.PhysicalWidth || y >= top + caps.PhysicalHeight) return true;
   if (x >= left && y >= top) return false;
-  const TTextExtent extent = context.MeasureText(realized_font_, text);
+  const TTextExtent extent = width();
   return std::int64_t{x} + extent.Width <= left || std::int64_t{y} + extent.Height <= top;
 }
 
@@ -72,10 +73,47 @@ void TCanvas::PaintText(int x, int y, std::string_view text) {
   PrintContext& context = Prepare(true);
   x += printer_.offset_x_;
   y += printer_.offset_y_;
-  if (TextOffSheet(context, x, y, text)) return;
+  if (TextOffSheet(x, y, [&] { return context.MeasureText(realized_font_, text); })) return;
   std::optional<TRgb> background;
   if (brush_.Style() != TBrushStyle::bsClear) background = printer_.ColorToRgb(brush_.Color());
   context.TextOut(x, y, realized_font_, printer_.ColorToRgb(font_.Color()), background, text);
+}
+
+int TCanvas::MeasureUnicodeWidth(std::u32string_view text) {
+  PrintContext& context = Prepare(false);
+  return context.MeasureUnicode(realized_font_, text).Width;
+}
+
+bool TCanvas::HasGlyph(char32_t c) {
+  PrintContext& context = Prepare(false);
+  return context.HasGlyph(realized_font_, c);
+}
+
+void TCanvas::PaintUnicode(int x, int y, std::u32string_view text) {
+  PrintContext& context = Prepare(true);
+  x += printer_.offset_x_;
+  y += printer_.offset_y_;
+  if (TextOffSheet(x, y, [&] { return context.MeasureUnicode(realized_font_, text); })) return;
+  std::optional<TRgb> background;
+  if (brush_.Style() != TBrushStyle::bsClear) background = printer_.ColorToRgb(brush_.Color());
+  context.TextOutUnicode(x, y, realized_font_, printer_.ColorToRgb(font_.Color()), background, text);
+}
+
+void TCanvas::FillRect(int x, int y, int width, int height, int percent) {
+  PrintContext& context = Prepare(true);
+  if (width <= 0 || height <= 0 || percent <= 0) return;
+  x += printer_.offset_x_;
+  y += printer_.offset_y_;
+  if (BoxOffSheet(x, y, std::int64_t{x} + width - 1, std::int64_t{y} + height - 1)) return;
+  // Each channel goes from white towards the colour's by the share asked for.
+  const TRgb color = printer_.ColorToRgb(font_.Color());
+  const int share = std::min(percent, 100);
+  TRgb tint = 0;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int channel = static_cast<int>((color >> shift) & 0xFF);
+    tint |= static_cast<TRgb>(255 - ((255 - channel) * share + 50) / 100) << shift;
+  }
+  context.FillRect(x, y, width, height, tint);
 }
 
 void TCanvas::DrawImage(int x, int y, int width, int height, const TMonoImage& image) {

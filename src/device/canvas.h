@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -55,6 +56,12 @@ class TCanvas {
   int MeasureTextHeight(std::string_view text);
   // The top-left corner of the text's cell at (x, y), in the font's colour.
   void PaintText(int x, int y, std::string_view text);
+  // The same for text given as Unicode (see PrintContext::MeasureUnicode).
+  int MeasureUnicodeWidth(std::u32string_view text);
+  bool HasGlyph(char32_t c);
+  void PaintUnicode(int x, int y, std::u32string_view text);
+  // The rectangle filled with `percent` of the font's colour on white paper (100: the colour).
+  void FillRect(int x, int y, int width, int height, int percent);
   void DrawPolyline(std::span<const TPoint> points);
   // A monochrome image stretched over (x, y, width, height), its dots in the font's colour.
   void DrawImage(int x, int y, int width, int height, const TMonoImage& image);
@@ -67,7 +74,9 @@ class TCanvas {
   PrintContext& Prepare(bool drawing);
   // The sheet in canvas coordinates, from the current context's caps; empty when they tell none.
   bool SheetKnown() const;
-  bool TextOffSheet(PrintContext& context, int x, int y, std::string_view text);
+  // Whether text whose cell starts at (x, y) is wholly off the sheet; `width` measures it, when that is needed.
+  template <typename Width>
+  bool TextOffSheet(int x, int y, Width width);
   bool LinesOffSheet(std::span<const TPoint> points) const;
   bool BoxOffSheet(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) const;
 

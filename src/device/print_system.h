@@ -110,6 +110,11 @@ class PrintContext {
   virtual std::vector<std::string> FontFaces() = 0;
   virtual int RealizeFont(const TFontSpec& spec) = 0;
   virtual TTextExtent MeasureText(int font, std::string_view text) = 0;
+  // Text given as Unicode rather than in the font's charset. A character that the font's face
+  // lacks comes from another installed fixed-pitch face that has it, where the platform finds one.
+  virtual TTextExtent MeasureUnicode(int font, std::u32string_view text) = 0;
+  // Whether the font, or a face it takes characters from, has a glyph for `c`.
+  virtual bool HasGlyph(int font, char32_t c) = 0;
 
   virtual void StartDoc(const TDocInfo& info) = 0;
   virtual void StartPage() = 0;
@@ -120,6 +125,10 @@ class PrintContext {
   // Text with the top-left corner of its cell at (x, y); background == nullopt leaves it untouched.
   virtual void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                        std::string_view text) = 0;
+  virtual void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+                              std::u32string_view text) = 0;
+  // The rectangle filled with `color`. Rectangles that share an edge meet without a gap or a seam.
+  virtual void FillRect(int x, int y, int width, int height, TRgb color) = 0;
   // Straight segments through the points; width 0 is the thinnest line the device draws.
   virtual void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) = 0;
   // The image's dots in `color`, the image stretched over (x, y, width, height); where a bit is

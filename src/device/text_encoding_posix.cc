@@ -19,6 +19,7 @@ std::string IconvName(int code_page) {
     case 10000: return "MACINTOSH";
     case 1200: return "UTF-16LE";
     case 12000: return "UTF-32LE";
+    case 28592: return "ISO-8859-2";
     default: return "CP" + std::to_string(code_page);
   }
 }

@@ -37,6 +37,19 @@ OrientationChoice OrientationOf(std::string_view text) {
   return OrientationChoice::File;
 }
 
+// A table's number (437, 852, 88592 ...) at the start of `text`, or MAZ; nullopt for anything else.
+std::optional<CodePageId> CodePageNamed(std::string_view text) {
+  if (text.size() >= 3 && SameTextIgnoringCase(text.substr(0, 3), "MAZ")) return CodePageId::Mazovia;
+  int number = 0;
+  std::size_t digits = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') {
+    if (++digits <= 5) number = number * 10 + (text[digits - 1] - '0');
+  }
+  const CodePage* page = digits > 0 && digits <= 5 ? FindCodePage(number) : nullptr;
+  if (page == nullptr) return std::nullopt;
+  return page->Id;
+}
+
 }  // namespace
 
 void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
@@ -50,12 +63,24 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   settings.Orientation = OrientationOf(ini.ReadText(kPryndaSection, "Orientation", ""));
   settings.OffsetXMm = Millimetres(ini.ReadText(kPryndaSection, "OffsetX", ""));
   settings.OffsetYMm = Millimetres(ini.ReadText(kPryndaSection, "OffsetY", ""));
+  std::string code_page = ini.ReadText(kPryndaSection, "CodePage", "");
+  while (!code_page.empty() && code_page.back() == ' ') code_page.pop_back();
+  settings.CodePage = code_page.empty() ? std::nullopt : CodePageNamed(code_page);
 }
 
 void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings) {
   if (options.find("/FX") != std::string_view::npos) settings.Emulation = EmulationKind::Fx;
   if (options.find("/LF") != std::string_view::npos) settings.AutoCR = true;
   if (options.find("/FIT") != std::string_view::npos) settings.Fit = true;
+  if (options.find("MAZ") != std::string_view::npos) settings.CodePage = CodePageId::Mazovia;
+  if (const std::size_t found = options.find("/CP="); found != std::string_view::npos) {
+    if (auto named = CodePageNamed(options.substr(found + 4))) settings.CodePage = named;
+  }
+}
+
+const CodePage& FxCodePage(const PryndaSettings& settings, bool mazovia) {
+  if (settings.CodePage) return CodePageOf(*settings.CodePage);
+  return CodePageOf(mazovia ? CodePageId::Mazovia : CodePageId::Pc852);
 }
 
 }  // namespace prynda

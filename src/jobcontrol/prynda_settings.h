@@ -8,6 +8,7 @@
 
 #include "device/mem_ini_file.h"
 #include "device/paper.h"
+#include "translation/code_pages.h"
 
 namespace prynda {
 
@@ -42,6 +43,10 @@ struct PryndaSettings {
     return Paper || FormLength > 0 || FormWidth > 0 || Fit || Orientation != OrientationChoice::File ||
            OffsetXMm != 0 || OffsetYMm != 0;
   }
+
+  // FX mode's character table: key "CodePage" and option "/CP=nnn" by number (CodePage=MAZ too),
+  // option "MAZ"; none given, PC852, or Mazovia where the key "PL" says so.
+  std::optional<CodePageId> CodePage;
 };
 
 // The form's width when FormWidth does not say: 80 columns at 10 cpi, the narrow carriage's line.
@@ -53,8 +58,13 @@ inline constexpr std::string_view kPryndaSection = "Prynda";
 // ignored.
 void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings);
 
-// "/FX", "/LF" and "/FIT" in the option string (upper case, as BuildOptionString makes it); an option that
+// "/FX", "/LF", "/FIT", "MAZ" and "/CP=nnn" in the option string (upper case, as BuildOptionString
+// makes it); an option that
 // is absent leaves its field as it is.
 void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings);
+
+// The table FX mode prints with: the one chosen above, else Mazovia where `mazovia` (PL=1) says so,
+// else PC852.
+const CodePage& FxCodePage(const PryndaSettings& settings, bool mazovia);
 
 }  // namespace prynda

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "render/page_cycle.h"
+#include "translation/code_pages.h"
 
 namespace prynda {
 
@@ -81,6 +82,48 @@ void DrawBoxSegment(TRenderState& state, std::string_view code) {
 }
 
 }  // namespace
+
+std::uint8_t BoxByteOf(char32_t c) {
+  // Found where PC437 has them, once.
+  static const std::array<std::uint8_t, 0x80> bytes = [] {
+    std::array<std::uint8_t, 0x80> found{};
+    const std::array<char32_t, 128>& pc437 = UpperHalf(CodePageOf(CodePageId::Pc437));
+    for (int b = 179; b <= 218; ++b) {
+      const char32_t box = pc437[static_cast<std::size_t>(b - 128)];
+      if (box >= 0x2500 && box < 0x2580) found[box - 0x2500] = static_cast<std::uint8_t>(b);
+    }
+    return found;
+  }();
+  return c >= 0x2500 && c < 0x2580 ? bytes[c - 0x2500] : 0;
+}
+
+const BlockShape* BlockShapeOf(char32_t c) {
+  struct Entry {
+    char32_t Character;
+    BlockShape Shape;
+  };
+  static constexpr Entry kBlocks[] = {
+      {U'█', {0, 2, 0, 2, 100}}, {U'▀', {0, 2, 0, 1, 100}}, {U'▄', {0, 2, 1, 2, 100}},
+      {U'▌', {0, 1, 0, 2, 100}}, {U'▐', {1, 2, 0, 2, 100}}, {U'░', {0, 2, 0, 2, 25}},
+      {U'▒', {0, 2, 0, 2, 50}},  {U'▓', {0, 2, 0, 2, 75}},
+  };
+  if (c < 0x2580 || c > 0x259F) return nullptr;
+  for (const Entry& entry : kBlocks) {
+    if (entry.Character == c) return &entry.Shape;
+  }
+  return nullptr;
+}
+
+void DrawBlock(TRenderState& state, const BlockShape& shape, double width, double height) {
+  // The far edges as the next cell's position will be: the position plus the width, then the margin.
+  const double x[3] = {state.LeftMargin + state.PosX, state.LeftMargin + state.PosX + width / 2,
+                       state.LeftMargin + (state.PosX + width)};
+  const double y[3] = {state.PosY, state.PosY + height / 2, state.PosY + height};
+  const int left = RoundToPixel(x[shape.Left]);
+  const int top = RoundToPixel(y[shape.Top]);
+  state.Canvas.FillRect(left, top, RoundToPixel(x[shape.Right]) - left, RoundToPixel(y[shape.Bottom]) - top,
+                        shape.Percent);
+}
 
 void DrawBoxCharacter(TRenderState& state, std::uint8_t c) {
   if (c < 179 || c > 218) return;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <type_traits>
 
 namespace prynda {
 
@@ -80,11 +82,16 @@ void BeginNewPage(TRenderState& state) {
 namespace {
 
 // The character centred in the current cell.
-inline void PaintInCell(TRenderState& state, std::string_view one, int width) {
+template <typename Text>
+inline void PaintInCell(TRenderState& state, Text one, int width) {
   const double cell = CellWidth(state);
   const int x = RoundToPixel(state.LeftMargin + state.PosX + (cell - width) / 2.0);
   const int y = RoundToPixel(state.BaselineShift + state.PosY);
-  state.Canvas.PaintText(x, y, one);
+  if constexpr (std::is_same_v<Text, std::string_view>) {
+    state.Canvas.PaintText(x, y, one);
+  } else {
+    state.Canvas.PaintUnicode(x, y, one);
+  }
   state.Advance = 1;
 }
 
@@ -99,6 +106,10 @@ void DrawCharacter(TRenderState& state, std::uint8_t c) {
 void DrawCharacterOfWidth(TRenderState& state, std::uint8_t c, int width) {
   const char text = static_cast<char>(c);
   PaintInCell(state, std::string_view(&text, 1), width);
+}
+
+void DrawUnicodeOfWidth(TRenderState& state, char32_t c, int width) {
+  PaintInCell(state, std::u32string_view(&c, 1), width);
 }
 
 }  // namespace prynda

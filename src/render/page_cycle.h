@@ -27,5 +27,7 @@ void BeginNewPage(TRenderState& state);
 void DrawCharacter(TRenderState& state, std::uint8_t c);
 // The same for a character whose width in the canvas font is known already.
 void DrawCharacterOfWidth(TRenderState& state, std::uint8_t c, int width);
+// The same for a character given as Unicode.
+void DrawUnicodeOfWidth(TRenderState& state, char32_t c, int width);
 
 }  // namespace prynda

@@ -35,6 +35,7 @@ void WriteStartMessages(TRenderState& state) {
   if (!settings.Scale216) console.Line(" * opcja : skala iteracji 180");
   if (state.Job.Prynda.Emulation == EmulationKind::Fx) {
     console.Line(" * emulacja : Epson ESC/P");
+    console.Line(" * strona kodowa : ", FxCodePage(state.Job.Prynda, settings.CodePage == 1).Name);
   } else if (state.Job.Prynda.AutoCR) {
     console.Line(" * opcja : LF wraca na początek wiersza");
   }
@@ -110,6 +111,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
     dialect->Byte(state, c);
     MoveColumns(state, state.Advance);
   }
+  dialect->Finish(state);
 
   CloseInput(state);
   TRenderOutcome outcome = TRenderOutcome::Completed;

@@ -1,4 +1,4 @@
-// Prynda's own PDF writer: its number formatting and file structure, and - on every sample of
+// Prynda's own PDF writer: its number formatting and file structure, and - on the samples of
 // examples/ - the same words at the same places and the same picture as the cairo reference.
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -244,7 +244,8 @@ TEST(PdfWriterTest, EverySampleMatchesTheCairoReference) {
     return std::make_unique<CairoPdfContext>(fonts, geometry, std::move(sink));
   };
   const std::vector<std::pair<std::string, std::vector<std::string>>> samples = {
-      {"faktura.txt", {}}, {"raport.txt", {}}, {"list-mazowia.txt", {"MAZ"}}, {"poziomo.txt", {}}, {"pozycje.txt", {}}};
+      {"faktura.txt", {}}, {"raport.txt", {}}, {"list-mazowia.txt", {"MAZ"}}, {"poziomo.txt", {}}, {"pozycje.txt", {}},
+      {"rechnung-fx.txt", {"/FX", "/CP=850"}}};  // text as Unicode, shades and blocks as filled rectangles
   for (const auto& [sample, options] : samples) {
     SCOPED_TRACE(sample);
     TempDir dir;

@@ -139,8 +139,9 @@ struct Raster {
   }
 };
 
-Raster Rasterise(const std::string& pdf, int dpi) {
-  Shell("pdftoppm -gray -r " + std::to_string(dpi) + " -f 1 -l 1 -singlefile '" + pdf + "' '" + pdf + "'");
+// `crop`: pdftoppm's -x, -y, -W, -H, in pixels at `dpi`; the raster is then that part of the page.
+Raster Rasterise(const std::string& pdf, int dpi, const std::string& crop = "") {
+  Shell("pdftoppm -gray -r " + std::to_string(dpi) + " " + crop + " -f 1 -l 1 -singlefile '" + pdf + "' '" + pdf + "'");
   std::ifstream in(pdf + ".pgm", std::ios::binary);
   Raster raster;
   std::string magic;
@@ -207,6 +208,102 @@ TEST_F(FxPrintTest, BitImagesEveryDotWhereTheArithmeticPutsIt) {
     const double bottom = 120 + p.Bands * rows * 720 / p.Down;
     EXPECT_FALSE(page.Dark(120 + 0.5 * 720 / p.Across, bottom + 1)) << "nothing below the last band";
   }
+}
+
+// The characters of UTF-8 text that are written as text: without blanks (no-break space too) and
+// without box-drawing characters and blocks, which are drawn as lines and filled cells.
+std::u32string Written(const std::string& utf8) {
+  std::u32string written;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) c = (c << 6) | (utf8[i + k] & 0x3F);
+    i += length;
+    const bool blank = c <= U' ' || c == U'\u00A0' || (c >= 0x80 && c < 0xA0);
+    if (!blank && !(c >= 0x2500 && c < 0x25A0)) written += c;
+  }
+  return written;
+}
+
+TEST_F(FxPrintTest, EveryTableEveryUpperByteComesBackAsItsCharacter) {
+  // Bytes 0x80-0xFF sixteen to a line, blanks between, read back line by line. The reference is
+  // iconv's table, or ours where the C library has none: Kamenický and Mazovia are PC437 but for
+  // the letters they put in 0x80-0xAF.
+  struct Table {
+    std::string Option;
+    std::string Iconv;
+    std::string Ours;  // 0x80-0xAF
+  };
+  const std::vector<Table> tables = {
+      {"/CP=437", "CP437", ""}, {"/CP=850", "CP850", ""}, {"/CP=852", "CP852", ""}, {"/CP=866", "CP866", ""},
+      {"/CP=1250", "CP1250", ""}, {"/CP=88592", "ISO-8859-2", ""},
+      {"/CP=895", "CP437", "ČüéďäĎŤčěĚĹÍľĺÄÁÉžŽôöÓůÚýÖÜŠĽÝŘťáíóúňŇŮÔšřŕŔ¼§«»"},
+      {"MAZ", "CP437", "ÇüéâäàąçêëèïîćÄĄĘęłôöĆûùŚÖÜ¢Ł¥śƒŹŻóÓńŃźż¿⌐¬½¼¡«»"},
+  };
+  std::string lines, upper;
+  for (int b = 0x80; b < 0x100; ++b) {
+    lines += static_cast<char>(b);
+    lines += b % 16 == 15 ? "\r\n" : " ";
+    upper += static_cast<char>(b);
+  }
+  const std::string file = dir_.Write("tabela.prn", lines);
+  const std::string bytes = dir_.Write("gorna.bin", upper);
+  const std::string rest = dir_.Write("reszta.bin", upper.substr(0x30));
+  for (const Table& table : tables) {
+    SCOPED_TRACE(table.Option);
+    const std::string expected = table.Ours.empty() ? Shell("iconv -c -f " + table.Iconv + " -t UTF-8 '" + bytes + "'")
+                                                    : table.Ours + Shell("iconv -f CP437 -t UTF-8 '" + rest + "'");
+    const std::string pdf = Print(file, {"/FX", table.Option});
+    EXPECT_EQ(Written(Shell("pdftotext -layout '" + pdf + "' -")), Written(expected));
+  }
+}
+
+TEST_F(FxPrintTest, ABlockOfBlocksIsOneUniformBlackRectangle) {
+  // Ten lines of ten █ at 10, 12 and 17.125 characters per inch (cells of 35.04 px), rendered at
+  // twice the printer's 600 dpi: every pixel of the block is black, none grey or white along the
+  // joins of cells and lines; every pixel around it is white. The block starts at the printable
+  // area's corner, 100 px from the sheet's edges, and is 1000 px high (lines of 1/6 inch); the
+  // rasteriser may shade a pixel either way along its outer edge.
+  const std::vector<std::pair<std::string, double>> pitches = {{"", 60}, {"\x1bM", 50}, {"\x0f", 600 / 17.125}};
+  for (const auto& [pitch, cell] : pitches) {
+    SCOPED_TRACE(cell);
+    std::string file = pitch;
+    for (int line = 0; line < 10; ++line) file += std::string(10, '\xdb') + "\r\n";
+    const int right = 2 * static_cast<int>(std::lround(10 * cell)) + 4;  // the block from (4, 4) on
+    const Raster block = Rasterise(Print(dir_.Write("bloki.prn", file), {"/FX", "/CP=437"}), 1200,
+                                   "-x 196 -y 196 -W " + std::to_string(right + 4) + " -H 2008");
+    int wrong = 0;
+    for (int y = 0; y < block.Height; ++y) {
+      for (int x = 0; x < block.Width; ++x) {
+        const int value = block.Pixels[static_cast<std::size_t>(y * block.Width + x)];
+        const bool rim = (x >= 3 && x <= right && (y == 3 || y == 2004)) || (y >= 3 && y <= 2004 && (x == 3 || x == right));
+        const bool inside = x > 3 && x < right && y > 3 && y < 2004;
+        if (!rim && value != (inside ? 0 : 255)) ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+  }
+}
+
+TEST_F(FxPrintTest, ACharacterTheFaceLacksComesFromAFixedPitchFace) {
+  // The 10-cpi font set to a face of dingbats, which has no Cyrillic: the letters of a CP866 line
+  // come from an installed fixed-pitch face, centred in their cells, and read back as written;
+  // the dingbats' face draws nothing.
+  TempDir config;
+  fs::create_directory(config.File("prynda"));
+  config.Write("prynda/prynda.ini", "[FormKelvra\\FontDialog_10_Font]\nName=D050000L\nSize=10\nCharset=238\n");
+  const std::string pdf = dir_.File("cyrylica.pdf");
+  const ProgramRun run = RunPrynda({.Args = {dir_.Write("sklad.prn", "\x91\xaa\xab\xa0\xa4 \xb9\xb9"), "/FX", "/CP=866"},
+                                    .Env = {{"PRYNDA_PDF", pdf}, {"XDG_CONFIG_HOME", config.Path()}}});
+  EXPECT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(Written(Shell("pdftotext '" + pdf + "' -")), U"Склад");
+  const std::string fonts = Shell("pdffonts '" + pdf + "'");
+  EXPECT_NE(fonts.find("Mono "), std::string::npos) << fonts;
+  EXPECT_EQ(fonts.find("D050000L"), std::string::npos) << fonts;
+  const std::vector<Word> words = Words(pdf, 1);
+  ASSERT_FALSE(words.empty());
+  EXPECT_NEAR(words.front().X + words.front().Width / 2, 5 * 60 / 2.0, 1.0);  // five cells, each letter centred
 }
 
 TEST_F(FxPrintTest, CharacterTablesAreRememberedAndHighBytesPrint) {

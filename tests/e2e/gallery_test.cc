@@ -77,6 +77,7 @@ TEST_F(GalleryTest, EverySamplePrints) {
       {"zamowienie-fx.txt", {"/FX"}, "595.276 x 841.89", "Papier do pieczenia"},
       {"logo-fx.txt", {"/FX"}, "595.276 x 841.89", "Bułka kajzerka"},
       {"karta-72.txt", {"/FX"}, "595.276 x 841.89", "KARTA MAGAZYNOWA"},
+      {"rechnung-fx.txt", {"/FX", "/CP=850"}, "595.276 x 841.89", "Königstraße 12"},
   };
   for (const auto& sample : samples) {
     SCOPED_TRACE(sample.name);

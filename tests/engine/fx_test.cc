@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,12 +28,14 @@ class FxTest : public EngineFixture {
  protected:
   FxTest() { job.Prynda.Emulation = EmulationKind::Fx; }
 
-  const RecordedText& Text(char c, std::size_t page = 0) const {
+  // A character drawn, by its UTF-8.
+  const RecordedText& Text(const std::string& c, std::size_t page = 0) const {
     for (const RecordedText& text : Pages().at(page).Texts) {
-      if (text.Text == std::string(1, c)) return text;
+      if (text.Text == c) return text;
     }
-    throw std::logic_error(std::string("no text ") + c);
+    throw std::logic_error("no text " + c);
   }
+  const RecordedText& Text(char c, std::size_t page = 0) const { return Text(std::string(1, c), page); }
   std::string Style(char c) const {
     const TFontSpec& f = Text(c).Font;
     return std::string(f.Bold ? "b" : "") + (f.Italic ? "i" : "") + (f.Underline ? "u" : "") + (f.StrikeOut ? "s" : "");
@@ -102,9 +105,9 @@ TEST_F(FxTest, ControlCodes) {
   EXPECT_EQ(Text('D').Y, 200);  // VT without tabs is a line feed
   EXPECT_EQ(Text('E').X, 5);    // BS took back D's column
   EXPECT_EQ(Text('F').X, 480 + 5);  // default tabs every 8 columns of 10 cpi
-  EXPECT_EQ(Text('\xfa').X, 540 + 5);  // the prefix byte of our own dialect is a character here
-  EXPECT_EQ(Text('\x80').X, 600 + 5);
-  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"ABCDEF\xfa\x80", "G"}));
+  EXPECT_EQ(Text("˙").X, 540 + 5);  // the prefix byte of our own dialect is a character here (PC852)
+  EXPECT_EQ(Text("Ç").X, 600 + 5);
+  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"ABCDEF˙Ç", "G"}));
   EXPECT_EQ(Text('G', 1).Y, 0);
 
   // NUL takes no room whatever the settings say; BEL beeps.
@@ -375,8 +378,79 @@ TEST_F(FxTest, BitImagesMoveThePrintPositionByTheirWidth) {
 
 TEST_F(FxTest, DataAsCharactersPrintsControlBytes) {
   Render("A" + Esc('(', '^', 2, 0) + "\x0c\x0d" + "B");
-  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"A\x0c\x0d" "B"}));
+  EXPECT_EQ(PageTexts(), (std::vector<std::string>{"A♀♪B"}));  // the PC's pictures
   EXPECT_EQ(Text('B').X, 180 + 5);
+}
+
+TEST_F(FxTest, CharacterTablesAndCountriesSwitchMidLine) {
+  struct Case {
+    CodePageId Table;  // the job's
+    std::string Input;
+    std::string Printed;
+  };
+  const std::vector<Case> cases = {
+      // ESC R: twelve places of ASCII per country; an unknown country changes nothing.
+      {CodePageId::Pc852, "#@[~" + Esc('R', 2) + "#@[~" + Esc('R', 3) + "#@" + Esc('R', 99) + "#" + Esc('R', 0) + "#",
+       "#@[~#§Äß£@£#"},
+      // The job's table in slots 1 to 3; ESC t 0 the italic table (ASCII again, and so ESC R's characters).
+      {CodePageId::Pc850, "\x81\xe1" + Esc('t', '0') + "\xc1" + Esc('R', 2) + "\xc0" + Esc('t', 3) + "\x81", "üßA§ü"},
+      {CodePageId::Pc866, "\x80\xef\xf0", "АяЁ"},
+      {CodePageId::Kamenicky, "\x80\x87\xa9", "Ččř"},
+      {CodePageId::Mazovia, "\x86\x92\x9e", "ąłś"},
+      {CodePageId::Windows1250, "\xb9\x9c\xe8\x81", "ąśč"},  // 0x81: no character there, a blank
+      {CodePageId::Iso8859_2, "\xb1\xb6\xe8", "ąśč"},
+      // ESC ( t puts a registered table into a slot; one the registry lacks leaves it.
+      {CodePageId::Pc852, Esc('(', 't', 3, 0, 2, 14, 0) + "\x80" + Esc('t', 2) + "\x80" +
+                              Esc('(', 't', 3, 0, 2, 99, 0) + "\x80" + Esc('(', 't', 3, 0, '2', 1, 0) + "\x80",
+       "ÇААÇ"},
+      // Letters where PC437 draws lines print as letters; PC437's lines in any DOS table.
+      {CodePageId::Pc852, "\xb5\xc6\xd0\xc4", "ÁĂđ"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.Input));
+    job.Prynda.CodePage = c.Table;
+    RenderFresh(c.Input);
+    EXPECT_EQ(PageTexts(), std::vector<std::string>{c.Printed});
+  }
+  EXPECT_EQ(Pages()[0].Lines.size(), 1u);  // the ─ of the last case
+  // The italic table slants its upper half whatever the print mode; its 0x80-0x9F are control
+  // codes (0x8A a line feed) until ESC 6.
+  job.Prynda.CodePage = CodePageId::Pc437;
+  RenderFresh(Esc('t', 0) + "A\xc1\x8a" "B" + Esc('6') + "\x8a" "C");
+  EXPECT_EQ(Text('A').Font.Italic, false);
+  EXPECT_EQ(Pages()[0].Texts.at(1).Font.Italic, true);
+  EXPECT_EQ(Text('B').Y, 100);
+  EXPECT_EQ(Text('C').X, Text('B').X + 60);
+}
+
+TEST_F(FxTest, ShadesAndBlocksFillTheirCells) {
+  // PC437's blocks at 10 cpi on lines of 7/72 inch: cells of 60 x 58 1/3 px, in 100, 25, 50, 75 %
+  // of black; a second line starts where the first ends.
+  job.Prynda.CodePage = CodePageId::Pc437;
+  Render(Esc('1') + "\xdb\xdf\xdc\xdd\xde\xb0\xb1\xb2\n\xdb\xdb");
+  std::vector<std::string> fills;
+  for (const RecordedFill& f : Pages().at(0).Fills) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%d,%d %dx%d %06X", f.X, f.Y, f.Width, f.Height, f.Color);
+    fills.push_back(text);
+  }
+  EXPECT_EQ(fills, (std::vector<std::string>{"0,0 60x58 000000", "60,0 60x29 000000", "120,29 60x29 000000",
+                                             "180,0 30x58 000000", "270,0 30x58 000000", "300,0 60x58 BFBFBF",
+                                             "360,0 60x58 7F7F7F", "420,0 60x58 404040", "0,58 60x59 000000",
+                                             "60,58 60x59 000000"}));
+  EXPECT_TRUE(Pages()[0].Texts.empty());
+}
+
+TEST_F(FxTest, ACharacterNoFaceHasIsSubstitutedAndNamedOnce) {
+  job.Prynda.CodePage = CodePageId::Pc866;
+  job.Settings.ShowMessages = false;
+  system.MissingGlyphs = U"ЖЯ";
+  Render("\x86\x9f\x86" "A");
+  EXPECT_EQ(PageTexts(), std::vector<std::string>{"\uFFFD\uFFFD\uFFFDA"});
+  EXPECT_EQ(Output(), "Znaków nie ma w żadnej czcionce, drukuję zamiast nich \uFFFD: U+0416, U+042F\n");
+  system.MissingGlyphs = U"Ж\uFFFD";
+  RenderFresh("\x86");
+  EXPECT_EQ(PageTexts(), std::vector<std::string>{"?"});
 }
 
 TEST_F(FxTest, TheDefaultDialectReturnsTheCarriageOnlyWhenAsked) {

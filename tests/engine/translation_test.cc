@@ -1,7 +1,9 @@
 // The Polish letters of every encoding and their translation to the printer fonts' Windows-1250
 // codes: the table against the code-page charts, the translating read, and the letters whose
-// Windows-1250 code lies among the box-drawing codes printed as letters.
+// Windows-1250 code lies among the box-drawing codes printed as letters. Then FX mode's character
+// tables against the published charts.
 #include "translation/code_page_table.h"
+#include "translation/code_pages.h"
 
 #include <cstdint>
 #include <memory>
@@ -119,6 +121,60 @@ TEST_F(TranslatingReadTest, LettersAmongTheBoxDrawingCodesArePrintedAsLetters) {
   job.Settings.CodePage = 1;
   Render("\x86\xa5" "A");
   EXPECT_EQ(Drawn(), (std::vector<std::string>{"\xb9@5,0", "\xd1@65,0", "A@125,0"}));
+}
+
+// Bytes as a table reads them (ASCII below 0x80).
+std::u32string Decoded(CodePageId table, std::string_view bytes) {
+  std::u32string text;
+  for (char c : bytes) {
+    const auto byte = static_cast<std::uint8_t>(c);
+    text += byte < 0x80 ? char32_t{byte} : UpperHalf(CodePageOf(table))[byte - 0x80u];
+  }
+  return text;
+}
+
+TEST(CodePagesTest, TablesHoldTheirCharts) {
+  using enum CodePageId;
+  struct Probe {
+    CodePageId Table;
+    std::string_view Bytes;
+    std::u32string_view Characters;
+  };
+  const Probe probes[] = {
+      {Pc437, "\x80\x9e\xe1\xe6\xf8\xf1\xb0\xdb\xc9\xfe", U"Ç₧ßµ°±░█╔■"},
+      {Pc850, "\x81\x9b\xe1\xf5\xd5\xcf\xdf", U"üøß§ı¤▀"},
+      {Pc852, "\xa5\x88\xbe\xb5\xd0\xfa\xc4", U"ąłżÁđ˙─"},
+      {Pc866, "\x80\xaf\xe0\xef\xf0\xfc\xfd", U"АпряЁ№¤"},
+      {Windows1250, "\x80\x8a\xb9\xbe\xff", U"€Šąľ˙"},
+      {Iso8859_2, "\xa1\xb1\xbd\xbe\xff", U"Ąą˝ž˙"},
+      // Ours: the pangram of Czech typesetters in both cases, as Kamenický files carry it.
+      {Kamenicky, "P\xa9\xa1\xa8" "ern\x88 \x91lu\x9fou\x87k\x98 k\x96\xa4 \xa3p\x88l \x83\xa0" "belsk\x82 \xa2" "dy",
+       U"Příšerně žluťoučký kůň úpěl ďábelské ódy"},
+      {Kamenicky, "P\x9e\x8b\x9b" "ERN\x89 \x92LU\x86OU\x80K\x9d K\xa6\xa5 \x97P\x89L \x85\x8f" "BELSK\x90 \x95" "DY",
+       U"PŘÍŠERNĚ ŽLUŤOUČKÝ KŮŇ ÚPĚL ĎÁBELSKÉ ÓDY"},
+      {Kamenicky, "\xac\xad\xae\xb0\xdb", U"¼§«░█"},
+      {Mazovia, "\x80\xe1\xb0\xdb", U"Çß░█"},
+  };
+  for (const Probe& probe : probes) {
+    EXPECT_EQ(Decoded(probe.Table, probe.Bytes), probe.Characters) << CodePageOf(probe.Table).Name;
+  }
+  // Mazovia's letters are those the default mode reads in it.
+  for (int k = 0; k < kPolishLetters; ++k) {
+    EXPECT_EQ(UpperHalf(CodePageOf(Mazovia))[CodePageTable[1][k] - 0x80u],
+              UpperHalf(CodePageOf(Windows1250))[CodePageTable[kTargetRow][k] - 0x80u])
+        << kLetters[k].Name;
+  }
+  // A character for every upper byte, but where a table has none.
+  for (const CodePage& page : CodePages()) {
+    for (int b = 0x80; b < 0x100; ++b) {
+      const bool gap = (page.Id == Windows1250 && (b == 0x81 || b == 0x83 || b == 0x88 || b == 0x90 || b == 0x98)) ||
+                       (page.Id == Iso8859_2 && b < 0xA0);
+      EXPECT_EQ(UpperHalf(page)[b - 0x80u] == 0, gap) << page.Name << " " << b;
+    }
+  }
+  EXPECT_EQ(FindCodePage(895), &CodePageOf(Kamenicky));
+  EXPECT_EQ(FindCodePage(88592), &CodePageOf(Iso8859_2));
+  for (int number : {0, 28592, 1251, 858}) EXPECT_EQ(FindCodePage(number), nullptr) << number;
 }
 
 }  // namespace

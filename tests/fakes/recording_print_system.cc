@@ -10,6 +10,28 @@ namespace prynda::testing {
 
 namespace {
 
+std::string Utf8(std::u32string_view text) {
+  std::string out;
+  for (char32_t c : text) {
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
 class RecordingContext final : public PrintContext {
  public:
   RecordingContext(RecordingPrintSystem& system, const FakePrinter& printer, const TDeviceSettings& settings,
@@ -38,10 +60,16 @@ class RecordingContext final : public PrintContext {
   }
   TTextExtent MeasureText(int font, std::string_view text) override {
     system_.Hit("MeasureText");
-    const TFontSpec& spec = realized_.at(static_cast<std::size_t>(font));
-    const int em = spec.Height < 0 ? -spec.Height : spec.Height * 5 / 6;
-    const int advance = static_cast<int>(std::lround(0.6 * em));
-    return TTextExtent{advance * static_cast<int>(text.size()), em + em / 5};
+    return Extent(font, text.size());
+  }
+  TTextExtent MeasureUnicode(int font, std::u32string_view text) override {
+    system_.Hit("MeasureUnicode");
+    return Extent(font, text.size());
+  }
+  bool HasGlyph(int font, char32_t c) override {
+    system_.Hit("HasGlyph");
+    realized_.at(static_cast<std::size_t>(font));
+    return system_.MissingGlyphs.find(c) == std::u32string::npos;
   }
   void StartDoc(const TDocInfo& info) override {
     system_.Hit("StartDoc");
@@ -70,15 +98,16 @@ class RecordingContext final : public PrintContext {
   void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                std::string_view text) override {
     system_.Hit("TextOut");
-    RecordedText recorded;
-    recorded.X = x;
-    recorded.Y = y;
-    recorded.Text = std::string(text);
-    recorded.Font = realized_.at(static_cast<std::size_t>(font));
-    recorded.Size = -MulDiv(recorded.Font.Height, 72, caps_.LogPixelsY);
-    recorded.Color = color;
-    recorded.Opaque = background.has_value();
-    Page().Texts.push_back(std::move(recorded));
+    Record(x, y, font, color, background, std::string(text), false);
+  }
+  void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+                      std::u32string_view text) override {
+    system_.Hit("TextOutUnicode");
+    Record(x, y, font, color, background, Utf8(text), true);
+  }
+  void FillRect(int x, int y, int width, int height, TRgb color) override {
+    system_.Hit("FillRect");
+    Page().Fills.push_back(RecordedFill{x, y, width, height, color});
   }
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
     system_.Hit("Polyline");
@@ -99,6 +128,24 @@ class RecordingContext final : public PrintContext {
   }
 
  private:
+  void Record(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string text, bool unicode) {
+    RecordedText recorded;
+    recorded.X = x;
+    recorded.Y = y;
+    recorded.Text = std::move(text);
+    recorded.Unicode = unicode;
+    recorded.Font = realized_.at(static_cast<std::size_t>(font));
+    recorded.Size = -MulDiv(recorded.Font.Height, 72, caps_.LogPixelsY);
+    recorded.Color = color;
+    recorded.Opaque = background.has_value();
+    Page().Texts.push_back(std::move(recorded));
+  }
+  TTextExtent Extent(int font, std::size_t characters) const {
+    const TFontSpec& spec = realized_.at(static_cast<std::size_t>(font));
+    const int em = spec.Height < 0 ? -spec.Height : spec.Height * 5 / 6;
+    const int advance = static_cast<int>(std::lround(0.6 * em));
+    return TTextExtent{advance * static_cast<int>(characters), em + em / 5};
+  }
   RecordedDocument& Document() { return system_.Documents.at(document_); }
   RecordedPage& Page() { return Document().Pages.back(); }
 

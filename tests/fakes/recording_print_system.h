@@ -1,8 +1,9 @@
 // A print system for tests: printers as the test declares them, fixed simple metrics, and every
 // document, page, text and line recorded as plain values. Any call can be told to fail.
 //
-// Metrics: for a font of em size e pixels (Height -e), each byte is round(0.6 e) wide and the
-// cell is e + e / 5 high; a positive Height h is a cell height, e = h * 5 / 6.
+// Metrics: for a font of em size e pixels (Height -e), each byte (or character given as Unicode)
+// is round(0.6 e) wide and the cell is e + e / 5 high; a positive Height h is a cell height,
+// e = h * 5 / 6. Every font has every character but those the test lists in MissingGlyphs.
 #pragma once
 
 #include <map>
@@ -24,6 +25,15 @@ struct RecordedText {
   int Size = 0;  // points, from the font's height at the context's vertical resolution
   TRgb Color = 0;
   bool Opaque = false;
+  bool Unicode = false;  // given as Unicode: Text holds it in UTF-8
+};
+
+struct RecordedFill {
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
+  TRgb Color = 0;
 };
 
 struct RecordedLine {
@@ -46,6 +56,7 @@ struct RecordedPage {
   std::vector<RecordedText> Texts;
   std::vector<RecordedLine> Lines;
   std::vector<RecordedImage> Images;
+  std::vector<RecordedFill> Fills;
 };
 
 struct RecordedDocument {
@@ -82,6 +93,7 @@ class RecordingPrintSystem final : public PrintSystem {
   std::vector<std::string_view> Calls;  // every platform call by name, in order
   int Beeps = 0;
   int OpenContexts = 0;
+  std::u32string MissingGlyphs;  // characters no face has
 
   // The `nth` next call (1 = the very next) named `call` raises EPrinter with `message`.
   void FailOn(const std::string& call, const std::string& message = "injected failure", int nth = 1);

@@ -1,5 +1,6 @@
 // FX mode (Epson ESC/P) over arbitrary bytes on the recording print system. Two leading bytes
-// choose the job's settings (the 180 scale among them: 24-pin units); the rest is the file to print.
+// choose the job's settings (the 180 scale among them: 24-pin units) and, with the first byte's
+// top bit, the code page; the rest is the file to print.
 #include "fuzz/render_on_fake.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,6 +1,7 @@
 // The rendering engine over arbitrary bytes on the built-in PDF printer, through the PDF writer
 // and the real fonts. Two leading bytes choose the job's settings (the top bit of the first: FX mode,
-// whose bit images reach the writer's pictures); the rest is the file to print.
+// whose bit images reach the writer's pictures, its text in one of the code pages and its blocks
+// the writer's filled rectangles); the rest is the file to print.
 #include <libdeflate.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -62,7 +63,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PdfFilePrintSystem system(fonts);
   fuzzing::FuzzJob fuzz(system);
   fuzzing::ChooseSettings(fuzz.job.Settings, data[0], data[1]);
-  if (data[0] & 128) fuzz.job.Prynda.Emulation = EmulationKind::Fx;
+  if (data[0] & 128) {
+    fuzz.job.Prynda.Emulation = EmulationKind::Fx;
+    fuzz.job.Prynda.CodePage = CodePages()[data[1] % CodePages().size()].Id;
+  }
   fuzz.job.InputFileName = fuzz.job.Params[1] = fuzzing::WriteFile("input.txt", data + 2, size - 2);
   fuzz.printer.SetSourceFileName(fuzz.job.InputFileName);
   SetUpFontSet(fuzz.job);

@@ -124,6 +124,12 @@ SizedFont& CairoPdfContext::FontAt(int font) {
 
 TTextExtent CairoPdfContext::MeasureText(int font, std::string_view text) { return FontAt(font).Measure(text); }
 
+TTextExtent CairoPdfContext::MeasureUnicode(int font, std::u32string_view text) {
+  return FontAt(font).MeasureUnicode(text);
+}
+
+bool CairoPdfContext::HasGlyph(int font, char32_t c) { return FontAt(font).HasGlyph(c); }
+
 void CairoPdfContext::StartDoc(const TDocInfo& info) {
   if (!sink_) throw EPrinter("This context cannot print");
   if (in_document_) throw EPrinter("A document is already open");
@@ -178,6 +184,7 @@ void CairoPdfContext::EmitPage() {
     }
   };
   fill(page_.Backgrounds());
+  fill(page_.Fills());
   for (const auto& batch : page_.Lines()) {
     if (batch.Empty()) continue;
     for (const auto& run : batch.Horizontal) {
@@ -260,6 +267,17 @@ void CairoPdfContext::TextOut(int x, int y, int font, TRgb color, std::optional<
                               std::string_view text) {
   if (!in_document_) throw EPrinter("No document is open");
   page_.AddText(FontAt(font), x, y, color, background, text);
+}
+
+void CairoPdfContext::TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+                                     std::u32string_view text) {
+  if (!in_document_) throw EPrinter("No document is open");
+  page_.AddUnicodeText(FontAt(font), x, y, color, background, text);
+}
+
+void CairoPdfContext::FillRect(int x, int y, int width, int height, TRgb color) {
+  if (!in_document_) throw EPrinter("No document is open");
+  page_.AddFill(x, y, width, height, color);
 }
 
 void CairoPdfContext::Polyline(const TPoint* points, std::size_t count, int width, TRgb color) {

@@ -51,6 +51,9 @@ TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
       {{{"prynda-cp", "85"}}, "", {}, true},
       {{{"prynda-cp", "8520"}}, "", {}, true},
       {{{"prynda-cp", "180"}}, "", {}, true},
+      {{{"prynda-cp", "999"}}, "", {}, true},
+      {{{"prynda-cp", "88592"}}, "/CP=88592", {}},
+      {{{"prynda-cp", "1250"}}, "/CP=1250", {}},
   };
   for (const Case& c : cases) {
     const TBackendOptions mapped = MapBackendOptions(c.In);

@@ -190,12 +190,13 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
                           "IgnoreNULL", "PRINTER"}) {
     EXPECT_TRUE(ini.HasKey(kSettingsSection, key)) << key;
   }
-  for (const char* key : {"Emulation", "AutoCR", "Paper", "FormLength", "FormWidth", "Fit", "Orientation", "OffsetX",
-                          "OffsetY"}) {
+  for (const char* key : {"Emulation", "AutoCR", "CodePage", "Paper", "FormLength", "FormWidth", "Fit", "Orientation",
+                          "OffsetX", "OffsetY"}) {
     EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
   }
   EXPECT_EQ(job.Prynda.Emulation, EmulationKind::Default);
   EXPECT_FALSE(job.Prynda.AutoCR || job.Prynda.ShapesThePage());
+  EXPECT_EQ(FxCodePage(job.Prynda, job.Settings.CodePage == 1).Id, CodePageId::Pc852);
   for (const TFontSlot& slot : kFontSlots) {
     for (const char* key : {"Name", "Size", "Height", "Charset", "Color"}) {
       EXPECT_TRUE(ini.HasKey("FormKelvra\\FontDialog_" + std::string(slot.Suffix) + "_Font", key)) << slot.Suffix;
@@ -253,6 +254,7 @@ TEST_F(SettingsFileTest, OurOwnSectionAndItsOptions) {
     std::vector<std::string> Options;
     EmulationKind Emulation;
     bool AutoCR;
+    CodePageId Table = CodePageId::Pc852;  // FX mode's
   };
   const Case cases[] = {
       {"", {}, EmulationKind::Default, false},
@@ -264,16 +266,32 @@ TEST_F(SettingsFileTest, OurOwnSectionAndItsOptions) {
       {"", {"/fx"}, EmulationKind::Fx, false},
       {"", {"K=2", "/LF"}, EmulationKind::Default, true},
       {"[Prynda]\nEmulation=FX\nAutoCR=1\n", {"/FF"}, EmulationKind::Fx, true},
+      // The character table: by number, MAZ, or PL=1; the command line over the file.
+      {"[Prynda]\nCodePage=850\n", {}, EmulationKind::Default, false, CodePageId::Pc850},
+      {"[Prynda]\nCodePage=88592\n", {}, EmulationKind::Default, false, CodePageId::Iso8859_2},
+      {"[Prynda]\nCodePage=maz\n", {}, EmulationKind::Default, false, CodePageId::Mazovia},
+      {"[Prynda]\nCodePage=1251\n", {}, EmulationKind::Default, false},
+      {"[Prynda]\nCodePage=8520\n", {}, EmulationKind::Default, false},
+      {"[FormKelvra]\nPL=1\n", {}, EmulationKind::Default, false, CodePageId::Mazovia},
+      {"[FormKelvra]\nPL=1\n[Prynda]\nCodePage=866\n", {}, EmulationKind::Default, false, CodePageId::Pc866},
+      {"", {"MAZ"}, EmulationKind::Default, false, CodePageId::Mazovia},
+      {"[Prynda]\nCodePage=866\n", {"MAZ"}, EmulationKind::Default, false, CodePageId::Mazovia},
+      {"[Prynda]\nCodePage=866\n", {"/fx/cp=895"}, EmulationKind::Fx, false, CodePageId::Kamenicky},
+      {"", {"MAZ", "/CP=1250"}, EmulationKind::Default, false, CodePageId::Windows1250},
+      {"", {"/CP=437/FX"}, EmulationKind::Fx, false, CodePageId::Pc437},
+      {"[Prynda]\nCodePage=866\n", {"/CP=999"}, EmulationKind::Default, false, CodePageId::Pc866},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.Settings);
+    SCOPED_TRACE(c.Settings + ::testing::PrintToString(c.Options));
     job.Prynda = PryndaSettings{};
+    job.Settings = TJobSettings();
     Read(c.Settings);
     job.Params = {job.Params[0], "faktura.txt"};
     job.Params.insert(job.Params.end(), c.Options.begin(), c.Options.end());
     ApplyOptions(job);
     EXPECT_EQ(job.Prynda.Emulation, c.Emulation);
     EXPECT_EQ(job.Prynda.AutoCR, c.AutoCR);
+    EXPECT_EQ(FxCodePage(job.Prynda, job.Settings.CodePage == 1).Name, CodePageOf(c.Table).Name);
   }
   // The new options touch none of the others.
   job.Settings = TJobSettings();

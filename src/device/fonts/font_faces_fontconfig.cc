@@ -281,6 +281,46 @@ FontCache* FontLibrary::Cache() {
   return cache_.get();
 }
 
+std::vector<FaceLocation> FontLibrary::FixedPitchFaces(bool bold, bool italic) {
+  // Every scalable face, sorted the way fontconfig would choose one for "monospace" in this weight
+  // and slant; of those, the first face of each fixed-pitch family.
+  FcPattern* pattern = FcPatternCreate();
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>("monospace"));
+  FcPatternAddInteger(pattern, FC_SPACING, FC_MONO);
+  FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcFontSet* set = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
+  FcPatternDestroy(pattern);
+  std::vector<FaceLocation> faces;
+  std::vector<std::string> families;
+  for (int i = 0; set != nullptr && i < set->nfont; ++i) {
+    FcPattern* font = set->fonts[i];
+    int spacing = FC_PROPORTIONAL;
+    FcBool scalable = FcFalse;
+    FcChar8* file = nullptr;
+    if (FcPatternGetInteger(font, FC_SPACING, 0, &spacing) != FcResultMatch || spacing < FC_MONO) continue;
+    if (FcPatternGetBool(font, FC_SCALABLE, 0, &scalable) != FcResultMatch || !scalable) continue;
+    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || file == nullptr) continue;
+    const std::string family = FamilyOf(font);
+    if (std::find(families.begin(), families.end(), family) != families.end()) continue;
+    families.push_back(family);
+    int index = 0;
+    int weight = FC_WEIGHT_REGULAR;
+    int slant = FC_SLANT_ROMAN;
+    FcPatternGetInteger(font, FC_INDEX, 0, &index);
+    FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
+    FcPatternGetInteger(font, FC_SLANT, 0, &slant);
+    faces.push_back(FaceLocation{reinterpret_cast<const char*>(file), index, bold && weight < FC_WEIGHT_DEMIBOLD,
+                                 italic && slant == FC_SLANT_ROMAN});
+  }
+  if (set != nullptr) FcFontSetDestroy(set);
+  return faces;
+}
+
 FontFace& FontLibrary::Match(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
   const char* lang = LanguageOfCharset(charset);
   const auto key = std::make_tuple(family, bold, italic, lang ? static_cast<int>(charset) : -1);

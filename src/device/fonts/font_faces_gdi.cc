@@ -161,6 +161,19 @@ std::vector<std::string> FontLibrary::ListFaces() {
   return names;
 }
 
+std::vector<FaceLocation> FontLibrary::FixedPitchFaces(bool bold, bool italic) {
+  // The fixed-pitch faces that Windows and the usual font packages install, where they are.
+  std::vector<FaceLocation> faces;
+  const std::vector<std::string>& installed = FaceNames();
+  for (const char* family : {"Courier New", "Lucida Console", "Consolas", "Lucida Sans Typewriter",
+                             "DejaVu Sans Mono", "Liberation Mono"}) {
+    const bool listed = std::any_of(installed.begin(), installed.end(),
+                                    [&](const std::string& face) { return SameTextIgnoringCase(face, family); });
+    if (listed) faces.push_back(FaceLocation{family, (bold ? 1 : 0) | (italic ? 2 : 0), false, false});
+  }
+  return faces;
+}
+
 // GDI answers look-ups from the system's own font tables, faster than a file could.
 FontCache* FontLibrary::Cache() { return nullptr; }
 

@@ -33,11 +33,14 @@ int CodePageOfCharset(std::uint8_t charset) {
   }
 }
 
-SizedFont::SizedFont(FontFace& face, const TFontSpec& spec, int dpi_x, int dpi_y)
+SizedFont::SizedFont(FontFace& face, const TFontSpec& spec, int dpi_x, int dpi_y, FontLibrary* library,
+                     double em_y)
     : face_(face), spec_(spec), dpi_x_(dpi_x), dpi_y_(dpi_y),
-      code_points_(CodePointsOfBytes(CodePageOfCharset(spec.Charset))) {
+      code_points_(CodePointsOfBytes(CodePageOfCharset(spec.Charset))), library_(library) {
   const double units = face.UnitsPerEm();
-  if (spec.Height < 0) {
+  if (em_y > 0) {
+    em_y_ = em_y;
+  } else if (spec.Height < 0) {
     em_y_ = -static_cast<double>(spec.Height);
   } else if (spec.Height > 0) {
     em_y_ = spec.Height * units / (face.WinAscent() + face.WinDescent());
@@ -68,6 +71,37 @@ TTextExtent SizedFont::Measure(std::string_view text) {
   return extent;
 }
 
+SizedFont::Glyph SizedFont::GlyphOfCodePoint(char32_t c) const {
+  Glyph glyph;
+  glyph.Index = face_.GlyphIndex(c);
+  glyph.Advance = static_cast<int>(std::lround(face_.Advance(glyph.Index) * em_x_ / face_.UnitsPerEm()));
+  return glyph;
+}
+
+SizedFont::Placed SizedFont::Place(char32_t c) {
+  Glyph glyph = GlyphOfCodePoint(c);
+  SizedFont* font = this;
+  if (glyph.Index == 0 && library_ != nullptr) {
+    if (SizedFont* other = library_->Fallback(*this, c)) {
+      font = other;
+      glyph = other->GlyphOfCodePoint(c);
+    }
+  }
+  return Placed{font, glyph.Index, glyph.Advance};
+}
+
+const SizedFont::Placed& SizedFont::OfOtherCodePoint(char32_t c) {
+  auto found = others_.find(c);
+  if (found == others_.end()) found = others_.emplace(c, Place(c)).first;
+  return found->second;
+}
+
+TTextExtent SizedFont::MeasureUnicode(std::u32string_view text) {
+  TTextExtent extent{0, ascent_ + descent_};
+  for (char32_t c : text) extent.Width += OfCodePoint(c).Advance;
+  return extent;
+}
+
 // fontconfig loads its configuration on the first look-up, so a run that prints nothing pays nothing.
 FontLibrary::FontLibrary() = default;
 
@@ -77,6 +111,7 @@ FontLibrary::~FontLibrary() {
     if (cache_) cache_->Save();
   } catch (...) {
   }
+  fallback_fonts_.clear();
   fonts_.clear();
   faces_.clear();
 }
@@ -128,8 +163,38 @@ SizedFont& FontLibrary::Realize(const TFontSpec& spec, int dpi_x, int dpi_y) {
     if (font->Spec() == spec && font->Resolution() == std::make_pair(dpi_x, dpi_y)) return *font;
   }
   FontFace& face = Face(spec.Face, spec.Bold, spec.Italic, spec.Charset);
-  fonts_.push_back(std::make_unique<SizedFont>(face, spec, dpi_x, dpi_y));
+  fonts_.push_back(std::make_unique<SizedFont>(face, spec, dpi_x, dpi_y, this));
   return *fonts_.back();
+}
+
+SizedFont* FontLibrary::Fallback(const SizedFont& font, char32_t c) {
+  Wait();
+  const TFontSpec& spec = font.Spec();
+  auto listed = fixed_pitch_faces_.find({spec.Bold, spec.Italic});
+  if (listed == fixed_pitch_faces_.end()) {
+    listed = fixed_pitch_faces_.emplace(std::make_pair(spec.Bold, spec.Italic), FixedPitchFaces(spec.Bold, spec.Italic))
+                 .first;
+  }
+  for (const FaceLocation& location : listed->second) {
+    FontFace* found = nullptr;
+    try {
+      found = &FaceAt(location);
+    } catch (const EPrinter&) {
+      continue;  // a face that cannot be read is no help
+    }
+    FontFace& face = *found;
+    if (&face == &font.Face() || face.GlyphIndex(c) == 0) continue;
+    for (auto& known : fallback_fonts_) {
+      if (&known->Face() == &face && known->Spec() == spec && known->EmY() == font.EmY() &&
+          known->Resolution() == font.Resolution()) {
+        return known.get();
+      }
+    }
+    const auto [dpi_x, dpi_y] = font.Resolution();
+    fallback_fonts_.push_back(std::make_unique<SizedFont>(face, spec, dpi_x, dpi_y, nullptr, font.EmY()));
+    return fallback_fonts_.back().get();
+  }
+  return nullptr;
 }
 
 }  // namespace prynda

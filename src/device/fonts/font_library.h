@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -83,6 +84,8 @@ class FontFace {
   std::string postscript_name_;
 };
 
+class FontLibrary;
+
 // One font at one pixel size. Lengths are device pixels.
 class SizedFont {
  public:
@@ -90,8 +93,19 @@ class SizedFont {
     std::uint32_t Index = 0;
     int Advance = 0;
   };
+  // A character given as Unicode: its glyph in the font that draws it - this one, or, where this
+  // face lacks it, a fixed-pitch face that has it at this font's size. Glyph 0 of this font where
+  // no face has it.
+  struct Placed {
+    SizedFont* Font = nullptr;
+    std::uint32_t Index = 0;
+    int Advance = 0;
+  };
 
-  SizedFont(FontFace& face, const TFontSpec& spec, int dpi_x, int dpi_y);
+  // `library` finds faces for the characters this face lacks (none without it); `em_y` > 0 sets
+  // the size in place of the spec's height.
+  SizedFont(FontFace& face, const TFontSpec& spec, int dpi_x, int dpi_y, FontLibrary* library = nullptr,
+            double em_y = 0);
 
   const Glyph& GlyphOf(unsigned char byte) {
     if (!known_[byte]) Load(byte);
@@ -100,6 +114,19 @@ class SizedFont {
   // What GetTextExtentPoint32 answers: the sum of the advances, and the cell height.
   TTextExtent Measure(std::string_view text);
   char32_t CodePoint(unsigned char byte) const { return code_points_[byte]; }
+
+  const Placed& OfCodePoint(char32_t c) {
+    if (c < latin_.size()) {
+      if (!latin_known_[c]) {
+        latin_[c] = Place(c);
+        latin_known_[c] = true;
+      }
+      return latin_[c];
+    }
+    return OfOtherCodePoint(c);
+  }
+  TTextExtent MeasureUnicode(std::u32string_view text);
+  bool HasGlyph(char32_t c) { return OfCodePoint(c).Index != 0; }
 
   FontFace& Face() const { return face_; }
   const TFontSpec& Spec() const { return spec_; }
@@ -116,6 +143,9 @@ class SizedFont {
 
  private:
   void Load(unsigned char byte);
+  Glyph GlyphOfCodePoint(char32_t c) const;
+  Placed Place(char32_t c);
+  const Placed& OfOtherCodePoint(char32_t c);
 
   FontFace& face_;
   TFontSpec spec_;
@@ -132,6 +162,10 @@ class SizedFont {
   std::array<char32_t, 256> code_points_{};
   std::array<Glyph, 256> glyphs_{};
   std::array<bool, 256> known_{};
+  FontLibrary* library_;
+  std::array<Placed, 256> latin_{};  // by code point, for U+0000-U+00FF
+  std::array<bool, 256> latin_known_{};
+  std::unordered_map<char32_t, Placed> others_;
 };
 
 // Faces and their look-up, shared by every context of a run.
@@ -151,6 +185,10 @@ class FontLibrary {
   const std::vector<std::string>& FaceNames();
   // A realised font at a device resolution; the library owns it.
   SizedFont& Realize(const TFontSpec& spec, int dpi_x, int dpi_y);
+  // The font that draws `c` in place of `font`, whose face lacks it: the first installed
+  // fixed-pitch face (of the platform's choice, in the font's weight and slant where it can) that
+  // has it, at the font's size; nullptr when none has it.
+  SizedFont* Fallback(const SizedFont& font, char32_t c);
 
  private:
   FontFace& Face(const std::string& family, bool bold, bool italic, std::uint8_t charset);
@@ -158,6 +196,8 @@ class FontLibrary {
   FontFace& FaceAt(const FaceLocation& location);
   void Wait();
   std::vector<std::string> ListFaces();
+  // The platform's fixed-pitch faces, best first, one face per family.
+  std::vector<FaceLocation> FixedPitchFaces(bool bold, bool italic);
   // The answers of earlier runs, where the platform's look-ups are worth keeping (fontconfig).
   FontCache* Cache();
 
@@ -166,6 +206,8 @@ class FontLibrary {
   std::map<std::tuple<std::string, bool, bool, int>, FontFace*> matches_;
   std::vector<std::unique_ptr<FontFace>> faces_;  // one per file, index and synthesis
   std::vector<std::unique_ptr<SizedFont>> fonts_;
+  std::map<std::pair<bool, bool>, std::vector<FaceLocation>> fixed_pitch_faces_;  // by bold, italic
+  std::vector<std::unique_ptr<SizedFont>> fallback_fonts_;  // apart from fonts_: Realize never finds them
   std::unique_ptr<FontCache> cache_;
   bool cache_opened_ = false;
 };

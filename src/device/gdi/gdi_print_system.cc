@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <string>
 #include <utility>
 
 #include "device/printer_error.h"
@@ -32,6 +33,21 @@ std::vector<char> DeviceMode(const std::string& printer) {
   }
   ClosePrinter(handle);
   return mode;
+}
+
+// UTF-16 of Unicode text, for GDI's wide-character calls.
+std::wstring Wide(std::u32string_view text) {
+  std::wstring wide;
+  wide.reserve(text.size());
+  for (char32_t c : text) {
+    if (c >= 0x10000 && c <= 0x10FFFF) {
+      wide += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+      wide += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      wide += static_cast<wchar_t>(c);
+    }
+  }
+  return wide;
 }
 
 // The spooler asks it from time to time whether to go on; nothing here cancels by this path.
@@ -67,6 +83,7 @@ class GdiContext final : public PrintContext {
     SelectObject(dc_, GetStockObject(BLACK_PEN));
     for (HFONT font : fonts_) DeleteObject(font);
     for (auto& [key, pen] : pens_) DeleteObject(pen);
+    for (auto& [color, brush] : brushes_) DeleteObject(brush);
     DeleteDC(dc_);
   }
 
@@ -121,6 +138,24 @@ class GdiContext final : public PrintContext {
     return TTextExtent{size.cx, size.cy};
   }
 
+  TTextExtent MeasureUnicode(int font, std::u32string_view text) override {
+    Select(font);
+    const std::wstring wide = Wide(text);
+    SIZE size{};
+    GetTextExtentPoint32W(dc_, wide.data(), static_cast<int>(wide.size()), &size);
+    return TTextExtent{size.cx, size.cy};
+  }
+
+  // The selected font's own glyphs; GDI draws a character the face lacks with its font linking
+  // where Windows has set that up for the face.
+  bool HasGlyph(int font, char32_t c) override {
+    Select(font);
+    const std::wstring wide = Wide(std::u32string_view(&c, 1));
+    if (wide.size() != 1) return true;  // beyond the BMP GDI has no answer: let it try
+    WORD glyph = 0;
+    return GetGlyphIndicesW(dc_, wide.data(), 1, &glyph, GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR && glyph != 0xFFFF;
+  }
+
   void StartDoc(const TDocInfo& info) override {
     SetAbortProc(dc_, KeepPrinting);
     DOCINFOA document{};
@@ -156,6 +191,27 @@ class GdiContext final : public PrintContext {
       SetBkMode(dc_, TRANSPARENT);
     }
     ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+  }
+
+  void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+                      std::u32string_view text) override {
+    Select(font);
+    SetTextColor(dc_, color);
+    if (background) {
+      SetBkMode(dc_, OPAQUE);
+      SetBkColor(dc_, *background);
+    } else {
+      SetBkMode(dc_, TRANSPARENT);
+    }
+    const std::wstring wide = Wide(text);
+    ExtTextOutW(dc_, x, y, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), nullptr);
+  }
+
+  void FillRect(int x, int y, int width, int height, TRgb color) override {
+    HBRUSH& brush = brushes_[color];
+    if (brush == nullptr) brush = CreateSolidBrush(color);
+    const RECT rect{x, y, x + width, y + height};
+    if (::FillRect(dc_, &rect, brush) == 0) Fail("cannot fill a rectangle");
   }
 
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
@@ -218,6 +274,7 @@ class GdiContext final : public PrintContext {
   std::vector<TFontSpec> specs_;
   std::vector<HFONT> fonts_;
   std::map<std::pair<int, TRgb>, HPEN> pens_;
+  std::map<TRgb, HBRUSH> brushes_;
   std::vector<POINT> line_;
   std::vector<std::uint8_t> rows_;
   int selected_font_ = -1;

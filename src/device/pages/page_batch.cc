@@ -59,27 +59,56 @@ void PageBatch::AddText(SizedFont& font, int x, int y, TRgb color, std::optional
   for (char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     const SizedFont::Glyph& glyph = font.GlyphOf(byte);
-    run.Glyphs.push_back(PlacedGlyph{glyph.Index, pen, baseline, byte});
+    run.Glyphs.push_back(PlacedGlyph{glyph.Index, pen, baseline, font.CodePoint(byte)});
     pen += glyph.Advance;
   }
-  const double width = pen - x;
+  Decorate(font, x, y, pen - x, color, background);
+}
+
+void PageBatch::AddUnicodeText(SizedFont& font, int x, int y, TRgb color, std::optional<TRgb> background,
+                               std::u32string_view text) {
+  const int baseline = y + font.Ascent();
+  int pen = x;
+  for (char32_t c : text) {
+    const SizedFont::Placed& placed = font.OfCodePoint(c);
+    RunFor(placed.Font, color).Glyphs.push_back(PlacedGlyph{placed.Index, pen, baseline, c});
+    pen += placed.Advance;
+  }
+  Decorate(font, x, y, pen - x, color, background);
+}
+
+void PageBatch::Decorate(SizedFont& font, int x, int y, int width, TRgb color, std::optional<TRgb> background) {
   if (background) {
     RectsFor(backgrounds_, *background)
-        .Rects.push_back(Rect{static_cast<double>(x), static_cast<double>(y), width,
+        .Rects.push_back(Rect{static_cast<double>(x), static_cast<double>(y), static_cast<double>(width),
                               static_cast<double>(font.Ascent() + font.Descent())});
   }
   const TFontSpec& spec = font.Spec();
   if ((spec.Underline || spec.StrikeOut) && width > 0) {
+    const int baseline = y + font.Ascent();
     auto& rects = RectsFor(decorations_, color).Rects;
     if (spec.Underline) {
       rects.push_back(Rect{static_cast<double>(x), baseline + font.UnderlineOffset() - font.UnderlineThickness() / 2,
-                           width, font.UnderlineThickness()});
+                           static_cast<double>(width), font.UnderlineThickness()});
     }
     if (spec.StrikeOut) {
       rects.push_back(Rect{static_cast<double>(x), baseline + font.StrikeOutOffset() - font.StrikeOutThickness() / 2,
-                           width, font.StrikeOutThickness()});
+                           static_cast<double>(width), font.StrikeOutThickness()});
     }
   }
+}
+
+void PageBatch::AddFill(int x, int y, int width, int height, TRgb color) {
+  auto& rects = RectsFor(fills_, color).Rects;
+  if (!rects.empty()) {
+    Rect& last = rects.back();
+    if (last.Y == y && last.Height == height && last.X + last.Width == x) {
+      last.Width += width;
+      return;
+    }
+  }
+  rects.push_back(Rect{static_cast<double>(x), static_cast<double>(y), static_cast<double>(width),
+                       static_cast<double>(height)});
 }
 
 void PageBatch::AddPolyline(const TPoint* points, std::size_t count, int width, TRgb color) {
@@ -97,6 +126,7 @@ void PageBatch::AddPolyline(const TPoint* points, std::size_t count, int width, 
 
 void PageBatch::Clear() {
   for (auto& batch : backgrounds_) batch.Rects.clear();
+  for (auto& batch : fills_) batch.Rects.clear();
   for (auto& batch : lines_) {
     batch.Horizontal.clear();
     batch.Vertical.clear();

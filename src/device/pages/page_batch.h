@@ -1,11 +1,12 @@
 // One page's drawing collected by state - glyphs per font and colour, lines per pen, filled
-// rectangles per colour - for a backend to emit together when the page ends: backgrounds, lines,
-// text, then text decorations. The batches are kept from page to page, so a long document
+// rectangles per colour - for a backend to emit together when the page ends: backgrounds and
+// fills, lines, text, then text decorations. The batches are kept from page to page, so a long document
 // allocates nothing once its first pages are drawn.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -21,7 +22,7 @@ class PageBatch {
     std::uint32_t Index;
     int X;  // the glyph's origin on the baseline, device pixels
     int Y;
-    unsigned char Byte;
+    char32_t CodePoint;  // the character it shows
   };
   struct GlyphRun {
     SizedFont* Font;
@@ -57,10 +58,17 @@ class PageBatch {
 
   // Text with the top-left corner of its cell at (x, y).
   void AddText(SizedFont& font, int x, int y, TRgb color, std::optional<TRgb> background, std::string_view text);
+  // The same for text given as Unicode; a character the font's face lacks is drawn by the face
+  // it falls back on, on the same baseline.
+  void AddUnicodeText(SizedFont& font, int x, int y, TRgb color, std::optional<TRgb> background,
+                      std::u32string_view text);
+  // A filled rectangle; one that continues the last of its colour on the same band is joined to it.
+  void AddFill(int x, int y, int width, int height, TRgb color);
   void AddPolyline(const TPoint* points, std::size_t count, int width, TRgb color);
   void Clear();
 
   const std::vector<RectBatch>& Backgrounds() const { return backgrounds_; }
+  const std::vector<RectBatch>& Fills() const { return fills_; }
   const std::vector<LineBatch>& Lines() const { return lines_; }
   const std::vector<GlyphRun>& Runs() const { return runs_; }
   const std::vector<RectBatch>& Decorations() const { return decorations_; }
@@ -69,9 +77,12 @@ class PageBatch {
   GlyphRun& RunFor(SizedFont* font, TRgb color);
   LineBatch& LinesFor(int width, TRgb color);
   static RectBatch& RectsFor(std::vector<RectBatch>& batches, TRgb color);
+  // The background and the underline or strike-out of text `width` pixels wide.
+  void Decorate(SizedFont& font, int x, int y, int width, TRgb color, std::optional<TRgb> background);
   static void AddRun(std::vector<Run>& runs, std::unordered_map<int, std::size_t>& last, int fixed, int a, int b);
 
   std::vector<RectBatch> backgrounds_;
+  std::vector<RectBatch> fills_;
   std::vector<LineBatch> lines_;
   std::vector<GlyphRun> runs_;
   std::vector<RectBatch> decorations_;

@@ -137,6 +137,12 @@ SizedFont& PdfPageContext::FontAt(int font) {
 
 TTextExtent PdfPageContext::MeasureText(int font, std::string_view text) { return FontAt(font).Measure(text); }
 
+TTextExtent PdfPageContext::MeasureUnicode(int font, std::u32string_view text) {
+  return FontAt(font).MeasureUnicode(text);
+}
+
+bool PdfPageContext::HasGlyph(int font, char32_t c) { return FontAt(font).HasGlyph(c); }
+
 void PdfPageContext::StartDoc(const TDocInfo& info) {
   if (!sink_) throw EPrinter("This context cannot print");
   if (in_document_) throw EPrinter("A document is already open");
@@ -178,6 +184,7 @@ void PdfPageContext::WriteContent() {
   out += " cm\n1 J 1 j\n";
 
   AppendRects(out, page_.Backgrounds());
+  AppendRects(out, page_.Fills());  // each colour's rectangles as one path: shared edges leave no seam
   for (const auto& batch : page_.Lines()) {
     if (batch.Empty()) continue;
     AppendInt(out, batch.Width > 0 ? batch.Width : 1);
@@ -258,7 +265,7 @@ void PdfPageContext::WriteContent() {
     int y = 0;
     bool first = true;
     for (const auto& glyph : run.Glyphs) {
-      PdfFontSet::NoteGlyph(entry, glyph.Index, font.CodePoint(glyph.Byte));
+      PdfFontSet::NoteGlyph(entry, glyph.Index, glyph.CodePoint);
       if (first || slanted) {
         out += slanted ? "1 0 0.2 -1 " : "1 0 0 -1 ";
         AppendInt(out, glyph.X);
@@ -387,6 +394,17 @@ void PdfPageContext::TextOut(int x, int y, int font, TRgb color, std::optional<T
                              std::string_view text) {
   if (!in_document_) throw EPrinter("No document is open");
   page_.AddText(FontAt(font), x, y, color, background, text);
+}
+
+void PdfPageContext::TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+                                    std::u32string_view text) {
+  if (!in_document_) throw EPrinter("No document is open");
+  page_.AddUnicodeText(FontAt(font), x, y, color, background, text);
+}
+
+void PdfPageContext::FillRect(int x, int y, int width, int height, TRgb color) {
+  if (!in_document_) throw EPrinter("No document is open");
+  page_.AddFill(x, y, width, height, color);
 }
 
 void PdfPageContext::Polyline(const TPoint* points, std::size_t count, int width, TRgb color) {

@@ -28,6 +28,8 @@ class PdfPageContext final : public PrintContext {
   std::vector<std::string> FontFaces() override { return fonts_.FaceNames(); }
   int RealizeFont(const TFontSpec& spec) override;
   TTextExtent MeasureText(int font, std::string_view text) override;
+  TTextExtent MeasureUnicode(int font, std::u32string_view text) override;
+  bool HasGlyph(int font, char32_t c) override;
 
   void StartDoc(const TDocInfo& info) override;
   void StartPage() override;
@@ -37,6 +39,9 @@ class PdfPageContext final : public PrintContext {
 
   void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                std::string_view text) override;
+  void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
+                      std::u32string_view text) override;
+  void FillRect(int x, int y, int width, int height, TRgb color) override;
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override;
   void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override;
 

@@ -1,17 +1,60 @@
-// Character tables and user-defined characters. The tables themselves are the job's code page
-// (CP852, or Mazovia with MAZ); ESC t, ESC R and ESC ( t are remembered for the tables to come.
-// Bytes 0x80-0x9F print as characters whatever ESC 6 and ESC 7 say: DOS code pages keep letters
-// there. Character definitions are consumed; the faces of the font set print every character.
+// Character tables: what each byte prints as. Four slots hold tables, ESC t selects one: slot 0
+// the italic table (ASCII again in 0xA0-0xFE, slanted), slots 1 to 3 the job's table (/CP=,
+// CodePage=, MAZ: the table the printer is set to, PC852 unless the job says otherwise) until
+// ESC ( t registers another there. ESC R puts a country's characters at twelve places of ASCII.
+// A box-drawing character is drawn as lines, a shade or block as a filled cell, whatever table
+// brings it. Character definitions are consumed; the faces of the font set print every character.
+#include "render/box_drawing.h"
 #include "render/escp/fx.h"
 
 namespace prynda::escp {
 
 namespace {
 
-void SelectTable(Fx& fx, const Args& args) { fx.Table = args[0]; }
-void SelectCountry(Fx& fx, const Args& args) { fx.Country = args[0]; }
-void PrintUpperControls(Fx& fx, const Args&) { fx.UpperControls = false; }
-void UpperControlsAsCodes(Fx& fx, const Args&) { fx.UpperControls = true; }
+// ESC ( t: the tables the printers register by two numbers, as far as the registry has them.
+struct Registered {
+  std::uint8_t Number;
+  std::uint8_t Version;
+  int Table;
+};
+constexpr Registered kRegistered[] = {
+    {0, 0, kItalicTable},
+    {1, 0, static_cast<int>(CodePageId::Pc437)},
+    {3, 0, static_cast<int>(CodePageId::Pc850)},
+    {10, 0, static_cast<int>(CodePageId::Pc852)},
+    {14, 0, static_cast<int>(CodePageId::Pc866)},
+    {29, 2, static_cast<int>(CodePageId::Iso8859_2)},
+    {127, 2, static_cast<int>(CodePageId::Iso8859_2)},
+};
+
+// The argument of ESC t and the slot of ESC ( t: 0-3 or '0'-'3'; -1 for anything else.
+int SlotOf(std::uint8_t n) {
+  if (n <= 3) return n;
+  if (n >= '0' && n <= '3') return n - '0';
+  return -1;
+}
+
+void SelectTable(Fx& fx, const Args& args) {
+  const int slot = SlotOf(args[0]);
+  if (slot < 0) return;
+  fx.Table = static_cast<std::uint8_t>(slot);
+  UpdateCharacters(fx);
+}
+
+void SelectCountry(Fx& fx, const Args& args) {
+  if (NationalSet(args[0]) == nullptr) return;
+  fx.Country = args[0];
+  UpdateCharacters(fx);
+}
+
+void PrintUpperControls(Fx& fx, const Args&) {
+  fx.UpperControls = false;
+  UpdateCharacters(fx);
+}
+void UpperControlsAsCodes(Fx& fx, const Args&) {
+  fx.UpperControls = true;
+  UpdateCharacters(fx);
+}
 void Ignore(Fx&, const Args&) {}
 
 // ESC & NUL n m, then for each character n to m: on 9-pin printers an attribute byte and eleven
@@ -30,19 +73,29 @@ void DefineCharacters(Fx& fx, const Args& args) {
   }
 }
 
-// ESC ( t 3 0 d1 d2 d3: the registered table d2 (d3 its version) into slot d1.
+// ESC ( t 3 0 d1 d2 d3: the registered table d2 (d3 its version) into slot d1; a table the
+// registry does not have leaves the slot as it was, as the printer ignores one it lacks.
 void AssignTable(Fx& fx, std::uint32_t count) {
   const auto data = TakeCounted<3>(fx, count);
-  if (count >= 3 && data[0] < fx.TableSlots.size()) fx.TableSlots[data[0]] = data[1];
+  const int slot = SlotOf(data[0]);
+  if (count < 3 || slot < 0) return;
+  for (const Registered& table : kRegistered) {
+    if (table.Number == data[1] && table.Version == data[2]) {
+      fx.TableSlots[static_cast<std::size_t>(slot)] = table.Table;
+      if (slot == fx.Table) UpdateCharacters(fx);
+      return;
+    }
+  }
 }
 
-// ESC ( ^ nL nH data: every byte of the data printed as a character, control codes too.
+// ESC ( ^ nL nH data: every byte of the data printed as a character of the table in use, control
+// codes too (the PC's pictures in a PC table); where the table has none, a blank.
 void DataAsCharacters(Fx& fx, std::uint32_t count) {
-  const TTranslation& translation = fx.State.Translation;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint8_t byte = Next(fx);
     if (fx.State.AtEof) return;
-    PrintCharacter(fx, translation.Byte[byte], translation.Translated[byte]);
+    const CharacterKind kind = fx.Characters[byte].Kind;
+    PrintCharacter(fx, kind == CharacterKind::Control || kind == CharacterKind::Ignored ? ' ' : byte);
   }
 }
 
@@ -63,16 +116,64 @@ constexpr ParenCommand kParenCommands[] = {
     {'^', DataAsCharacters},
 };
 
+Character Classified(char32_t c) {
+  Character character;
+  character.CodePoint = c != 0 ? c : U' ';
+  if (const std::uint8_t box = BoxByteOf(c); box != 0) {
+    character.Kind = CharacterKind::Box;
+    character.Detail = box;
+  } else if (BlockShapeOf(c) != nullptr) {
+    character.Kind = CharacterKind::Block;
+  }
+  return character;
+}
+
 }  // namespace
 
 std::span<const EscCommand> CharacterTableCommands() { return kCommands; }
 std::span<const ParenCommand> CharacterTableParenCommands() { return kParenCommands; }
 
+void UpdateCharacters(Fx& fx) {
+  std::array<char32_t, 128> ascii{};
+  for (std::size_t b = 0; b < ascii.size(); ++b) ascii[b] = static_cast<char32_t>(b);
+  const auto& national = *NationalSet(fx.Country);
+  for (std::size_t i = 0; i < kNationalPlaces.size(); ++i) ascii[kNationalPlaces[i]] = national[i];
+
+  std::array<Character, 256>& characters = fx.Characters;
+  const int table = fx.TableSlots[fx.Table];
+  for (int b = 0x20; b < 0x7F; ++b) characters[static_cast<std::size_t>(b)] = Classified(ascii[static_cast<std::size_t>(b)]);
+  if (table == kItalicTable) {
+    for (int b = 0; b < 0x20; ++b) characters[static_cast<std::size_t>(b)] = Character{};
+    characters[0x7F] = Character{};
+    for (int b = 0x80; b < 0xA0; ++b) {
+      Character control;
+      control.Kind = fx.UpperControls ? CharacterKind::Control : CharacterKind::Ignored;
+      characters[static_cast<std::size_t>(b)] = control;
+    }
+    for (int b = 0xA0; b < 0x100; ++b) {
+      Character character = b < 0xFF ? Classified(ascii[static_cast<std::size_t>(b - 0x80)]) : Character{};
+      character.Italic = character.Kind == CharacterKind::Text;
+      characters[static_cast<std::size_t>(b)] = character;
+    }
+  } else {
+    const CodePage& page = CodePageOf(static_cast<CodePageId>(table));
+    for (int b = 0; b < 0x20; ++b) {
+      characters[static_cast<std::size_t>(b)] = Classified(page.PcPictures ? PcPicture(static_cast<std::uint8_t>(b)) : 0);
+    }
+    characters[0x7F] = Classified(page.PcPictures ? PcPicture(0x7F) : 0);
+    const std::array<char32_t, 128>& upper = UpperHalf(page);
+    for (std::size_t b = 0; b < upper.size(); ++b) characters[0x80 + b] = Classified(upper[b]);
+  }
+  fx.Widths.fill(-1);
+}
+
 void ResetCharacterTables(Fx& fx) {
+  const int job = static_cast<int>(fx.JobTable.Id);
+  fx.TableSlots = {kItalicTable, job, job, job};
   fx.Table = 1;
   fx.Country = 0;
-  fx.TableSlots = {0, 1, 0, 0};
   fx.UpperControls = true;
+  UpdateCharacters(fx);
 }
 
 }  // namespace prynda::escp

@@ -15,6 +15,7 @@
 
 #include "render/input_stream.h"
 #include "render/render_state.h"
+#include "translation/code_pages.h"
 
 namespace prynda::escp {
 
@@ -38,6 +39,25 @@ struct PrintMode {
   bool Quality = false;       // ESC x 1 (NLQ/LQ): only the units of ESC \ and ESC SP depend on it
 };
 
+// What a byte prints as in the character table in use (character_tables.cc).
+enum class CharacterKind : std::uint8_t {
+  Text,     // a glyph of the font; a byte the table has no character for is a blank
+  Box,      // box-drawing lines: Detail is the PC437 byte that DrawBoxCharacter draws them for
+  Block,    // a shade or block filling its cell or half of it
+  Control,  // the italic table's 0x80-0x9F: the control code 0x00-0x1F (ESC 7)
+  Ignored,  // the same with ESC 6: nothing, not even a move
+};
+
+struct Character {
+  char32_t CodePoint = U' ';
+  CharacterKind Kind = CharacterKind::Text;
+  std::uint8_t Detail = 0;
+  bool Italic = false;  // the italic table slants it whatever the print mode says
+};
+
+// A slot of ESC t: the italic table, or a table of the registry.
+inline constexpr int kItalicTable = -1;
+
 enum class VerticalTabs : std::uint8_t {
   NeverSet,  // VT is a line feed
   Cleared,   // ESC B NUL: VT is a carriage return
@@ -45,10 +65,12 @@ enum class VerticalTabs : std::uint8_t {
 };
 
 struct Fx {
-  Fx(TRenderState& state, bool pins24) : State(state), Pins24(pins24) {}
+  Fx(TRenderState& state, bool pins24, const CodePage& job_table)
+      : State(state), Pins24(pins24), JobTable(job_table) {}
 
   TRenderState& State;
   const bool Pins24;  // 24-pin units: ESC 3/J/j in 1/180 inch, ESC A in 1/60
+  const CodePage& JobTable;  // the table the printer is set to (/CP=, CodePage=, MAZ): its graphics table
 
   PrintMode Mode;
   bool FontStale = true;  // the canvas font does not show Mode yet; selected before the next character
@@ -56,7 +78,13 @@ struct Fx {
   double Cell = 0;          // CellWidth of state.Pitch
   double WrapAt = 0;        // a character at a PosX past this would pass the right margin (not below 0)
   bool DrawBlanks = false;  // underline or strike-out: blanks carry the line
-  std::array<int, 256> Widths{};  // of each byte in the canvas font, measured once; -1 not yet
+  // Each byte's character in the table in use, and as the canvas font draws it: its width,
+  // measured once (-1 not yet), and the character drawn (a substitute where no face has it).
+  std::array<Character, 256> Characters{};
+  std::array<int, 256> Widths{};
+  std::array<char32_t, 256> Drawn{};
+  std::vector<char32_t> Missing;  // characters no face has, in the order met
+  char32_t Substitute = 0;        // what was drawn in their place
 
   // Vertical, in device pixels.
   double LineSpacing = 0;
@@ -78,11 +106,13 @@ struct Fx {
   double HorizontalUnit = 0;          // ESC ( U, inches per unit; 0: the command's own unit
   double VerticalUnit = 1.0 / 360;    // ESC ( U: ESC ( C, c, V, v
 
-  // Remembered for the character tables and the bit images to come.
-  std::uint8_t Table = 1;                // ESC t
-  std::uint8_t Country = 0;              // ESC R
-  std::array<std::uint8_t, 4> TableSlots = {0, 1, 0, 0};  // ESC ( t: the table registered in each slot
-  bool UpperControls = true;             // ESC 7 (ESC 6 prints 0x80-0x9F; they print in any case here)
+  // Character tables: the slot ESC t selects, the table in each slot (ESC ( t; kItalicTable or a
+  // CodePageId), the country of ESC R. Bytes 0x80-0x9F of a graphics table print whatever ESC 6
+  // and ESC 7 say; of the italic table they are control codes until ESC 6.
+  std::uint8_t Table = 1;
+  std::array<int, 4> TableSlots{};
+  std::uint8_t Country = 0;
+  bool UpperControls = true;
   std::array<std::uint8_t, 4> ImageModes = {0, 1, 2, 3};  // ESC ? for ESC K, L, Y, Z
   std::vector<std::uint8_t> ImageData;  // a bit image's columns as they came, kept between images
   std::vector<std::uint8_t> ImageBits;  // and its rows of dots
@@ -147,7 +177,8 @@ std::array<std::uint8_t, N> TakeCounted(Fx& fx, std::uint32_t count) {
 std::vector<std::uint8_t> ReadStops(Fx& fx);
 
 // Shared operations.
-void PrintCharacter(Fx& fx, std::uint8_t c, bool translated);  // fx_dialect.cc
+void PrintCharacter(Fx& fx, std::uint8_t c);                     // fx_dialect.cc: in the table in use
+void UpdateCharacters(Fx& fx);                                   // character_tables.cc: after a table change
 void BeginPendingSheet(Fx& fx);                                  // fx_dialect.cc: before anything is put on it
 void ResetPrinter(Fx& fx);                                       // fx_dialect.cc: ESC @, the start of the job
 void PrintModeChanged(Fx& fx);                                   // print_modes.cc: new pitch, font to select

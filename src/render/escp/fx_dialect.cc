@@ -78,25 +78,71 @@ void DoParenCommand(Fx& fx, const Args& args) {
   if (drawn && fx.SheetPending) BeginPendingSheet(fx);
 }
 
-inline void Print(Fx& fx, std::uint8_t c, bool translated) {
+// The character that stands in for one no face has: the replacement character, or '?'.
+char32_t Substitute(TCanvas& canvas) { return canvas.HasGlyph(U'\uFFFD') ? U'\uFFFD' : U'?'; }
+
+// A byte's character measured in the canvas font, the first time the font draws it; one that no
+// face has is drawn as a substitute, and noted for the end of the job.
+[[gnu::noinline, gnu::cold]] void MeasureCharacter(Fx& fx, std::uint8_t c) {
+  TCanvas& canvas = fx.State.Canvas;
+  char32_t drawn = fx.Characters[c].CodePoint;
+  if (!canvas.HasGlyph(drawn)) {
+    if (std::find(fx.Missing.begin(), fx.Missing.end(), drawn) == fx.Missing.end()) fx.Missing.push_back(drawn);
+    drawn = fx.Substitute = Substitute(canvas);
+  }
+  fx.Drawn[c] = drawn;
+  fx.Widths[c] = canvas.MeasureUnicodeWidth(std::u32string_view(&drawn, 1));
+}
+
+// What is not a plain glyph: lines, blocks, the italic table's slanted characters and control codes.
+[[gnu::noinline]] void PrintOther(Fx& fx, std::uint8_t c) {
   TRenderState& state = fx.State;
-  const bool box = !translated && c >= 0xB3 && c <= 0xDA;
-  const bool drawn = box || c != ' ' || fx.DrawBlanks;  // a blank is drawn only to carry underline or strike-out
+  const Character& character = fx.Characters[c];
+  switch (character.Kind) {
+    case CharacterKind::Control:
+      if (auto act = Tables().Controls[c & 0x1F]) act(fx);
+      return;
+    case CharacterKind::Ignored:
+      return;
+    case CharacterKind::Text: {  // italic
+      if (state.PosX > fx.WrapAt || fx.FontStale || fx.SheetPending) PrepareCharacter(fx, true);
+      TFont& font = state.Canvas.Font();
+      const TFontStyles style = font.Style();
+      font.SetStyle(style | fsItalic);
+      if (fx.Widths[c] < 0) MeasureCharacter(fx, c);
+      DrawUnicodeOfWidth(state, fx.Drawn[c], fx.Widths[c]);
+      font.SetStyle(style);
+      break;
+    }
+    case CharacterKind::Box:
+    case CharacterKind::Block:
+      if (state.PosX > fx.WrapAt || fx.FontStale || fx.SheetPending) PrepareCharacter(fx, true);
+      if (character.Kind == CharacterKind::Box) {
+        DrawBoxCharacter(state, character.Detail);
+      } else {
+        DrawBlock(state, *BlockShapeOf(character.CodePoint), fx.Cell, fx.LineSpacing);
+      }
+      break;
+  }
+  state.Advance = 0;  // the move is made here, as MoveColumns makes it, with the space of ESC SP
+  state.PosX += fx.Cell + fx.ExtraSpace;
+}
+
+inline void Print(Fx& fx, std::uint8_t c) {
+  TRenderState& state = fx.State;
+  const Character& character = fx.Characters[c];
+  if (character.Kind != CharacterKind::Text || character.Italic) [[unlikely]] {
+    PrintOther(fx, c);
+    return;
+  }
+  const bool drawn = character.CodePoint != U' ' || fx.DrawBlanks;  // a blank carries only underline or strike-out
   if (state.PosX > fx.WrapAt || fx.FontStale || (drawn && fx.SheetPending)) [[unlikely]] {
     PrepareCharacter(fx, drawn);
   }
   if (drawn) {
-    if (box) {
-      DrawBoxCharacter(state, c);
-    } else {
-      int& width = fx.Widths[c];
-      if (width < 0) {
-        const char text = static_cast<char>(c);
-        width = state.Canvas.MeasureTextWidth(std::string_view(&text, 1));
-      }
-      DrawCharacterOfWidth(state, c, width);
-    }
-    state.Advance = 0;  // the move is made here, as MoveColumns makes it, with the space of ESC SP
+    if (fx.Widths[c] < 0) MeasureCharacter(fx, c);
+    DrawUnicodeOfWidth(state, fx.Drawn[c], fx.Widths[c]);
+    state.Advance = 0;
   }
   state.PosX += fx.Cell + fx.ExtraSpace;  // FX mode's tabs are positions: no column to count
 }
@@ -118,7 +164,7 @@ void Skip(Fx& fx, std::uint64_t count) {
   }
 }
 
-void PrintCharacter(Fx& fx, std::uint8_t c, bool translated) { Print(fx, c, translated); }
+void PrintCharacter(Fx& fx, std::uint8_t c) { Print(fx, c); }
 
 void BeginPendingSheet(Fx& fx) {
   TRenderState& state = fx.State;
@@ -138,18 +184,35 @@ void ResetPrinter(Fx& fx) {
   fx.ImageModes = {0, 1, 2, 3};
 }
 
+FxDialect::FxDialect(TRenderState& state, bool pins24, const CodePage& table) : fx_(state, pins24, table) {
+  state.Translation = MakeTranslation(kCodePageRows);  // a row outside the table: no byte is changed
+}
+
 void FxDialect::Start(TRenderState& state) {
   ResetPrinter(fx_);
   state.PosY = state.TopMargin + fx_.TopOfPage;
 }
 
-void FxDialect::Byte(TRenderState& state, std::uint8_t c) {
+void FxDialect::Byte(TRenderState&, std::uint8_t c) {
   if (c >= 0x20 && c != 0x7F) {
-    Print(fx_, c, state.CharTranslated);
+    Print(fx_, c);
   } else if (c < 0x20) {
     if (auto act = Tables().Controls[c]) act(fx_);
   }
   // DEL: the printer's "delete the last character" cannot take back what is drawn; it is ignored.
+}
+
+void FxDialect::Finish(TRenderState& state) {
+  if (fx_.Missing.empty()) return;
+  static const char hex[] = "0123456789ABCDEF";
+  std::string list;
+  for (char32_t c : fx_.Missing) {
+    if (!list.empty()) list += ", ";
+    list += "U+";
+    for (int shift = c > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) list += hex[(c >> shift) & 15];
+  }
+  state.Job.Console.Line("Znaków nie ma w żadnej czcionce, drukuję zamiast nich ",
+                         fx_.Substitute == U'?' ? "?" : "\uFFFD", ": ", list);
 }
 
 }  // namespace prynda::escp

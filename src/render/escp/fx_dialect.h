@@ -10,12 +10,15 @@ namespace prynda::escp {
 
 class FxDialect final : public Dialect {
  public:
-  FxDialect(TRenderState& state, bool pins24) : fx_(state, pins24) {}
+  // The job's character table is the printer's; FX mode reads the file's bytes as they are.
+  FxDialect(TRenderState& state, bool pins24, const CodePage& table);
 
   // The orientation stays portrait: ESC/P has no command for it.
   TPrinterOrientation Orientation(TRenderState&) override { return TPrinterOrientation::Portrait; }
   void Start(TRenderState& state) override;
   void Byte(TRenderState& state, std::uint8_t c) override;
+  // Names the characters that no face had, if there were any.
+  void Finish(TRenderState& state) override;
 
  private:
   Fx fx_;

@@ -93,7 +93,7 @@ void TabIncrement(Fx& fx, const Args& args) {
 // ESC f 0 n: n blank columns; ESC f 1 n: n lines down.
 void SkipSpaces(Fx& fx, const Args& args) {
   if (args[0] == 0 || args[0] == '0') {
-    for (unsigned i = 0; i < args[1]; ++i) PrintCharacter(fx, ' ', false);
+    for (unsigned i = 0; i < args[1]; ++i) PrintCharacter(fx, ' ');
   } else if (args[0] == 1 || args[0] == '1') {
     for (unsigned i = 0; i < args[1]; ++i) Feed(fx, fx.LineSpacing);
   }
