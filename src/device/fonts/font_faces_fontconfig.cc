@@ -129,24 +129,26 @@ std::vector<std::string> ListFontconfigFaces() {
   return names;
 }
 
-FaceLocation LocateFace(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
-  FcPattern* match = MatchFace(family, bold, italic, charset);
-  if (match == nullptr) throw EPrinter("No font can be found for " + family);
+// Where a font pattern's face lives, and the weight or slant it lacks of those asked for.
+FaceLocation LocationOf(FcPattern* font, bool bold, bool italic) {
   FcChar8* file = nullptr;
   int index = 0;
   int weight = FC_WEIGHT_REGULAR;
   int slant = FC_SLANT_ROMAN;
-  FcPatternGetString(match, FC_FILE, 0, &file);
-  FcPatternGetInteger(match, FC_INDEX, 0, &index);
-  FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-  FcPatternGetInteger(match, FC_SLANT, 0, &slant);
-  FaceLocation location;
-  location.File = file != nullptr ? reinterpret_cast<const char*>(file) : "";
+  FcPatternGetString(font, FC_FILE, 0, &file);
+  FcPatternGetInteger(font, FC_INDEX, 0, &index);
+  FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
+  FcPatternGetInteger(font, FC_SLANT, 0, &slant);
+  return FaceLocation{file != nullptr ? reinterpret_cast<const char*>(file) : "", index,
+                      bold && weight < FC_WEIGHT_DEMIBOLD, italic && slant == FC_SLANT_ROMAN};
+}
+
+FaceLocation LocateFace(const std::string& family, bool bold, bool italic, std::uint8_t charset) {
+  FcPattern* match = MatchFace(family, bold, italic, charset);
+  if (match == nullptr) throw EPrinter("No font can be found for " + family);
+  FaceLocation location = LocationOf(match, bold, italic);
   FcPatternDestroy(match);
   if (location.File.empty()) throw EPrinter("No font file can be found for " + family);
-  location.Index = index;
-  location.SyntheticBold = bold && weight < FC_WEIGHT_DEMIBOLD;
-  location.SyntheticItalic = italic && slant == FC_SLANT_ROMAN;
   return location;
 }
 
@@ -308,14 +310,7 @@ std::vector<FaceLocation> FontLibrary::FixedPitchFaces(bool bold, bool italic) {
     const std::string family = FamilyOf(font);
     if (std::find(families.begin(), families.end(), family) != families.end()) continue;
     families.push_back(family);
-    int index = 0;
-    int weight = FC_WEIGHT_REGULAR;
-    int slant = FC_SLANT_ROMAN;
-    FcPatternGetInteger(font, FC_INDEX, 0, &index);
-    FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
-    FcPatternGetInteger(font, FC_SLANT, 0, &slant);
-    faces.push_back(FaceLocation{reinterpret_cast<const char*>(file), index, bold && weight < FC_WEIGHT_DEMIBOLD,
-                                 italic && slant == FC_SLANT_ROMAN});
+    faces.push_back(LocationOf(font, bold, italic));
   }
   if (set != nullptr) FcFontSetDestroy(set);
   return faces;

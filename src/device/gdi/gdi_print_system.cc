@@ -182,27 +182,13 @@ class GdiContext final : public PrintContext {
   }
 
   void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string_view text) override {
-    Select(font);
-    SetTextColor(dc_, color);
-    if (background) {
-      SetBkMode(dc_, OPAQUE);
-      SetBkColor(dc_, *background);
-    } else {
-      SetBkMode(dc_, TRANSPARENT);
-    }
+    PrepareText(font, color, background);
     ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
   }
 
   void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                       std::u32string_view text) override {
-    Select(font);
-    SetTextColor(dc_, color);
-    if (background) {
-      SetBkMode(dc_, OPAQUE);
-      SetBkColor(dc_, *background);
-    } else {
-      SetBkMode(dc_, TRANSPARENT);
-    }
+    PrepareText(font, color, background);
     const std::wstring wide = Wide(text);
     ExtTextOutW(dc_, x, y, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), nullptr);
   }
@@ -260,6 +246,16 @@ class GdiContext final : public PrintContext {
   }
 
  private:
+  void PrepareText(int font, TRgb color, std::optional<TRgb> background) {
+    Select(font);
+    SetTextColor(dc_, color);
+    if (background) {
+      SetBkMode(dc_, OPAQUE);
+      SetBkColor(dc_, *background);
+    } else {
+      SetBkMode(dc_, TRANSPARENT);
+    }
+  }
   void Select(int font) {
     if (font == selected_font_) return;
     SelectObject(dc_, fonts_.at(static_cast<std::size_t>(font)));
