@@ -16,6 +16,12 @@ set(PRYNDA_SAMPLES
   ${PROJECT_SOURCE_DIR}/examples/poziomo.txt
   ${PROJECT_SOURCE_DIR}/examples/pozycje.txt
   ${PROJECT_SOURCE_DIR}/examples/raport.txt
+  ${PROJECT_SOURCE_DIR}/examples/faktura-fx.txt
+  ${PROJECT_SOURCE_DIR}/examples/wykaz-lf.txt
+  ${PROJECT_SOURCE_DIR}/examples/zamowienie-fx.txt
+  ${PROJECT_SOURCE_DIR}/examples/logo-fx.txt
+  ${PROJECT_SOURCE_DIR}/examples/rechnung-fx.txt
+  ${PROJECT_SOURCE_DIR}/examples/karta-72.txt
 )
 
 set(CPACK_PACKAGE_NAME prynda)
