@@ -78,6 +78,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/faktura.png ${PROJECT_SOURCE_DIR}/docs/
         DESTINATION ${PRYNDA_DOC_DIR}/docs)
 install(FILES ${PRYNDA_SAMPLES} ${PRYNDA_SETTINGS_FILE} DESTINATION ${PRYNDA_DOC_DIR}/examples)
 install(FILES ${PRYNDA_SETTINGS_FILE} DESTINATION ${PRYNDA_SETTINGS_DIR})
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
+        RENAME prynda)
 
 # The Debian package. Its dependencies: the shared libraries dpkg-shlibdeps finds, and those the
 # program opens itself when it first needs them (libcups, HarfBuzz's subsetter: the versions that
