@@ -103,7 +103,7 @@ class SizedFont {
   };
 
   // `library` finds faces for the characters this face lacks (none without it); `em_y` > 0 sets
-  // the size in place of the spec's height.
+  // the size in place of the TFontSpec's height.
   SizedFont(FontFace& face, const TFontSpec& spec, int dpi_x, int dpi_y, FontLibrary* library = nullptr,
             double em_y = 0);
 
