@@ -27,17 +27,18 @@ constexpr NamedPaper kPapers[] = {
     {"Fanfold14", 14.875 * kMmPerInch, 11 * kMmPerInch},   // the wide carriage's 14 7/8 x 11 inch
 };
 
-// A length in millimetres with an optional decimal point; nullopt when it is not one.
-std::optional<double> Millimetres(std::string_view text) {
+}  // namespace
+
+TPaperSize A4Paper() { return TPaperSize{"A4", 210, 297}; }
+
+std::optional<double> ReadMillimetres(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   double value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
   if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
   return value;
 }
-
-}  // namespace
-
-TPaperSize A4Paper() { return TPaperSize{"A4", 210, 297}; }
 
 std::optional<TPaperSize> PaperByName(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -47,8 +48,8 @@ std::optional<TPaperSize> PaperByName(std::string_view text) {
   }
   const std::size_t x = text.find_first_of("xX");
   if (x == std::string_view::npos) return std::nullopt;
-  const auto width = Millimetres(text.substr(0, x));
-  const auto height = Millimetres(text.substr(x + 1));
+  const auto width = ReadMillimetres(text.substr(0, x));
+  const auto height = ReadMillimetres(text.substr(x + 1));
   auto sane = [](const std::optional<double>& mm) { return mm && *mm >= 10 && *mm <= 2000; };
   if (!sane(width) || !sane(height)) return std::nullopt;
   return TPaperSize{std::string(text), *width, *height};

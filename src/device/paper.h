@@ -21,4 +21,8 @@ std::optional<TPaperSize> PaperByName(std::string_view text);
 
 TPaperSize A4Paper();
 
+// A length in millimetres as a user writes it: decimals with a point, a sign allowed, blanks
+// around it; nullopt for anything else.
+std::optional<double> ReadMillimetres(std::string_view text);
+
 }  // namespace prynda

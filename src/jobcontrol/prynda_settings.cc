@@ -21,13 +21,9 @@ int WholeNumber(std::string_view text, int low, int high) {
 }
 
 // Millimetres, negative too, decimals with a point, within a metre either way; 0 otherwise.
-double Millimetres(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-  if (error != std::errc() || end != text.data() + text.size() || !(value >= -1000 && value <= 1000)) return 0;
-  return value;
+double Offset(std::string_view text) {
+  const std::optional<double> mm = ReadMillimetres(text);
+  return mm && *mm >= -1000 && *mm <= 1000 ? *mm : 0;
 }
 
 OrientationChoice OrientationOf(std::string_view text) {
@@ -61,8 +57,8 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   settings.FormWidth = WholeNumber(ini.ReadText(kPryndaSection, "FormWidth", ""), 1, 999);
   settings.Fit = SettingFlag(ini.ReadText(kPryndaSection, "Fit", "F"));
   settings.Orientation = OrientationOf(ini.ReadText(kPryndaSection, "Orientation", ""));
-  settings.OffsetXMm = Millimetres(ini.ReadText(kPryndaSection, "OffsetX", ""));
-  settings.OffsetYMm = Millimetres(ini.ReadText(kPryndaSection, "OffsetY", ""));
+  settings.OffsetXMm = Offset(ini.ReadText(kPryndaSection, "OffsetX", ""));
+  settings.OffsetYMm = Offset(ini.ReadText(kPryndaSection, "OffsetY", ""));
   std::string code_page = ini.ReadText(kPryndaSection, "CodePage", "");
   while (!code_page.empty() && code_page.back() == ' ') code_page.pop_back();
   settings.CodePage = code_page.empty() ? std::nullopt : CodePageNamed(code_page);

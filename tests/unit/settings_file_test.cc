@@ -96,10 +96,10 @@ TEST(UserAndSystemSettingsFilesTest, TheUsersFolderFromTheEnvironmentThenTheSyst
     std::vector<std::string> Expected;
   };
   const Case cases[] = {
-      {"/srv/ola/cfg", "/home/ola", {"/srv/ola/cfg/prynda/prynda.ini", system}},
-      {nullptr, "/home/ola", {"/home/ola/.config/prynda/prynda.ini", system}},
-      {"", "/home/ola", {"/home/ola/.config/prynda/prynda.ini", system}},
-      {"cfg", "/home/ola", {"/home/ola/.config/prynda/prynda.ini", system}},
+      {"/srv/ola/cfg", "/users/ola", {"/srv/ola/cfg/prynda/prynda.ini", system}},
+      {nullptr, "/users/ola", {"/users/ola/.config/prynda/prynda.ini", system}},
+      {"", "/users/ola", {"/users/ola/.config/prynda/prynda.ini", system}},
+      {"cfg", "/users/ola", {"/users/ola/.config/prynda/prynda.ini", system}},
       {nullptr, nullptr, {system}},
       {"", "", {system}},
       {"cfg", "home/ola", {system}},
