@@ -11,7 +11,7 @@
 #include "device/name_list.h"
 #include "device/printer.h"
 #include "device/text_encoding.h"
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 #include "jobcontrol/job_flow.h"
 #include "translation/code_pages.h"
 

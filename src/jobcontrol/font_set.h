@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "device/mem_ini_file.h"
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 
 namespace prynda {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "device/print_system.h"
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 #include "render/render_document.h"
 
 namespace prynda {

@@ -1,6 +1,6 @@
 #include "jobcontrol/options.h"
 
-#include "jobcontrol/prynda_settings.h"
+#include "jobcontrol/prynda_section.h"
 
 namespace prynda {
 

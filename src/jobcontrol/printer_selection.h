@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 
 namespace prynda {
 

@@ -9,7 +9,7 @@
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
 #include "jobcontrol/printer_selection.h"
-#include "jobcontrol/prynda_settings.h"
+#include "jobcontrol/prynda_section.h"
 
 namespace prynda {
 

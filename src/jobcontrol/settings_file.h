@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 
 namespace prynda {
 

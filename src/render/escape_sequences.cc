@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "render/input_stream.h"
-#include "translation/translating_read.h"
 
 namespace prynda {
 

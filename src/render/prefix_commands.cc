@@ -1,8 +1,8 @@
 #include "render/prefix_commands.h"
 
+#include "render/input_stream.h"
 #include "render/page_cycle.h"
 #include "render/pitch_fonts.h"
-#include "translation/translating_read.h"
 
 namespace prynda {
 

@@ -11,7 +11,6 @@
 #include "render/page_cycle.h"
 #include "render/page_setup.h"
 #include "render/render_state.h"
-#include "translation/translating_read.h"
 
 namespace prynda {
 

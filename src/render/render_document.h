@@ -2,7 +2,7 @@
 #pragma once
 
 #include "device/canvas.h"
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 
 namespace prynda {
 

@@ -10,7 +10,7 @@
 #include "device/canvas.h"
 #include "device/files.h"
 #include "device/printer.h"
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 #include "translation/code_page_table.h"
 
 namespace prynda {

@@ -25,7 +25,7 @@
 #include "support/console_streams.h"
 #include "support/temp_dir.h"
 #include "jobcontrol/font_set.h"
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 #include "render/render_document.h"
 
 namespace prynda::testing {

@@ -13,7 +13,7 @@
 
 #include "engine/engine_fixture.h"
 #include "render/render_state.h"
-#include "translation/translating_read.h"
+#include "render/input_stream.h"
 
 namespace prynda::testing {
 namespace {

@@ -12,7 +12,7 @@
 #include "device/console.h"
 #include "device/printer.h"
 #include "jobcontrol/font_set.h"
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 
 namespace prynda::fuzzing {
 

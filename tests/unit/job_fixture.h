@@ -21,7 +21,7 @@
 #include "fakes/recording_print_system.h"
 #include "support/console_streams.h"
 #include "support/temp_dir.h"
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 
 namespace prynda::testing {
 

@@ -4,7 +4,7 @@
 // settings file still chooses the faces; the cell follows the pitch as in our own dialect.
 #include "render/escp/fx.h"
 
-#include "jobcontrol/job_context.h"
+#include "job/job_context.h"
 #include "render/page_cycle.h"
 
 namespace prynda::escp {

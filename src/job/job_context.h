@@ -8,8 +8,8 @@
 #include "device/console.h"
 #include "device/font.h"
 #include "device/printer.h"
-#include "jobcontrol/job_settings.h"
-#include "jobcontrol/prynda_settings.h"
+#include "job/job_settings.h"
+#include "job/prynda_settings.h"
 
 namespace prynda {
 

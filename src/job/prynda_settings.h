@@ -6,7 +6,6 @@
 #include <optional>
 #include <string_view>
 
-#include "device/mem_ini_file.h"
 #include "device/paper.h"
 #include "translation/code_pages.h"
 
@@ -51,17 +50,6 @@ struct PryndaSettings {
 
 // The form's width when FormWidth does not say: 80 columns at 10 cpi, the narrow carriage's line.
 inline constexpr int kDefaultFormWidth = 80;
-
-inline constexpr std::string_view kPryndaSection = "Prynda";
-
-// Reads the section [Prynda]; a missing key gives the built-in value, an unknown key or value is
-// ignored.
-void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings);
-
-// "/FX", "/LF", "/FIT", "MAZ" and "/CP=nnn" in the option string (upper case, as BuildOptionString
-// makes it); an option that
-// is absent leaves its field as it is.
-void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings);
 
 // The table FX mode prints with: the one chosen above, else Mazovia where `mazovia` (PL=1) says so,
 // else PC852.

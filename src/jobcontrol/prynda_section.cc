@@ -1,4 +1,4 @@
-#include "jobcontrol/prynda_settings.h"
+#include "jobcontrol/prynda_section.h"
 
 #include <charconv>
 #include <string>
@@ -72,11 +72,6 @@ void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings) {
   if (const std::size_t found = options.find("/CP="); found != std::string_view::npos) {
     if (auto named = CodePageNamed(options.substr(found + 4))) settings.CodePage = named;
   }
-}
-
-const CodePage& FxCodePage(const PryndaSettings& settings, bool mazovia) {
-  if (settings.CodePage) return CodePageOf(*settings.CodePage);
-  return CodePageOf(mazovia ? CodePageId::Mazovia : CodePageId::Pc852);
 }
 
 }  // namespace prynda
