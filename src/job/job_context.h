@@ -2,6 +2,9 @@
 // the console - created by the program entry and handed to every step of the job.
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,18 @@
 #include "job/prynda_settings.h"
 
 namespace prynda {
+
+// The six fonts of a job, one per kind of text; the settings file names each by a suffix of its
+// own (jobcontrol/font_set.h).
+enum class JobFont : std::uint8_t {
+  Cpi10,      // 10 characters per inch; the font of a reset and of a new document
+  Cpi12,
+  Condensed,  // 17.125 characters per inch (and FX mode's 15)
+  Cpi20,
+  Expanded,   // double width or height
+  Small,      // the small font (our dialect's prefix commands A and B; super- and subscript)
+};
+inline constexpr std::size_t kJobFonts = 6;
 
 struct TJobContext {
   TJobContext(std::vector<std::string> params, TPrinter& printer, TConsole& console)
@@ -27,12 +42,13 @@ struct TJobContext {
   TPrinter& CurrentPrinter;
   TConsole& Console;
 
-  TFont Font10;
-  TFont Font12;
-  TFont Font16;
-  TFont Font20;
-  TFont FontEM;
-  TFont FontAK;
+  std::array<TFont, kJobFonts> Fonts;
+  TFont& Font(JobFont font) { return Fonts[static_cast<std::size_t>(font)]; }
+  const TFont& Font(JobFont font) const { return Fonts[static_cast<std::size_t>(font)]; }
 };
+
+// The character table the job prints with, said once for every dialect: the one the settings name,
+// else the letters of TJobSettings::CodePage (PC852 or Mazovia).
+const CodePage& JobCodePage(const TJobContext& job);
 
 }  // namespace prynda

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <string>
 
+#include "translation/code_pages.h"
+
 namespace prynda {
 
 struct TJobSettings {
   bool DeleteAfterPrint = false;
-  std::uint8_t CodePage = 2;  // row of the code-page table: 2 = CP852, 1 = Mazovia
+  CodePageId CodePage = CodePageId::Pc852;  // the Polish letters of our own dialect: PC852, or Mazovia
   bool Scale216 = true;       // vertical feeds in 1/216 inch, else 1/180
   std::int32_t Copies = 1;
   bool ShowMessages = true;

@@ -43,16 +43,17 @@ struct PryndaSettings {
            OffsetXMm != 0 || OffsetYMm != 0;
   }
 
-  // FX mode's character table: key "CodePage" and option "/CP=nnn" by number (CodePage=MAZ too),
-  // option "MAZ"; none given, PC852, or Mazovia where the key "PL" says so.
+  // FX mode's character table as the settings name it: key "CodePage" and option "/CP=nnn" by
+  // number (CodePage=MAZ too), option "MAZ"; none: the letters of TJobSettings::CodePage.
   std::optional<CodePageId> CodePage;
+
+  // The printer's pins: 9 (FX/LX units) or 24 (LQ/ESC/P2 units). Settled with the feed scale:
+  // "180" and the key "iteracja" give 24.
+  int Pins = 9;
 };
 
 // The form's width when FormWidth does not say: 80 columns at 10 cpi, the narrow carriage's line.
 inline constexpr int kDefaultFormWidth = 80;
 
-// The table FX mode prints with: the one chosen above, else Mazovia where `mazovia` (PL=1) says so,
-// else PC852.
-const CodePage& FxCodePage(const PryndaSettings& settings, bool mazovia);
 
 }  // namespace prynda

@@ -25,7 +25,7 @@ void SetUpFontSet(TJobContext& job) {
     }
   }
   for (const TFontSlot& slot : kFontSlots) {
-    TFont& font = job.*slot.Font;
+    TFont& font = job.Font(slot.Font);
     font.SetCharset(kCentralEuropean);
     font.SetColor(clWindowText);
     font.SetHeight(slot.Height);

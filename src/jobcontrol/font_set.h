@@ -21,15 +21,14 @@ void LoadFontSection(TJobContext& job, const TMemIniFile& settings, TFont& font,
 
 // The six fonts in their fixed order, with the suffixes of their settings sections.
 struct TFontSlot {
-  TFont TJobContext::*Font;
+  JobFont Font;
   std::string_view Suffix;
   int Height;
   int Size;
 };
 inline constexpr TFontSlot kFontSlots[] = {
-    {&TJobContext::Font10, "10", -13, 10}, {&TJobContext::Font12, "12", -11, 8},
-    {&TJobContext::Font16, "16", -11, 8},  {&TJobContext::Font20, "20", -11, 8},
-    {&TJobContext::FontEM, "EM", -16, 12}, {&TJobContext::FontAK, "AK", -8, 6},
+    {JobFont::Cpi10, "10", -13, 10},    {JobFont::Cpi12, "12", -11, 8},    {JobFont::Condensed, "16", -11, 8},
+    {JobFont::Cpi20, "20", -11, 8},     {JobFont::Expanded, "EM", -16, 12}, {JobFont::Small, "AK", -8, 6},
 };
 
 }  // namespace prynda

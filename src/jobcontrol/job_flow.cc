@@ -55,7 +55,7 @@ bool PrepareJob(TJobContext& job) {
   }
   printer.SetDocumentName("GDI=" + job.InputFileName);
   printer.SetSourceFileName(job.InputFileName);
-  for (const TFontSlot& slot : kFontSlots) job.*slot.Font = TFont();
+  for (const TFontSlot& slot : kFontSlots) job.Font(slot.Font) = TFont();
 
   // "/ST" also keeps the printer choice quiet; nothing but that option writes ShowMessages.
   if (BuildOptionString(job.Params).find("/ST") != std::string::npos) job.Settings.ShowMessages = false;

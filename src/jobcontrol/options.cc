@@ -75,12 +75,14 @@ void ApplyOptions(TJobContext& job) {
   job.PauseAtEnd = After(options, "/P ").has_value();
   if (After(options, "/TR")) settings.Truncate = true;
   if (After(options, "E")) settings.DeleteAfterPrint = true;
-  if (After(options, "MAZ")) settings.CodePage = 1;
+  if (After(options, "MAZ")) settings.CodePage = CodePageId::Mazovia;
   if (After(options, "180")) settings.Scale216 = false;
   if (auto rest = After(options, "K=")) settings.Copies = OptionNumber(*rest, 1);
   if (auto rest = After(options, "R=")) settings.FrameWidth = OptionNumber(*rest, 1);
   if (auto rest = After(options, "DY=")) settings.TopMarginLines = OptionNumber(*rest, 0);
   ApplyPryndaOptions(options, job.Prynda);
+  // The 180 scale is that of the 24-pin printers: their units in FX mode.
+  job.Prynda.Pins = settings.Scale216 ? 9 : 24;
 }
 
 }  // namespace prynda

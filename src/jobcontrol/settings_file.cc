@@ -91,7 +91,7 @@ void ReadSettingsFile(TJobContext& job) {
     TJobSettings& settings = job.Settings;
     settings.DeleteAfterPrint = SettingFlag(ini.ReadText(s, "USUN", "F"));
     settings.Scale216 = ini.ReadNumber(s, "iteracja", 0) == 0;
-    if (ini.ReadNumber(s, "PL", 0) == 1) settings.CodePage = 1;
+    if (ini.ReadNumber(s, "PL", 0) == 1) settings.CodePage = CodePageId::Mazovia;
     settings.FrameWidth = ini.ReadNumber(s, "RAMKA", 1);
     settings.TopMarginLines = ini.ReadNumber(s, "LINEY", 0);
     settings.ForceFF = SettingFlag(ini.ReadText(s, "ForceFF", "F"));
@@ -107,7 +107,7 @@ void ReadSettingsFile(TJobContext& job) {
       if (printer.size() > kMaxPrinterNameLength) printer.resize(kMaxPrinterNameLength);
       if (!printer.empty()) SelectPrinterByName(job, printer);
     }
-    for (const TFontSlot& slot : kFontSlots) LoadFontSection(job, ini, job.*slot.Font, slot.Suffix);
+    for (const TFontSlot& slot : kFontSlots) LoadFontSection(job, ini, job.Font(slot.Font), slot.Suffix);
   } catch (...) {
     // An unreadable settings file, or a failure while a printer or a font is set, ends the step.
   }

@@ -1,6 +1,9 @@
 #include "render/box_drawing.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "render/page_cycle.h"
@@ -73,12 +76,13 @@ TPoint CellPoint(const TCell& cell, char letter) {
 }
 
 void DrawBoxSegment(TRenderState& state, std::string_view code) {
-  const TCell cell{RoundToPixel(state.LeftMargin + state.PosX), RoundToPixel(state.PosY),
-                   (state.DpiX * 1000 / state.Pitch) / 2 + 1, state.LineSpacing / 2 + 1};
+  const PageModel& page = state.Page;
+  // The cell in whole pixels: the column's width and the line spacing, each cut to a pixel.
+  const auto line = static_cast<std::int32_t>(std::min<double>(page.LineSpacing, std::numeric_limits<std::int32_t>::max()));
+  const TCell cell{RoundToPixel(page.LeftMargin + page.PosX), RoundToPixel(page.PosY),
+                   (page.DpiX * 1000 / state.Text.Pitch) / 2 + 1, line / 2 + 1};
   const TPoint points[2] = {CellPoint(cell, code[0]), CellPoint(cell, code[1])};
   state.Canvas.DrawPolyline(points);
-  state.Advance = 1;
-  state.Handled = true;
 }
 
 }  // namespace
@@ -116,9 +120,10 @@ const BlockShape* BlockShapeOf(char32_t c) {
 
 void DrawBlock(TRenderState& state, const BlockShape& shape, double width, double height) {
   // The far edges as the next cell's position will be: the position plus the width, then the margin.
-  const double x[3] = {state.LeftMargin + state.PosX, state.LeftMargin + state.PosX + width / 2,
-                       state.LeftMargin + (state.PosX + width)};
-  const double y[3] = {state.PosY, state.PosY + height / 2, state.PosY + height};
+  const PageModel& page = state.Page;
+  const double x[3] = {page.LeftMargin + page.PosX, page.LeftMargin + page.PosX + width / 2,
+                       page.LeftMargin + (page.PosX + width)};
+  const double y[3] = {page.PosY, page.PosY + height / 2, page.PosY + height};
   const int left = RoundToPixel(x[shape.Left]);
   const int top = RoundToPixel(y[shape.Top]);
   state.Canvas.FillRect(left, top, RoundToPixel(x[shape.Right]) - left, RoundToPixel(y[shape.Bottom]) - top,

@@ -8,7 +8,7 @@
 
 namespace prynda {
 
-// Draws c when it is a box-drawing character; sets Handled and Advance then.
+// Draws c (179-218) as the lines of its box-drawing character in the current cell.
 void DrawBoxCharacter(TRenderState& state, std::uint8_t c);
 
 // The byte (179-218) that DrawBoxCharacter draws a box-drawing character given as Unicode for;

@@ -12,72 +12,94 @@ namespace {
 constexpr std::uint8_t kEsc = 0x1B;
 constexpr std::uint8_t kPrefix = 0xFA;
 
-void CarriageReturn(TRenderState& state) {
-  state.PosX = 0.0;
-  state.Column = 1;
+}  // namespace
+
+void LineFeed(DefaultModes& own) {
+  TRenderState& state = own.State;
+  const TJobSettings& settings = state.Settings;
+  // In page-height mode the page is full when the next line would not fit on it whole.
+  const bool by_height = settings.ForceFF && !settings.FFLines;
+  const bool passes = state.Page.FeedDown(state.Page.LineSpacing, by_height ? state.Page.PageHeight : kNoLimit);
+  if (!settings.ForceFF) return;
+  if (settings.FFLines) {
+    ++own.LineNo;
+    if (own.LineNo > settings.FFNLines) state.Page.PageFull = true;
+  } else if (passes) {
+    state.Page.PageFull = true;
+  }
 }
 
-}  // namespace
+void ResetPageState(DefaultModes& own) {
+  own.LineNo = 1;
+  own.Expanded = false;
+  own.SavedPitch = kPitch10Cpi;
+  ResetText(own.State);
+}
+
+std::int64_t ColumnsToNextTab(const TRenderState& state) {
+  // Tab stops are the columns 1, 9, 17, ...
+  return ((1 - state.Page.Column) % 8 + 8) % 8;
+}
+
+DefaultDialect::DefaultDialect(TRenderState& state, bool auto_cr) : own_(state, auto_cr) {
+  state.Input.Translation = MakeTranslation(state.Settings.CodePage);
+}
 
 // ESC " S / T, or the prefix byte with L or P, possibly after one leading ESC l n.
 TPrinterOrientation DefaultDialect::Orientation(TRenderState& state) {
-  auto at = [&](int i) -> std::uint8_t {
-    return i < state.BufCount ? state.Buffer[static_cast<std::size_t>(i)] : 0;
-  };
+  InputCursor& input = state.Input;
+  auto at = [&](int i) -> std::uint8_t { return i < input.BufCount ? input.Buffer[static_cast<std::size_t>(i)] : 0; };
   const int s = (at(0) == kEsc && at(1) == 'l') ? 3 : 0;
   if (at(s) == kEsc && at(s + 1) == '"') {
     const std::uint8_t letter = at(s + 2);
     if (letter == 'S' || letter == 's' || letter == 'T' || letter == 't') {
-      state.BufPos = s + 2;
+      input.BufPos = s + 2;
       return (letter == 'S' || letter == 's') ? TPrinterOrientation::Landscape : TPrinterOrientation::Portrait;
     }
   }
   if (at(s) == kPrefix && (at(s + 1) == 'L' || at(s + 1) == 'P')) {
-    state.BufPos = s + 1;
+    input.BufPos = s + 1;
     return at(s + 1) == 'L' ? TPrinterOrientation::Landscape : TPrinterOrientation::Portrait;
   }
   return TPrinterOrientation::Portrait;
 }
 
-void DefaultDialect::Byte(TRenderState& state, std::uint8_t c) {
-  state.Handled = false;
-  if (!state.CharTranslated && c >= 0xB3 && c <= 0xDA) DrawBoxCharacter(state, c);
-  if (state.Handled) return;
+void DefaultDialect::Start(TRenderState& state) {
+  state.Page.FineUnits = state.Settings.Scale216 ? 216 : 180;
+  ResetPageState(own_);
+}
+
+void DefaultDialect::BeginNewPage() {
+  PageModel& page = own_.State.Page;
+  BeginPage(own_.State);
+  page.PosY = page.TopMargin;
+  page.CarriageReturn();
+  own_.LineNo = 1;
+}
+
+std::int32_t DefaultDialect::Byte(TRenderState& state, std::uint8_t c) {
+  if (state.Page.PageFull) BeginNewPage();
+  if (!state.Input.CharTranslated && c >= 0xB3 && c <= 0xDA) {
+    DrawBoxCharacter(state, c);
+    return 1;
+  }
   switch (c) {
-    case 0x00:
-      state.Advance = state.Settings.IgnoreNull ? 0 : 1;
-      break;
-    case 0x07:
-      state.Printer.Beep();
-      break;
-    case 0x08:
-      state.Advance = -1;
-      break;
-    case 0x09:
-      state.Advance = static_cast<std::int32_t>(ColumnsToNextTab(state));
-      break;
+    case 0x00: return state.Settings.IgnoreNull ? 0 : 1;
+    case 0x07: state.Printer.Beep(); return 0;
+    case 0x08: return -1;
+    case 0x09: return static_cast<std::int32_t>(ColumnsToNextTab(state));
     case 0x0A:
-      LineFeed(state);
-      if (auto_cr_) CarriageReturn(state);
-      break;
-    case 0x0C:
-      state.PageFull = true;
-      break;
-    case 0x0D:
-      CarriageReturn(state);
-      break;
-    case kEsc:
-      DoEscape(state);
-      break;
-    case kPrefix:
-      DoPrefixCommand(state);
-      break;
+      LineFeed(own_);
+      if (own_.AutoCR) state.Page.CarriageReturn();
+      return 0;
+    case 0x0C: state.Page.PageFull = true; return 0;
+    case 0x0D: state.Page.CarriageReturn(); return 0;
+    case kEsc: DoEscape(state); return 0;
+    case kPrefix: DoPrefixCommand(own_); return 0;
     default:
-      if (c <= 0x20) {
-        state.Advance = 1;  // the other control bytes and the blank: an empty column
-      } else {
-        DrawCharacter(state, c);
-      }
+      if (c <= 0x20) return 1;  // the other control bytes and the blank: an empty column
+      DrawCharacter(state, c);
+      return 1;
   }
 }
 

@@ -8,10 +8,9 @@ namespace prynda {
 std::unique_ptr<Dialect> MakeDialect(TRenderState& state) {
   const PryndaSettings& own = state.Job.Prynda;
   if (own.Emulation == EmulationKind::Fx) {
-    return std::make_unique<escp::FxDialect>(state, !state.Settings.Scale216,
-                                             FxCodePage(own, state.Settings.CodePage == 1));
+    return std::make_unique<escp::FxDialect>(state, own.Pins == 24, JobCodePage(state.Job));
   }
-  return std::make_unique<DefaultDialect>(own.AutoCR);
+  return std::make_unique<DefaultDialect>(state, own.AutoCR);
 }
 
 }  // namespace prynda

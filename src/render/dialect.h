@@ -1,8 +1,7 @@
-// The seam between the page cycle and a printer language. RenderDocument makes one dialect per job
-// and hands it every byte its loop takes; the dialect draws, moves and keeps its own modes. Call
-// order: Orientation (first block read, no document yet), Start (page 1 begun, page state reset),
-// then Byte for every byte and PageBegun after each new page, in the order they happen, then
-// Finish once the input has ended.
+// The seam between the render loop and a printer language. RenderDocument makes one dialect per
+// job and hands it every byte its loop takes; the dialect draws, moves the head through the page
+// model and keeps its own modes. Call order: Orientation (first block read, no document yet),
+// Start (page 1 begun), then Byte for every byte, then Finish once the input has ended.
 #pragma once
 
 #include <cstdint>
@@ -17,12 +16,14 @@ class Dialect {
  public:
   virtual ~Dialect() = default;
 
-  // The page orientation the file asks for in its first bytes; may move BufPos past the command.
+  // The page orientation the file asks for in its first bytes; may move Input.BufPos past the
+  // command.
   virtual TPrinterOrientation Orientation(TRenderState& state) = 0;
+  // The dialect's power-on state, with the page model set up for page 1.
   virtual void Start(TRenderState& state) = 0;
-  // One byte of the file as NextChar gave it (CharTranslated says whether it was a national letter).
-  // Leaves in state.Advance the columns the loop moves afterwards.
-  virtual void Byte(TRenderState& state, std::uint8_t c) = 0;
+  // One byte of the input as NextChar gave it. Returns the columns the head moves after it (the
+  // loop moves them at the pitch in force); a dialect that moves the head itself returns 0.
+  virtual std::int32_t Byte(TRenderState& state, std::uint8_t c) = 0;
   // The last word of the job on the console, if the dialect has one.
   virtual void Finish(TRenderState&) {}
 };

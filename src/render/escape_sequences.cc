@@ -1,8 +1,7 @@
 #include "render/escape_sequences.h"
 
+#include <cmath>
 #include <cstdint>
-
-#include "render/input_stream.h"
 
 namespace prynda {
 
@@ -11,42 +10,45 @@ namespace {
 // ESC " and a sub-command letter: the box pen's width, the text colour; S/T (orientation) act
 // only at the very start of the file.
 void DoQuotedCommand(TRenderState& state) {
-  const std::uint8_t letter = NextChar(state);
+  InputCursor& input = state.Input;
+  const std::uint8_t letter = input.NextChar();
   if (letter == 'F') {
-    const std::uint8_t width = NextByte(state);
+    const std::uint8_t width = input.NextByte();
     state.Canvas.Pen().SetWidth(width == 0 ? state.Settings.FrameWidth : width);
   } else if (letter == 'R' || letter == 'r') {
-    const std::int32_t r = NextByte(state);
-    const std::int32_t g = NextByte(state);
-    const std::int32_t b = NextByte(state);
+    const std::int32_t r = input.NextByte();
+    const std::int32_t g = input.NextByte();
+    const std::int32_t b = input.NextByte();
     state.Canvas.Font().SetColor(r + 256 * g + 65536 * b);
   }
 }
 
-// Whole pixels of a feed of n/scale inch, in 64 bits so that no argument can overflow.
-std::int64_t FeedPixels(std::int64_t n, std::int32_t dpi, std::int32_t scale) { return n * dpi / scale; }
+// The fine feeds move by whole pixels here.
+double FeedPixels(const TRenderState& state, std::uint8_t n) { return std::trunc(state.Page.FinePixels(n)); }
 
 }  // namespace
 
 void DoEscape(TRenderState& state) {
-  switch (NextChar(state)) {
-    case 0x0C: state.PageFull = true; break;
+  InputCursor& input = state.Input;
+  PageModel& page = state.Page;
+  switch (input.NextChar()) {
+    case 0x0C: page.PageFull = true; break;
     case '"': DoQuotedCommand(state); break;
     case '$': {
-      const std::int64_t low = NextByte(state);
-      const std::int64_t high = NextByte(state);
-      state.PosX = static_cast<double>((low + 256 * high) * state.DpiX / 60);
+      const std::int64_t low = input.NextByte();
+      const std::int64_t high = input.NextByte();
+      page.PosX = static_cast<double>((low + 256 * high) * page.DpiX / 60);
       break;
     }
-    case '(': SkipBytes(state, 6); break;
-    case 'J':
-      state.PosY += static_cast<double>(FeedPixels(NextByte(state), state.DpiY, state.FeedScale));
-      if (state.Settings.ForceFF && state.PosY + state.LineSpacing > state.PageHeight) state.PageFull = true;
+    case '(': input.SkipBytes(6); break;
+    case 'J': {
+      // The page-height test, whenever /FF is given (the line-count mode too).
+      const double bottom = state.Settings.ForceFF ? page.PageHeight : kNoLimit;
+      if (page.FeedDown(FeedPixels(state, input.NextByte()), bottom)) page.PageFull = true;
       break;
-    case 'j':
-      state.PosY -= static_cast<double>(FeedPixels(NextByte(state), state.DpiY, state.FeedScale));
-      break;
-    case 'l': state.LeftMargin = (state.DpiX / 10) * NextByte(state); break;
+    }
+    case 'j': page.FeedUp(FeedPixels(state, input.NextByte()), -kNoLimit); break;
+    case 'l': page.LeftMargin = (page.DpiX / 10) * input.NextByte(); break;
     case '!':
     case '-':
     case 'I':
@@ -59,7 +61,7 @@ void DoEscape(TRenderState& state) {
     case 'q':
     case 't':
     case 'x':
-    case '~': SkipBytes(state, 1); break;
+    case '~': input.SkipBytes(1); break;
     default: break;  // a command without arguments here: only ESC and its letter are consumed
   }
 }

@@ -69,17 +69,17 @@ TPrinterOrientation SetUpPage(TRenderState& state, TPrinterOrientation orientati
 double FormLengthPixels(TRenderState& state) {
   const int lines = state.Job.Prynda.FormLength;
   if (lines <= 0) return 0;
-  const double line = state.DpiY / 6.0;
+  const double line = state.Page.DpiY / 6.0;
   const double form = lines * line;
   // Lines whose bottom falls below the printable area do not fit.
-  const long fitting = static_cast<long>(std::floor((state.PageHeight - state.TopMargin) / line + 1e-9));
+  const long fitting = static_cast<long>(std::floor((state.Page.PageHeight - state.Page.TopMargin) / line + 1e-9));
   if (fitting < lines) TellFormTooLong(state, std::max(fitting + 1, 1L), lines);
   return form;
 }
 
 void TellFormTooLong(TRenderState& state, long first_line, long last_line) {
-  if (state.ToldFormTooLong) return;
-  state.ToldFormTooLong = true;
+  if (state.Page.ToldFormTooLong) return;
+  state.Page.ToldFormTooLong = true;
   const std::string lines = first_line == last_line ? "wiersz " + std::to_string(first_line) + " formularza nie mieści"
                                                     : "wiersze " + std::to_string(first_line) + "–" +
                                                           std::to_string(last_line) + " formularza nie mieszczą";

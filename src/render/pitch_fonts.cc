@@ -6,25 +6,39 @@ namespace prynda {
 
 namespace {
 
-// The canvas font becomes a copy of `font` carrying the current text attributes.
-void SelectFont(TRenderState& state, const TFont& font) {
-  TFont& canvas_font = state.Canvas.Font();
-  canvas_font.CopyFrom(font);
-  canvas_font.SetStyle(state.TextStyle);
-}
-
 void SetAttributes(TRenderState& state, TFontStyles set, TFontStyles clear) {
-  state.TextStyle = static_cast<TFontStyles>((state.TextStyle | set) & ~clear);
-  state.Canvas.Font().SetStyle(state.TextStyle);
-}
-
-void SetPitchFont(TRenderState& state, const TFont& font, std::int32_t pitch) {
-  SelectFont(state, font);
-  state.Pitch = pitch;
-  UpdateBaselineShift(state);
+  state.Text.TextStyle = static_cast<TFontStyles>((state.Text.TextStyle | set) & ~clear);
+  state.Canvas.Font().SetStyle(state.Text.TextStyle);
 }
 
 }  // namespace
+
+JobFont FontForPitch(std::int32_t pitch) {
+  switch (pitch) {
+    case kPitch12Cpi: return JobFont::Cpi12;
+    case kPitch15Cpi:
+    case kPitch17Cpi: return JobFont::Condensed;
+    case kPitch20Cpi: return JobFont::Cpi20;
+    default: return JobFont::Cpi10;
+  }
+}
+
+void SelectFont(TRenderState& state, const TFont& font) {
+  TFont& canvas_font = state.Canvas.Font();
+  canvas_font.CopyFrom(font);
+  canvas_font.SetStyle(state.Text.TextStyle);
+}
+
+void SelectPitch(TRenderState& state, std::int32_t pitch) {
+  const JobFont font = FontForPitch(pitch);
+  SelectFont(state, state.Job.Font(font));
+  state.Text.Pitch = pitch;
+  if (font == JobFont::Cpi10) {
+    state.Text.BaselineShift = 0;
+  } else {
+    UpdateBaselineShift(state);
+  }
+}
 
 void BoldOn(TRenderState& state) { SetAttributes(state, fsBold, 0); }
 void BoldOff(TRenderState& state) { SetAttributes(state, 0, fsBold); }
@@ -33,49 +47,35 @@ void ItalicOff(TRenderState& state) { SetAttributes(state, 0, fsItalic); }
 void UnderlineOn(TRenderState& state) { SetAttributes(state, fsUnderline, 0); }
 void UnderlineOff(TRenderState& state) { SetAttributes(state, 0, fsUnderline); }
 
-void SetPitch10(TRenderState& state) {
-  SelectFont(state, state.Job.Font10);
-  state.Pitch = 10000;
-  state.BaselineShift = 0;
-}
-
-void SetPitch12(TRenderState& state) { SetPitchFont(state, state.Job.Font12, 12000); }
-void SetPitch17(TRenderState& state) { SetPitchFont(state, state.Job.Font16, 17125); }
-void SetPitch20(TRenderState& state) { SetPitchFont(state, state.Job.Font20, 20000); }
-
-void ExpandedOn(TRenderState& state) {
-  if (state.Expanded) return;
-  state.Expanded = true;
-  state.SavedPitch = state.Pitch;
-  SelectFont(state, state.Job.FontEM);
-  state.Pitch = state.Pitch / 2;
+void ExpandedOn(DefaultModes& own) {
+  if (own.Expanded) return;
+  TRenderState& state = own.State;
+  own.Expanded = true;
+  own.SavedPitch = state.Text.Pitch;
+  SelectFont(state, state.Job.Font(JobFont::Expanded));
+  state.Text.Pitch = state.Text.Pitch / 2;
   UpdateBaselineShift(state);
 }
 
-void ExpandedOff(TRenderState& state) {
-  if (!state.Expanded) return;
-  state.Expanded = false;
-  switch (state.SavedPitch) {
-    case 12000: SetPitch12(state); break;
-    case 17125: SetPitch17(state); break;
-    case 20000: SetPitch20(state); break;
-    default: SetPitch10(state); break;
-  }
+void ExpandedOff(DefaultModes& own) {
+  if (!own.Expanded) return;
+  own.Expanded = false;
+  SelectPitch(own.State, own.SavedPitch);
 }
 
 void SmallFontBottomAligned(TRenderState& state) {
-  SelectFont(state, state.Job.FontAK);
+  SelectFont(state, state.Job.Font(JobFont::Small));
   UpdateBaselineShift(state);
 }
 
 void SmallFontTopAligned(TRenderState& state) {
-  SelectFont(state, state.Job.FontAK);
-  state.BaselineShift = 0;
+  SelectFont(state, state.Job.Font(JobFont::Small));
+  state.Text.BaselineShift = 0;
 }
 
 void NormalFont(TRenderState& state) {
-  SelectFont(state, state.Job.Font10);
-  state.BaselineShift = 0;
+  SelectFont(state, state.Job.Font(JobFont::Cpi10));
+  state.Text.BaselineShift = 0;
 }
 
 }  // namespace prynda

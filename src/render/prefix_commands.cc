@@ -1,35 +1,35 @@
 #include "render/prefix_commands.h"
 
-#include "render/input_stream.h"
 #include "render/page_cycle.h"
 #include "render/pitch_fonts.h"
 
 namespace prynda {
 
-void DoPrefixCommand(TRenderState& state) {
-  switch (NextChar(state)) {
-    case '1': ResetPageState(state); break;
+void DoPrefixCommand(DefaultModes& own) {
+  TRenderState& state = own.State;
+  switch (state.Input.NextChar()) {
+    case '1': ResetPageState(own); break;
     case '2':
-      ResetPageState(state);
-      state.PageFull = true;
+      ResetPageState(own);
+      state.Page.PageFull = true;
       break;
-    case '3': SetPitch10(state); break;
-    case '4': SetPitch12(state); break;
-    case '5': SetPitch17(state); break;
-    case '6': SetPitch20(state); break;
+    case '3': SelectPitch(state, kPitch10Cpi); break;
+    case '4': SelectPitch(state, kPitch12Cpi); break;
+    case '5': SelectPitch(state, kPitch17Cpi); break;
+    case '6': SelectPitch(state, kPitch20Cpi); break;
     case 'A': SmallFontBottomAligned(state); break;
     case 'B': SmallFontTopAligned(state); break;
-    case 'E': ExpandedOn(state); break;
+    case 'E': ExpandedOn(own); break;
     case 'F':
-    case 'f': state.PageFull = true; break;
+    case 'f': state.Page.PageFull = true; break;
     case 'G':
     case 'N': BoldOn(state); break;
     case 'I': ItalicOn(state); break;
-    case 'O': state.LineSpacing = state.DpiY / 8; break;
-    case 'S': state.LineSpacing = state.DpiY / 6; break;
+    case 'O': state.Page.LineSpacing = state.Page.DpiY / 8; break;
+    case 'S': state.Page.LineSpacing = state.Page.DpiY / 6; break;
     case 'U': UnderlineOn(state); break;
     case 'a': NormalFont(state); break;
-    case 'e': ExpandedOff(state); break;
+    case 'e': ExpandedOff(own); break;
     case 'g':
     case 'n': BoldOff(state); break;
     case 'i': ItalicOff(state); break;

@@ -1,10 +1,10 @@
 // DoPrefixCommand: the command letter after the prefix byte 0xFA, acted on.
 #pragma once
 
-#include "render/render_state.h"
+#include "render/default_dialect.h"
 
 namespace prynda {
 
-void DoPrefixCommand(TRenderState& state);
+void DoPrefixCommand(DefaultModes& own);
 
 }  // namespace prynda

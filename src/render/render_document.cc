@@ -7,7 +7,6 @@
 
 #include "device/stop_requests.h"
 #include "render/dialect.h"
-#include "render/input_stream.h"
 #include "render/page_cycle.h"
 #include "render/page_setup.h"
 #include "render/render_state.h"
@@ -30,11 +29,11 @@ void WriteStartMessages(TRenderState& state) {
       console.Line("* automatyczny podział na strony", " wg wielkości strony");
     }
   }
-  if (settings.CodePage == 1) console.Line(" * PL : MAZowia");
+  if (settings.CodePage == CodePageId::Mazovia) console.Line(" * PL : MAZowia");
   if (!settings.Scale216) console.Line(" * opcja : skala iteracji 180");
   if (state.Job.Prynda.Emulation == EmulationKind::Fx) {
     console.Line(" * emulacja : Epson ESC/P");
-    console.Line(" * strona kodowa : ", FxCodePage(state.Job.Prynda, settings.CodePage == 1).Name);
+    console.Line(" * strona kodowa : ", JobCodePage(state.Job).Name);
   } else if (state.Job.Prynda.AutoCR) {
     console.Line(" * opcja : LF wraca na początek wiersza");
   }
@@ -47,13 +46,14 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   TRenderState state(job, canvas);
   const TJobSettings& settings = job.Settings;
   TPrinter& printer = job.CurrentPrinter;
-  state.Translation = MakeTranslation(settings.CodePage);
+  InputCursor& input = state.Input;
+  PageModel& page = state.Page;
 
-  if (!OpenInput(state)) return TRenderOutcome::NotStarted;
-  ReadBlock(state);
-  if (state.ReadFailed) {
+  if (!input.OpenInput()) return TRenderOutcome::NotStarted;
+  input.ReadBlock();
+  if (input.ReadFailed) {
     // Nothing has been sent to the printer yet: end here, as when the file cannot be opened.
-    CloseInput(state);
+    input.CloseInput();
     return TRenderOutcome::NotStarted;
   }
   const std::unique_ptr<Dialect> dialect = MakeDialect(state);
@@ -65,54 +65,49 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
     saved_orientation = printer.PageOrientation();
     orientation = SetUpPage(state, orientation);
   }
-  state.LineNo = 1;
-  state.FeedScale = settings.Scale216 ? 216 : 180;
-  state.PageNo = 1;
+  page.PageNo = 1;
 
-  canvas.Font().CopyFrom(job.Font10);
+  const TFont& base = job.Font(JobFont::Cpi10);
+  canvas.Font().CopyFrom(base);
   canvas.Pen().SetWidth(settings.FrameWidth);
   canvas.Brush().SetStyle(TBrushStyle::bsClear);
-  state.BaseTextHeight = canvas.MeasureTextHeight("X");
-  state.BaselineShift = 0;
-  state.BaseStyle = state.TextStyle = job.Font10.Style();
+  state.Text.BaseTextHeight = canvas.MeasureTextHeight("X");
+  state.Text.BaselineShift = 0;
+  state.Text.TextStyle = base.Style();
 
-  state.SavedOrientation = saved_orientation ? *saved_orientation : printer.PageOrientation();
+  const TPrinterOrientation restore_orientation = saved_orientation ? *saved_orientation : printer.PageOrientation();
   printer.SetPageOrientation(orientation);
-  state.SavedCopies = printer.CopyCount();
+  const std::int16_t restore_copies = printer.CopyCount();
   printer.SetCopyCount(static_cast<std::int16_t>(settings.Copies));
 
-  state.DpiY = printer.DeviceCaps(kLogPixelsY);
-  state.DpiX = printer.DeviceCaps(kLogPixelsX);
-  state.PageHeight = printer.PrintableHeight();
+  page.DpiY = printer.DeviceCaps(kLogPixelsY);
+  page.DpiX = printer.DeviceCaps(kLogPixelsX);
+  page.PageHeight = printer.PrintableHeight();
 
   printer.StartDocument();
-  ResetPageState(state);
-  const std::int64_t top = static_cast<std::int64_t>(state.DpiY / 6) * settings.TopMarginLines;
-  state.TopMargin = static_cast<std::int32_t>(std::clamp<std::int64_t>(top, INT32_MIN, INT32_MAX));
-  state.PosX = 0.0;
-  state.LeftMargin = 0;
-  state.PosY = state.TopMargin;
-  state.PageFull = false;
-  state.FormLength = FormLengthPixels(state);
-  if (state.FormLength > 0 && job.Prynda.Emulation == EmulationKind::Default) {
+  const std::int64_t top = static_cast<std::int64_t>(page.DpiY / 6) * settings.TopMarginLines;
+  page.TopMargin = static_cast<std::int32_t>(std::clamp<std::int64_t>(top, INT32_MIN, INT32_MAX));
+  page.PosX = 0.0;
+  page.LeftMargin = 0;
+  page.PosY = page.TopMargin;
+  page.PageFull = false;
+  page.FormLength = FormLengthPixels(state);
+  if (page.FormLength > 0 && job.Prynda.Emulation == EmulationKind::Default) {
     // In our own dialect the form is the page that /FF breaks at.
-    state.PageHeight = static_cast<std::int32_t>(std::min<double>(state.TopMargin + state.FormLength, INT32_MAX));
+    page.PageHeight = static_cast<std::int32_t>(std::min<double>(page.TopMargin + page.FormLength, INT32_MAX));
   }
   dialect->Start(state);
   if (settings.ShowMessages) WriteStartMessages(state);
 
-  while (!state.AtEof) {
+  while (!input.AtEof) {
     StopIfRequested();
-    state.Advance = 0;
-    const std::uint8_t c = NextChar(state);
-    if (state.AtEof) break;
-    if (state.PageFull) BeginNewPage(state);
-    dialect->Byte(state, c);
-    MoveColumns(state, state.Advance);
+    const std::uint8_t c = input.NextChar();
+    if (input.AtEof) break;
+    MoveColumns(state, dialect->Byte(state, c));
   }
   dialect->Finish(state);
 
-  CloseInput(state);
+  input.CloseInput();
   TRenderOutcome outcome = TRenderOutcome::Completed;
   if (printer.IsPrinting()) {
     StopIfRequested();  // the last moment at which the job can still be cancelled
@@ -123,8 +118,8 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
     if (settings.ShowMessages) job.Console.Line("Zadanie anulowano !");
     job.Console.ReadLine();
   }
-  printer.SetPageOrientation(state.SavedOrientation);
-  printer.SetCopyCount(state.SavedCopies);
+  printer.SetPageOrientation(restore_orientation);
+  printer.SetCopyCount(restore_copies);
   return outcome;
 }
 

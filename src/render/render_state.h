@@ -1,27 +1,35 @@
-// TRenderState: everything one rendering run knows - position, pitch, line spacing, font state,
-// page flags and the input stream - passed by reference to the engine's operations. Lengths are
+// TRenderState: what every dialect of one rendering run shares, passed by reference to the
+// engine's operations - the job and its printer, the canvas, the input cursor, the page model and
+// the pitch and font state of the text. Each dialect keeps its own modes beside it. Lengths are
 // device pixels of the printer; positions are doubles, rounded only when something is drawn.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "device/canvas.h"
-#include "device/files.h"
 #include "device/printer.h"
 #include "job/job_context.h"
-#include "translation/code_page_table.h"
+#include "render/input_cursor.h"
+#include "render/page_model.h"
 
 namespace prynda {
 
-inline constexpr int kBlockSize = 4095;
+// Thousandths of characters per inch.
+inline constexpr std::int32_t kPitch10Cpi = 10000;
 
-using TInputFile = InputFile;
+// The pitch and the font of the text: what a character's cell and baseline follow.
+struct TextState {
+  std::int32_t Pitch = kPitch10Cpi;  // halved while expanded or double width
+  TFontStyles TextStyle = 0;         // laid on every font selected
+  std::int32_t BaseTextHeight = 0;   // the height of "X" in the 10-cpi font, measured once
+  std::int32_t BaselineShift = 0;    // added to PosY when a character is drawn
+};
 
 struct TRenderState {
   TRenderState(TJobContext& job, TCanvas& canvas)
-      : Job(job), Settings(job.Settings), Printer(job.CurrentPrinter), Canvas(canvas) {}
+      : Job(job), Settings(job.Settings), Printer(job.CurrentPrinter), Canvas(canvas),
+        Input(job.Console, job.CurrentPrinter, job.InputFileName, job.Settings.Truncate) {}
   TRenderState(const TRenderState&) = delete;
   TRenderState& operator=(const TRenderState&) = delete;
 
@@ -30,49 +38,9 @@ struct TRenderState {
   TPrinter& Printer;
   TCanvas& Canvas;
 
-  // Page and position.
-  std::int64_t PageNo = 1;
-  bool PageFull = false;
-  double PosX = 0.0;
-  double PosY = 0.0;
-  std::int32_t LeftMargin = 0;
-  std::int32_t TopMargin = 0;
-  std::int64_t Column = 1;
-  std::int32_t LineNo = 1;
-  std::int32_t Advance = 0;
-  bool Handled = false;
-
-  // Device.
-  std::int32_t DpiX = 0;
-  std::int32_t DpiY = 0;
-  std::int32_t PageHeight = 0;
-  double FormLength = 0;  // the form asked for by the settings, device pixels; 0: the sheet's length
-  bool ToldFormTooLong = false;
-  TPrinterOrientation SavedOrientation = TPrinterOrientation::Portrait;
-  std::int16_t SavedCopies = 1;
-
-  // Pitch, lines and font.
-  std::int32_t Pitch = 10000;  // thousandths of characters per inch
-  std::int32_t LineSpacing = 0;
-  std::int32_t FeedScale = 216;
-  TFontStyles TextStyle = 0;
-  TFontStyles BaseStyle = 0;
-  std::int32_t BaseTextHeight = 0;
-  std::int32_t BaselineShift = 0;
-  bool Expanded = false;
-  std::int32_t SavedPitch = 10000;
-
-  // Input.
-  TInputFile InputFile;
-  std::int64_t InputSize = 0;
-  std::int64_t FilePos = 0;
-  std::vector<std::uint8_t> Buffer;
-  std::int32_t BufCount = 0;
-  std::int32_t BufPos = -1;
-  bool AtEof = true;
-  bool ReadFailed = false;
-  bool CharTranslated = false;
-  TTranslation Translation{};
+  InputCursor Input;
+  PageModel Page;
+  TextState Text;
 };
 
 }  // namespace prynda

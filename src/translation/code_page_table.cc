@@ -11,11 +11,26 @@ const std::array<std::array<std::uint8_t, kPolishLetters>, kCodePageRows> CodePa
     {185, 230, 234, 179, 241, 243, 156, 191, 159, 165, 198, 202, 163, 209, 211, 140, 175, 143},
 }};
 
-TTranslation MakeTranslation(std::uint8_t code_page) {
+TTranslation IdentityTranslation() {
   TTranslation translation{};
   for (int b = 0; b < 256; ++b) translation.Byte[static_cast<std::size_t>(b)] = static_cast<std::uint8_t>(b);
-  if (code_page >= kCodePageRows) return translation;
-  const auto& source = CodePageTable[code_page];
+  return translation;
+}
+
+TTranslation MakeTranslation(CodePageId page) {
+  switch (page) {
+    case CodePageId::Mazovia: return MakeTranslation(1);
+    case CodePageId::Pc852: return MakeTranslation(2);
+    case CodePageId::Iso8859_2: return MakeTranslation(4);
+    case CodePageId::Windows1250: return MakeTranslation(5);
+    default: return IdentityTranslation();
+  }
+}
+
+TTranslation MakeTranslation(int row) {
+  TTranslation translation = IdentityTranslation();
+  if (row < 0 || row >= kCodePageRows) return translation;
+  const auto& source = CodePageTable[static_cast<std::size_t>(row)];
   // Walk backwards so that the first position of a repeated byte wins.
   for (int k = kPolishLetters - 1; k >= 0; --k) {
     const std::uint8_t b = source[static_cast<std::size_t>(k)];

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdint>
 
+#include "translation/code_pages.h"
+
 namespace prynda {
 
 inline constexpr int kCodePageRows = 6;
@@ -21,7 +23,12 @@ struct TTranslation {
   std::array<bool, 256> Translated;
 };
 
-// The translation from row `code_page`; a row outside the table translates nothing.
-TTranslation MakeTranslation(std::uint8_t code_page);
+// The translation from row `row`.
+TTranslation MakeTranslation(int row);
+// The translation of the Polish letters of `page` (the table has rows for Mazovia, PC852,
+// ISO 8859-2 and Windows-1250); none for any other table.
+TTranslation MakeTranslation(CodePageId page);
+// No byte changed.
+TTranslation IdentityTranslation();
 
 }  // namespace prynda

@@ -71,7 +71,7 @@ TEST_F(EmulationTest, EveryBoxCodeDrawsLinesAndMovesOneColumn) {
   std::string all;
   for (int c = 179; c <= 218; ++c) all += static_cast<char>(c);
   all += "X";
-  job.Settings.CodePage = 1;  // Mazovia letters lie outside 179-218, so every byte is a line
+  job.Settings.CodePage = CodePageId::Mazovia;  // Mazovia letters lie outside 179-218, so every byte is a line
   Render(all);
   EXPECT_TRUE(Page().Texts.size() == 1u);
   EXPECT_EQ(TextOf('X').X, 40 * 60 + 5);
@@ -105,7 +105,7 @@ TEST_F(EmulationTest, TranslatedLettersAreNeverLines) {
   EXPECT_EQ(Lines(), (std::vector<Points>{{{211, 0}, {211, 102}}}));
   // The same 0xBE in a Mazovia file is a box character.
   system.Documents.clear();
-  job.Settings.CodePage = 1;
+  job.Settings.CodePage = CodePageId::Mazovia;
   Render("\xbe");
   EXPECT_TRUE(Page().Texts.empty());
   EXPECT_EQ(Page().Lines.size(), 2u);

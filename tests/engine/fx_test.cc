@@ -89,7 +89,7 @@ TEST_F(FxTest, EveryCommandTakesExactlyItsBytes) {
     EXPECT_EQ(PageTexts(), std::vector<std::string>{"AB"});
   }
   // 24-pin user-defined characters: a0 a1 a2 and a1 columns of three bytes.
-  job.Settings.Scale216 = false;
+  job.Prynda.Pins = 24;
   RenderFresh("A" + Esc('&', 0, 'X', 'X', 0, 2, 0) + "XYZXYZ" + "B");
   EXPECT_EQ(PageTexts(), std::vector<std::string>{"AB"});
   // A count past the end of the file takes the rest.
@@ -170,7 +170,7 @@ TEST_F(FxTest, DoubleWidthForOneLine) {
   EXPECT_EQ(Text('G').X, 60 + 120 + 5);
   EXPECT_EQ(Text('H').Size, 10);
   // On 24-pin printers a carriage return keeps it.
-  job.Settings.Scale216 = false;
+  job.Prynda.Pins = 24;
   RenderFresh("\x0e" "A\rB");
   EXPECT_EQ(Text('B').Size, 12);
   // The same letter after a font switch has the width of the new font.
@@ -196,12 +196,12 @@ TEST_F(FxTest, LineSpacingIsExactAcrossLines) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.spacing));
-    job.Settings.Scale216 = c.pins9;
+    job.Prynda.Pins = c.pins9 ? 9 : 24;
     RenderFresh(c.spacing + std::string(36, '\n') + "X");
     EXPECT_EQ(Text('X').Y, c.y);
   }
   // ESC J feeds without returning the carriage; ESC j goes back, never above the sheet.
-  job.Settings.Scale216 = true;
+  job.Prynda.Pins = 9;
   RenderFresh("A" + Esc('J', 108) + "B" + Esc('j', 54) + "C" + Esc('j', 255) + "D");
   EXPECT_EQ(Text('B').Y, 300);
   EXPECT_EQ(Text('B').X, 65);
@@ -343,7 +343,7 @@ TEST_F(FxTest, BitImagesAtEveryDensity) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.Input));
-    job.Settings.Scale216 = !c.Pins24;
+    job.Prynda.Pins = c.Pins24 ? 24 : 9;
     RenderFresh("A" + c.Input);
     ASSERT_EQ(Pages().at(0).Images.size(), 1u);
     const RecordedImage& image = Pages()[0].Images[0];

@@ -52,12 +52,12 @@ TEST_F(RenderDocumentTest, StartOfJobMessagesFollowTheSettings) {
       {"line count", [](TJobSettings& s) { s.ForceFF = s.FFLines = true; s.FFNLines = 7; },
        "* automatyczny podział na strony co 7 wierszy\n"},
       {"line count without breaks", [](TJobSettings& s) { s.FFLines = true; }, ""},
-      {"Mazovia", [](TJobSettings& s) { s.CodePage = 1; }, " * PL : MAZowia\n"},
+      {"Mazovia", [](TJobSettings& s) { s.CodePage = CodePageId::Mazovia; }, " * PL : MAZowia\n"},
       {"180", [](TJobSettings& s) { s.Scale216 = false; }, " * opcja : skala iteracji 180\n"},
       {"all",
        [](TJobSettings& s) {
          s.DeleteAfterPrint = s.ForceFF = s.FFLines = true;
-         s.CodePage = 1;
+         s.CodePage = CodePageId::Mazovia;
          s.Scale216 = false;
        },
        " * usuwam plik po wydrukowaniu\n* automatyczny podział na strony co 60 wierszy\n"

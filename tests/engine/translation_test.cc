@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "engine/engine_fixture.h"
-#include "render/render_state.h"
-#include "render/input_stream.h"
+#include "render/input_cursor.h"
 
 namespace prynda::testing {
 namespace {
@@ -87,15 +86,14 @@ TEST(CodePageTableTest, ATranslationTakesTheLettersOfItsRowAndNothingElse) {
 class TranslatingReadTest : public EngineFixture {
  protected:
   // (byte, translated) for every character of the input, and one more read past its end.
-  std::vector<std::pair<int, bool>> Read(const std::string& bytes, std::uint8_t code_page) {
-    SetInput(bytes);
-    TRenderState state(job, printer.PageCanvas());
+  std::vector<std::pair<int, bool>> Read(const std::string& bytes, CodePageId code_page) {
+    InputCursor state(console, printer, job.InputFileName, false);
     state.Translation = MakeTranslation(code_page);
-    EXPECT_TRUE(OpenInput(state));
+    state.OpenMemory(bytes);
     std::vector<std::pair<int, bool>> read;
     for (std::size_t i = 0; i <= bytes.size(); ++i) {
       state.CharTranslated = true;
-      const std::uint8_t c = NextChar(state);
+      const std::uint8_t c = state.NextChar();
       read.emplace_back(c, state.CharTranslated);
     }
     EXPECT_TRUE(state.AtEof);
@@ -105,10 +103,10 @@ class TranslatingReadTest : public EngineFixture {
 
 TEST_F(TranslatingReadTest, PolishLettersBecomeWindows1250Codes) {
   using R = std::vector<std::pair<int, bool>>;
-  EXPECT_EQ(Read("\xa5\x88\xbd\xbe\xb3\x86" "A\0"s, 2),
+  EXPECT_EQ(Read("\xa5\x88\xbd\xbe\xb3\x86" "A\0"s, CodePageId::Pc852),
             (R{{0xB9, true}, {0xB3, true}, {0xAF, true}, {0xBF, true}, {0xB3, false}, {0xE6, true}, {'A', false},
                {0, false}, {0, false}}));
-  EXPECT_EQ(Read("\x86\xa5\xe4" "A", 1), (R{{0xB9, true}, {0xD1, true}, {0xE4, false}, {'A', false}, {0, false}}));
+  EXPECT_EQ(Read("\x86\xa5\xe4" "A", CodePageId::Mazovia), (R{{0xB9, true}, {0xD1, true}, {0xE4, false}, {'A', false}, {0, false}}));
 }
 
 TEST_F(TranslatingReadTest, LettersAmongTheBoxDrawingCodesArePrintedAsLetters) {
@@ -118,7 +116,7 @@ TEST_F(TranslatingReadTest, LettersAmongTheBoxDrawingCodesArePrintedAsLetters) {
   EXPECT_TRUE(Pages()[0].Lines.empty());
 
   system.Documents.clear();
-  job.Settings.CodePage = 1;
+  job.Settings.CodePage = CodePageId::Mazovia;
   Render("\x86\xa5" "A");
   EXPECT_EQ(Drawn(), (std::vector<std::string>{"\xb9@5,0", "\xd1@65,0", "A@125,0"}));
 }

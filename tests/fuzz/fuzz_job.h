@@ -48,9 +48,11 @@ struct FuzzJob {
 };
 
 // Job settings from one byte of flags and one of numbers, so that every mode gets its turn.
-inline void ChooseSettings(TJobSettings& settings, std::uint8_t flags, std::uint8_t number) {
-  settings.CodePage = (flags & 1) ? 1 : 2;
+inline void ChooseSettings(TJobContext& job, std::uint8_t flags, std::uint8_t number) {
+  TJobSettings& settings = job.Settings;
+  settings.CodePage = (flags & 1) ? CodePageId::Mazovia : CodePageId::Pc852;
   settings.Scale216 = (flags & 2) == 0;
+  job.Prynda.Pins = settings.Scale216 ? 9 : 24;
   settings.ForceFF = (flags & 4) != 0;
   settings.FFLines = (flags & 8) != 0;
   settings.Truncate = (flags & 16) != 0;

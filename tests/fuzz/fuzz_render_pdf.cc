@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   setenv("PRYNDA_PDF", output.c_str(), 1);
   PdfFilePrintSystem system(fonts);
   fuzzing::FuzzJob fuzz(system);
-  fuzzing::ChooseSettings(fuzz.job.Settings, data[0], data[1]);
+  fuzzing::ChooseSettings(fuzz.job, data[0], data[1]);
   if (data[0] & 128) {
     fuzz.job.Prynda.Emulation = EmulationKind::Fx;
     fuzz.job.Prynda.CodePage = CodePages()[data[1] % CodePages().size()].Id;

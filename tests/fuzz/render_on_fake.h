@@ -16,7 +16,7 @@ inline void RenderOnFake(const std::uint8_t* data, std::size_t size, EmulationKi
   if (size < 2) return;
   testing::RecordingPrintSystem system;
   FuzzJob fuzz(system);
-  ChooseSettings(fuzz.job.Settings, data[0], data[1]);
+  ChooseSettings(fuzz.job, data[0], data[1]);
   fuzz.job.Prynda.Emulation = emulation;
   if (emulation == EmulationKind::Fx && (data[0] & 0x80)) {
     fuzz.job.Prynda.CodePage = CodePages()[data[1] % CodePages().size()].Id;

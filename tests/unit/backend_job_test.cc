@@ -89,7 +89,7 @@ TEST_F(BackendJobTest, EveryOptionItMakesActsAloneOnTheProgram) {
   job.Params.push_back(MapBackendOptions({{"prynda-fx", "true"}, {"prynda-maz", "true"}, {"prynda-lf", "true"},
                                           {"prynda-cp", "852"}, {"prynda-fit", "true"}}).Options);
   TJobSettings expected;
-  expected.CodePage = 1;
+  expected.CodePage = CodePageId::Mazovia;
   ApplyOptions(job);
   EXPECT_EQ(Describe(job.Settings), Describe(expected));
   EXPECT_FALSE(job.PauseAtEnd);

@@ -17,7 +17,9 @@ class FontSetTest : public JobFixture {
  protected:
   void OfferFaces(std::vector<std::string> faces) { system.Printers[0].Fonts = std::move(faces); }
   std::vector<TFont*> AllFonts() {
-    return {&job.Font10, &job.Font12, &job.Font16, &job.Font20, &job.FontEM, &job.FontAK};
+    std::vector<TFont*> fonts;
+    for (TFont& font : job.Fonts) fonts.push_back(&font);
+    return fonts;
   }
   // Puts every field of a font off its built-in value.
   static void Spoil(TFont& font) {
@@ -72,8 +74,9 @@ TEST_F(FontSetTest, BuiltInDefinitions) {
     int Size;
     int Height;
   };
-  const Expected fonts[] = {{job.Font10, 10, -13}, {job.Font12, 8, -11}, {job.Font16, 8, -11},
-                            {job.Font20, 8, -11},  {job.FontEM, 12, -16}, {job.FontAK, 6, -8}};
+  const Expected fonts[] = {{job.Font(JobFont::Cpi10), 10, -13},    {job.Font(JobFont::Cpi12), 8, -11},
+                            {job.Font(JobFont::Condensed), 8, -11}, {job.Font(JobFont::Cpi20), 8, -11},
+                            {job.Font(JobFont::Expanded), 12, -16}, {job.Font(JobFont::Small), 6, -8}};
   for (const Expected& e : fonts) {
     EXPECT_EQ(e.Font.Name(), "Courier New");
     EXPECT_EQ(e.Font.Size(), e.Size);
@@ -106,15 +109,15 @@ TEST_F(FontSetTest, ASectionNamingAnOfferedFaceReplacesTheFont) {
   OfferFaces({"Courier New", "Arial"});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Keys);
-    Spoil(job.FontEM);
-    Load("[FormKelvra\\FontDialog_EM_Font]\n" + c.Keys + "\n", job.FontEM, "EM");
+    Spoil(job.Font(JobFont::Expanded));
+    Load("[FormKelvra\\FontDialog_EM_Font]\n" + c.Keys + "\n", job.Font(JobFont::Expanded), "EM");
     EXPECT_EQ(Output(), "");
-    EXPECT_EQ(job.FontEM.Name(), c.Name);
-    EXPECT_EQ(job.FontEM.Size(), c.Size);
-    EXPECT_EQ(job.FontEM.Color(), c.Color);
-    EXPECT_EQ(job.FontEM.Charset(), c.Charset);
-    EXPECT_EQ(job.FontEM.Pitch(), TFontPitch::fpDefault);
-    EXPECT_EQ(job.FontEM.Style(), 0);
+    EXPECT_EQ(job.Font(JobFont::Expanded).Name(), c.Name);
+    EXPECT_EQ(job.Font(JobFont::Expanded).Size(), c.Size);
+    EXPECT_EQ(job.Font(JobFont::Expanded).Color(), c.Color);
+    EXPECT_EQ(job.Font(JobFont::Expanded).Charset(), c.Charset);
+    EXPECT_EQ(job.Font(JobFont::Expanded).Pitch(), TFontPitch::fpDefault);
+    EXPECT_EQ(job.Font(JobFont::Expanded).Style(), 0);
   }
 }
 
@@ -136,12 +139,12 @@ TEST_F(FontSetTest, AMissingSectionOrFaceKeepsTheFontAndSaysSo) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Settings);
     out.str("");
-    Spoil(job.FontEM);
-    const TFontSpec before = job.FontEM.Spec();
-    Load(c.Settings, job.FontEM, "EM");
+    Spoil(job.Font(JobFont::Expanded));
+    const TFontSpec before = job.Font(JobFont::Expanded).Spec();
+    Load(c.Settings, job.Font(JobFont::Expanded), "EM");
     EXPECT_EQ(Output(), c.Message);
-    EXPECT_TRUE(job.FontEM.Spec() == before);
-    EXPECT_EQ(job.FontEM.Color(), 0x0000FF);
+    EXPECT_TRUE(job.Font(JobFont::Expanded).Spec() == before);
+    EXPECT_EQ(job.Font(JobFont::Expanded).Color(), 0x0000FF);
   }
 }
 
@@ -164,12 +167,12 @@ TEST_F(FontSetTest, TheSettingsFileLoadsTheSixSectionsInOrder) {
   ReadSettingsFile(job);
   EXPECT_EQ(OutputLines(), (std::vector<std::string>{"Brak sekcji czcionki: FormKelvra\\FontDialog_EM_Font",
                                                      "Czcionki AK nie odnaleziono w drukarce"}));
-  EXPECT_EQ(job.Font16.Name(), "Arial");
-  EXPECT_EQ(job.Font16.Size(), 7);
-  EXPECT_EQ(job.Font10.Size(), 8);
-  EXPECT_EQ(job.FontEM.Size(), 12);
-  EXPECT_EQ(job.FontAK.Name(), "Courier New");
-  EXPECT_EQ(job.FontAK.Size(), 6);
+  EXPECT_EQ(job.Font(JobFont::Condensed).Name(), "Arial");
+  EXPECT_EQ(job.Font(JobFont::Condensed).Size(), 7);
+  EXPECT_EQ(job.Font(JobFont::Cpi10).Size(), 8);
+  EXPECT_EQ(job.Font(JobFont::Expanded).Size(), 12);
+  EXPECT_EQ(job.Font(JobFont::Small).Name(), "Courier New");
+  EXPECT_EQ(job.Font(JobFont::Small).Size(), 6);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ namespace prynda::testing {
 // Every field on one line, so that a mismatch shows which field differs.
 inline std::string Describe(const TJobSettings& s) {
   std::ostringstream text;
-  text << "DeleteAfterPrint=" << s.DeleteAfterPrint << " CodePage=" << int{s.CodePage}
+  text << "DeleteAfterPrint=" << s.DeleteAfterPrint << " CodePage=" << CodePageOf(s.CodePage).Name
        << " Scale216=" << s.Scale216 << " Copies=" << s.Copies << " ShowMessages=" << s.ShowMessages
        << " ForceFF=" << s.ForceFF << " FFLines=" << s.FFLines << " FFNLines=" << s.FFNLines
        << " FrameWidth=" << s.FrameWidth << " Truncate=" << s.Truncate << " IgnoreNull=" << s.IgnoreNull

@@ -85,7 +85,7 @@ TEST_F(ApplyOptionsTest, OptionsOverwriteWhatTheyNameAndNothingElse) {
   const Case cases[] = {
       {{}, [](TJobSettings&) {}},
       {{"/FF/TR"}, [](TJobSettings& s) { s.ForceFF = true; s.FFNLines = 60; s.Truncate = true; }},
-      {{"maz", "/st", "k=2"}, [](TJobSettings& s) { s.CodePage = 1; s.ShowMessages = false; s.Copies = 2; }},
+      {{"maz", "/st", "k=2"}, [](TJobSettings& s) { s.CodePage = CodePageId::Mazovia; s.ShowMessages = false; s.Copies = 2; }},
       {{"/P", "K=2"}, [](TJobSettings& s) { s.Copies = 2; }, true},
       {{"K=2", "/P"}, [](TJobSettings& s) { s.Copies = 2; }},
       {{"/P/TR"}, [](TJobSettings& s) { s.Truncate = true; }},

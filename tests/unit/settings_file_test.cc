@@ -144,7 +144,7 @@ TEST_F(SettingsFileTest, KeysOverwriteTheBuiltInValues) {
        [](TJobSettings& s) {
          s.DeleteAfterPrint = s.ForceFF = s.FFLines = s.Truncate = true;
          s.Scale216 = false;
-         s.CodePage = 1;
+         s.CodePage = CodePageId::Mazovia;
          s.FrameWidth = 3;
          s.TopMarginLines = 2;
          s.FFNLines = 50;
@@ -174,14 +174,14 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
   const fs::path shipped = fs::path(__FILE__).parent_path().parent_path().parent_path() / "docs" / "prynda.ini";
   SetUpFontSet(job);
   std::vector<TFontSpec> built_in;
-  for (const TFontSlot& slot : kFontSlots) built_in.push_back((job.*slot.Font).Spec());
+  for (const TFontSlot& slot : kFontSlots) built_in.push_back(job.Font(slot.Font).Spec());
   fs::copy_file(shipped, folder.File("prynda.INI"));
   job.Settings.IgnoreNull = false;  // so that the file must set it
   ReadSettingsFile(job);
   EXPECT_EQ(Describe(job.Settings), Describe(TJobSettings()));
   EXPECT_EQ(Output(), "");
   for (std::size_t i = 0; i < std::size(kFontSlots); ++i) {
-    EXPECT_TRUE((job.*kFontSlots[i].Font).Spec() == built_in[i]) << kFontSlots[i].Suffix;
+    EXPECT_TRUE(job.Font(kFontSlots[i].Font).Spec() == built_in[i]) << kFontSlots[i].Suffix;
   }
 
   // Every key is there, also those whose default equals the built-in value, and our own.
@@ -196,7 +196,7 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
   }
   EXPECT_EQ(job.Prynda.Emulation, EmulationKind::Default);
   EXPECT_FALSE(job.Prynda.AutoCR || job.Prynda.ShapesThePage());
-  EXPECT_EQ(FxCodePage(job.Prynda, job.Settings.CodePage == 1).Id, CodePageId::Pc852);
+  EXPECT_EQ(JobCodePage(job).Id, CodePageId::Pc852);
   for (const TFontSlot& slot : kFontSlots) {
     for (const char* key : {"Name", "Size", "Height", "Charset", "Color"}) {
       EXPECT_TRUE(ini.HasKey("FormKelvra\\FontDialog_" + std::string(slot.Suffix) + "_Font", key)) << slot.Suffix;
@@ -291,7 +291,7 @@ TEST_F(SettingsFileTest, OurOwnSectionAndItsOptions) {
     ApplyOptions(job);
     EXPECT_EQ(job.Prynda.Emulation, c.Emulation);
     EXPECT_EQ(job.Prynda.AutoCR, c.AutoCR);
-    EXPECT_EQ(FxCodePage(job.Prynda, job.Settings.CodePage == 1).Name, CodePageOf(c.Table).Name);
+    EXPECT_EQ(JobCodePage(job).Name, CodePageOf(c.Table).Name);
   }
   // The new options touch none of the others.
   job.Settings = TJobSettings();
@@ -331,7 +331,7 @@ TEST_F(SettingsFileTest, ThePrinterKeyChoosesThePrinterForTheFontSections) {
     for (const auto& line : MissingFontSections(1)) expected.push_back(line);
     EXPECT_EQ(OutputLines(), expected);
     EXPECT_EQ(printer.SelectedIndex(), c.Index);
-    EXPECT_EQ(job.Font10.Name(), c.Index == 0 ? "Arial" : "Courier New");
+    EXPECT_EQ(job.Font(JobFont::Cpi10).Name(), c.Index == 0 ? "Arial" : "Courier New");
     EXPECT_EQ(UnreadInput(), c.Lines.size() > 1 ? "" : "\n");
   }
 }
@@ -361,8 +361,8 @@ TEST_F(SettingsFileTest, APrinterFailureEndsTheStepKeepingWhatWasRead) {
     EXPECT_EQ(OutputLines(), std::vector<std::string>{c.Line});
     EXPECT_EQ(job.Settings.FrameWidth, 4);
     EXPECT_TRUE(job.Settings.IgnoreNull);
-    EXPECT_EQ(job.Font10.Name(), "Courier New");
-    EXPECT_EQ(job.Font10.Size(), 10);
+    EXPECT_EQ(job.Font(JobFont::Cpi10).Name(), "Courier New");
+    EXPECT_EQ(job.Font(JobFont::Cpi10).Size(), 10);
   }
 }
 
@@ -378,7 +378,7 @@ TEST_F(SettingsFileTest, AnUnreadableFileIsIgnoredSilently) {
   ReadSettingsFile(job);
   EXPECT_EQ(Describe(job.Settings), Describe(TJobSettings()));
   EXPECT_EQ(Output(), "");
-  EXPECT_EQ(job.Font10.Size(), 10);
+  EXPECT_EQ(job.Font(JobFont::Cpi10).Size(), 10);
 
   // One byte less is read; the zeros after the keys are blank.
   fs::resize_file(folder.File("prynda.INI"), TMemIniFile::kMaxFileSize);

@@ -70,7 +70,7 @@ void RasterGraphics(Fx& fx, const Args&) {
   image.Rows = Next(fx);
   const std::uint8_t low = Next(fx);
   image.Dots = Count(low, Next(fx));
-  if (!fx.State.AtEof) TakeRasterImage(fx, image);
+  if (!fx.State.Input.AtEof) TakeRasterImage(fx, image);
 }
 
 constexpr EscCommand kCommands[] = {
@@ -95,15 +95,15 @@ namespace {
 // rounded from exact positions, so bands laid one under another by exact feeds meet edge to edge.
 void DrawDots(Fx& fx, const TMonoImage& dots, double dot_width, double dot_height) {
   TRenderState& state = fx.State;
-  const double left = state.LeftMargin + state.PosX;
+  const double left = state.Page.LeftMargin + state.Page.PosX;
   const double width = dots.Width * dot_width;
   if (dots.Width > 0 && dots.Height > 0) {
     const int x = RoundToPixel(left);
-    const int y = RoundToPixel(state.PosY);
-    state.Canvas.DrawImage(x, y, RoundToPixel(left + width) - x, RoundToPixel(state.PosY + dots.Height * dot_height) - y,
+    const int y = RoundToPixel(state.Page.PosY);
+    state.Canvas.DrawImage(x, y, RoundToPixel(left + width) - x, RoundToPixel(state.Page.PosY + dots.Height * dot_height) - y,
                            dots);
   }
-  state.PosX += width;
+  state.Page.PosX += width;
 }
 
 // Columns of dots, top pin in the top bit of each column's first byte, into rows of bits.
@@ -123,14 +123,14 @@ void ColumnsToRows(const std::vector<std::uint8_t>& data, std::uint32_t columns,
 }  // namespace
 
 void TakeBitImage(Fx& fx, const BitImage& image) {
-  if (fx.SheetPending) BeginPendingSheet(fx);  // an image prints: its sheet is no longer blank
+  if (fx.State.Page.PageFull) BeginPendingSheet(fx);  // an image prints: its sheet is no longer blank
   std::vector<std::uint8_t>& data = fx.ImageData;
   const std::uint64_t size = static_cast<std::uint64_t>(image.Columns) * image.BytesPerColumn;
   data.resize(size);
   std::uint64_t got = 0;
-  while (got < size && !fx.State.AtEof) {
+  while (got < size && !fx.State.Input.AtEof) {
     const std::uint8_t byte = Next(fx);
-    if (!fx.State.AtEof) data[got++] = byte;
+    if (!fx.State.Input.AtEof) data[got++] = byte;
   }
   // ESC ^ columns have nine dots: the ninth is the top bit of the second byte.
   const int rows = image.BytesPerColumn == 2 ? 9 : static_cast<int>(image.BytesPerColumn) * 8;
@@ -139,35 +139,35 @@ void TakeBitImage(Fx& fx, const BitImage& image) {
   ColumnsToRows(data, columns, image.BytesPerColumn, rows, fx.ImageBits, stride);
   const TMonoImage dots{static_cast<int>(columns), rows, stride, fx.ImageBits.data()};
   DrawDots(fx, dots, PixelsX(fx, 1, image.DotsPerInch), PixelsY(fx, 1, image.RowsPerInch));
-  if (columns < image.Columns) fx.State.PosX += PixelsX(fx, image.Columns - columns, image.DotsPerInch);
+  if (columns < image.Columns) fx.State.Page.PosX += PixelsX(fx, image.Columns - columns, image.DotsPerInch);
 }
 
 void TakeRasterImage(Fx& fx, const RasterImage& image) {
-  if (fx.SheetPending) BeginPendingSheet(fx);
+  if (fx.State.Page.PageFull) BeginPendingSheet(fx);
   const std::size_t stride = (static_cast<std::size_t>(image.Dots) + 7) / 8;
   const std::size_t size = static_cast<std::size_t>(image.Rows) * stride;
   std::vector<std::uint8_t>& bits = fx.ImageBits;
   bits.assign(size, 0);
   std::size_t taken = 0;
   if (image.Compression == 0) {
-    while (taken < size && !fx.State.AtEof) {
+    while (taken < size && !fx.State.Input.AtEof) {
       const std::uint8_t byte = Next(fx);
-      if (!fx.State.AtEof) bits[taken++] = byte;
+      if (!fx.State.Input.AtEof) bits[taken++] = byte;
     }
   } else if (image.Compression == 1) {
     // Runs: a counter below 128 is followed by counter + 1 bytes as they are; a counter from 128
     // on by one byte that stands for 257 - counter bytes.
-    while (taken < size && !fx.State.AtEof) {
+    while (taken < size && !fx.State.Input.AtEof) {
       const std::uint8_t counter = Next(fx);
-      if (fx.State.AtEof) break;
+      if (fx.State.Input.AtEof) break;
       if (counter < 128) {
-        for (unsigned i = 0; i <= counter && !fx.State.AtEof; ++i) {
+        for (unsigned i = 0; i <= counter && !fx.State.Input.AtEof; ++i) {
           const std::uint8_t byte = Next(fx);
-          if (!fx.State.AtEof && taken < size) bits[taken++] = byte;
+          if (!fx.State.Input.AtEof && taken < size) bits[taken++] = byte;
         }
       } else {
         const std::uint8_t byte = Next(fx);
-        if (fx.State.AtEof) break;
+        if (fx.State.Input.AtEof) break;
         for (unsigned i = 0; i < 257u - counter && taken < size; ++i) bits[taken++] = byte;
       }
     }

@@ -61,7 +61,7 @@ void Ignore(Fx&, const Args&) {}
 // columns; on 24-pin ones a0 a1 a2 and a1 columns of three bytes (two in super- or subscript).
 void DefineCharacters(Fx& fx, const Args& args) {
   const int characters = args[2] >= args[1] ? args[2] - args[1] + 1 : 0;
-  for (int i = 0; i < characters && !fx.State.AtEof; ++i) {
+  for (int i = 0; i < characters && !fx.State.Input.AtEof; ++i) {
     if (fx.Pins24) {
       Next(fx);
       const std::uint8_t columns = Next(fx);
@@ -93,7 +93,7 @@ void AssignTable(Fx& fx, std::uint32_t count) {
 void DataAsCharacters(Fx& fx, std::uint32_t count) {
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint8_t byte = Next(fx);
-    if (fx.State.AtEof) return;
+    if (fx.State.Input.AtEof) return;
     const CharacterKind kind = fx.Characters[byte].Kind;
     PrintCharacter(fx, kind == CharacterKind::Control || kind == CharacterKind::Ignored ? ' ' : byte);
   }

@@ -1,11 +1,13 @@
 // FX mode: the Epson ESC/P printer language (9-pin FX/LX units; 24-pin LQ/ESC/P2 units when the
-// job has the 180 scale). This is what its command groups share: the mode's own state beside the
-// render state, the shape of a command row, and the operations more than one group needs.
+// job's printer has 24 pins). This is what its command groups share: the mode's own state beside
+// the render state, the shape of a command row, and the operations more than one group needs.
 //
-// Positions stay those of the render state: PosX in device pixels right of the left margin, PosY
-// below the top of the printable area, doubles rounded only when drawn; characters sit in the cells
-// of state.Pitch as in our own dialect. Vertical distances are kept exact (doubles) here; the
-// render state's whole-pixel LineSpacing follows for box drawing.
+// The head moves through the render state's page model: PosX in device pixels right of the left
+// margin, PosY below the top of the printable area, the line spacing, all doubles rounded only when
+// drawn; characters sit in the cells of the pitch as in our own dialect. A sheet asked for (a form
+// feed, the end of a form) is the page model's PageFull: it is begun when something is printed on
+// it, and positions meanwhile are those on it, so a form feed with only feeds or commands after it
+// leaves no blank sheet at the end of the job.
 #pragma once
 
 #include <array>
@@ -13,7 +15,6 @@
 #include <span>
 #include <vector>
 
-#include "render/input_stream.h"
 #include "render/render_state.h"
 #include "translation/code_pages.h"
 
@@ -75,7 +76,7 @@ struct Fx {
   PrintMode Mode;
   bool FontStale = true;  // the canvas font does not show Mode yet; selected before the next character
   // Kept with the pitch, the margins and the modes for the per-character path:
-  double Cell = 0;          // CellWidth of state.Pitch
+  double Cell = 0;          // CellWidth of state.Text.Pitch
   double WrapAt = 0;        // a character at a PosX past this would pass the right margin (not below 0)
   bool DrawBlanks = false;  // underline or strike-out: blanks carry the line
   // Each byte's character in the table in use, and as the canvas font draws it: its width,
@@ -86,18 +87,13 @@ struct Fx {
   std::vector<char32_t> Missing;  // characters no face has, in the order met
   char32_t Substitute = 0;        // what was drawn in their place
 
-  // Vertical, in device pixels.
-  double LineSpacing = 0;
-  double PageLength = 0;     // the form, from the top of the sheet's printable area (state.TopMargin)
-  double TopOfPage = 0;      // where a page's first line is, below state.TopMargin (ESC ( c)
+  // Vertical, in device pixels; the line spacing is the page model's.
+  double PageLength = 0;     // the form, from the top of the sheet's printable area (state.Page.TopMargin)
+  double TopOfPage = 0;      // where a page's first line is, below state.Page.TopMargin (ESC ( c)
   double BottomMargin = 0;   // ESC ( c; 0: none
   double Perforation = 0;    // ESC N: skipped at the end of the form
   VerticalTabs VerticalTabState = VerticalTabs::NeverSet;
   std::vector<double> VerticalTabStops;  // below the top of the form
-  // The next sheet has been asked for (form feed, the end of a form) but nothing is on it yet. It
-  // is begun when something is printed on it; positions meanwhile are those on it. So a form feed
-  // with only feeds or commands after it leaves no blank sheet at the end of the job.
-  bool SheetPending = false;
 
   // Horizontal, in device pixels.
   double RightMargin = 0;             // from the left edge of the printable area
@@ -160,8 +156,8 @@ void ResetHorizontal(Fx& fx);
 void ResetCharacterTables(Fx& fx);
 
 // Input: the next raw byte; skipping stops at the end of the input.
-inline std::uint8_t Next(Fx& fx) { return NextByte(fx.State); }
-void Skip(Fx& fx, std::uint64_t count);
+inline std::uint8_t Next(Fx& fx) { return fx.State.Input.NextByte(); }
+inline void Skip(Fx& fx, std::uint64_t count) { fx.State.Input.SkipBytes(count); }
 // The first `count` bytes (at most N) of counted data into `out`, the rest skipped; zeros for bytes
 // the data does not have.
 template <std::size_t N>
@@ -193,8 +189,8 @@ void LineFeed(Fx& fx);                                           // lines_forms.
 void FormFeed(Fx& fx);                                           // lines_forms.cc: the next sheet
 
 // Pixels of n units of 1/per_inch inch.
-inline double PixelsX(const Fx& fx, double n, double per_inch) { return n * fx.State.DpiX / per_inch; }
-inline double PixelsY(const Fx& fx, double n, double per_inch) { return n * fx.State.DpiY / per_inch; }
+inline double PixelsX(const Fx& fx, double n, double per_inch) { return n * fx.State.Page.DpiX / per_inch; }
+inline double PixelsY(const Fx& fx, double n, double per_inch) { return n * fx.State.Page.DpiY / per_inch; }
 // The on/off argument of the mode commands: 0 or '0' off, 1 or '1' on; anything else changes nothing.
 inline bool IsOn(std::uint8_t n) { return n == 1 || n == '1'; }
 inline bool IsOff(std::uint8_t n) { return n == 0 || n == '0'; }

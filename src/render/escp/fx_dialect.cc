@@ -49,12 +49,12 @@ const CommandTables& Tables() {
 
 void DoEscape(Fx& fx) {
   const std::uint8_t code = Next(fx);
-  if (fx.State.AtEof) return;
+  if (fx.State.Input.AtEof) return;
   const EscCommand* command = Tables().Esc[code];
   if (command == nullptr) return;  // as the printer does: ESC and the byte after it are consumed
   Args args{};
   for (std::uint8_t i = 0; i < command->Arguments; ++i) args[i] = Next(fx);
-  if (fx.State.AtEof) return;
+  if (fx.State.Input.AtEof) return;
   command->Act(fx, args);
 }
 
@@ -73,9 +73,9 @@ void DoParenCommand(Fx& fx, const Args& args) {
 // command, the sheet asked for.
 [[gnu::noinline, gnu::cold]] void PrepareCharacter(Fx& fx, bool drawn) {
   // Past the right margin the printer goes on at the start of the next line.
-  if (fx.State.PosX > fx.WrapAt) LineFeed(fx);
+  if (fx.State.Page.PosX > fx.WrapAt) LineFeed(fx);
   if (fx.FontStale) SelectModeFont(fx);
-  if (drawn && fx.SheetPending) BeginPendingSheet(fx);
+  if (drawn && fx.State.Page.PageFull) BeginPendingSheet(fx);
 }
 
 // The character that stands in for one no face has: the replacement character, or '?'.
@@ -105,7 +105,7 @@ char32_t Substitute(TCanvas& canvas) { return canvas.HasGlyph(U'\uFFFD') ? U'\uF
     case CharacterKind::Ignored:
       return;
     case CharacterKind::Text: {  // italic
-      if (state.PosX > fx.WrapAt || fx.FontStale || fx.SheetPending) PrepareCharacter(fx, true);
+      if (state.Page.PosX > fx.WrapAt || fx.FontStale || fx.State.Page.PageFull) PrepareCharacter(fx, true);
       TFont& font = state.Canvas.Font();
       const TFontStyles style = font.Style();
       font.SetStyle(style | fsItalic);
@@ -116,16 +116,15 @@ char32_t Substitute(TCanvas& canvas) { return canvas.HasGlyph(U'\uFFFD') ? U'\uF
     }
     case CharacterKind::Box:
     case CharacterKind::Block:
-      if (state.PosX > fx.WrapAt || fx.FontStale || fx.SheetPending) PrepareCharacter(fx, true);
+      if (state.Page.PosX > fx.WrapAt || fx.FontStale || fx.State.Page.PageFull) PrepareCharacter(fx, true);
       if (character.Kind == CharacterKind::Box) {
         DrawBoxCharacter(state, character.Detail);
       } else {
-        DrawBlock(state, *BlockShapeOf(character.CodePoint), fx.Cell, fx.LineSpacing);
+        DrawBlock(state, *BlockShapeOf(character.CodePoint), fx.Cell, fx.State.Page.LineSpacing);
       }
       break;
   }
-  state.Advance = 0;  // the move is made here, as MoveColumns makes it, with the space of ESC SP
-  state.PosX += fx.Cell + fx.ExtraSpace;
+  state.Page.PosX += fx.Cell + fx.ExtraSpace;  // the cell and the space of ESC SP
 }
 
 inline void Print(Fx& fx, std::uint8_t c) {
@@ -136,44 +135,22 @@ inline void Print(Fx& fx, std::uint8_t c) {
     return;
   }
   const bool drawn = character.CodePoint != U' ' || fx.DrawBlanks;  // a blank carries only underline or strike-out
-  if (state.PosX > fx.WrapAt || fx.FontStale || (drawn && fx.SheetPending)) [[unlikely]] {
+  if (state.Page.PosX > fx.WrapAt || fx.FontStale || (drawn && fx.State.Page.PageFull)) [[unlikely]] {
     PrepareCharacter(fx, drawn);
   }
   if (drawn) {
     if (fx.Widths[c] < 0) MeasureCharacter(fx, c);
     DrawUnicodeOfWidth(state, fx.Drawn[c], fx.Widths[c]);
-    state.Advance = 0;
   }
-  state.PosX += fx.Cell + fx.ExtraSpace;  // FX mode's tabs are positions: no column to count
+  state.Page.PosX += fx.Cell + fx.ExtraSpace;  // FX mode's tabs are positions: no column to count
 }
 
 }  // namespace
 
-void Skip(Fx& fx, std::uint64_t count) {
-  TRenderState& state = fx.State;
-  while (count > 0 && !state.AtEof) {
-    const std::int64_t left = state.BufCount - 1 - state.BufPos;  // bytes of this block not yet taken
-    if (left <= 0) {
-      NextByte(state);
-      --count;
-    } else {
-      const std::uint64_t n = std::min<std::uint64_t>(static_cast<std::uint64_t>(left), count);
-      state.BufPos += static_cast<std::int32_t>(n);
-      count -= n;
-    }
-  }
-}
-
 void PrintCharacter(Fx& fx, std::uint8_t c) { Print(fx, c); }
 
 void BeginPendingSheet(Fx& fx) {
-  TRenderState& state = fx.State;
-  const double x = state.PosX;
-  const double y = state.PosY;
-  BeginNewPage(state);
-  state.PosX = x;
-  state.PosY = y;
-  fx.SheetPending = false;
+  if (fx.State.Page.PageFull) BeginPage(fx.State);
 }
 
 void ResetPrinter(Fx& fx) {
@@ -184,22 +161,23 @@ void ResetPrinter(Fx& fx) {
   fx.ImageModes = {0, 1, 2, 3};
 }
 
-FxDialect::FxDialect(TRenderState& state, bool pins24, const CodePage& table) : fx_(state, pins24, table) {
-  state.Translation = MakeTranslation(kCodePageRows);  // a row outside the table: no byte is changed
-}
+FxDialect::FxDialect(TRenderState& state, bool pins24, const CodePage& table) : fx_(state, pins24, table) {}
 
 void FxDialect::Start(TRenderState& state) {
+  state.Page.FineUnits = fx_.Pins24 ? 180 : 216;
+  ResetText(state);
   ResetPrinter(fx_);
-  state.PosY = state.TopMargin + fx_.TopOfPage;
+  state.Page.PosY = state.Page.TopMargin + fx_.TopOfPage;
 }
 
-void FxDialect::Byte(TRenderState&, std::uint8_t c) {
+std::int32_t FxDialect::Byte(TRenderState&, std::uint8_t c) {
   if (c >= 0x20 && c != 0x7F) {
     Print(fx_, c);
   } else if (c < 0x20) {
     if (auto act = Tables().Controls[c]) act(fx_);
   }
   // DEL: the printer's "delete the last character" cannot take back what is drawn; it is ignored.
+  return 0;  // the head has moved already: by cells and the space of ESC SP, not by columns
 }
 
 void FxDialect::Finish(TRenderState& state) {

@@ -16,7 +16,7 @@ class FxDialect final : public Dialect {
   // The orientation stays portrait: ESC/P has no command for it.
   TPrinterOrientation Orientation(TRenderState&) override { return TPrinterOrientation::Portrait; }
   void Start(TRenderState& state) override;
-  void Byte(TRenderState& state, std::uint8_t c) override;
+  std::int32_t Byte(TRenderState& state, std::uint8_t c) override;
   // Names the characters that no face had, if there were any.
   void Finish(TRenderState& state) override;
 

@@ -26,8 +26,8 @@ double RightLimit(const Fx& fx) {
 // Moves to x (right of the left margin) when it lies between the margins; the printer ignores a
 // move outside them.
 void MoveTo(Fx& fx, double x) {
-  if (x < -kTolerance || fx.State.LeftMargin + x > fx.RightMargin + kTolerance) return;
-  fx.State.PosX = std::max(0.0, x);
+  if (x < -kTolerance || fx.State.Page.LeftMargin + x > fx.RightMargin + kTolerance) return;
+  fx.State.Page.PosX = std::max(0.0, x);
 }
 
 // ESC $ nL nH: from the left margin, in 1/60 inch (or the unit of ESC ( U).
@@ -42,19 +42,19 @@ void RelativePosition(Fx& fx, const Args& args) {
   double unit = (fx.Pins24 && fx.Mode.Quality) ? 1.0 / 180 : 1.0 / 120;
   if (fx.HorizontalUnit > 0) unit = fx.HorizontalUnit;
   const auto n = static_cast<std::int16_t>(args[0] + 256 * args[1]);
-  MoveTo(fx, fx.State.PosX + PixelsX(fx, n * unit, 1));
+  MoveTo(fx, fx.State.Page.PosX + PixelsX(fx, n * unit, 1));
 }
 
 void LeftMargin(Fx& fx, const Args& args) {
   const double left = args[0] * ColumnWidth(fx);
   if (left + kTolerance >= fx.RightMargin) return;
-  fx.State.LeftMargin = static_cast<std::int32_t>(std::lround(left));
+  fx.State.Page.LeftMargin = static_cast<std::int32_t>(std::lround(left));
   UpdateWrap(fx);
 }
 
 void RightMargin(Fx& fx, const Args& args) {
   const double right = args[0] * ColumnWidth(fx);
-  if (right <= fx.State.LeftMargin + kTolerance || right > RightLimit(fx) + kTolerance) return;
+  if (right <= fx.State.Page.LeftMargin + kTolerance || right > RightLimit(fx) + kTolerance) return;
   fx.RightMargin = right;
   UpdateWrap(fx);
 }
@@ -81,10 +81,10 @@ void TabIncrement(Fx& fx, const Args& args) {
   if (n == 0) return;
   if (args[0] == 0 || args[0] == '0') {
     TabsEvery(fx, n, ColumnWidth(fx));
-  } else if ((args[0] == 1 || args[0] == '1') && n * fx.LineSpacing < fx.PageLength) {
+  } else if ((args[0] == 1 || args[0] == '1') && n * fx.State.Page.LineSpacing < fx.PageLength) {
     fx.VerticalTabStops.clear();
-    for (unsigned line = n; fx.VerticalTabStops.size() < 16 && line * fx.LineSpacing < fx.PageLength; line += n) {
-      fx.VerticalTabStops.push_back(line * fx.LineSpacing);
+    for (unsigned line = n; fx.VerticalTabStops.size() < 16 && line * fx.State.Page.LineSpacing < fx.PageLength; line += n) {
+      fx.VerticalTabStops.push_back(line * fx.State.Page.LineSpacing);
     }
     fx.VerticalTabState = VerticalTabs::Set;
   }
@@ -95,7 +95,7 @@ void SkipSpaces(Fx& fx, const Args& args) {
   if (args[0] == 0 || args[0] == '0') {
     for (unsigned i = 0; i < args[1]; ++i) PrintCharacter(fx, ' ');
   } else if (args[0] == 1 || args[0] == '1') {
-    for (unsigned i = 0; i < args[1]; ++i) Feed(fx, fx.LineSpacing);
+    for (unsigned i = 0; i < args[1]; ++i) Feed(fx, fx.State.Page.LineSpacing);
   }
 }
 
@@ -106,8 +106,8 @@ void InterCharacterSpace(Fx& fx, const Args& args) {
 void HorizontalTab(Fx& fx) {
   TRenderState& state = fx.State;
   for (const double stop : fx.TabStops) {
-    if (stop > state.PosX + kTolerance) {
-      if (state.LeftMargin + stop <= fx.RightMargin + kTolerance) state.PosX = stop;
+    if (stop > state.Page.PosX + kTolerance) {
+      if (state.Page.LeftMargin + stop <= fx.RightMargin + kTolerance) state.Page.PosX = stop;
       return;
     }
   }
@@ -144,13 +144,12 @@ double ColumnWidth(const Fx& fx) {
 }
 
 void CarriageReturn(Fx& fx) {
-  fx.State.PosX = 0.0;
-  fx.State.Column = 1;
+  fx.State.Page.CarriageReturn();
   if (!fx.Pins24) EndLineWide(fx);  // on 9-pin printers CR ends SO too
 }
 
 void ResetHorizontal(Fx& fx) {
-  fx.State.LeftMargin = 0;
+  fx.State.Page.LeftMargin = 0;
   fx.RightMargin = RightLimit(fx);
   fx.ExtraSpace = 0;
   fx.HorizontalUnit = 0;
@@ -161,7 +160,7 @@ void ResetHorizontal(Fx& fx) {
 void UpdateWrap(Fx& fx) {
   // A character fits when its cell ends within the margin; cells of 17.125 characters per inch
   // add up in floating point, so half a pixel more still fits.
-  fx.WrapAt = std::max(0.0, fx.RightMargin + 0.5 - fx.State.LeftMargin - fx.Cell);
+  fx.WrapAt = std::max(0.0, fx.RightMargin + 0.5 - fx.State.Page.LeftMargin - fx.Cell);
 }
 
 }  // namespace prynda::escp

@@ -13,41 +13,35 @@ namespace prynda::escp {
 
 namespace {
 
-// Sums of fractional line spacings may pass a form's end by a rounding error.
-constexpr double kTolerance = 0.01;
+constexpr double kTolerance = kFeedTolerance;
 constexpr std::size_t kMaxVerticalTabs = 16;
 
 // Where lines must end on the current form, below the top of the printable area.
 double FormBottom(const Fx& fx) {
   double bottom = fx.PageLength - fx.Perforation;
   if (fx.BottomMargin > 0 && fx.BottomMargin < bottom) bottom = fx.BottomMargin;
-  return fx.State.TopMargin + bottom;
+  return fx.State.Page.TopMargin + bottom;
 }
 
 // The top of the next form. A sheet still blank that is left goes out blank, as a form feed on an
 // empty form does on the printer.
 void NextSheet(Fx& fx) {
-  if (fx.SheetPending) BeginPendingSheet(fx);
-  fx.SheetPending = true;
-  fx.State.PosY = fx.State.TopMargin + fx.TopOfPage;
+  if (fx.State.Page.PageFull) BeginPendingSheet(fx);
+  fx.State.Page.PageFull = true;
+  fx.State.Page.PosY = fx.State.Page.TopMargin + fx.TopOfPage;
 }
-
-// Inches per unit of ESC 3, J and j: 1/216 on 9-pin printers, 1/180 on 24-pin ones.
-double FineUnits(const Fx& fx) { return fx.Pins24 ? 180.0 : 216.0; }
 
 void Spacing(Fx& fx, double per_inch, double n) { SetLineSpacing(fx, PixelsY(fx, n, per_inch)); }
 void EighthInch(Fx& fx, const Args&) { Spacing(fx, 8, 1); }
 void SevenSeventyTwos(Fx& fx, const Args&) { Spacing(fx, 72, 7); }
 void SixthInch(Fx& fx, const Args&) { Spacing(fx, 6, 1); }
-void FineSpacing(Fx& fx, const Args& args) { Spacing(fx, FineUnits(fx), args[0]); }
+void FineSpacing(Fx& fx, const Args& args) { Spacing(fx, fx.State.Page.FineUnits, args[0]); }
 void CoarseSpacing(Fx& fx, const Args& args) { Spacing(fx, fx.Pins24 ? 60 : 72, args[0]); }
 void FinestSpacing(Fx& fx, const Args& args) { Spacing(fx, 360, args[0]); }
 
-void FeedForward(Fx& fx, const Args& args) { Feed(fx, PixelsY(fx, args[0], FineUnits(fx))); }
-void FeedBackward(Fx& fx, const Args& args) {
-  // Paper cannot go back past the top of the sheet.
-  fx.State.PosY = std::max(0.0, fx.State.PosY - PixelsY(fx, args[0], FineUnits(fx)));
-}
+void FeedForward(Fx& fx, const Args& args) { Feed(fx, fx.State.Page.FinePixels(args[0])); }
+// Paper cannot go back past the top of the sheet.
+void FeedBackward(Fx& fx, const Args& args) { fx.State.Page.FeedUp(fx.State.Page.FinePixels(args[0]), 0.0); }
 
 void NewFormLength(Fx& fx, double pixels) {
   fx.PageLength = pixels;
@@ -59,16 +53,16 @@ void NewFormLength(Fx& fx, double pixels) {
 // ESC C n: n lines (1-127) of the current spacing; ESC C NUL n: n inches (1-22).
 void FormLength(Fx& fx, const Args& args) {
   if (args[0] != 0) {
-    if (args[0] <= 127 && fx.LineSpacing > 0) NewFormLength(fx, args[0] * fx.LineSpacing);
+    if (args[0] <= 127 && fx.State.Page.LineSpacing > 0) NewFormLength(fx, args[0] * fx.State.Page.LineSpacing);
     return;
   }
   const std::uint8_t inches = Next(fx);
-  if (fx.State.AtEof) return;
+  if (fx.State.Input.AtEof) return;
   if (inches >= 1 && inches <= 22) NewFormLength(fx, PixelsY(fx, inches, 1));
 }
 
 void SkipPerforation(Fx& fx, const Args& args) {
-  if (args[0] >= 1 && args[0] <= 127) fx.Perforation = args[0] * fx.LineSpacing;
+  if (args[0] >= 1 && args[0] <= 127) fx.Perforation = args[0] * fx.State.Page.LineSpacing;
 }
 void NoPerforationSkip(Fx& fx, const Args&) {
   fx.Perforation = 0;
@@ -79,7 +73,7 @@ void NoPerforationSkip(Fx& fx, const Args&) {
 void SetVerticalTabs(Fx& fx, const std::vector<std::uint8_t>& lines) {
   fx.VerticalTabStops.clear();
   for (std::size_t i = 0; i < lines.size() && i < kMaxVerticalTabs; ++i) {
-    fx.VerticalTabStops.push_back(lines[i] * fx.LineSpacing);
+    fx.VerticalTabStops.push_back(lines[i] * fx.State.Page.LineSpacing);
   }
   fx.VerticalTabState = lines.empty() ? VerticalTabs::Cleared : VerticalTabs::Set;
 }
@@ -101,10 +95,10 @@ void VerticalTab(Fx& fx) {
   if (fx.VerticalTabState == VerticalTabs::Cleared) return;
   EndLineWide(fx);
   for (const double stop : fx.VerticalTabStops) {
-    const double y = state.TopMargin + stop;
-    if (y > state.PosY + kTolerance) {
-      if (y + fx.LineSpacing > FormBottom(fx) + kTolerance) break;
-      state.PosY = y;
+    const double y = state.Page.TopMargin + stop;
+    if (y > state.Page.PosY + kTolerance) {
+      if (y + fx.State.Page.LineSpacing > FormBottom(fx) + kTolerance) break;
+      state.Page.PosY = y;
       return;
     }
   }
@@ -137,20 +131,20 @@ void PageFormat(Fx& fx, std::uint32_t count) {
 // goes up more than 179/360 inch; past the bottom margin they go to the next page.
 void MoveVertically(Fx& fx, double y) {
   TRenderState& state = fx.State;
-  if (y < state.PosY - PixelsY(fx, 179, 360) - kTolerance) return;
+  if (y < state.Page.PosY - PixelsY(fx, 179, 360) - kTolerance) return;
   if (y > FormBottom(fx) + kTolerance) {
     FormFeed(fx);
     return;
   }
-  state.PosY = y;
+  state.Page.PosY = y;
 }
 void AbsoluteVertical(Fx& fx, std::uint32_t count) {
   const auto data = TakeCounted<2>(fx, count);
-  MoveVertically(fx, fx.State.TopMargin + fx.TopOfPage + Units(fx, Word(data[0], data[1])));
+  MoveVertically(fx, fx.State.Page.TopMargin + fx.TopOfPage + Units(fx, Word(data[0], data[1])));
 }
 void RelativeVertical(Fx& fx, std::uint32_t count) {
   const auto data = TakeCounted<2>(fx, count);
-  MoveVertically(fx, fx.State.PosY + Units(fx, static_cast<std::int16_t>(Word(data[0], data[1]))));
+  MoveVertically(fx, fx.State.Page.PosY + Units(fx, static_cast<std::int16_t>(Word(data[0], data[1]))));
 }
 
 // ESC ( U 1 0 m: one unit of m/3600 inch; ESC ( U 5 0 P V H mL mH: page, vertical and horizontal
@@ -208,28 +202,24 @@ std::vector<std::uint8_t> ReadStops(Fx& fx) {
   std::vector<std::uint8_t> stops;
   for (;;) {
     const std::uint8_t n = Next(fx);
-    if (n == 0 || fx.State.AtEof || (!stops.empty() && n <= stops.back())) return stops;
+    if (n == 0 || fx.State.Input.AtEof || (!stops.empty() && n <= stops.back())) return stops;
     stops.push_back(n);
   }
 }
 
-void SetLineSpacing(Fx& fx, double pixels) {
-  fx.LineSpacing = pixels;
-  // Box drawing joins lines in whole pixels of the spacing, as in our own dialect.
-  fx.State.LineSpacing = static_cast<std::int32_t>(std::min<double>(pixels, std::numeric_limits<std::int32_t>::max()));
-}
+void SetLineSpacing(Fx& fx, double pixels) { fx.State.Page.LineSpacing = pixels; }
 
 void Feed(Fx& fx, double pixels) {
   TRenderState& state = fx.State;
-  state.PosY += pixels;
-  const double line_end = state.PosY + fx.LineSpacing;
-  if (line_end > FormBottom(fx) + kTolerance) {
+  PageModel& page = state.Page;
+  if (page.FeedDown(pixels, FormBottom(fx))) {
     NextSheet(fx);
-  } else if (line_end > state.PageHeight + kTolerance && !state.ToldFormTooLong && fx.LineSpacing > 0) {
+  } else if (page.PosY + page.LineSpacing > page.PageHeight + kTolerance && !page.ToldFormTooLong &&
+             page.LineSpacing > 0) {
     // This line and those after it to the end of the form fall below the sheet.
-    const double top = state.TopMargin + fx.TopOfPage;
-    const long line = std::lround((state.PosY - top) / fx.LineSpacing) + 1;
-    const long last = static_cast<long>(std::floor((FormBottom(fx) - top) / fx.LineSpacing + kTolerance));
+    const double top = page.TopMargin + fx.TopOfPage;
+    const long line = std::lround((page.PosY - top) / page.LineSpacing) + 1;
+    const long last = static_cast<long>(std::floor((FormBottom(fx) - top) / page.LineSpacing + kTolerance));
     TellFormTooLong(state, line, std::max(line, last));
   }
 }
@@ -237,7 +227,7 @@ void Feed(Fx& fx, double pixels) {
 void LineFeed(Fx& fx) {
   EndLineWide(fx);
   CarriageReturn(fx);
-  Feed(fx, fx.LineSpacing);
+  Feed(fx, fx.State.Page.LineSpacing);
 }
 
 void FormFeed(Fx& fx) {
@@ -249,7 +239,7 @@ void FormFeed(Fx& fx) {
 void ResetLinesAndForms(Fx& fx) {
   TRenderState& state = fx.State;
   SetLineSpacing(fx, PixelsY(fx, 1, 6));
-  NewFormLength(fx, state.FormLength > 0 ? state.FormLength : state.PageHeight - state.TopMargin);
+  NewFormLength(fx, state.Page.FormLength > 0 ? state.Page.FormLength : state.Page.PageHeight - state.Page.TopMargin);
   fx.VerticalTabState = VerticalTabs::NeverSet;
   fx.VerticalTabStops.clear();
   fx.VerticalUnit = 1.0 / 360;

@@ -4,19 +4,18 @@
 // settings file still chooses the faces; the cell follows the pitch as in our own dialect.
 #include "render/escp/fx.h"
 
-#include "job/job_context.h"
 #include "render/page_cycle.h"
+#include "render/pitch_fonts.h"
 
 namespace prynda::escp {
 
 namespace {
 
-// Thousandths of characters per inch, as state.Pitch holds them.
-constexpr std::int32_t kPica = 10000;
-constexpr std::int32_t kElite = 12000;
-constexpr std::int32_t kFifteen = 15000;
-constexpr std::int32_t kCondensedPica = 17125;  // the 17.125 of our own dialect's condensed font
-constexpr std::int32_t kCondensedElite = 20000;
+constexpr std::int32_t kPica = kPitch10Cpi;
+constexpr std::int32_t kElite = kPitch12Cpi;
+constexpr std::int32_t kFifteen = kPitch15Cpi;
+constexpr std::int32_t kCondensedPica = kPitch17Cpi;
+constexpr std::int32_t kCondensedElite = kPitch20Cpi;
 
 std::int32_t PitchOf(const PrintMode& mode) {
   std::int32_t pitch = kPica;
@@ -34,18 +33,12 @@ std::int32_t PitchOf(const PrintMode& mode) {
   return pitch;
 }
 
-// The font of the font set that prints a mode: the pitch font, FontEM for double width or height,
-// FontAK for super- and subscript.
-const TFont& FontOf(const TJobContext& job, const PrintMode& mode, std::int32_t pitch) {
-  if (mode.Script != ScriptPosition::None) return job.FontAK;
-  if (mode.DoubleWidth || mode.LineWide || mode.DoubleHeight) return job.FontEM;
-  switch (pitch) {
-    case kElite: return job.Font12;
-    case kFifteen:
-    case kCondensedPica: return job.Font16;
-    case kCondensedElite: return job.Font20;
-    default: return job.Font10;
-  }
+// The font of the font set that prints a mode: the pitch's font, the expanded one for double width
+// or height, the small one for super- and subscript.
+JobFont FontOf(const PrintMode& mode, std::int32_t pitch) {
+  if (mode.Script != ScriptPosition::None) return JobFont::Small;
+  if (mode.DoubleWidth || mode.LineWide || mode.DoubleHeight) return JobFont::Expanded;
+  return FontForPitch(pitch);
 }
 
 TFontStyles StyleOf(const PrintMode& mode) {
@@ -184,7 +177,7 @@ std::span<const ControlCode> PrintModeControlCodes() { return kControls; }
 std::span<const ParenCommand> PrintModeParenCommands() { return kParenCommands; }
 
 void PrintModeChanged(Fx& fx) {
-  fx.State.Pitch = PitchOf(fx.Mode);
+  fx.State.Text.Pitch = PitchOf(fx.Mode);
   fx.Cell = CellWidth(fx.State);
   fx.DrawBlanks = fx.Mode.Underline || fx.Mode.StrikeOut;
   UpdateWrap(fx);
@@ -196,18 +189,17 @@ void EndLineWide(Fx& fx) { Switch<&PrintMode::LineWide>(fx, false); }
 void SelectModeFont(Fx& fx) {
   TRenderState& state = fx.State;
   const PrintMode& mode = fx.Mode;
-  const TFont& font = FontOf(state.Job, mode, state.Pitch);
-  TFont& canvas_font = state.Canvas.Font();
-  canvas_font.CopyFrom(font);
+  const JobFont which = FontOf(mode, state.Text.Pitch);
+  const TFont& font = state.Job.Font(which);
+  state.Text.TextStyle = StyleOf(mode);
+  SelectFont(state, font);
   // The font's colour (the system's window-text colour, unless a settings file says otherwise),
   // resolved once here rather than at every character drawn.
-  canvas_font.SetColor(static_cast<TColor>(state.Printer.ColorToRgb(font.Color())));
-  state.TextStyle = StyleOf(mode);
-  canvas_font.SetStyle(state.TextStyle);
+  state.Canvas.Font().SetColor(static_cast<TColor>(state.Printer.ColorToRgb(font.Color())));
   // Smaller and larger fonts sit on the bottom of the 10-cpi cell, as in our own dialect;
   // superscript and double height hang from the top of the line.
-  if (&font == &state.Job.Font10 || mode.Script == ScriptPosition::Super || mode.DoubleHeight) {
-    state.BaselineShift = 0;
+  if (which == JobFont::Cpi10 || mode.Script == ScriptPosition::Super || mode.DoubleHeight) {
+    state.Text.BaselineShift = 0;
   } else {
     UpdateBaselineShift(state);
   }

@@ -1,6 +1,7 @@
-// The input byte stream on real files: blocks of 4095 bytes, zero bytes against the end of input,
-// skipping, the trim of trailing filler (/TR), read-only files and the errors of opening and reading.
-#include "render/input_stream.h"
+// The input cursor on real files and on memory: blocks of 4095 bytes, zero bytes against the end of
+// input, skipping, the trim of trailing filler (/TR), read-only files and the errors of opening and
+// reading.
+#include "render/input_cursor.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,7 +15,6 @@
 #include <vector>
 
 #include "engine/engine_fixture.h"
-#include "render/render_state.h"
 
 namespace prynda::testing {
 namespace {
@@ -23,11 +23,21 @@ using namespace std::string_literals;
 
 class InputStreamTest : public EngineFixture {
  protected:
-  TRenderState& Open(std::string_view bytes) {
+  InputCursor& Open(std::string_view bytes) {
     SetInput(bytes);
-    state_ = std::make_unique<TRenderState>(job, printer.PageCanvas());
-    EXPECT_TRUE(OpenInput(*state_));
+    state_ = MakeCursor();
+    EXPECT_TRUE(state_->OpenInput());
     return *state_;
+  }
+  // The same bytes from memory.
+  InputCursor& OpenInMemory(std::string_view bytes) {
+    memory_ = bytes;
+    state_ = MakeCursor();
+    state_->OpenMemory(memory_);
+    return *state_;
+  }
+  std::unique_ptr<InputCursor> MakeCursor() {
+    return std::make_unique<InputCursor>(console, printer, job.InputFileName, job.Settings.Truncate);
   }
 
   struct Drained {
@@ -35,10 +45,10 @@ class InputStreamTest : public EngineFixture {
     std::vector<int> Blocks;  // the size of each block, as it was loaded
   };
   // Takes every byte up to the end of input.
-  static Drained Drain(TRenderState& state) {
+  static Drained Drain(InputCursor& state) {
     Drained drained;
     for (;;) {
-      const std::uint8_t byte = NextByte(state);
+      const std::uint8_t byte = state.NextByte();
       if (state.AtEof) break;
       if (state.BufPos == 0) drained.Blocks.push_back(state.BufCount);
       drained.Bytes += static_cast<char>(byte);
@@ -52,7 +62,8 @@ class InputStreamTest : public EngineFixture {
     return bytes;
   }
 
-  std::unique_ptr<TRenderState> state_;
+  std::unique_ptr<InputCursor> state_;
+  std::string memory_;
 };
 
 TEST_F(InputStreamTest, TheFileComesInBlocksOf4095Bytes) {
@@ -61,34 +72,36 @@ TEST_F(InputStreamTest, TheFileComesInBlocksOf4095Bytes) {
   for (const auto& [size, blocks] : cases) {
     SCOPED_TRACE(size);
     const std::string bytes = Pattern(size);
-    TRenderState& state = Open(bytes);
-    const Drained drained = Drain(state);
-    EXPECT_EQ(drained.Bytes, bytes);
-    EXPECT_EQ(drained.Blocks, blocks);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(NextByte(state), 0);
-    EXPECT_TRUE(state.AtEof);
-    EXPECT_FALSE(state.ReadFailed);
+    for (const bool memory : {false, true}) {
+      InputCursor& state = memory ? OpenInMemory(bytes) : Open(bytes);
+      const Drained drained = Drain(state);
+      EXPECT_EQ(drained.Bytes, bytes);
+      EXPECT_EQ(drained.Blocks, blocks);
+      for (int i = 0; i < 3; ++i) EXPECT_EQ(state.NextByte(), 0);
+      EXPECT_TRUE(state.AtEof);
+      EXPECT_FALSE(state.ReadFailed);
+    }
   }
 }
 
 TEST_F(InputStreamTest, AZeroByteIsNotTheEndOfInput) {
-  TRenderState& state = Open("A\0B"s);
-  EXPECT_EQ(NextByte(state), 'A');
-  EXPECT_EQ(NextByte(state), 0);
+  InputCursor& state = Open("A\0B"s);
+  EXPECT_EQ(state.NextByte(), 'A');
+  EXPECT_EQ(state.NextByte(), 0);
   EXPECT_FALSE(state.AtEof);
-  EXPECT_EQ(NextByte(state), 'B');
-  EXPECT_EQ(NextByte(state), 0);
+  EXPECT_EQ(state.NextByte(), 'B');
+  EXPECT_EQ(state.NextByte(), 0);
   EXPECT_TRUE(state.AtEof);
 }
 
 TEST_F(InputStreamTest, SkipBytesTakesBytesAndTellsWhetherInputRemains) {
-  TRenderState& state = Open("ABCDE");
-  EXPECT_TRUE(SkipBytes(state, 0));
-  EXPECT_EQ(NextByte(state), 'A');
-  EXPECT_TRUE(SkipBytes(state, 0));
-  EXPECT_TRUE(SkipBytes(state, 2));
-  EXPECT_EQ(NextByte(state), 'D');
-  EXPECT_FALSE(SkipBytes(state, 5));
+  InputCursor& state = Open("ABCDE");
+  EXPECT_TRUE(state.SkipBytes(0));
+  EXPECT_EQ(state.NextByte(), 'A');
+  EXPECT_TRUE(state.SkipBytes(0));
+  EXPECT_TRUE(state.SkipBytes(2));
+  EXPECT_EQ(state.NextByte(), 'D');
+  EXPECT_FALSE(state.SkipBytes(5));
   EXPECT_TRUE(state.AtEof);
 }
 
@@ -127,8 +140,8 @@ TEST_F(InputStreamTest, AReadOnlyFileIsReadWithReadAccessOnly) {
 #endif
   SetInput("ABC");
   ASSERT_EQ(::chmod(job.InputFileName.c_str(), 0444), 0);
-  TRenderState state(job, printer.PageCanvas());
-  ASSERT_TRUE(OpenInput(state));
+  InputCursor state(console, printer, job.InputFileName, false);
+  ASSERT_TRUE(state.OpenInput());
   // Even where permissions do not bind (the superuser), the file must not be held for writing.
   std::string descriptor;
   for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
@@ -148,7 +161,7 @@ TEST_F(InputStreamTest, AReadOnlyFileIsReadWithReadAccessOnly) {
   EXPECT_EQ(Drain(state).Bytes, "ABC");
 
   const int descriptors = OpenDescriptors();
-  EXPECT_TRUE(CloseInput(state));
+  EXPECT_TRUE(state.CloseInput());
   EXPECT_EQ(OpenDescriptors(), descriptors - 1);
   EXPECT_EQ(Output(), "");
 }
@@ -157,10 +170,10 @@ TEST_F(InputStreamTest, AFileShorterThanItWasWhenOpenedIsAReadError) {
   // Shortened inside the second block while the document prints: the bytes still there come,
   // then the error cancels the document.
   const std::string bytes = Pattern(3 * 4095);
-  TRenderState& state = Open(bytes);
+  InputCursor& state = Open(bytes);
   printer.StartDocument();
   std::string taken;
-  for (int i = 0; i < 4095; ++i) taken += static_cast<char>(NextByte(state));
+  for (int i = 0; i < 4095; ++i) taken += static_cast<char>(state.NextByte());
   ASSERT_EQ(::truncate(job.InputFileName.c_str(), 5000), 0);
   taken += Drain(state).Bytes;
   EXPECT_EQ(taken, bytes.substr(0, 5000));
@@ -171,12 +184,12 @@ TEST_F(InputStreamTest, AFileShorterThanItWasWhenOpenedIsAReadError) {
 
   // Emptied before its first block, with no document open: reported, nothing to cancel.
   out.str("");
-  TRenderState& early = Open("ABC");
+  InputCursor& early = Open("ABC");
   ASSERT_EQ(::truncate(job.InputFileName.c_str(), 0), 0);
-  EXPECT_NO_THROW(ReadBlock(early));
+  EXPECT_NO_THROW(early.ReadBlock());
   EXPECT_TRUE(early.AtEof);
   EXPECT_TRUE(early.ReadFailed);
-  EXPECT_EQ(NextByte(early), 0);
+  EXPECT_EQ(early.NextByte(), 0);
   EXPECT_EQ(Output(), "Błąd odczytu z pliku " + job.InputFileName + "\n");
 }
 
