@@ -47,6 +47,9 @@ struct PryndaSettings {
   // number (CodePage=MAZ too), option "MAZ"; none: the letters of TJobSettings::CodePage.
   std::optional<CodePageId> CodePage;
 
+  // Key "MaxPages": a job that would print more pages is cancelled as a failed job is; 0: no limit.
+  int MaxPages = 0;
+
   // The printer's pins: 9 (FX/LX units) or 24 (LQ/ESC/P2 units). Settled with the feed scale:
   // "180" and the key "iteracja" give 24.
   int Pins = 9;

@@ -10,6 +10,8 @@ namespace prynda {
 
 namespace {
 
+constexpr int kMaxPageLimit = 100'000'000;
+
 // A whole number from `low` to `high`, blanks around it allowed; 0 for anything else.
 int WholeNumber(std::string_view text, int low, int high) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
@@ -59,6 +61,7 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   settings.Orientation = OrientationOf(ini.ReadText(kPryndaSection, "Orientation", ""));
   settings.OffsetXMm = Offset(ini.ReadText(kPryndaSection, "OffsetX", ""));
   settings.OffsetYMm = Offset(ini.ReadText(kPryndaSection, "OffsetY", ""));
+  settings.MaxPages = WholeNumber(ini.ReadText(kPryndaSection, "MaxPages", ""), 0, kMaxPageLimit);
   std::string code_page = ini.ReadText(kPryndaSection, "CodePage", "");
   while (!code_page.empty() && code_page.back() == ' ') code_page.pop_back();
   settings.CodePage = code_page.empty() ? std::nullopt : CodePageNamed(code_page);

@@ -23,11 +23,19 @@ void PrintPageMessage(TRenderState& state) {
   if (state.Settings.ShowMessages) state.Job.Console.Line("Wydruk strony # ", std::to_string(state.Page.PageNo));
 }
 
+PageLimitExceeded::PageLimitExceeded(int limit)
+    : std::runtime_error("Zadanie przekracza limit " + std::to_string(limit) +
+                         " stron (MaxPages): anulowane, nic nie wydrukowano"),
+      limit_(limit) {}
+
 void BeginPage(TRenderState& state) {
+  const int limit = state.Job.Prynda.MaxPages;
+  if (limit > 0 && state.Page.PageNo >= limit) throw PageLimitExceeded(limit);
   ++state.Page.PageNo;
   PrintPageMessage(state);
   state.Printer.StartNextPage();
   state.Page.PageFull = false;
+  state.Page.Blank = true;
 }
 
 void ResetText(TRenderState& state) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <stdexcept>
 
 #include "render/render_state.h"
 
@@ -19,10 +20,21 @@ inline void MoveColumns(TRenderState& state, std::int64_t n) {
   if (n != 0) state.Page.MoveColumns(n, CellWidth(state));
 }
 
+// The job would print more pages than MaxPages allows; it ends as a failed job ends, with nothing
+// printed.
+class PageLimitExceeded : public std::runtime_error {
+ public:
+  explicit PageLimitExceeded(int limit);
+  int Limit() const { return limit_; }
+
+ private:
+  int limit_;
+};
+
 void UpdateBaselineShift(TRenderState& state);
 void PrintPageMessage(TRenderState& state);
-// The page asked for (PageFull) begun: its message and the printer's next page. The position is
-// the dialect's to set.
+// The page asked for (PageFull) begun: its message and the printer's next page; past the job's page
+// limit, PageLimitExceeded instead. The position is the dialect's to set.
 void BeginPage(TRenderState& state);
 // The text as a new document has it: the 10-cpi font in black, the line spacing of 1/6 inch.
 void ResetText(TRenderState& state);

@@ -33,6 +33,7 @@ struct PageModel {
 
   std::int64_t PageNo = 1;
   bool PageFull = false;  // the next page is asked for and not begun yet (page_cycle.h: BeginPage)
+  bool Blank = true;      // nothing is printed on the page begun yet (kept by FX mode)
 
   void CarriageReturn() {
     PosX = 0.0;

@@ -137,6 +137,26 @@ const std::vector<Case>& Cases() {
          s.Options = {"/FX"};
        },
        0},
+      {"FX mode: a one-line form and ESC f 1 255 twenty thousand times, then a letter",
+       [](CaseSetup& s, const TempDir&) {
+         s.Input = "\x1b" "C\x01" + Repeat("\x1b" "f\x01\xff", 20000) + "A";
+         s.Options = {"/FX"};
+       },
+       0},
+      {"a page limit of 5 (MaxPages=5) and a job of 6 pages",
+       [](CaseSetup& s, const TempDir&) {
+         s.Input = Repeat("Strona\r\n\x0c", 5) + "Strona\r\n";
+         s.Settings = "[Prynda]\nMaxPages=5\n";
+         s.Options = {"E"};
+         s.Program.Env["LC_ALL"] = "C.UTF-8";  // the message in the table as it reads
+       },
+       1},
+      {"a page limit of 6 (MaxPages=6) and a job of 6 pages",
+       [](CaseSetup& s, const TempDir&) {
+         s.Input = Repeat("Strona\r\n\x0c", 5) + "Strona\r\n";
+         s.Settings = "[Prynda]\nMaxPages=6\n";
+       },
+       0},
       {"10,000 ESC bytes and nothing else", [](CaseSetup& s, const TempDir&) { s.Input = std::string(10000, '\x1b'); }, 0},
       {"a colour sequence cut short by the end of the file", [](CaseSetup& s, const TempDir&) { s.Input = "A\x1b\"R\x10"; }, 0},
       {"ESC j 255 a hundred thousand times, then text",

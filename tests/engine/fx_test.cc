@@ -242,19 +242,26 @@ TEST_F(FxTest, ASheetIsPrintedOnlyWhenSomethingIsOnIt) {
     std::string input;
     std::size_t pages;
   };
+  std::string skips = Esc('C', 1);  // a form of one line, then lines skipped by the thousand
+  for (int i = 0; i < 20; ++i) skips += Esc('f', 1, 255);
   const std::vector<Case> cases = {
       {"A\x0c", 1},
       {"A\x0c\r\n   \n" + Esc('2') + Esc('@'), 1},  // feeds, blanks and commands after the last form feed
-      {"A\x0c\x0c" "B", 3},                          // a form feed on a blank sheet puts it out
+      {"A\x0c\x0c" "B", 3},                          // a form feed puts out a blank sheet
+      {"\x0c" "B", 2},                                // the first one too
       {"A\x0c" + Esc('K', 1, 0) + "\x01", 2},          // an image is something
-      {"A\x0c" + std::string(140, '\n') + "B", 4},     // forms that pass by empty come out empty
+      {"A\x0c" + std::string(140, '\n') + "B", 2},     // forms that pass by empty are not pages
+      {std::string(140, '\n') + "B", 1},
+      {"A" + skips + "B", 2},
+      {"A" + Esc('N', 60) + std::string(600, '\n') + Esc('B', 2, 0) + "\x0b\x0b\x0b" "B", 2},  // skips, tabs
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::PrintToString(c.input));
+    SCOPED_TRACE(::testing::PrintToString(c.input.substr(0, 24)));
     RenderFresh(c.input);
     EXPECT_EQ(Pages().size(), c.pages);
   }
-  EXPECT_EQ(Text('B', 3).Y, 400);  // 140 lines after the form feed: 68 + 68 + 4
+  RenderFresh("A\x0c" + std::string(140, '\n') + "B");
+  EXPECT_EQ(Text('B', 1).Y, 400);  // 140 lines after the form feed: 68 + 68 + 4, on the sheet after A's
 }
 
 TEST_F(FxTest, AFormLongerThanTheSheetIsToldOnce) {

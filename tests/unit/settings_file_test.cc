@@ -191,7 +191,7 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
     EXPECT_TRUE(ini.HasKey(kSettingsSection, key)) << key;
   }
   for (const char* key : {"Emulation", "AutoCR", "CodePage", "Paper", "FormLength", "FormWidth", "Fit", "Orientation",
-                          "OffsetX", "OffsetY"}) {
+                          "OffsetX", "OffsetY", "MaxPages"}) {
     EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
   }
   EXPECT_EQ(job.Prynda.Emulation, EmulationKind::Default);

@@ -123,7 +123,7 @@ void ColumnsToRows(const std::vector<std::uint8_t>& data, std::uint32_t columns,
 }  // namespace
 
 void TakeBitImage(Fx& fx, const BitImage& image) {
-  if (fx.State.Page.PageFull) BeginPendingSheet(fx);  // an image prints: its sheet is no longer blank
+  if (NeedsMark(fx)) MarkSheet(fx);  // an image prints: its sheet is no longer blank
   std::vector<std::uint8_t>& data = fx.ImageData;
   const std::uint64_t size = static_cast<std::uint64_t>(image.Columns) * image.BytesPerColumn;
   data.resize(size);
@@ -143,7 +143,7 @@ void TakeBitImage(Fx& fx, const BitImage& image) {
 }
 
 void TakeRasterImage(Fx& fx, const RasterImage& image) {
-  if (fx.State.Page.PageFull) BeginPendingSheet(fx);
+  if (NeedsMark(fx)) MarkSheet(fx);
   const std::size_t stride = (static_cast<std::size_t>(image.Dots) + 7) / 8;
   const std::size_t size = static_cast<std::size_t>(image.Rows) * stride;
   std::vector<std::uint8_t>& bits = fx.ImageBits;

@@ -6,8 +6,8 @@
 // margin, PosY below the top of the printable area, the line spacing, all doubles rounded only when
 // drawn; characters sit in the cells of the pitch as in our own dialect. A sheet asked for (a form
 // feed, the end of a form) is the page model's PageFull: it is begun when something is printed on
-// it, and positions meanwhile are those on it, so a form feed with only feeds or commands after it
-// leaves no blank sheet at the end of the job.
+// it, and positions meanwhile are those on it. A sheet with nothing printed on it becomes a page
+// only by a form feed: however many forms the feeds pass while it is blank, they are that one sheet.
 #pragma once
 
 #include <array>
@@ -172,10 +172,12 @@ std::array<std::uint8_t, N> TakeCounted(Fx& fx, std::uint32_t count) {
 // too, as NUL does).
 std::vector<std::uint8_t> ReadStops(Fx& fx);
 
-// Shared operations.
+// Shared operations. Whatever prints calls MarkSheet first when the sheet is blank or asked for:
+//   if (NeedsMark(fx)) MarkSheet(fx);
+inline bool NeedsMark(const Fx& fx) { return fx.State.Page.PageFull || fx.State.Page.Blank; }
 void PrintCharacter(Fx& fx, std::uint8_t c);                     // fx_dialect.cc: in the table in use
 void UpdateCharacters(Fx& fx);                                   // character_tables.cc: after a table change
-void BeginPendingSheet(Fx& fx);                                  // fx_dialect.cc: before anything is put on it
+void MarkSheet(Fx& fx);                                          // fx_dialect.cc: before anything is put on it
 void ResetPrinter(Fx& fx);                                       // fx_dialect.cc: ESC @, the start of the job
 void PrintModeChanged(Fx& fx);                                   // print_modes.cc: new pitch, font to select
 void SelectModeFont(Fx& fx);                                     // print_modes.cc
@@ -186,7 +188,7 @@ void UpdateWrap(Fx& fx);                                         // horizontal.c
 void SetLineSpacing(Fx& fx, double pixels);                      // lines_forms.cc
 void Feed(Fx& fx, double pixels);                                // lines_forms.cc: down, to the next form past its end
 void LineFeed(Fx& fx);                                           // lines_forms.cc: CR, one line down, SO ends
-void FormFeed(Fx& fx);                                           // lines_forms.cc: the next sheet
+void FormFeed(Fx& fx);                                           // lines_forms.cc: FF, the next sheet
 
 // Pixels of n units of 1/per_inch inch.
 inline double PixelsX(const Fx& fx, double n, double per_inch) { return n * fx.State.Page.DpiX / per_inch; }

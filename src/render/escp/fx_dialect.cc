@@ -75,7 +75,7 @@ void DoParenCommand(Fx& fx, const Args& args) {
   // Past the right margin the printer goes on at the start of the next line.
   if (fx.State.Page.PosX > fx.WrapAt) LineFeed(fx);
   if (fx.FontStale) SelectModeFont(fx);
-  if (drawn && fx.State.Page.PageFull) BeginPendingSheet(fx);
+  if (drawn && NeedsMark(fx)) MarkSheet(fx);
 }
 
 // The character that stands in for one no face has: the replacement character, or '?'.
@@ -105,7 +105,7 @@ char32_t Substitute(TCanvas& canvas) { return canvas.HasGlyph(U'\uFFFD') ? U'\uF
     case CharacterKind::Ignored:
       return;
     case CharacterKind::Text: {  // italic
-      if (state.Page.PosX > fx.WrapAt || fx.FontStale || fx.State.Page.PageFull) PrepareCharacter(fx, true);
+      if (state.Page.PosX > fx.WrapAt || fx.FontStale || NeedsMark(fx)) PrepareCharacter(fx, true);
       TFont& font = state.Canvas.Font();
       const TFontStyles style = font.Style();
       font.SetStyle(style | fsItalic);
@@ -116,7 +116,7 @@ char32_t Substitute(TCanvas& canvas) { return canvas.HasGlyph(U'\uFFFD') ? U'\uF
     }
     case CharacterKind::Box:
     case CharacterKind::Block:
-      if (state.Page.PosX > fx.WrapAt || fx.FontStale || fx.State.Page.PageFull) PrepareCharacter(fx, true);
+      if (state.Page.PosX > fx.WrapAt || fx.FontStale || NeedsMark(fx)) PrepareCharacter(fx, true);
       if (character.Kind == CharacterKind::Box) {
         DrawBoxCharacter(state, character.Detail);
       } else {
@@ -135,7 +135,7 @@ inline void Print(Fx& fx, std::uint8_t c) {
     return;
   }
   const bool drawn = character.CodePoint != U' ' || fx.DrawBlanks;  // a blank carries only underline or strike-out
-  if (state.Page.PosX > fx.WrapAt || fx.FontStale || (drawn && fx.State.Page.PageFull)) [[unlikely]] {
+  if (state.Page.PosX > fx.WrapAt || fx.FontStale || (drawn && NeedsMark(fx))) [[unlikely]] {
     PrepareCharacter(fx, drawn);
   }
   if (drawn) {
@@ -149,8 +149,9 @@ inline void Print(Fx& fx, std::uint8_t c) {
 
 void PrintCharacter(Fx& fx, std::uint8_t c) { Print(fx, c); }
 
-void BeginPendingSheet(Fx& fx) {
+void MarkSheet(Fx& fx) {
   if (fx.State.Page.PageFull) BeginPage(fx.State);
+  fx.State.Page.Blank = false;
 }
 
 void ResetPrinter(Fx& fx) {

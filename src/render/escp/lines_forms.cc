@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "render/escp/fx.h"
+#include "render/page_cycle.h"
 #include "render/page_setup.h"
 
 namespace prynda::escp {
@@ -23,12 +24,26 @@ double FormBottom(const Fx& fx) {
   return fx.State.Page.TopMargin + bottom;
 }
 
-// The top of the next form. A sheet still blank that is left goes out blank, as a form feed on an
-// empty form does on the printer.
-void NextSheet(Fx& fx) {
-  if (fx.State.Page.PageFull) BeginPendingSheet(fx);
-  fx.State.Page.PageFull = true;
-  fx.State.Page.PosY = fx.State.Page.TopMargin + fx.TopOfPage;
+// The top of the next form. The paper passing a form's end (feeds, skips, vertical tabs, vertical
+// moves) begins a sheet only when this one has something on it: a blank sheet is never a page,
+// however many forms pass. A form feed asks for the next sheet whatever is on this one, as the
+// printer puts out an empty form: several in a row leave blank pages between.
+void NextSheet(Fx& fx, bool form_feed) {
+  PageModel& page = fx.State.Page;
+  if (form_feed) {
+    if (page.PageFull) BeginPage(fx.State);  // the blank sheet asked for before goes out
+    page.PageFull = true;
+  } else if (!page.Blank) {
+    page.PageFull = true;
+  }
+  page.PosY = page.TopMargin + fx.TopOfPage;
+}
+
+// VT with no stop below it, a vertical move past the bottom margin: the top of the next form.
+void NextForm(Fx& fx) {
+  EndLineWide(fx);
+  CarriageReturn(fx);
+  NextSheet(fx, false);
 }
 
 void Spacing(Fx& fx, double per_inch, double n) { SetLineSpacing(fx, PixelsY(fx, n, per_inch)); }
@@ -102,7 +117,7 @@ void VerticalTab(Fx& fx) {
       return;
     }
   }
-  FormFeed(fx);  // no stop below: the top of the next form
+  NextForm(fx);  // no stop below: the top of the next form
 }
 
 // ESC ( commands count their units in VerticalUnit inches.
@@ -133,7 +148,7 @@ void MoveVertically(Fx& fx, double y) {
   TRenderState& state = fx.State;
   if (y < state.Page.PosY - PixelsY(fx, 179, 360) - kTolerance) return;
   if (y > FormBottom(fx) + kTolerance) {
-    FormFeed(fx);
+    NextForm(fx);
     return;
   }
   state.Page.PosY = y;
@@ -213,7 +228,7 @@ void Feed(Fx& fx, double pixels) {
   TRenderState& state = fx.State;
   PageModel& page = state.Page;
   if (page.FeedDown(pixels, FormBottom(fx))) {
-    NextSheet(fx);
+    NextSheet(fx, false);
   } else if (page.PosY + page.LineSpacing > page.PageHeight + kTolerance && !page.ToldFormTooLong &&
              page.LineSpacing > 0) {
     // This line and those after it to the end of the form fall below the sheet.
@@ -233,7 +248,7 @@ void LineFeed(Fx& fx) {
 void FormFeed(Fx& fx) {
   EndLineWide(fx);
   CarriageReturn(fx);
-  NextSheet(fx);
+  NextSheet(fx, true);
 }
 
 void ResetLinesAndForms(Fx& fx) {
