@@ -193,6 +193,17 @@ TEST_F(PrinterTest, OrientationAndCopiesReachTheNextContext) {
   EXPECT_EQ(printer_.CopyCount(), 1);
 }
 
+TEST_F(PrinterTest, TheScaleLowersTheResolutionTheCapsAnswerNotTheSheet) {
+  printer_.SetPageScale(0.333);  // 600 dpi at a third is 199.8: whole dots, rounded down
+  const TDeviceCaps caps = printer_.Caps();
+  EXPECT_EQ(caps.LogPixelsX, 199);
+  EXPECT_EQ(caps.LogPixelsY, 199);
+  EXPECT_EQ(caps.HorzRes, 4760);
+  EXPECT_EQ(caps.PhysicalHeight, 7016);
+  EXPECT_EQ(printer_.DeviceCaps(kLogPixelsY), 199);
+  EXPECT_EQ(printer_.PhysicalCaps().LogPixelsY, 600);
+}
+
 TEST_F(PrinterTest, MeasuringWorksBeforeTheDocumentAtThePrintersVerticalResolution) {
   system_.Printers[1].DpiX = 300;  // the font follows LOGPIXELSY only
   TFont& font = Canvas().Font();
