@@ -214,7 +214,7 @@ TEST_F(PrinterTest, MeasuringWorksBeforeTheDocumentAtThePrintersVerticalResoluti
   EXPECT_EQ(Canvas().MeasureTextHeight("X"), 99);
   EXPECT_EQ(font.Height(), -83);
   EXPECT_EQ(font.Size(), 10);
-  EXPECT_EQ(CallCount("CreateDC"), 0);
+  EXPECT_EQ(system_.ContextCount(TContextKind::Device), 0);
   EXPECT_FALSE(printer_.IsPrinting());
 
   // A change to the font applies at the next measure.
@@ -366,6 +366,13 @@ TEST_F(PrinterTest, FailuresWhileOpeningOrClosingEndPrintingAndPropagate) {
   EXPECT_FALSE(printer_.IsPrinting());
   EXPECT_EQ(system_.Documents.size(), 2u);
   EXPECT_EQ(system_.OpenContexts, 0);
+
+  // No device context: nothing is begun, and measuring still has its information context.
+  system_.FailOn(TContextKind::Device, "spooler gone");
+  EXPECT_TRUE(RaisesPrinterError([&] { printer_.StartDocument(); }, "spooler gone"));
+  EXPECT_FALSE(printer_.IsPrinting());
+  EXPECT_GT(Canvas().MeasureTextWidth("X"), 0);
+  EXPECT_EQ(system_.Documents.size(), 2u);
 
   printer_.StartDocument();
   printer_.FinishDocument();
