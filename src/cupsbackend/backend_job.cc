@@ -9,6 +9,7 @@
 
 #include "device/console.h"
 #include "device/name_list.h"
+#include "device/print_system_wrapper.h"
 #include "device/printer.h"
 #include "device/text_encoding.h"
 #include "job/job_context.h"
@@ -70,46 +71,17 @@ class InfoLines final : public std::streambuf {
 };
 
 // A device context that reports each page as it ends, as the scheduler counts pages.
-class PageReports final : public PrintContext {
+class PageReports final : public PrintContextWrapper {
  public:
   PageReports(std::unique_ptr<PrintContext> context, int copies, std::ostream& log)
-      : context_(std::move(context)), copies_(copies), log_(log) {}
+      : PrintContextWrapper(std::move(context)), copies_(copies), log_(log) {}
 
-  TDeviceCaps Caps() override { return context_->Caps(); }
-  std::vector<std::string> FontFaces() override { return context_->FontFaces(); }
-  int RealizeFont(const TFontSpec& spec) override { return context_->RealizeFont(spec); }
-  TTextExtent MeasureText(int font, std::string_view text) override { return context_->MeasureText(font, text); }
-  TTextExtent MeasureUnicode(int font, std::u32string_view text) override {
-    return context_->MeasureUnicode(font, text);
-  }
-  bool HasGlyph(int font, char32_t c) override { return context_->HasGlyph(font, c); }
-  void StartDoc(const TDocInfo& info) override { context_->StartDoc(info); }
-  void StartPage() override { context_->StartPage(); }
   void EndPage() override {
-    context_->EndPage();
+    PrintContextWrapper::EndPage();
     log_ << "PAGE: " << ++pages_ << ' ' << copies_ << '\n' << std::flush;
-  }
-  void EndDoc() override { context_->EndDoc(); }
-  void AbortDoc() override { context_->AbortDoc(); }
-  void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string_view text) override {
-    context_->TextOut(x, y, font, color, background, text);
-  }
-  void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
-                      std::u32string_view text) override {
-    context_->TextOutUnicode(x, y, font, color, background, text);
-  }
-  void FillRect(int x, int y, int width, int height, TRgb color) override {
-    context_->FillRect(x, y, width, height, color);
-  }
-  void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
-    context_->Polyline(points, count, width, color);
-  }
-  void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override {
-    context_->ImageMask(x, y, width, height, image, color);
   }
 
  private:
-  std::unique_ptr<PrintContext> context_;
   int copies_;
   std::ostream& log_;
   int pages_ = 0;
@@ -117,13 +89,13 @@ class PageReports final : public PrintContext {
 
 // The system's printers narrowed to the target queue: it is the only printer and the default, so
 // that no setting and no slip can print the job anywhere else.
-class TargetQueueOnly final : public PrintSystem {
+class TargetQueueOnly final : public PrintSystemWrapper {
  public:
   TargetQueueOnly(PrintSystem& system, std::string target, std::ostream& log)
-      : system_(system), target_(std::move(target)), log_(log) {}
+      : PrintSystemWrapper(system), target_(std::move(target)), log_(log) {}
 
   std::vector<std::string> PrinterNames() override {
-    for (std::string& name : system_.PrinterNames()) {
+    for (std::string& name : Target().PrinterNames()) {
       if (SameTextIgnoringCase(name, target_)) return {name};
     }
     return {};
@@ -132,20 +104,15 @@ class TargetQueueOnly final : public PrintSystem {
     std::vector<std::string> names = PrinterNames();
     return names.empty() ? std::string() : names.front();
   }
-  std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override {
-    return system_.DeviceSettings(printer);
-  }
   std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
                                               TContextKind kind) override {
-    std::unique_ptr<PrintContext> context = system_.CreateContext(printer, settings, kind);
+    std::unique_ptr<PrintContext> context = Target().CreateContext(printer, settings, kind);
     if (context == nullptr || kind != TContextKind::Device) return context;
     return std::make_unique<PageReports>(std::move(context), settings.Copies, log_);
   }
-  TRgb SystemColor(int index) override { return system_.SystemColor(index); }
   void Beep() override {}  // a server has no one to hear it
 
  private:
-  PrintSystem& system_;
   std::string target_;
   std::ostream& log_;
 };

@@ -30,8 +30,9 @@ struct TDeviceSettings {
   std::optional<TPaperSize> Paper;
 };
 
-// What GetDeviceCaps answers, in device pixels. The printable area (HorzRes x VertRes) starts at
-// (PhysicalOffsetX, PhysicalOffsetY) on the physical page; the canvas origin is its top-left corner.
+// A device's resolution, sheet and printable area, in device pixels. The printable area (HorzRes
+// x VertRes) starts at (PhysicalOffsetX, PhysicalOffsetY) on the physical page; the canvas origin
+// is its top-left corner.
 struct TDeviceCaps {
   int LogPixelsX = 0;
   int LogPixelsY = 0;
@@ -42,16 +43,6 @@ struct TDeviceCaps {
   int PhysicalOffsetX = 0;
   int PhysicalOffsetY = 0;
 };
-
-// GetDeviceCaps indexes that the object layer answers.
-inline constexpr int kHorzRes = 8;
-inline constexpr int kVertRes = 10;
-inline constexpr int kLogPixelsX = 88;
-inline constexpr int kLogPixelsY = 90;
-inline constexpr int kPhysicalWidth = 110;
-inline constexpr int kPhysicalHeight = 111;
-inline constexpr int kPhysicalOffsetX = 112;
-inline constexpr int kPhysicalOffsetY = 113;
 
 enum class TFontPitch { fpDefault, fpVariable, fpFixed };
 
@@ -99,16 +90,31 @@ struct TDocInfo {
   std::string SourcePath;    // the file being printed; a printer that writes files names its output after it
 };
 
-// A context on one printer. Font handles from RealizeFont stay valid for the context's life.
-// Document calls follow StartDoc (StartPage ... EndPage)+ EndDoc, or AbortDoc at any point after
-// StartDoc; drawing happens between StartPage and EndPage. Only device contexts take documents.
+enum class TContextKind { Information, Device };
+
+// A context on one printer, of one kind. Both kinds answer questions (caps, faces, fonts,
+// measuring) at any time of their life; a device context also takes one document:
+//
+//   StartDoc (StartPage drawing... EndPage)* EndDoc, or AbortDoc at any point after StartDoc.
+//
+// A document or drawing call out of that order, or on an information context, raises EPrinter.
+// Any call may raise EPrinter when the platform fails; once a call of the document has raised,
+// AbortDoc is the only one left. Font handles come from this context's RealizeFont and stay valid
+// for its life; a call given any other raises EPrinter.
 class PrintContext {
  public:
   virtual ~PrintContext() = default;
 
+  // Questions: either kind, in a page or outside one.
+
+  // The device's resolution, sheet and printable area.
   virtual TDeviceCaps Caps() = 0;
+  // The faces the device offers by name, in the platform's order.
   virtual std::vector<std::string> FontFaces() = 0;
+  // A handle of the font the device makes for `spec` (its nearest face), the same one for an
+  // equal spec; EPrinter when the platform can make none.
   virtual int RealizeFont(const TFontSpec& spec) = 0;
+  // The text's width and the font's cell height, the bytes read in the font's charset.
   virtual TTextExtent MeasureText(int font, std::string_view text) = 0;
   // Text given as Unicode rather than in the font's charset. A character that the font's face
   // lacks comes from another installed fixed-pitch face that has it, where the platform finds one.
@@ -116,15 +122,26 @@ class PrintContext {
   // Whether the font, or a face it takes characters from, has a glyph for `c`.
   virtual bool HasGlyph(int font, char32_t c) = 0;
 
+  // The document: device contexts only.
+
+  // Begins the context's only document; EPrinter on an information context or a second time.
   virtual void StartDoc(const TDocInfo& info) = 0;
+  // Opens a page of the begun document; EPrinter before StartDoc, after its end or in a page.
   virtual void StartPage() = 0;
+  // Ends the open page, which then goes to the device; EPrinter outside a page.
   virtual void EndPage() = 0;
+  // Ends the document, handing it on to be printed; EPrinter in a page or without a document.
   virtual void EndDoc() = 0;
+  // Cancels the begun document, its open page too: nothing of it is printed. Once, at any point
+  // after StartDoc until EndDoc succeeds (after a failed call too); EPrinter elsewhere.
   virtual void AbortDoc() = 0;
+
+  // Drawing: a device context, between StartPage and EndPage only; EPrinter elsewhere.
 
   // Text with the top-left corner of its cell at (x, y); background == nullopt leaves it untouched.
   virtual void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                        std::string_view text) = 0;
+  // The same, the text given as Unicode (see MeasureUnicode).
   virtual void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                               std::u32string_view text) = 0;
   // The rectangle filled with `color`. Rectangles that share an edge meet without a gap or a seam.
@@ -136,18 +153,20 @@ class PrintContext {
   virtual void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) = 0;
 };
 
-enum class TContextKind { Information, Device };
-
+// The system's printers. A printer that is missing is an answer (an empty list, "", nullopt,
+// nullptr), not a failure; EPrinter is left for a platform that fails.
 class PrintSystem {
  public:
   virtual ~PrintSystem() = default;
 
-  // Installed printers in the system's order, and the default printer's name ("" when none).
+  // Installed printers in the system's order; empty when there are none or no spooler answers.
   virtual std::vector<std::string> PrinterNames() = 0;
+  // The default printer's name; "" when there is none.
   virtual std::string DefaultPrinter() = 0;
-  // The printer's own settings; nullopt when the printer has none to offer.
+  // The settings a printer of PrinterNames() gives a new document; nullopt when it has none to offer.
   virtual std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) = 0;
-  // nullptr when no context can be made for that printer.
+  // A new context of `kind` on the printer, made with `settings`; nullptr when none can be made
+  // for it (a printer the system does not know, or one it cannot open).
   virtual std::unique_ptr<PrintContext> CreateContext(const std::string& printer,
                                                       const TDeviceSettings& settings,
                                                       TContextKind kind) = 0;

@@ -113,17 +113,24 @@ int TPrinter::Scaled(int dpi) const {
   return scale_ == 1.0 ? dpi : std::max(1, static_cast<int>(dpi * scale_));
 }
 
+TDeviceCaps TPrinter::Caps() {
+  TDeviceCaps caps = PhysicalCaps();
+  caps.LogPixelsX = Scaled(caps.LogPixelsX);
+  caps.LogPixelsY = Scaled(caps.LogPixelsY);
+  return caps;
+}
+
 int TPrinter::DeviceCaps(int index) {
-  Context();
+  const TDeviceCaps caps = Caps();
   switch (index) {
-    case kHorzRes: return caps_.HorzRes;
-    case kVertRes: return caps_.VertRes;
-    case kLogPixelsX: return Scaled(caps_.LogPixelsX);
-    case kLogPixelsY: return Scaled(caps_.LogPixelsY);
-    case kPhysicalWidth: return caps_.PhysicalWidth;
-    case kPhysicalHeight: return caps_.PhysicalHeight;
-    case kPhysicalOffsetX: return caps_.PhysicalOffsetX;
-    case kPhysicalOffsetY: return caps_.PhysicalOffsetY;
+    case kHorzRes: return caps.HorzRes;
+    case kVertRes: return caps.VertRes;
+    case kLogPixelsX: return caps.LogPixelsX;
+    case kLogPixelsY: return caps.LogPixelsY;
+    case kPhysicalWidth: return caps.PhysicalWidth;
+    case kPhysicalHeight: return caps.PhysicalHeight;
+    case kPhysicalOffsetX: return caps.PhysicalOffsetX;
+    case kPhysicalOffsetY: return caps.PhysicalOffsetY;
     default: return 0;
   }
 }

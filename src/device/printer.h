@@ -16,6 +16,16 @@
 
 namespace prynda {
 
+// GetDeviceCaps indexes that DeviceCaps answers.
+inline constexpr int kHorzRes = 8;
+inline constexpr int kVertRes = 10;
+inline constexpr int kLogPixelsX = 88;
+inline constexpr int kLogPixelsY = 90;
+inline constexpr int kPhysicalWidth = 110;
+inline constexpr int kPhysicalHeight = 111;
+inline constexpr int kPhysicalOffsetX = 112;
+inline constexpr int kPhysicalOffsetY = 113;
+
 class TPrinter {
  public:
   explicit TPrinter(PrintSystem& system);
@@ -51,13 +61,17 @@ class TPrinter {
   void SetPageScale(double scale);
   void SetPageOffset(double x_mm, double y_mm);
 
-  int DeviceCaps(int index);
-  int PrintableHeight() { return DeviceCaps(kVertRes); }
+  // The caps as the renderer sees them: the resolution as the scale makes it, the sheet and the
+  // printable area as the device gives them.
+  TDeviceCaps Caps();
   // The caps as the device gives them, whatever the scale.
   const TDeviceCaps& PhysicalCaps() {
     Context();
     return caps_;
   }
+  // One of Caps() by its GetDeviceCaps index (kHorzRes, ...); 0 for an index it does not know.
+  int DeviceCaps(int index);
+  int PrintableHeight() { return Caps().VertRes; }
 
   void StartDocument();
   void StartNextPage();

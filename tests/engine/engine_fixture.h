@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "device/console.h"
+#include "device/print_system_wrapper.h"
 #include "device/printer.h"
 #include "device/text_encoding.h"
 #include "fakes/recording_print_system.h"
@@ -32,29 +33,16 @@ namespace prynda::testing {
 
 // The recording system with a hook on the bell. The bell draws nothing and moves nothing, so a test
 // can put one into its input to act (say, shorten the file) at that point of a rendering run.
-class BellHookSystem final : public PrintSystem {
+class BellHookSystem final : public PrintSystemWrapper {
  public:
-  explicit BellHookSystem(RecordingPrintSystem& inner) : inner_(inner) {}
+  using PrintSystemWrapper::PrintSystemWrapper;
 
   std::function<void()> OnBeep;
 
-  std::vector<std::string> PrinterNames() override { return inner_.PrinterNames(); }
-  std::string DefaultPrinter() override { return inner_.DefaultPrinter(); }
-  std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override {
-    return inner_.DeviceSettings(printer);
-  }
-  std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
-                                              TContextKind kind) override {
-    return inner_.CreateContext(printer, settings, kind);
-  }
-  TRgb SystemColor(int index) override { return inner_.SystemColor(index); }
   void Beep() override {
-    inner_.Beep();
+    PrintSystemWrapper::Beep();
     if (OnBeep) OnBeep();
   }
-
- private:
-  RecordingPrintSystem& inner_;
 };
 
 // Open file descriptors of this process; a run that leaks its input file shows here.

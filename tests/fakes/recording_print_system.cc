@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "device/document_order.h"
 #include "device/font.h"
 #include "device/name_list.h"
 #include "device/printer_error.h"
@@ -36,7 +37,7 @@ class RecordingContext final : public PrintContext {
  public:
   RecordingContext(RecordingPrintSystem& system, const FakePrinter& printer, const TDeviceSettings& settings,
                    TContextKind kind)
-      : system_(system), printer_(printer.Name), settings_(settings), kind_(kind),
+      : system_(system), printer_(printer.Name), settings_(settings), order_(kind),
         caps_(CapsOf(printer, settings.Orientation)), fonts_(printer.Fonts) {
     ++system_.OpenContexts;
   }
@@ -68,63 +69,82 @@ class RecordingContext final : public PrintContext {
   }
   bool HasGlyph(int font, char32_t c) override {
     system_.Hit("HasGlyph");
-    realized_.at(static_cast<std::size_t>(font));
+    FontAt(font);
     return system_.MissingGlyphs.find(c) == std::u32string::npos;
   }
   void StartDoc(const TDocInfo& info) override {
-    system_.Hit("StartDoc");
-    if (kind_ != TContextKind::Device) throw EPrinter("StartDoc on an information context");
-    RecordedDocument document;
-    document.Printer = printer_;
-    document.Name = info.DocumentName;
-    document.Source = info.SourcePath;
-    document.Settings = settings_;
-    system_.Documents.push_back(std::move(document));
-    document_ = system_.Documents.size() - 1;
+    order_.Run(DocumentCall::StartDoc, [&] {
+      system_.Hit("StartDoc");
+      RecordedDocument document;
+      document.Printer = printer_;
+      document.Name = info.DocumentName;
+      document.Source = info.SourcePath;
+      document.Settings = settings_;
+      system_.Documents.push_back(std::move(document));
+      document_ = system_.Documents.size() - 1;
+    });
   }
   void StartPage() override {
-    system_.Hit("StartPage");
-    Document().Pages.emplace_back();
+    order_.Run(DocumentCall::StartPage, [&] {
+      system_.Hit("StartPage");
+      Document().Pages.emplace_back();
+    });
   }
-  void EndPage() override { system_.Hit("EndPage"); }
+  void EndPage() override {
+    order_.Run(DocumentCall::EndPage, [&] { system_.Hit("EndPage"); });
+  }
   void EndDoc() override {
-    system_.Hit("EndDoc");
-    Document().Finished = true;
+    order_.Run(DocumentCall::EndDoc, [&] {
+      system_.Hit("EndDoc");
+      Document().Finished = true;
+    });
   }
   void AbortDoc() override {
-    system_.Hit("AbortDoc");
-    Document().Aborted = true;
+    order_.Run(DocumentCall::AbortDoc, [&] {
+      system_.Hit("AbortDoc");
+      Document().Aborted = true;
+    });
   }
   void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                std::string_view text) override {
-    system_.Hit("TextOut");
-    Record(x, y, font, color, background, std::string(text), false);
+    order_.Run(DocumentCall::Draw, [&] {
+      system_.Hit("TextOut");
+      Record(x, y, font, color, background, std::string(text), false);
+    });
   }
   void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                       std::u32string_view text) override {
-    system_.Hit("TextOutUnicode");
-    Record(x, y, font, color, background, Utf8(text), true);
+    order_.Run(DocumentCall::Draw, [&] {
+      system_.Hit("TextOutUnicode");
+      Record(x, y, font, color, background, Utf8(text), true);
+    });
   }
   void FillRect(int x, int y, int width, int height, TRgb color) override {
-    system_.Hit("FillRect");
-    Page().Fills.push_back(RecordedFill{x, y, width, height, color});
+    order_.Run(DocumentCall::Draw, [&] {
+      system_.Hit("FillRect");
+      Page().Fills.push_back(RecordedFill{x, y, width, height, color});
+    });
   }
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
-    system_.Hit("Polyline");
-    Page().Lines.push_back(RecordedLine{std::vector<TPoint>(points, points + count), width, color});
+    order_.Run(DocumentCall::Draw, [&] {
+      system_.Hit("Polyline");
+      Page().Lines.push_back(RecordedLine{std::vector<TPoint>(points, points + count), width, color});
+    });
   }
   void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override {
-    system_.Hit("ImageMask");
-    RecordedImage recorded{x, y, width, height, {}, color};
-    for (int row = 0; row < image.Height; ++row) {
-      std::string dots;
-      for (int column = 0; column < image.Width; ++column) {
-        const std::uint8_t byte = image.Bits[static_cast<std::size_t>(row * image.Stride + column / 8)];
-        dots += (byte >> (7 - column % 8)) & 1 ? '#' : '.';
+    order_.Run(DocumentCall::Draw, [&] {
+      system_.Hit("ImageMask");
+      RecordedImage recorded{x, y, width, height, {}, color};
+      for (int row = 0; row < image.Height; ++row) {
+        std::string dots;
+        for (int column = 0; column < image.Width; ++column) {
+          const std::uint8_t byte = image.Bits[static_cast<std::size_t>(row * image.Stride + column / 8)];
+          dots += (byte >> (7 - column % 8)) & 1 ? '#' : '.';
+        }
+        recorded.Dots.push_back(std::move(dots));
       }
-      recorded.Dots.push_back(std::move(dots));
-    }
-    Page().Images.push_back(std::move(recorded));
+      Page().Images.push_back(std::move(recorded));
+    });
   }
 
  private:
@@ -134,14 +154,18 @@ class RecordingContext final : public PrintContext {
     recorded.Y = y;
     recorded.Text = std::move(text);
     recorded.Unicode = unicode;
-    recorded.Font = realized_.at(static_cast<std::size_t>(font));
+    recorded.Font = FontAt(font);
     recorded.Size = -MulDiv(recorded.Font.Height, 72, caps_.LogPixelsY);
     recorded.Color = color;
     recorded.Opaque = background.has_value();
     Page().Texts.push_back(std::move(recorded));
   }
+  const TFontSpec& FontAt(int font) const {
+    if (font < 0 || static_cast<std::size_t>(font) >= realized_.size()) throw EPrinter("Unknown font handle");
+    return realized_[static_cast<std::size_t>(font)];
+  }
   TTextExtent Extent(int font, std::size_t characters) const {
-    const TFontSpec& spec = realized_.at(static_cast<std::size_t>(font));
+    const TFontSpec& spec = FontAt(font);
     const int em = spec.Height < 0 ? -spec.Height : spec.Height * 5 / 6;
     const int advance = static_cast<int>(std::lround(0.6 * em));
     return TTextExtent{advance * static_cast<int>(characters), em + em / 5};
@@ -152,7 +176,7 @@ class RecordingContext final : public PrintContext {
   RecordingPrintSystem& system_;
   std::string printer_;
   TDeviceSettings settings_;
-  TContextKind kind_;
+  DocumentOrder order_;
   TDeviceCaps caps_;
   std::vector<std::string> fonts_;
   std::vector<TFontSpec> realized_;
@@ -184,8 +208,16 @@ void RecordingPrintSystem::FailOn(const std::string& call, const std::string& me
   failures_[call].emplace_back(nth, message);
 }
 
+void RecordingPrintSystem::FailOn(TContextKind kind, const std::string& message, int nth) {
+  FailOn(kind == TContextKind::Device ? "CreateContext(Device)" : "CreateContext(Information)", message, nth);
+}
+
 void RecordingPrintSystem::Hit(std::string_view call) {
   Calls.push_back(call);
+  FailIfDue(call);
+}
+
+void RecordingPrintSystem::FailIfDue(std::string_view call) {
   if (failures_.empty()) return;
   auto found = failures_.find(call);
   if (found == failures_.end()) return;
@@ -201,6 +233,12 @@ void RecordingPrintSystem::Hit(std::string_view call) {
 int RecordingPrintSystem::CallCount(std::string_view call) const {
   int count = 0;
   for (const auto& made : Calls) count += made == call;
+  return count;
+}
+
+int RecordingPrintSystem::ContextCount(TContextKind kind) const {
+  int count = 0;
+  for (TContextKind made : Contexts) count += made == kind;
   return count;
 }
 
@@ -232,7 +270,9 @@ std::optional<TDeviceSettings> RecordingPrintSystem::DeviceSettings(const std::s
 std::unique_ptr<PrintContext> RecordingPrintSystem::CreateContext(const std::string& printer,
                                                                   const TDeviceSettings& settings,
                                                                   TContextKind kind) {
-  Hit(kind == TContextKind::Device ? "CreateDC" : "CreateIC");
+  Contexts.push_back(kind);
+  Hit("CreateContext");
+  FailIfDue(kind == TContextKind::Device ? "CreateContext(Device)" : "CreateContext(Information)");
   FakePrinter* found = Find(printer);
   if (found == nullptr || !found->Valid) return nullptr;
   return std::make_unique<RecordingContext>(*this, *found, settings, kind);

@@ -1,5 +1,7 @@
 // A print system for tests: printers as the test declares them, fixed simple metrics, and every
-// document, page, text and line recorded as plain values. Any call can be told to fail.
+// document, page, text and line recorded as plain values. Any call can be told to fail. Its
+// contexts hold the seam to its word: a call that print_system.h says raises EPrinter raises it
+// here (out of the document's order, on an information context, with a font handle not given).
 //
 // Metrics: for a font of em size e pixels (Height -e), each byte (or character given as Unicode)
 // is round(0.6 e) wide and the cell is e + e / 5 high; a positive Height h is a cell height,
@@ -90,19 +92,23 @@ class RecordingPrintSystem final : public PrintSystem {
   std::vector<FakePrinter> Printers;
   std::string Default;  // "" = the system has no default printer
   std::vector<RecordedDocument> Documents;
-  std::vector<std::string_view> Calls;  // every platform call by name, in order
+  std::vector<std::string_view> Calls;   // every call taken (not one refused), by the seam's names
+  std::vector<TContextKind> Contexts;    // the kind of every context asked for, in order
   int Beeps = 0;
   int OpenContexts = 0;
   std::u32string MissingGlyphs;  // characters no face has
 
   // The `nth` next call (1 = the very next) named `call` raises EPrinter with `message`.
   void FailOn(const std::string& call, const std::string& message = "injected failure", int nth = 1);
-  // Raises when a failure is due for `call`; counts it in Calls.
+  // The same for the `nth` next CreateContext of `kind` only.
+  void FailOn(TContextKind kind, const std::string& message = "injected failure", int nth = 1);
+  // Counts `call` in Calls, then raises when a failure is due for it.
   void Hit(std::string_view call);  // `call` is a string literal, kept as it is
 
   FakePrinter* Find(const std::string& name);
   const RecordedDocument& LastDocument() const { return Documents.back(); }
   int CallCount(std::string_view call) const;
+  int ContextCount(TContextKind kind) const;
 
   std::vector<std::string> PrinterNames() override;
   std::string DefaultPrinter() override;
@@ -113,6 +119,8 @@ class RecordingPrintSystem final : public PrintSystem {
   void Beep() override;
 
  private:
+  void FailIfDue(std::string_view call);
+
   std::map<std::string, std::vector<std::pair<int, std::string>>, std::less<>> failures_;
 };
 

@@ -61,7 +61,8 @@ void SetSource(cairo_t* cr, TRgb color) {
 }  // namespace
 
 CairoPdfContext::CairoPdfContext(FontLibrary& fonts, const TPageGeometry& geometry, std::unique_ptr<PdfSink> sink)
-    : fonts_(fonts), geometry_(geometry), sink_(std::move(sink)) {}
+    : fonts_(fonts), geometry_(geometry), sink_(std::move(sink)),
+      order_(sink_ ? TContextKind::Device : TContextKind::Information) {}
 
 CairoPdfContext::~CairoPdfContext() {
   if (in_document_) {
@@ -131,8 +132,10 @@ TTextExtent CairoPdfContext::MeasureUnicode(int font, std::u32string_view text) 
 bool CairoPdfContext::HasGlyph(int font, char32_t c) { return FontAt(font).HasGlyph(c); }
 
 void CairoPdfContext::StartDoc(const TDocInfo& info) {
-  if (!sink_) throw EPrinter("This context cannot print");
-  if (in_document_) throw EPrinter("A document is already open");
+  order_.Run(DocumentCall::StartDoc, [&] { BeginDocument(info); });
+}
+
+void CairoPdfContext::BeginDocument(const TDocInfo& info) {
   sink_->Begin(info);
   in_document_ = true;
   auto write = [](void* closure, const unsigned char* data, unsigned int length) -> cairo_status_t {
@@ -163,15 +166,15 @@ void CairoPdfContext::StartDoc(const TDocInfo& info) {
 }
 
 void CairoPdfContext::StartPage() {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.Clear();
+  order_.Run(DocumentCall::StartPage, [&] { page_.Clear(); });
 }
 
 void CairoPdfContext::EndPage() {
-  if (!in_document_) throw EPrinter("No document is open");
-  EmitPage();
-  cairo_show_page(cr_);
-  CheckStatus();
+  order_.Run(DocumentCall::EndPage, [&] {
+    EmitPage();
+    cairo_show_page(cr_);
+    CheckStatus();
+  });
 }
 
 void CairoPdfContext::EmitPage() {
@@ -220,7 +223,10 @@ void CairoPdfContext::EmitPage() {
 }
 
 void CairoPdfContext::EndDoc() {
-  if (!in_document_) throw EPrinter("No document is open");
+  order_.Run(DocumentCall::EndDoc, [&] { EndDocument(); });
+}
+
+void CairoPdfContext::EndDocument() {
   cairo_destroy(cr_);
   cr_ = nullptr;
   cairo_surface_finish(surface_);
@@ -242,9 +248,11 @@ void CairoPdfContext::EndDoc() {
 }
 
 void CairoPdfContext::AbortDoc() {
-  if (!in_document_) return;
-  CloseSurface();
-  sink_->Discard();
+  order_.Run(DocumentCall::AbortDoc, [&] {
+    if (!in_document_) return;
+    CloseSurface();
+    sink_->Discard();
+  });
 }
 
 void CairoPdfContext::CloseSurface() noexcept {
@@ -265,41 +273,38 @@ void CairoPdfContext::CheckStatus() {
 
 void CairoPdfContext::TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                               std::string_view text) {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.AddText(FontAt(font), x, y, color, background, text);
+  order_.Run(DocumentCall::Draw, [&] { page_.AddText(FontAt(font), x, y, color, background, text); });
 }
 
 void CairoPdfContext::TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                                      std::u32string_view text) {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.AddUnicodeText(FontAt(font), x, y, color, background, text);
+  order_.Run(DocumentCall::Draw, [&] { page_.AddUnicodeText(FontAt(font), x, y, color, background, text); });
 }
 
 void CairoPdfContext::FillRect(int x, int y, int width, int height, TRgb color) {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.AddFill(x, y, width, height, color);
+  order_.Run(DocumentCall::Draw, [&] { page_.AddFill(x, y, width, height, color); });
 }
 
 void CairoPdfContext::Polyline(const TPoint* points, std::size_t count, int width, TRgb color) {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.AddPolyline(points, count, width, color);
+  order_.Run(DocumentCall::Draw, [&] { page_.AddPolyline(points, count, width, color); });
 }
 
 // Every set dot as a rectangle of its own: nothing shared with the PDF writer's pictures.
 void CairoPdfContext::ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) {
-  if (!in_document_) throw EPrinter("No document is open");
-  const double dot_width = static_cast<double>(width) / image.Width;
-  const double dot_height = static_cast<double>(height) / image.Height;
-  for (int row = 0; row < image.Height; ++row) {
-    for (int column = 0; column < image.Width; ++column) {
-      const std::uint8_t byte = image.Bits[static_cast<std::size_t>(row * image.Stride + column / 8)];
-      if ((byte >> (7 - column % 8)) & 1) {
-        cairo_rectangle(cr_, x + column * dot_width, y + row * dot_height, dot_width, dot_height);
+  order_.Run(DocumentCall::Draw, [&] {
+    const double dot_width = static_cast<double>(width) / image.Width;
+    const double dot_height = static_cast<double>(height) / image.Height;
+    for (int row = 0; row < image.Height; ++row) {
+      for (int column = 0; column < image.Width; ++column) {
+        const std::uint8_t byte = image.Bits[static_cast<std::size_t>(row * image.Stride + column / 8)];
+        if ((byte >> (7 - column % 8)) & 1) {
+          cairo_rectangle(cr_, x + column * dot_width, y + row * dot_height, dot_width, dot_height);
+        }
       }
     }
-  }
-  SetSource(cr_, color);
-  cairo_fill(cr_);
+    SetSource(cr_, color);
+    cairo_fill(cr_);
+  });
 }
 
 }  // namespace prynda

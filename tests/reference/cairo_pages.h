@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "device/document_order.h"
 #include "device/fonts/font_library.h"
 #include "device/pages/page_batch.h"
 #include "device/pages/pdf_sink.h"
@@ -51,6 +52,8 @@ class CairoPdfContext final : public PrintContext {
  private:
   SizedFont& FontAt(int font);
   cairo_scaled_font_t* Scaled(SizedFont& font);
+  void BeginDocument(const TDocInfo& info);
+  void EndDocument();
   void EmitPage();
   void CheckStatus();
   void CloseSurface() noexcept;
@@ -64,7 +67,8 @@ class CairoPdfContext final : public PrintContext {
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
   PageBatch page_;
-  bool in_document_ = false;
+  DocumentOrder order_;
+  bool in_document_ = false;  // cairo is writing a begun document
 };
 
 }  // namespace prynda

@@ -193,6 +193,17 @@ TEST_F(PrinterTest, OrientationAndCopiesReachTheNextContext) {
   EXPECT_EQ(printer_.CopyCount(), 1);
 }
 
+TEST_F(PrinterTest, TheScaleLowersTheResolutionTheCapsAnswerNotTheSheet) {
+  printer_.SetPageScale(0.333);  // 600 dpi at a third is 199.8: whole dots, rounded down
+  const TDeviceCaps caps = printer_.Caps();
+  EXPECT_EQ(caps.LogPixelsX, 199);
+  EXPECT_EQ(caps.LogPixelsY, 199);
+  EXPECT_EQ(caps.HorzRes, 4760);
+  EXPECT_EQ(caps.PhysicalHeight, 7016);
+  EXPECT_EQ(printer_.DeviceCaps(kLogPixelsY), 199);
+  EXPECT_EQ(printer_.PhysicalCaps().LogPixelsY, 600);
+}
+
 TEST_F(PrinterTest, MeasuringWorksBeforeTheDocumentAtThePrintersVerticalResolution) {
   system_.Printers[1].DpiX = 300;  // the font follows LOGPIXELSY only
   TFont& font = Canvas().Font();
@@ -203,7 +214,7 @@ TEST_F(PrinterTest, MeasuringWorksBeforeTheDocumentAtThePrintersVerticalResoluti
   EXPECT_EQ(Canvas().MeasureTextHeight("X"), 99);
   EXPECT_EQ(font.Height(), -83);
   EXPECT_EQ(font.Size(), 10);
-  EXPECT_EQ(CallCount("CreateDC"), 0);
+  EXPECT_EQ(system_.ContextCount(TContextKind::Device), 0);
   EXPECT_FALSE(printer_.IsPrinting());
 
   // A change to the font applies at the next measure.
@@ -355,6 +366,13 @@ TEST_F(PrinterTest, FailuresWhileOpeningOrClosingEndPrintingAndPropagate) {
   EXPECT_FALSE(printer_.IsPrinting());
   EXPECT_EQ(system_.Documents.size(), 2u);
   EXPECT_EQ(system_.OpenContexts, 0);
+
+  // No device context: nothing is begun, and measuring still has its information context.
+  system_.FailOn(TContextKind::Device, "spooler gone");
+  EXPECT_TRUE(RaisesPrinterError([&] { printer_.StartDocument(); }, "spooler gone"));
+  EXPECT_FALSE(printer_.IsPrinting());
+  EXPECT_GT(Canvas().MeasureTextWidth("X"), 0);
+  EXPECT_EQ(system_.Documents.size(), 2u);
 
   printer_.StartDocument();
   printer_.FinishDocument();

@@ -11,6 +11,7 @@
 #include <string>
 #include <utility>
 
+#include "device/document_order.h"
 #include "device/printer_error.h"
 
 namespace prynda {
@@ -76,7 +77,7 @@ void SetPaper(DEVMODEA& devmode, const TPaperSize& paper) {
 
 class GdiContext final : public PrintContext {
  public:
-  GdiContext(HDC dc, std::string printer) : dc_(dc), printer_(std::move(printer)) {}
+  GdiContext(HDC dc, std::string printer, TContextKind kind) : dc_(dc), printer_(std::move(printer)), order_(kind) {}
   ~GdiContext() override {
     if (in_document_) ::AbortDoc(dc_);
     SelectObject(dc_, GetStockObject(SYSTEM_FONT));
@@ -157,92 +158,112 @@ class GdiContext final : public PrintContext {
   }
 
   void StartDoc(const TDocInfo& info) override {
-    SetAbortProc(dc_, KeepPrinting);
-    DOCINFOA document{};
-    document.cbSize = sizeof document;
-    document.lpszDocName = info.DocumentName.c_str();
-    if (::StartDocA(dc_, &document) <= 0) Fail("cannot start the document");
-    in_document_ = true;
+    order_.Run(DocumentCall::StartDoc, [&] {
+      SetAbortProc(dc_, KeepPrinting);
+      DOCINFOA document{};
+      document.cbSize = sizeof document;
+      document.lpszDocName = info.DocumentName.c_str();
+      if (::StartDocA(dc_, &document) <= 0) Fail("cannot start the document");
+      in_document_ = true;
+    });
   }
   void StartPage() override {
-    if (::StartPage(dc_) <= 0) Fail("cannot start a page");
-    selected_font_ = -1;  // a new page has the context's defaults selected again
-    selected_pen_ = nullptr;
+    order_.Run(DocumentCall::StartPage, [&] {
+      if (::StartPage(dc_) <= 0) Fail("cannot start a page");
+      selected_font_ = -1;  // a new page has the context's defaults selected again
+      selected_pen_ = nullptr;
+    });
   }
   void EndPage() override {
-    if (::EndPage(dc_) <= 0) Fail("cannot end a page");
+    order_.Run(DocumentCall::EndPage, [&] {
+      if (::EndPage(dc_) <= 0) Fail("cannot end a page");
+    });
   }
   void EndDoc() override {
-    in_document_ = false;
-    if (::EndDoc(dc_) <= 0) Fail("cannot end the document");
+    order_.Run(DocumentCall::EndDoc, [&] {
+      in_document_ = false;
+      if (::EndDoc(dc_) <= 0) Fail("cannot end the document");
+    });
   }
   void AbortDoc() override {
-    if (in_document_) ::AbortDoc(dc_);
-    in_document_ = false;
+    order_.Run(DocumentCall::AbortDoc, [&] {
+      if (in_document_) ::AbortDoc(dc_);
+      in_document_ = false;
+    });
   }
 
   void TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string_view text) override {
-    PrepareText(font, color, background);
-    ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+    order_.Run(DocumentCall::Draw, [&] {
+      PrepareText(font, color, background);
+      ExtTextOutA(dc_, x, y, 0, nullptr, text.data(), static_cast<UINT>(text.size()), nullptr);
+    });
   }
 
   void TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                       std::u32string_view text) override {
-    PrepareText(font, color, background);
-    const std::wstring wide = Wide(text);
-    ExtTextOutW(dc_, x, y, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), nullptr);
+    order_.Run(DocumentCall::Draw, [&] {
+      PrepareText(font, color, background);
+      const std::wstring wide = Wide(text);
+      ExtTextOutW(dc_, x, y, 0, nullptr, wide.data(), static_cast<UINT>(wide.size()), nullptr);
+    });
   }
 
   void FillRect(int x, int y, int width, int height, TRgb color) override {
-    HBRUSH& brush = brushes_[color];
-    if (brush == nullptr) brush = CreateSolidBrush(color);
-    const RECT rect{x, y, x + width, y + height};
-    if (::FillRect(dc_, &rect, brush) == 0) Fail("cannot fill a rectangle");
+    order_.Run(DocumentCall::Draw, [&] {
+      HBRUSH& brush = brushes_[color];
+      if (brush == nullptr) brush = CreateSolidBrush(color);
+      const RECT rect{x, y, x + width, y + height};
+      if (::FillRect(dc_, &rect, brush) == 0) Fail("cannot fill a rectangle");
+    });
   }
 
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override {
-    HPEN& pen = pens_[{width, color}];
-    if (pen == nullptr) {
-      LOGPEN logical{PS_SOLID, POINT{width, 0}, color};
-      pen = CreatePenIndirect(&logical);
-    }
-    if (pen != selected_pen_) {
-      SelectObject(dc_, pen);
-      selected_pen_ = pen;
-    }
-    line_.clear();
-    for (std::size_t i = 0; i < count; ++i) line_.push_back(POINT{points[i].X, points[i].Y});
-    ::Polyline(dc_, line_.data(), static_cast<int>(line_.size()));
+    order_.Run(DocumentCall::Draw, [&] {
+      HPEN& pen = pens_[{width, color}];
+      if (pen == nullptr) {
+        LOGPEN logical{PS_SOLID, POINT{width, 0}, color};
+        pen = CreatePenIndirect(&logical);
+      }
+      if (pen != selected_pen_) {
+        SelectObject(dc_, pen);
+        selected_pen_ = pen;
+      }
+      line_.clear();
+      for (std::size_t i = 0; i < count; ++i) line_.push_back(POINT{points[i].X, points[i].Y});
+      ::Polyline(dc_, line_.data(), static_cast<int>(line_.size()));
+    });
   }
 
   void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override {
-    // A 1-bit bitmap whose clear bits are white and set bits the colour, ANDed onto the page:
-    // white leaves the page as it is, the colour inks it as a ribbon would.
-    struct {
-      BITMAPINFOHEADER header;
-      RGBQUAD colors[2];
-    } info{};
-    info.header.biSize = sizeof info.header;
-    info.header.biWidth = image.Width;
-    info.header.biHeight = -image.Height;  // rows from the top
-    info.header.biPlanes = 1;
-    info.header.biBitCount = 1;
-    info.header.biCompression = BI_RGB;
-    info.colors[0] = RGBQUAD{255, 255, 255, 0};
-    info.colors[1] = RGBQUAD{GetBValue(color), GetGValue(color), GetRValue(color), 0};
-    // Bitmap rows start on four-byte boundaries.
-    const std::size_t stride = ((static_cast<std::size_t>(image.Width) + 31) / 32) * 4;
-    rows_.assign(stride * static_cast<std::size_t>(image.Height), 0);
-    const std::size_t bytes = (static_cast<std::size_t>(image.Width) + 7) / 8;
-    for (int row = 0; row < image.Height; ++row) {
-      std::memcpy(rows_.data() + stride * static_cast<std::size_t>(row),
-                  image.Bits + static_cast<std::size_t>(row) * static_cast<std::size_t>(image.Stride), bytes);
-    }
-    SetStretchBltMode(dc_, COLORONCOLOR);
-    if (StretchDIBits(dc_, x, y, width, height, 0, 0, image.Width, image.Height, rows_.data(),
-                      reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCAND) == 0) {
-      Fail("cannot draw an image");
-    }
+    order_.Run(DocumentCall::Draw, [&] {
+      // A 1-bit bitmap whose clear bits are white and set bits the colour, ANDed onto the page:
+      // white leaves the page as it is, the colour inks it as a ribbon would.
+      struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colors[2];
+      } info{};
+      info.header.biSize = sizeof info.header;
+      info.header.biWidth = image.Width;
+      info.header.biHeight = -image.Height;  // rows from the top
+      info.header.biPlanes = 1;
+      info.header.biBitCount = 1;
+      info.header.biCompression = BI_RGB;
+      info.colors[0] = RGBQUAD{255, 255, 255, 0};
+      info.colors[1] = RGBQUAD{GetBValue(color), GetGValue(color), GetRValue(color), 0};
+      // Bitmap rows start on four-byte boundaries.
+      const std::size_t stride = ((static_cast<std::size_t>(image.Width) + 31) / 32) * 4;
+      rows_.assign(stride * static_cast<std::size_t>(image.Height), 0);
+      const std::size_t bytes = (static_cast<std::size_t>(image.Width) + 7) / 8;
+      for (int row = 0; row < image.Height; ++row) {
+        std::memcpy(rows_.data() + stride * static_cast<std::size_t>(row),
+                    image.Bits + static_cast<std::size_t>(row) * static_cast<std::size_t>(image.Stride), bytes);
+      }
+      SetStretchBltMode(dc_, COLORONCOLOR);
+      if (StretchDIBits(dc_, x, y, width, height, 0, 0, image.Width, image.Height, rows_.data(),
+                        reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCAND) == 0) {
+        Fail("cannot draw an image");
+      }
+    });
   }
 
  private:
@@ -257,8 +278,9 @@ class GdiContext final : public PrintContext {
     }
   }
   void Select(int font) {
+    if (font < 0 || static_cast<std::size_t>(font) >= fonts_.size()) throw EPrinter("Unknown font handle");
     if (font == selected_font_) return;
-    SelectObject(dc_, fonts_.at(static_cast<std::size_t>(font)));
+    SelectObject(dc_, fonts_[static_cast<std::size_t>(font)]);
     selected_font_ = font;
   }
   [[noreturn]] void Fail(const char* what) {
@@ -275,7 +297,8 @@ class GdiContext final : public PrintContext {
   std::vector<std::uint8_t> rows_;
   int selected_font_ = -1;
   HPEN selected_pen_ = nullptr;
-  bool in_document_ = false;
+  DocumentOrder order_;
+  bool in_document_ = false;  // the spooler holds a begun document
 };
 
 }  // namespace
@@ -332,7 +355,7 @@ std::unique_ptr<PrintContext> GdiPrintSystem::CreateContext(const std::string& p
   HDC dc = kind == TContextKind::Device ? CreateDCA("WINSPOOL", printer.c_str(), nullptr, devmode)
                                         : CreateICA("WINSPOOL", printer.c_str(), nullptr, devmode);
   if (dc == nullptr) return nullptr;
-  return std::make_unique<GdiContext>(dc, printer);
+  return std::make_unique<GdiContext>(dc, printer, kind);
 }
 
 TRgb GdiPrintSystem::SystemColor(int index) { return GetSysColor(index); }

@@ -115,7 +115,8 @@ std::string PdfDate() {
 }  // namespace
 
 PdfPageContext::PdfPageContext(FontLibrary& fonts, const TPageGeometry& geometry, std::unique_ptr<PdfSink> sink)
-    : fonts_(fonts), geometry_(geometry), sink_(std::move(sink)) {}
+    : fonts_(fonts), geometry_(geometry), sink_(std::move(sink)),
+      order_(sink_ ? TContextKind::Device : TContextKind::Information) {}
 
 PdfPageContext::~PdfPageContext() {
   if (in_document_) Discard();
@@ -144,26 +145,27 @@ TTextExtent PdfPageContext::MeasureUnicode(int font, std::u32string_view text) {
 bool PdfPageContext::HasGlyph(int font, char32_t c) { return FontAt(font).HasGlyph(c); }
 
 void PdfPageContext::StartDoc(const TDocInfo& info) {
-  if (!sink_) throw EPrinter("This context cannot print");
-  if (in_document_) throw EPrinter("A document is already open");
-  PreloadSubsetter();
-  sink_->Begin(info);
-  in_document_ = true;
-  try {
-    writer_ = std::make_unique<PdfWriter>(*sink_);
-    pages_object_ = writer_->NewObject();
-  } catch (...) {
-    Discard();
-    throw;
-  }
-  title_ = info.DocumentName;
-  content_.reserve(1 << 17);
+  order_.Run(DocumentCall::StartDoc, [&] {
+    PreloadSubsetter();
+    sink_->Begin(info);
+    in_document_ = true;
+    try {
+      writer_ = std::make_unique<PdfWriter>(*sink_);
+      pages_object_ = writer_->NewObject();
+    } catch (...) {
+      Discard();
+      throw;
+    }
+    title_ = info.DocumentName;
+    content_.reserve(1 << 17);
+  });
 }
 
 void PdfPageContext::StartPage() {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.Clear();
-  pictures_.Clear();
+  order_.Run(DocumentCall::StartPage, [&] {
+    page_.Clear();
+    pictures_.Clear();
+  });
 }
 
 void PdfPageContext::WriteContent() {
@@ -291,8 +293,9 @@ void PdfPageContext::WriteContent() {
   out += "Q\n";
 }
 
-void PdfPageContext::EndPage() {
-  if (!in_document_) throw EPrinter("No document is open");
+void PdfPageContext::EndPage() { order_.Run(DocumentCall::EndPage, [&] { WritePage(); }); }
+
+void PdfPageContext::WritePage() {
   page_fonts_.clear();
   WriteContent();
   const int contents = writer_->NewObject();
@@ -343,8 +346,9 @@ void PdfPageContext::EndPage() {
   pages_.push_back(page);
 }
 
-void PdfPageContext::EndDoc() {
-  if (!in_document_) throw EPrinter("No document is open");
+void PdfPageContext::EndDoc() { order_.Run(DocumentCall::EndDoc, [&] { WriteEnd(); }); }
+
+void PdfPageContext::WriteEnd() {
   try {
     font_set_.WriteAll(*writer_);
     writer_->BeginObject(pages_object_);
@@ -381,7 +385,9 @@ void PdfPageContext::EndDoc() {
 }
 
 void PdfPageContext::AbortDoc() {
-  if (in_document_) Discard();
+  order_.Run(DocumentCall::AbortDoc, [&] {
+    if (in_document_) Discard();
+  });
 }
 
 void PdfPageContext::Discard() noexcept {
@@ -392,29 +398,24 @@ void PdfPageContext::Discard() noexcept {
 
 void PdfPageContext::TextOut(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                              std::string_view text) {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.AddText(FontAt(font), x, y, color, background, text);
+  order_.Run(DocumentCall::Draw, [&] { page_.AddText(FontAt(font), x, y, color, background, text); });
 }
 
 void PdfPageContext::TextOutUnicode(int x, int y, int font, TRgb color, std::optional<TRgb> background,
                                     std::u32string_view text) {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.AddUnicodeText(FontAt(font), x, y, color, background, text);
+  order_.Run(DocumentCall::Draw, [&] { page_.AddUnicodeText(FontAt(font), x, y, color, background, text); });
 }
 
 void PdfPageContext::FillRect(int x, int y, int width, int height, TRgb color) {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.AddFill(x, y, width, height, color);
+  order_.Run(DocumentCall::Draw, [&] { page_.AddFill(x, y, width, height, color); });
 }
 
 void PdfPageContext::Polyline(const TPoint* points, std::size_t count, int width, TRgb color) {
-  if (!in_document_) throw EPrinter("No document is open");
-  page_.AddPolyline(points, count, width, color);
+  order_.Run(DocumentCall::Draw, [&] { page_.AddPolyline(points, count, width, color); });
 }
 
 void PdfPageContext::ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) {
-  if (!in_document_) throw EPrinter("No document is open");
-  pictures_.Add(x, y, width, height, image, color);
+  order_.Run(DocumentCall::Draw, [&] { pictures_.Add(x, y, width, height, image, color); });
 }
 
 }  // namespace prynda

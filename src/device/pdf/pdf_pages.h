@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "device/document_order.h"
 #include "device/fonts/font_library.h"
 #include "device/pages/page_batch.h"
 #include "device/pages/pictures.h"
@@ -48,6 +49,8 @@ class PdfPageContext final : public PrintContext {
  private:
   SizedFont& FontAt(int font);
   void WriteContent();
+  void WritePage();
+  void WriteEnd();
   void Discard() noexcept;
 
   FontLibrary& fonts_;
@@ -65,7 +68,8 @@ class PdfPageContext final : public PrintContext {
   std::vector<int> pages_;              // page objects, in order
   int pages_object_ = 0;
   std::string title_;
-  bool in_document_ = false;
+  DocumentOrder order_;
+  bool in_document_ = false;  // the sink holds a begun document
 };
 
 }  // namespace prynda
