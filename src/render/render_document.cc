@@ -80,9 +80,10 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   const std::int16_t restore_copies = printer.CopyCount();
   printer.SetCopyCount(static_cast<std::int16_t>(settings.Copies));
 
-  page.DpiY = printer.DeviceCaps(kLogPixelsY);
-  page.DpiX = printer.DeviceCaps(kLogPixelsX);
-  page.PageHeight = printer.PrintableHeight();
+  const TDeviceCaps caps = printer.Caps();
+  page.DpiY = caps.LogPixelsY;
+  page.DpiX = caps.LogPixelsX;
+  page.PageHeight = caps.VertRes;
 
   printer.StartDocument();
   const std::int64_t top = static_cast<std::int64_t>(page.DpiY / 6) * settings.TopMarginLines;
