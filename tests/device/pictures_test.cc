@@ -91,5 +91,38 @@ TEST(PicturesTest, EveryDotLandsInItsCell) {
   EXPECT_EQ(Dots(set[0]), std::vector<std::string>{"#"});
 }
 
+// The sheet here: 0 to 100 px either way; the image 8 x 2 dots of 10 px.
+TEST(PicturesTest, AnImageIsCroppedToTheSheetWithEveryDotInPlace) {
+  const Image image({"#.##..#.", ".#..##.#"});
+  struct Case {
+    int X, Y;
+    double Left, Top;  // where the kept dots begin
+    std::vector<std::string> Kept;
+  };
+  const Case cases[] = {
+      {10, 10, 10, 10, {"#.##..#.", ".#..##.#"}},  // wholly on the sheet
+      {55, 10, 55, 10, {"#.##.", ".#..#"}},        // the last three columns past the right edge
+      {-25, 10, -5, 10, {"##..#.", "..##.#"}},     // two columns and half of one left of it
+      {10, 95, 10, 95, {"#.##..#."}},              // the second row below it
+      {10, -15, 10, -5, {".#..##.#"}},             // the first row above it, all but half a dot
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.X) + "," + std::to_string(c.Y));
+    PictureSet set;
+    set.SetSheet(0, 0, 100, 100);
+    set.Add(c.X, c.Y, 80, 20, image.Mono, 0);
+    ASSERT_EQ(set.Count(), 1u);
+    EXPECT_EQ(Dots(set[0]), c.Kept);
+    EXPECT_DOUBLE_EQ(set[0].X, c.Left);
+    EXPECT_DOUBLE_EQ(set[0].Y, c.Top);
+    EXPECT_DOUBLE_EQ(set[0].DotWidth(), 10);
+    EXPECT_DOUBLE_EQ(set[0].DotHeight(), 10);
+  }
+  PictureSet set;
+  set.SetSheet(0, 0, 100, 100);
+  set.Add(100, 10, 80, 20, image.Mono, 0);  // wholly off it
+  EXPECT_EQ(set.Count(), 0u);
+}
+
 }  // namespace
 }  // namespace prynda

@@ -319,9 +319,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest, ::testing::Range<std::size_t>(
 #ifdef __SANITIZE_ADDRESS__
 constexpr std::uintmax_t kLargeFile = std::uintmax_t{1} << 28;
 constexpr long kRssSlackKb = 8 * 1024;  // the sanitizer's own bookkeeping varies from run to run
+constexpr long kImageRssKb = 128 * 1024;
 #else
 constexpr std::uintmax_t kLargeFile = std::uintmax_t{1} << 30;
 constexpr long kRssSlackKb = 2 * 1024;  // within about a tenth of the 13 MB a job takes
+constexpr long kImageRssKb = 64 * 1024;
 #endif
 
 TEST(HostileInputTest, AGigabyteFileKeepsMemoryFlat) {
@@ -376,6 +378,23 @@ TEST(HostileInputTest, APageThatNeverEndsKeepsMemoryFlat) {
     EXPECT_LT(run.PeakRssKb, small.PeakRssKb + kRssSlackKb) << name;
     EXPECT_LE(fs::file_size(dir.File(std::string(name) + ".pdf")), small_pdf * 11 / 10) << name;
   }
+}
+
+// Raster rows far wider than the sheet, run-length coded so that each byte of the file stands for
+// 64 of dots, printed over one another: what lies off the sheet is never kept.
+TEST(HostileInputTest, ImagesWiderThanTheSheetKeepMemoryBounded) {
+  TempDir dir;
+  const std::string band = "\x1b.\x01\x0a\x0a\xff\xff\xff";         // 255 rows of 65,535 dots, 1/360 inch
+  const std::string row = Repeat("\x80\xaa", 63) + "\xc0\xaa";          // 63 runs of 129 bytes, one of 65
+  const std::string step = band + Repeat(row, 255) + "\r";
+  const std::string input = dir.File("raster.prn");
+  dir.Write("raster.prn", "\x1b@" + Repeat(step, static_cast<int>(kLargeFile / 100 / step.size())));
+  const ProgramRun run = RunPrynda({.Args = {input, "/FX", "/ST"},
+                                    .Env = {{"PRYNDA_PDF", input + ".pdf"}, {"ASAN_OPTIONS", "detect_leaks=0"}},
+                                    .TimeoutSeconds = 600});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(PdfPageCount(input + ".pdf"), 1);
+  EXPECT_LT(run.PeakRssKb, kImageRssKb) << "about " << fs::file_size(input) / 1'000'000 << " MB of rows";
 }
 
 TEST(HostileInputTest, NoStandardInputAtTheUsageWait) {

@@ -17,7 +17,7 @@ void PictureSet::Picture::AppendRow(int row, std::vector<std::uint8_t>& out) con
   out.insert(out.end(), begin, begin + (Columns + 7) / 8);
 }
 
-PictureSet::Picture* PictureSet::Joining(int x, int y, double dot_width, double dot_height, const TMonoImage& image,
+PictureSet::Picture* PictureSet::Joining(double x, double y, double dot_width, double dot_height, const TMonoImage& image,
                                          TRgb color, int& column, int& row) {
   // The latest pictures first: a band most often continues the one before it.
   for (std::size_t i = count_; i-- > 0;) {
@@ -86,10 +86,61 @@ void PictureSet::Place(Picture& picture, int column, int row, const TMonoImage& 
   }
 }
 
+void PictureSet::SetSheet(double left, double top, double right, double bottom) {
+  sheet_known_ = true;
+  sheet_left_ = left;
+  sheet_top_ = top;
+  sheet_right_ = right;
+  sheet_bottom_ = bottom;
+}
+
 void PictureSet::Add(int x, int y, int width, int height, const TMonoImage& image, TRgb color) {
   if (image.Width <= 0 || image.Height <= 0 || width <= 0 || height <= 0) return;
   const double dot_width = static_cast<double>(width) / image.Width;
   const double dot_height = static_cast<double>(height) / image.Height;
+  if (!sheet_known_) {
+    AddAt(x, y, static_cast<double>(x) + width, static_cast<double>(y) + height, image, color);
+    return;
+  }
+  // The columns and rows that reach onto the sheet, whole or in part.
+  auto first = [](double edge, double from, double dot, int count) {
+    return static_cast<int>(std::clamp(std::floor((edge - from) / dot), 0.0, static_cast<double>(count)));
+  };
+  auto last = [](double edge, double from, double dot, int count) {
+    return static_cast<int>(std::clamp(std::ceil((edge - from) / dot), 0.0, static_cast<double>(count)));
+  };
+  const int left = first(sheet_left_, x, dot_width, image.Width);
+  const int right = last(sheet_right_, x, dot_width, image.Width);
+  const int top = first(sheet_top_, y, dot_height, image.Height);
+  const int bottom = last(sheet_bottom_, y, dot_height, image.Height);
+  if (left >= right || top >= bottom) return;
+  if (left == 0 && right == image.Width && top == 0 && bottom == image.Height) {
+    AddAt(x, y, static_cast<double>(x) + width, static_cast<double>(y) + height, image, color);
+    return;
+  }
+  TMonoImage part{right - left, bottom - top, image.Stride,
+                  image.Bits + static_cast<std::size_t>(top) * static_cast<std::size_t>(image.Stride)};
+  if (left > 0) {
+    // Rows that start at column `left`: shifted to a byte's first bit.
+    const std::size_t stride = (static_cast<std::size_t>(part.Width) + 7) / 8;
+    cropped_.assign(stride * static_cast<std::size_t>(part.Height), 0);
+    for (int r = 0; r < part.Height; ++r) {
+      const std::uint8_t* source = part.Bits + static_cast<std::size_t>(r) * static_cast<std::size_t>(image.Stride);
+      std::uint8_t* target = cropped_.data() + static_cast<std::size_t>(r) * stride;
+      for (int c = 0; c < part.Width; ++c) {
+        const int from = left + c;
+        if ((source[from / 8] >> (7 - from % 8)) & 1) target[c / 8] |= static_cast<std::uint8_t>(0x80 >> (c % 8));
+      }
+    }
+    part.Stride = static_cast<int>(stride);
+    part.Bits = cropped_.data();
+  }
+  AddAt(x + left * dot_width, y + top * dot_height, x + right * dot_width, y + bottom * dot_height, part, color);
+}
+
+void PictureSet::AddAt(double x, double y, double right, double bottom, const TMonoImage& image, TRgb color) {
+  const double dot_width = (right - x) / image.Width;
+  const double dot_height = (bottom - y) / image.Height;
   int column = 0;
   int row = 0;
   Picture* picture = Joining(x, y, dot_width, dot_height, image, color, column, row);
@@ -106,8 +157,8 @@ void PictureSet::Add(int x, int y, int width, int height, const TMonoImage& imag
     column = row = 0;
   }
   Place(*picture, column, row, image);
-  picture->Right = std::max(picture->Right, static_cast<double>(x) + width);
-  picture->Bottom = std::max(picture->Bottom, static_cast<double>(y) + height);
+  picture->Right = std::max(picture->Right, right);
+  picture->Bottom = std::max(picture->Bottom, bottom);
 }
 
 }  // namespace prynda

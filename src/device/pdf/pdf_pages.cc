@@ -116,7 +116,12 @@ std::string PdfDate() {
 
 PdfPageContext::PdfPageContext(FontLibrary& fonts, const TPageGeometry& geometry, std::unique_ptr<PdfSink> sink)
     : fonts_(fonts), geometry_(geometry), sink_(std::move(sink)),
-      order_(sink_ ? TContextKind::Device : TContextKind::Information) {}
+      order_(sink_ ? TContextKind::Device : TContextKind::Information) {
+  // What lies off the page's sheet is never seen: images are cropped to it.
+  const TDeviceCaps& caps = geometry_.Caps;
+  pictures_.SetSheet(-caps.PhysicalOffsetX, -caps.PhysicalOffsetY, caps.PhysicalWidth - caps.PhysicalOffsetX,
+                     caps.PhysicalHeight - caps.PhysicalOffsetY);
+}
 
 PdfPageContext::~PdfPageContext() {
   if (in_document_) Discard();
