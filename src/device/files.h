@@ -36,6 +36,25 @@ class InputFile {
   std::int64_t size_ = 0;
 };
 
+// Standard input kept in a file that nobody else sees - unnamed on Linux, deleted as it is closed
+// on Windows - so that it can be read from the start again, and is gone however the program ends.
+class StandardInputCopy {
+ public:
+  StandardInputCopy() = default;
+  ~StandardInputCopy();
+  StandardInputCopy(const StandardInputCopy&) = delete;
+  StandardInputCopy& operator=(const StandardInputCopy&) = delete;
+
+  // Reads standard input to its end; false when it cannot be read or kept.
+  bool Make();
+  // A path the copy opens by while this object lives.
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::intptr_t handle_ = -1;
+  std::string path_;
+};
+
 // A file written beside its final place and put there only when it is complete, so that nobody
 // ever sees half of it; discarded (removed) otherwise. On Linux it has no name until then (an
 // unnamed file in the target folder), so that even a killed process leaves nothing behind; where

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -62,6 +63,43 @@ bool InputFile::Close() {
 namespace {
 
 std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  for (std::size_t done = 0; done < size;) {
+    const ssize_t written = ::write(fd, data + done, size - done);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    done += static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+StandardInputCopy::~StandardInputCopy() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+bool StandardInputCopy::Make() {
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = std::string(folder != nullptr && *folder == '/' ? folder : "/tmp") + "/prynda-XXXXXX";
+  const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  ::unlink(path.c_str());
+  handle_ = fd;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) break;
+    if (!WriteAll(fd, buffer, static_cast<std::size_t>(n))) return false;
+  }
+  path_ = DescriptorPath(fd);
+  return true;
+}
+
+namespace {
 
 // ".NAME.XXXXXX" beside `target`, six random letters in place of the X's.
 std::string HiddenName(const std::filesystem::path& target, bool pattern) {

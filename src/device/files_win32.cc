@@ -37,12 +37,46 @@ std::string ExecutablePath(const std::string& fallback) {
   return (length == 0 || length >= sizeof buffer) ? fallback : std::string(buffer, length);
 }
 
+StandardInputCopy::~StandardInputCopy() {
+  if (handle_ != -1) CloseHandle(AsHandle(handle_));
+}
+
+bool StandardInputCopy::Make() {
+  char folder[MAX_PATH + 1];
+  char name[MAX_PATH + 1];
+  if (GetTempPathA(sizeof folder, folder) == 0 || GetTempFileNameA(folder, "prn", 0, name) == 0) return false;
+  HANDLE file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DeleteFileA(name);
+    return false;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  if (input == INVALID_HANDLE_VALUE || input == nullptr) return false;
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(input, buffer, sizeof buffer, &got, nullptr)) {
+      if (GetLastError() == ERROR_BROKEN_PIPE) break;  // the writer has closed its end
+      return false;
+    }
+    if (got == 0) break;
+    DWORD written = 0;
+    if (!WriteFile(file, buffer, got, &written, nullptr) || written != got) return false;
+  }
+  path_ = name;
+  return true;
+}
+
 InputFile::~InputFile() { Close(); }
 
 bool InputFile::Open(const std::string& path) {
   Close();
   // Read access only; others may go on reading and writing the file.
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+  // Others may also remove it meanwhile: a copy of standard input is deleted as it is closed.
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER size{};

@@ -35,6 +35,10 @@ struct TJobContext {
   // Parameter 0 is the executable's full path, 1 the file to print, 2 and on the options.
   std::vector<std::string> Params;
   std::string InputFileName;
+  // The job read from standard input ("-" in place of a file name): InputSource is its copy.
+  bool StandardInput = false;
+  std::string InputSource;  // the file the job's bytes are read from; empty: InputFileName
+  const std::string& InputPath() const { return InputSource.empty() ? InputFileName : InputSource; }
   TJobSettings Settings;
   PryndaSettings Prynda;  // the [Prynda] section and its options, apart from the fields above
   bool PauseAtEnd = false;

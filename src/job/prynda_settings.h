@@ -16,6 +16,13 @@ enum class EmulationKind {
   Fx,       // Epson ESC/P (9-pin FX/LX; with "180", the 24-pin LQ/ESC/P2 units)
 };
 
+// How our own dialect reads the bytes of text.
+enum class OwnText {
+  PolishLetters,  // its Polish letters translated to the fonts' Windows-1250 codes, as ever
+  CodePage,       // every byte a character of the job's code page, through FX mode's tables
+  Utf8,           // UTF-8
+};
+
 enum class OrientationChoice {
   File,       // the file's own command (our dialect), portrait (FX mode)
   Portrait,
@@ -26,6 +33,7 @@ enum class OrientationChoice {
 struct PryndaSettings {
   EmulationKind Emulation = EmulationKind::Default;  // key "Emulation" (FX), option "/FX"
   bool AutoCR = false;  // key "AutoCR", option "/LF": in the default dialect a line feed also returns the carriage
+  OwnText Text = OwnText::PolishLetters;  // chosen by what a recognised job holds, never by a key
 
   // Paper and forms.
   std::optional<TPaperSize> Paper;  // key "Paper"; none: A4 on "Prynda PDF", a printer's own elsewhere

@@ -54,7 +54,8 @@ bool PrepareJob(TJobContext& job) {
     return false;
   }
   printer.SetDocumentName("GDI=" + job.InputFileName);
-  printer.SetSourceFileName(job.InputFileName);
+  // A job from standard input is named so: "Prynda PDF" writes stdin.pdf.
+  printer.SetSourceFileName(job.StandardInput ? std::string(kStandardInputName) : job.InputFileName);
   for (const TFontSlot& slot : kFontSlots) job.Font(slot.Font) = TFont();
 
   // "/ST" also keeps the printer choice quiet; nothing but that option writes ShowMessages.
@@ -66,6 +67,7 @@ bool PrepareJob(TJobContext& job) {
   SetUpFontSet(job);
   ReadSettingsFile(job);
   ApplyOptions(job);
+  if (job.StandardInput) job.Settings.DeleteAfterPrint = false;  // standard input leaves nothing to delete
   ShowBanner(job);
   return true;
 }
@@ -85,7 +87,17 @@ void RunJob(TJobContext& job) {
 
 int ProgramEntry(TJobContext& job) {
   job.InputFileName = job.Params.size() > 1 ? job.Params[1] : std::string();
-  if (IsExistingFile(job.InputFileName)) {
+  if (job.InputFileName == kStandardInputParameter) {
+    // The job comes from a pipe: kept in a file of its own, so that it can be read again.
+    StandardInputCopy copy;
+    if (!copy.Make()) {
+      job.Console.Error("Nie mogę odczytać zadania ze standardowego wejścia");
+      return 1;
+    }
+    job.StandardInput = true;
+    job.InputSource = copy.Path();
+    RunJob(job);
+  } else if (IsExistingFile(job.InputFileName)) {
     RunJob(job);
   } else {
     ShowUsage(job);

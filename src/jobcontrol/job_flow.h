@@ -4,6 +4,7 @@
 
 #include <iosfwd>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "device/print_system.h"
@@ -11,6 +12,10 @@
 #include "render/render_document.h"
 
 namespace prynda {
+
+// "-" in place of the file name: the job is read from standard input, and named so.
+inline constexpr std::string_view kStandardInputParameter = "-";
+inline constexpr std::string_view kStandardInputName = "stdin";
 
 // Runs the whole program over a print system and console streams; returns the exit code: 0 on
 // every end of its own, 1 when a failure escapes the job (its message then goes to `err`).

@@ -1,6 +1,7 @@
 #include "render/default_dialect.h"
 
 #include "render/box_drawing.h"
+#include "render/characters.h"
 #include "render/escape_sequences.h"
 #include "render/page_cycle.h"
 #include "render/prefix_commands.h"
@@ -41,8 +42,9 @@ std::int64_t ColumnsToNextTab(const TRenderState& state) {
   return ((1 - state.Page.Column) % 8 + 8) % 8;
 }
 
-DefaultDialect::DefaultDialect(TRenderState& state, bool auto_cr) : own_(state, auto_cr) {
-  state.Input.Translation = MakeTranslation(state.Settings.CodePage);
+DefaultDialect::DefaultDialect(TRenderState& state, bool auto_cr, OwnText text) : own_(state, auto_cr, text) {
+  if (text == OwnText::PolishLetters) state.Input.Translation = MakeTranslation(state.Settings.CodePage);
+  if (text == OwnText::CodePage) own_.Upper = UpperHalf(JobCodePage(state.Job));
 }
 
 // ESC " S / T, or the prefix byte with L or P, possibly after one leading ESC l n.
@@ -79,7 +81,14 @@ void DefaultDialect::BeginNewPage() {
 
 std::int32_t DefaultDialect::Byte(TRenderState& state, std::uint8_t c) {
   if (state.Page.PageFull) BeginNewPage();
-  if (!state.Input.CharTranslated && c >= 0xB3 && c <= 0xDA) {
+  if (own_.Text != OwnText::PolishLetters) {
+    // A byte that breaks off a UTF-8 sequence stands for a character of its own.
+    if (own_.Needed > 0 && (c < 0x80 || c >= 0xC0)) {
+      own_.Needed = 0;
+      MoveColumns(state, PrintCharacter(U'\uFFFD'));
+    }
+    if (c > 0x20 && c != kPrefix) return Text(c);
+  } else if (!state.Input.CharTranslated && c >= 0xB3 && c <= 0xDA) {
     DrawBoxCharacter(state, c);
     return 1;
   }
@@ -101,6 +110,44 @@ std::int32_t DefaultDialect::Byte(TRenderState& state, std::uint8_t c) {
       DrawCharacter(state, c);
       return 1;
   }
+}
+
+std::int32_t DefaultDialect::Text(std::uint8_t c) {
+  if (c < 0x80) return PrintCharacter(c);
+  if (own_.Text == OwnText::CodePage) return PrintCharacter(own_.Upper[c - 0x80u]);
+  // UTF-8: a lead byte, then its continuation bytes; what cannot be one is a character of its own.
+  if (c < 0xC0) {
+    if (own_.Needed == 0) return PrintCharacter(U'\uFFFD');
+    own_.Pending = (own_.Pending << 6) | (c & 0x3Fu);
+    if (--own_.Needed > 0) return 0;
+    const char32_t code = own_.Pending;
+    const bool valid = code >= own_.Least && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+    if (code == 0xFEFF) return 0;  // the byte-order mark takes no room
+    return PrintCharacter(valid ? code : U'\uFFFD');
+  }
+  if (c >= 0xF5 || c == 0xC0 || c == 0xC1) return PrintCharacter(U'\uFFFD');
+  own_.Needed = c >= 0xF0 ? 3 : (c >= 0xE0 ? 2 : 1);
+  own_.Least = own_.Needed == 3 ? 0x10000 : (own_.Needed == 2 ? 0x800 : 0x80);
+  own_.Pending = c & (0x3Fu >> own_.Needed);
+  return 0;
+}
+
+// A character of the text: a glyph centred in its cell, box-drawing lines, or a shade or block.
+std::int32_t DefaultDialect::PrintCharacter(char32_t c) {
+  TRenderState& state = own_.State;
+  const Character character = ClassifyCharacter(c);
+  switch (character.Kind) {
+    case CharacterKind::Box: DrawBoxCharacter(state, character.Detail); break;
+    case CharacterKind::Block:
+      DrawBlock(state, *BlockShapeOf(c), CellWidth(state), state.Page.LineSpacing);
+      break;
+    default:
+      if (character.CodePoint != U' ') {
+        const char32_t drawn = character.CodePoint;
+        DrawUnicodeOfWidth(state, drawn, state.Canvas.MeasureUnicodeWidth(std::u32string_view(&drawn, 1)));
+      }
+  }
+  return 1;
 }
 
 }  // namespace prynda

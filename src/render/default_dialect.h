@@ -3,6 +3,7 @@
 // request sets PageFull and the next byte read begins the page, whatever that byte is.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "render/dialect.h"
@@ -11,13 +12,21 @@ namespace prynda {
 
 // What our dialect keeps beside the render state.
 struct DefaultModes {
-  DefaultModes(TRenderState& state, bool auto_cr) : State(state), AutoCR(auto_cr) {}
+  DefaultModes(TRenderState& state, bool auto_cr, OwnText text) : State(state), AutoCR(auto_cr), Text(text) {}
 
   TRenderState& State;
   const bool AutoCR;                       // a line feed also returns the carriage (/LF)
+  const OwnText Text;                      // how the bytes of text are read
   std::int32_t LineNo = 1;                 // line on the page, for the page break every n lines
   bool Expanded = false;                   // double width (prefix command E)
   std::int32_t SavedPitch = kPitch10Cpi;   // the pitch expanded mode returns to
+  // OwnText::CodePage: the characters of bytes 0x80-0xFF in the job's code page.
+  std::array<char32_t, 128> Upper{};
+  // OwnText::Utf8: the character being read, the continuation bytes it still needs, and the
+  // least code point its length may spell.
+  char32_t Pending = 0;
+  int Needed = 0;
+  char32_t Least = 0;
 };
 
 // A line down, and the page break the settings ask for (/FF, /FF=n).
@@ -30,7 +39,7 @@ std::int64_t ColumnsToNextTab(const TRenderState& state);
 class DefaultDialect final : public Dialect {
  public:
   // auto_cr: a line feed also returns the carriage (files with LF-only line ends).
-  DefaultDialect(TRenderState& state, bool auto_cr);
+  DefaultDialect(TRenderState& state, bool auto_cr, OwnText text);
 
   TPrinterOrientation Orientation(TRenderState& state) override;
   void Start(TRenderState& state) override;
@@ -39,6 +48,9 @@ class DefaultDialect final : public Dialect {
  private:
   // The page asked for, begun with the byte read after the request, at the top-left corner.
   void BeginNewPage();
+  // A byte of text (0x21-0xFF) through the code page or UTF-8; the columns it moves.
+  std::int32_t Text(std::uint8_t c);
+  std::int32_t PrintCharacter(char32_t c);
 
   DefaultModes own_;
 };

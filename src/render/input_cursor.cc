@@ -13,8 +13,8 @@ bool IsFiller(std::uint8_t byte) {
 
 }  // namespace
 
-InputCursor::InputCursor(TConsole& console, TPrinter& printer, std::string file_name, bool truncate)
-    : console_(console), printer_(printer), file_name_(std::move(file_name)), truncate_(truncate) {}
+InputCursor::InputCursor(TConsole& console, TPrinter& printer, std::string file_name, std::string path, bool truncate)
+    : console_(console), printer_(printer), file_name_(std::move(file_name)), path_(std::move(path)), truncate_(truncate) {}
 
 void InputCursor::ReportFileError(std::string_view what) {
   console_.Line("Błąd ", what, " pliku ", Raw{file_name_});
@@ -27,7 +27,7 @@ bool InputCursor::OpenInput() {
   ReadFailed = false;
   Buffer.assign(kBlockSize, 0);
   // Read access is all the cursor needs, so a read-only file prints too.
-  if (!InputFile.Open(file_name_)) {
+  if (!InputFile.Open(path_)) {
     ReportFileError("otwarcia");
     Buffer.clear();
     Buffer.shrink_to_fit();

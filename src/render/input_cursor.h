@@ -23,8 +23,11 @@ using TInputFile = InputFile;
 
 class InputCursor {
  public:
-  // Errors are told on `console` naming `file_name`, and cancel the document open on `printer`.
-  InputCursor(TConsole& console, TPrinter& printer, std::string file_name, bool truncate);
+  // Reads the file at `path`. Errors are told on `console` naming `file_name`, and cancel the
+  // document open on `printer`.
+  InputCursor(TConsole& console, TPrinter& printer, std::string file_name, std::string path, bool truncate);
+  InputCursor(TConsole& console, TPrinter& printer, const std::string& file_name, bool truncate)
+      : InputCursor(console, printer, file_name, file_name, truncate) {}
   InputCursor(const InputCursor&) = delete;
   InputCursor& operator=(const InputCursor&) = delete;
 
@@ -73,6 +76,7 @@ class InputCursor {
   TConsole& console_;
   TPrinter& printer_;
   std::string file_name_;
+  std::string path_;
   bool truncate_;
   std::optional<std::string_view> memory_;
 };

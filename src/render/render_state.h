@@ -29,7 +29,7 @@ struct TextState {
 struct TRenderState {
   TRenderState(TJobContext& job, TCanvas& canvas)
       : Job(job), Settings(job.Settings), Printer(job.CurrentPrinter), Canvas(canvas),
-        Input(job.Console, job.CurrentPrinter, job.InputFileName, job.Settings.Truncate) {}
+        Input(job.Console, job.CurrentPrinter, job.InputFileName, job.InputPath(), job.Settings.Truncate) {}
   TRenderState(const TRenderState&) = delete;
   TRenderState& operator=(const TRenderState&) = delete;
 

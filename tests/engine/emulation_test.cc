@@ -299,5 +299,40 @@ TEST_F(EmulationTest, PrefixFormFeedsBreakPages) {
   EXPECT_EQ(PageTexts(), (std::vector<std::string>{"A", "B", "C"}));
 }
 
+// A recognised job in our own dialect reads every byte through its code page, or as UTF-8: letters
+// (also those whose bytes are box characters elsewhere) as text, box characters as lines, one
+// column each.
+TEST_F(EmulationTest, TextThroughTheCodePageOrAsUtf8) {
+  struct Case {
+    OwnText Text;
+    CodePageId Table;
+    std::string Input;
+    std::string Drawn;  // the texts, in UTF-8
+    std::size_t Lines;  // polylines
+    int LastX;          // the last text's x: columns of 60 px from 5 (50-px glyphs centred)
+  };
+  const Case cases[] = {
+      {OwnText::CodePage, CodePageId::Pc852, "P\xfdli\xe7 \xb5\xc4\xd4", "PřlišÁď", 1, 5 + 8 * 60},
+      {OwnText::CodePage, CodePageId::Kamenicky, "\x80\x87\xc4", "Čč", 1, 65},
+      {OwnText::CodePage, CodePageId::Pc866, "\x8c\xa8\xe0", "Мир", 0, 125},
+      {OwnText::Utf8, CodePageId::Pc852, "\xef\xbb\xbf\xc5\xbb\xc3\xb3\xc5\x82w \xe2\x94\x80x", "Żółwx", 1, 5 + 6 * 60},
+      {OwnText::Utf8, CodePageId::Pc852, "a\xc5" "b\xe2\x82\xac\xff\xc0\x80", "a\xef\xbf\xbd" "b€\xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd",
+       0, 5 + 6 * 60},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.Input));
+    system.Documents.clear();
+    job.Prynda.Text = c.Text;
+    job.Prynda.CodePage = c.Table;
+    Render(c.Input);
+    std::string drawn;
+    for (const RecordedText& text : Page().Texts) drawn += text.Text;
+    EXPECT_EQ(drawn, c.Drawn);
+    EXPECT_EQ(Page().Lines.size(), c.Lines);
+    ASSERT_FALSE(Page().Texts.empty());
+    EXPECT_EQ(Page().Texts.back().X, c.LastX);
+  }
+}
+
 }  // namespace
 }  // namespace prynda::testing

@@ -116,18 +116,6 @@ constexpr ParenCommand kParenCommands[] = {
     {'^', DataAsCharacters},
 };
 
-Character Classified(char32_t c) {
-  Character character;
-  character.CodePoint = c != 0 ? c : U' ';
-  if (const std::uint8_t box = BoxByteOf(c); box != 0) {
-    character.Kind = CharacterKind::Box;
-    character.Detail = box;
-  } else if (BlockShapeOf(c) != nullptr) {
-    character.Kind = CharacterKind::Block;
-  }
-  return character;
-}
-
 }  // namespace
 
 std::span<const EscCommand> CharacterTableCommands() { return kCommands; }
@@ -141,7 +129,7 @@ void UpdateCharacters(Fx& fx) {
 
   std::array<Character, 256>& characters = fx.Characters;
   const int table = fx.TableSlots[fx.Table];
-  for (int b = 0x20; b < 0x7F; ++b) characters[static_cast<std::size_t>(b)] = Classified(ascii[static_cast<std::size_t>(b)]);
+  for (int b = 0x20; b < 0x7F; ++b) characters[static_cast<std::size_t>(b)] = ClassifyCharacter(ascii[static_cast<std::size_t>(b)]);
   if (table == kItalicTable) {
     for (int b = 0; b < 0x20; ++b) characters[static_cast<std::size_t>(b)] = Character{};
     characters[0x7F] = Character{};
@@ -151,18 +139,18 @@ void UpdateCharacters(Fx& fx) {
       characters[static_cast<std::size_t>(b)] = control;
     }
     for (int b = 0xA0; b < 0x100; ++b) {
-      Character character = b < 0xFF ? Classified(ascii[static_cast<std::size_t>(b - 0x80)]) : Character{};
+      Character character = b < 0xFF ? ClassifyCharacter(ascii[static_cast<std::size_t>(b - 0x80)]) : Character{};
       character.Italic = character.Kind == CharacterKind::Text;
       characters[static_cast<std::size_t>(b)] = character;
     }
   } else {
     const CodePage& page = CodePageOf(static_cast<CodePageId>(table));
     for (int b = 0; b < 0x20; ++b) {
-      characters[static_cast<std::size_t>(b)] = Classified(page.PcPictures ? PcPicture(static_cast<std::uint8_t>(b)) : 0);
+      characters[static_cast<std::size_t>(b)] = ClassifyCharacter(page.PcPictures ? PcPicture(static_cast<std::uint8_t>(b)) : 0);
     }
-    characters[0x7F] = Classified(page.PcPictures ? PcPicture(0x7F) : 0);
+    characters[0x7F] = ClassifyCharacter(page.PcPictures ? PcPicture(0x7F) : 0);
     const std::array<char32_t, 128>& upper = UpperHalf(page);
-    for (std::size_t b = 0; b < upper.size(); ++b) characters[0x80 + b] = Classified(upper[b]);
+    for (std::size_t b = 0; b < upper.size(); ++b) characters[0x80 + b] = ClassifyCharacter(upper[b]);
   }
   fx.Widths.fill(-1);
 }

@@ -15,6 +15,7 @@
 #include <span>
 #include <vector>
 
+#include "render/characters.h"
 #include "render/render_state.h"
 #include "translation/code_pages.h"
 
@@ -38,22 +39,6 @@ struct PrintMode {
   bool DoubleHeight = false;
   ScriptPosition Script = ScriptPosition::None;
   bool Quality = false;       // ESC x 1 (NLQ/LQ): only the units of ESC \ and ESC SP depend on it
-};
-
-// What a byte prints as in the character table in use (character_tables.cc).
-enum class CharacterKind : std::uint8_t {
-  Text,     // a glyph of the font; a byte the table has no character for is a blank
-  Box,      // box-drawing lines: Detail is the PC437 byte that DrawBoxCharacter draws them for
-  Block,    // a shade or block filling its cell or half of it
-  Control,  // the italic table's 0x80-0x9F: the control code 0x00-0x1F (ESC 7)
-  Ignored,  // the same with ESC 6: nothing, not even a move
-};
-
-struct Character {
-  char32_t CodePoint = U' ';
-  CharacterKind Kind = CharacterKind::Text;
-  std::uint8_t Detail = 0;
-  bool Italic = false;  // the italic table slants it whatever the print mode says
 };
 
 // A slot of ESC t: the italic table, or a table of the registry.
