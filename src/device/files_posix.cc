@@ -81,6 +81,8 @@ StandardInputCopy::~StandardInputCopy() {
 }
 
 bool StandardInputCopy::Make() {
+  // Without standard input the copy's own descriptor would take its number.
+  if (::fcntl(STDIN_FILENO, F_GETFD) < 0) return false;
   const char* folder = std::getenv("TMPDIR");
   std::string path = std::string(folder != nullptr && *folder == '/' ? folder : "/tmp") + "/prynda-XXXXXX";
   const int fd = ::mkostemp(path.data(), O_CLOEXEC);

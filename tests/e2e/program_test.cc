@@ -2,13 +2,17 @@
 // page, exit codes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <string>
 
 #include "e2e/run_program.h"
+#include "support/pdf_tools.h"
 
 namespace prynda::testing {
 namespace {
+
+namespace fs = std::filesystem;
 
 // The Polish letters in CP852, written out here so that the test does not lean on the program's
 // own conversion.
@@ -112,6 +116,28 @@ TEST(ProgramTest, APrintJobWritesTheBannerAndEndsWell) {
   EXPECT_TRUE(AfterFirstLine(run.Out).starts_with(
       ToCp852("Wydruk plików RAW-TXT kodowanie \".kv\" na Windows GDI wersja 2007.03.26\n")))
       << run.Out;
+}
+
+// "-" for the file: the job comes on standard input, and "Prynda PDF" names it stdin.pdf in the
+// current folder unless PRYNDA_PDF says otherwise; E deletes nothing, not even a file named "-".
+TEST(ProgramTest, StandardInputIsAJobOfItsOwn) {
+  TempDir dir;
+  dir.Write("-", "a file that only looks like standard input\r\n");
+  struct Case {
+    std::map<std::string, std::string> Env;
+    std::string Pdf;
+  };
+  for (const Case& c : {Case{{}, "stdin.pdf"}, Case{{{"PRYNDA_PDF", dir.File("out.pdf")}}, "out.pdf"}}) {
+    SCOPED_TRACE(c.Pdf);
+    const ProgramRun run =
+        RunPrynda({.Args = {"-", "E", "/ST"}, .Env = c.Env, .Input = "Z potoku\r\n", .WorkDir = dir.Path()});
+    EXPECT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_NE(Shell("pdftotext '" + dir.File(c.Pdf) + "' -").find("Z potoku"), std::string::npos);
+    EXPECT_TRUE(fs::exists(dir.File("-")));
+  }
+  const ProgramRun closed = RunPrynda({.Args = {"-"}, .WorkDir = dir.Path(), .NoStdin = true});
+  EXPECT_EQ(closed.ExitCode, 1);
+  EXPECT_NE(closed.Err.find("standardowego"), std::string::npos) << closed.Err;
 }
 
 }  // namespace
