@@ -6,8 +6,12 @@
 // progress (Prynda's own messages among them), "PAGE: n copies" as each page ends, "WARNING:"
 // for an option it ignores, "ERROR:" for the failure that ends a job. Exit code 0 when the job
 // went to TARGET whole, 1 (the scheduler's "failed") otherwise; then nothing stays on TARGET.
+//
+// Jobs come from the network, usually unauthenticated: the backend shows what a job said only
+// through LogText.
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -24,6 +28,14 @@ inline constexpr std::string_view kBackendScheme = "prynda";
 inline constexpr std::string_view kBackendDiscoveryLine =
     "network prynda \"Unknown\" \"Prynda: DOS printer files printed on another queue\"";
 
+inline constexpr std::size_t kLogTextChars = 80;
+
+// Text a job gave (an option's name or value, a queue name) as a line for the scheduler may show
+// it: bytes below 0x20, 0x7F, C1 controls and bytes that are not valid UTF-8 as \xNN (upper-case
+// hex), the rest as it is; at most `most_chars` characters (an escape counts its four), a text cut
+// shorter ending in "…" (U+2026), which counts as one. What it returns it returns unchanged.
+std::string LogText(std::string_view text, std::size_t most_chars = kLogTextChars);
+
 // The queue a device URI names: "prynda:/LaserJet" gives "LaserJet" (%XX escapes decoded);
 // nullopt for another scheme, no name, or a name with a '/'.
 std::optional<std::string> TargetQueue(std::string_view device_uri);
@@ -33,8 +45,8 @@ std::optional<std::string> TargetQueue(std::string_view device_uri);
 // are CUPS's own and left alone; an unknown prynda-... option is named in Ignored.
 struct TBackendOptions {
   std::string Options;               // for Prynda's command line, e.g. "/FX MAZ"
-  std::vector<std::string> Ignored;  // "prynda-..." names it does not know
-  std::string Error;                 // a value it cannot take; then the job must fail
+  std::vector<std::string> Ignored;  // "prynda-..." names it does not know, as the job gave them
+  std::string Error;                 // why the job must fail, ready for an ERROR: line; or ""
 };
 TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::string>>& job_options);
 

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@ namespace {
 constexpr int kFailed = 1;  // CUPS_BACKEND_FAILED: the printer's error policy decides what follows
 
 int Fail(const std::string& message) {
-  std::cerr << "ERROR: " << message << std::endl;
+  std::cerr << "ERROR: " << prynda::LogText(message, std::numeric_limits<std::size_t>::max()) << std::endl;
   return kFailed;
 }
 
@@ -69,12 +70,14 @@ int main(int argc, char** argv) {
   const char* device_uri = std::getenv("DEVICE_URI");
   const std::string uri = device_uri != nullptr ? device_uri : argv[0];
   const auto target = prynda::TargetQueue(uri);
-  if (!target) return Fail("The device URI " + uri + " names no queue: it must be prynda:/QUEUE");
+  if (!target) return Fail("The device URI " + prynda::LogText(uri) + " names no queue: it must be prynda:/QUEUE");
 
   if (!prynda::SubmitJobsAs(argv[2])) return Fail("libcups cannot be loaded");
   const prynda::TBackendOptions options = prynda::MapBackendOptions(prynda::ParseCupsOptions(argv[5]));
+  for (const std::string& name : options.Ignored) {
+    std::cerr << "WARNING: Unknown option " << prynda::LogText(name) << " ignored" << std::endl;
+  }
   if (!options.Error.empty()) return Fail(options.Error);
-  for (const std::string& name : options.Ignored) std::cerr << "WARNING: Unknown option " << name << " ignored" << std::endl;
 
   prynda::TBackendJob job;
   job.Executable = prynda::ExecutablePath(argv[0]);
@@ -94,7 +97,8 @@ int main(int argc, char** argv) {
   // A queue that prints through this backend again would hand the job round for ever.
   if (const std::string target_uri = system.PrinterOption(job.Target, "device-uri");
       prynda::TargetQueue(target_uri)) {
-    return Fail("Queue " + job.Target + " prints through prynda itself (" + target_uri + "); choose a printer's queue");
+    return Fail("Queue " + prynda::LogText(job.Target) + " prints through prynda itself (" +
+                prynda::LogText(target_uri) + "); choose a printer's queue");
   }
   return prynda::PrintBackendJob(job, system, std::cerr);
 }

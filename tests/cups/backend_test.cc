@@ -226,6 +226,26 @@ TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
   }
 }
 
+TEST_F(BackendTest, WhatAJobSaysReachesTheSchedulerEscaped) {
+  // An option name with an escape sequence, a value that is not UTF-8 and runs on and on.
+  Client("lp -d PryndaDos -o \"$(printf 'prynda-\\033[31mred')=x\" -o \"prynda-cp=$(printf '\\377\\376')" +
+         std::string(100, 'a') + "\" " + (kExamples / "faktura.txt").string());
+  const std::vector<JobInfo> jobs = EndedJobs(1);
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0].State, IPP_JSTATE_ABORTED);
+  const std::string shown = "Option prynda-cp=\\xFF\\xFE" + std::string(71, 'a') + "\xE2\x80\xA6: the code page is one of";
+  const std::string status = Client("lpstat -l -W all -o PryndaDos");
+  const std::string job = "PryndaDos-" + std::to_string(jobs[0].Id) + " ";
+  ASSERT_NE(status.find(job), std::string::npos) << status;
+  EXPECT_EQ(status.find("\tStatus: " + shown, status.find(job)), status.find("\tStatus: ", status.find(job))) << status;
+  // The scheduler's log writes a backslash as two (its own record of the job's arguments, at
+  // level D, has them as they came).
+  const std::string log = Shell("grep -a '^[WE] .*\\[Job " + std::to_string(jobs[0].Id) + "\\]' " +
+                                (server_ / "log" / "error_log").string());
+  EXPECT_NE(log.find("Unknown option prynda-\\\\x1B[31mred ignored"), std::string::npos) << log;
+  EXPECT_EQ(log.find_first_of("\x1b\xff"), std::string::npos) << log;
+}
+
 TEST_F(BackendTest, ACancelledJobLeavesNothingOnTheTarget) {
   std::string report;
   for (int page = 0; page < 2000; ++page) report += std::string(60, 'x') + "\r\n\x0c";

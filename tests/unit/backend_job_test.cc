@@ -1,5 +1,6 @@
 // The CUPS backend's own steps: the queue its device URI names, the job options it turns into
-// Prynda's, and one job over the recording print system as the scheduler would run it.
+// Prynda's, what it shows of a job's text, and one job over the recording print system as the
+// scheduler would run it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -33,6 +34,35 @@ TEST(TargetQueueTest, TakesTheQueueNameAfterTheScheme) {
   for (const auto& [uri, queue] : cases) EXPECT_EQ(TargetQueue(uri), queue) << uri;
 }
 
+TEST(LogTextTest, EscapesWhatAJobCouldHideAndCutsLongText) {
+  const std::string ellipsis = "\xE2\x80\xA6";
+  const std::string x79(79, 'x');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"prynda-cp", "prynda-cp"},
+      {"Zażółć, \\ i \"€\"", "Zażółć, \\ i \"€\""},  // UTF-8 and backslashes stay
+      {"a\x1b[31mb\r\nERROR: c\x7f", "a\\x1B[31mb\\x0D\\x0AERROR: c\\x7F"},
+      {std::string("n\0l", 3), "n\\x00l"},
+      {"\xc2\x9b" "2J", "\\xC2\\x9B2J"},        // a C1 control (CSI), though valid UTF-8
+      {"\xff\xfe", "\\xFF\\xFE"},
+      {"\xc3(", "\\xC3("},                  // a sequence cut short
+      {"\xc0\xaf", "\\xC0\\xAF"},            // an overlong '/'
+      {"\xed\xa0\x80", "\\xED\\xA0\\x80"},    // a surrogate
+      {"\xf4\x90\x80\x80", "\\xF4\\x90\\x80\\x80"},  // above U+10FFFF
+      {"\xf0\x9f\x96\xa8", "\xf0\x9f\x96\xa8"},      // U+1F5A8, a printer
+      {std::string(80, 'x'), std::string(80, 'x')},
+      {std::string(81, 'x'), x79 + ellipsis},
+      {std::string(100, 'x'), x79 + ellipsis},
+      {std::string(79, 'x') + "ż", x79 + "ż"},    // 80 characters, 81 bytes
+      {std::string(77, 'x') + "\x1b" "ab", std::string(77, 'x') + ellipsis},  // an escape is not split
+      {std::string(76, 'x') + "\x1b", std::string(76, 'x') + "\\x1B"},
+  };
+  for (const auto& [in, shown] : cases) {
+    EXPECT_EQ(LogText(in), shown) << in;
+    EXPECT_EQ(LogText(LogText(in)), LogText(in)) << in;
+  }
+  EXPECT_EQ(LogText(std::string(200, 'x'), 1000), std::string(200, 'x'));
+}
+
 TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
   using Options = std::vector<std::pair<std::string, std::string>>;
   struct Case {
@@ -64,6 +94,9 @@ TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
     }
     EXPECT_EQ(mapped.Ignored, c.Ignored);
   }
+  // A value it cannot take is named as a log may show it.
+  const std::string error = MapBackendOptions({{"prynda-cp", "\xff\n"}}).Error;
+  EXPECT_TRUE(error.starts_with("Option prynda-cp=\\xFF\\x0A: ")) << error;
 }
 
 class BackendJobTest : public JobFixture {
