@@ -51,7 +51,7 @@ struct TBackendOptions {
 TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::string>>& job_options);
 
 struct TBackendJob {
-  std::string Executable;  // the backend's own path (a settings file may stand beside it)
+  std::string Executable;  // where a settings file may stand beside it; "" for none
   std::string InputFile;   // the job's bytes
   std::string Target;      // the queue to print on
   std::string Title;

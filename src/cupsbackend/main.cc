@@ -17,6 +17,7 @@
 #include "device/files.h"
 #include "device/fonts/font_library.h"
 #include "device/stop_requests.h"
+#include "jobcontrol/settings_file.h"
 
 namespace {
 
@@ -25,6 +26,26 @@ constexpr int kFailed = 1;  // CUPS_BACKEND_FAILED: the printer's error policy d
 int Fail(const std::string& message) {
   std::cerr << "ERROR: " << prynda::LogText(message, std::numeric_limits<std::size_t>::max()) << std::endl;
   return kFailed;
+}
+
+// The scheduler starts its backends with HOME (and TMPDIR) at its temporary folder, which every
+// filter it runs may write in. What is read from a home - the user's settings file, fontconfig's
+// user configuration and caches, our font cache, libcups's client.conf and lpoptions - would be
+// anyone's there: without these variables only the system's own files are read. Before libcups
+// and fontconfig read them.
+void ForgetTheHome() {
+  for (const char* name : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS",
+                           "XDG_DATA_DIRS", "FONTCONFIG_FILE", "FONTCONFIG_PATH", "FONTCONFIG_SYSROOT"}) {
+    ::unsetenv(name);
+  }
+}
+
+// The queue's device URI as the scheduler has it; "" when it has no such queue.
+std::string DeviceUriOf(const std::string& queue) {
+  const auto attributes = prynda::QueueAttributes(queue, {"device-uri"});
+  if (!attributes) return {};
+  const auto uri = attributes->find("device-uri");
+  return uri != attributes->end() && !uri->second.empty() ? uri->second.front() : std::string();
 }
 
 // Standard input copied to a file that has no name (removed at once, reached through /proc), so
@@ -56,6 +77,7 @@ int SpoolStandardInput() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  ForgetTheHome();
   std::signal(SIGPIPE, SIG_IGN);
   if (argc == 1) {
     std::cout << prynda::kBackendDiscoveryLine << std::endl;
@@ -80,7 +102,8 @@ int main(int argc, char** argv) {
   if (!options.Error.empty()) return Fail(options.Error);
 
   prynda::TBackendJob job;
-  job.Executable = prynda::ExecutablePath(argv[0]);
+  // A settings file beside the backend counts only where nobody but root could have put it.
+  job.Executable = prynda::ExecutableInRootsFolder(prynda::ExecutablePath(argv[0]));
   job.Target = *target;
   job.Title = argv[3];
   job.Copies = std::atoi(argv[4]);
@@ -93,12 +116,11 @@ int main(int argc, char** argv) {
     job.InputFile = "/proc/self/fd/" + std::to_string(fd);
   }
 
-  prynda::CupsPrintSystem system(std::make_shared<prynda::FontLibrary>());
   // A queue that prints through this backend again would hand the job round for ever.
-  if (const std::string target_uri = system.PrinterOption(job.Target, "device-uri");
-      prynda::TargetQueue(target_uri)) {
+  if (const std::string target_uri = DeviceUriOf(job.Target); prynda::TargetQueue(target_uri)) {
     return Fail("Queue " + prynda::LogText(job.Target) + " prints through prynda itself (" +
                 prynda::LogText(target_uri) + "); choose a printer's queue");
   }
+  prynda::CupsPrintSystem system(std::make_shared<prynda::FontLibrary>());
   return prynda::PrintBackendJob(job, system, std::cerr);
 }

@@ -226,6 +226,35 @@ TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
   }
 }
 
+TEST_F(BackendTest, WhatLiesInTheBackendsHomeChangesNothing) {
+  // The scheduler gives its backends HOME=TempDir, a folder its filters all write in.
+  const fs::path home = server_ / "tmp";
+  const auto plant = [&home](const std::string& file, const std::string& text) {
+    fs::create_directories((home / file).parent_path());
+    std::ofstream(home / file) << text;
+  };
+  plant(".config/prynda/prynda.ini", "[FormKelvra]\r\nForceFF=T\r\nFF_LINES=T\r\nFF_NLINES=1\r\n");
+  plant(".config/fontconfig/fonts.conf",
+        "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\"><fontconfig>"
+        "<match target=\"pattern\"><edit name=\"family\" mode=\"prepend\" binding=\"strong\">"
+        "<string>DejaVu Serif</string></edit></match></fontconfig>");
+  plant(".cups/lpoptions", "Dest PryndaFile device-uri=prynda:/PryndaDos\n");  // as if it went round
+  Shell("chmod -R a+rwX " + (home / ".config").string() + " " + (home / ".cups").string());
+  Client("lp -d PryndaDos " + dir_.Write("5lines.txt", "Linia 1\r\nLinia 2\r\nLinia 3\r\nLinia 4\r\nLinia 5\r\n"));
+  const std::vector<JobInfo> jobs = EndedJobs(2);
+  const bool cached = fs::exists(home / ".cache" / "prynda");
+  for (const char* planted : {".config", ".cups", ".cache"}) fs::remove_all(home / planted);
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[1].State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(PdfPageCount(Output()), 1) << "a settings file there makes a page of each line";
+  // The faces the system's configuration gives, as "Prynda PDF" embeds them.
+  const auto faces = [](const std::string& pdf) {
+    return std::regex_replace(Shell("pdffonts '" + pdf + "' | tail -n +3 | cut -d' ' -f1"), std::regex("[A-Z]{6}\\+"), "");
+  };
+  EXPECT_EQ(faces(Output()), faces(PdfPrinterOutput(dir_.File("5lines.txt"))));
+  EXPECT_FALSE(cached) << "no font cache of Prynda's there";
+}
+
 TEST_F(BackendTest, WhatAJobSaysReachesTheSchedulerEscaped) {
   // An option name with an escape sequence, a value that is not UTF-8 and runs on and on.
   Client("lp -d PryndaDos -o \"$(printf 'prynda-\\033[31mred')=x\" -o \"prynda-cp=$(printf '\\377\\376')" +

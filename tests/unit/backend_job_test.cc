@@ -14,6 +14,7 @@
 
 #include "cupsbackend/backend_job.h"
 #include "jobcontrol/options.h"
+#include "jobcontrol/settings_file.h"
 #include "unit/job_fixture.h"
 
 namespace prynda::testing {
@@ -142,6 +143,15 @@ TEST_F(BackendJobTest, PrintsOnTheTargetAsTheJobAsksAndKeepsTheFile) {
   EXPECT_NE(log.str().find("PAGE: 1 3\nPAGE: 2 3\n"), std::string::npos) << log.str();
   EXPECT_NE(log.str().find("INFO: Printed on laserjet\n"), std::string::npos) << log.str();
   EXPECT_TRUE(std::filesystem::exists(request.InputFile));
+}
+
+TEST_F(BackendJobTest, ReadsNoSettingsFileBesideItWhereOthersMayWrite) {
+  // The scheduler runs a backend only from a folder of root's that no one else may write in.
+  EXPECT_EQ(ExecutableInRootsFolder("/usr/bin/prynda"), "/usr/bin/prynda");
+  EXPECT_EQ(ExecutableInRootsFolder("/tmp/prynda"), "");  // others may write in /tmp
+  std::filesystem::permissions(dir.Path(), std::filesystem::perms::all);
+  EXPECT_EQ(ExecutableInRootsFolder(dir.File("prynda")), "");
+  EXPECT_EQ(ExecutableInRootsFolder(""), "");
 }
 
 TEST_F(BackendJobTest, AFailureIsAnErrorLineAndLeavesNothingPrinted) {

@@ -269,16 +269,47 @@ std::unique_ptr<PrintContext> CupsPrintSystem::CreateContext(const std::string& 
   return make_context_(*fonts_, geometry, std::move(sink));
 }
 
-std::string CupsPrintSystem::PrinterOption(const std::string& printer, const std::string& name) {
-  cups_dest_t* dest = Find(printer);
-  if (dest == nullptr) return {};
-  const char* value = Api().cupsGetOption(name.c_str(), dest->num_options, dest->options);
-  return value != nullptr ? value : "";
-}
-
 TRgb CupsPrintSystem::SystemColor(int index) { return StandardSystemColor(index); }
 
 void CupsPrintSystem::Beep() { ConsoleBeep(); }
+
+std::optional<std::map<std::string, std::vector<std::string>>> QueueAttributes(const std::string& queue,
+                                                                               const std::vector<std::string>& names) {
+  if (Cups() == nullptr) return std::nullopt;
+  // The scheduler finds classes under /printers/ too.
+  char uri[HTTP_MAX_URI];
+  if (Api().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                             queue.c_str()) != HTTP_URI_STATUS_OK) {
+    return std::nullopt;
+  }
+  ipp_t* request = Api().ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+  Api().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  std::vector<const char*> wanted;
+  for (const std::string& name : names) wanted.push_back(name.c_str());
+  Api().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                      static_cast<int>(wanted.size()), nullptr, wanted.data());
+  ipp_t* response = Api().cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");  // takes the request
+  if (response == nullptr) return std::nullopt;
+  std::optional<std::map<std::string, std::vector<std::string>>> found;
+  if (!Failed(Api().ippGetStatusCode(response))) {
+    found.emplace();
+    for (const std::string& name : names) {
+      ipp_attribute_t* attribute = Api().ippFindAttribute(response, name.c_str(), IPP_TAG_ZERO);
+      if (attribute == nullptr) continue;
+      const ipp_tag_t tag = Api().ippGetValueTag(attribute);
+      std::vector<std::string>& values = (*found)[name];
+      for (int i = 0; i < Api().ippGetCount(attribute); ++i) {
+        if (tag == IPP_TAG_INTEGER || tag == IPP_TAG_ENUM) {
+          values.push_back(std::to_string(Api().ippGetInteger(attribute, i)));
+        } else if (const char* text = Api().ippGetString(attribute, i, nullptr)) {
+          values.emplace_back(text);
+        }
+      }
+    }
+  }
+  Api().ippDelete(response);
+  return found;
+}
 
 bool SubmitJobsAs(const std::string& user) {
   if (Cups() == nullptr) return false;

@@ -4,6 +4,7 @@
 // Without a running scheduler the list is simply empty.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,9 +32,6 @@ class CupsPrintSystem final : public PrintSystem {
   TRgb SystemColor(int index) override;
   void Beep() override;
 
-  // One of the printer's options as CUPS lists them (e.g. "device-uri"); "" when it has none.
-  std::string PrinterOption(const std::string& printer, const std::string& name);
-
  private:
   void LoadDestinations();
   cups_dest_t* Find(const std::string& printer);
@@ -44,6 +42,12 @@ class CupsPrintSystem final : public PrintSystem {
   int count_ = 0;
   bool loaded_ = false;
 };
+
+// A queue's attributes as the scheduler itself states them, which no user's lpoptions can
+// change: for each of `names` that the queue has, its values as text (numbers in decimal).
+// nullopt when the scheduler has no such queue, cannot be asked, or libcups is not installed.
+std::optional<std::map<std::string, std::vector<std::string>>> QueueAttributes(const std::string& queue,
+                                                                               const std::vector<std::string>& names);
 
 // For a program that prints on someone's behalf (the CUPS backend): the jobs this thread creates
 // from now on belong to `user`. False when libcups is not installed.
