@@ -1,6 +1,7 @@
 #include "cupsbackend/backend_job.h"
 
 #include <algorithm>
+#include <charconv>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "device/text_encoding.h"
 #include "job/job_context.h"
 #include "jobcontrol/job_flow.h"
+#include "render/page_cycle.h"
 #include "translation/code_pages.h"
 
 namespace prynda {
@@ -152,6 +154,17 @@ class TargetQueueOnly final : public PrintSystemWrapper {
   std::ostream& log_;
 };
 
+// A page limit as an option gives it: a whole number from 1 to kMostPageLimit, digits only.
+std::optional<int> PageLimit(std::string_view text) {
+  int value = 0;
+  if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMostPageLimit) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 }  // namespace
 
 std::string LogText(std::string_view text, std::size_t most_chars) {
@@ -238,6 +251,15 @@ TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::
         return result;
       }
       add("/CP=" + value);
+    } else if (name == "prynda-max-pages") {
+      // A number of the job's own, never part of Prynda's options.
+      const std::optional<int> limit = PageLimit(value);
+      if (!limit) {
+        result.Error = "Option prynda-max-pages=" + LogText(value) + ": the value must be a whole number from 1 to " +
+                       std::to_string(kMostPageLimit);
+        return result;
+      }
+      result.MaxPages = *limit;
     } else {
       result.Ignored.push_back(raw_name);
     }
@@ -266,6 +288,17 @@ int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostrea
         job.Settings.DeleteAfterPrint = false;
         job.PauseAtEnd = false;
         job.Settings.Copies = std::clamp(request.Copies, 1, kMaxCopies);
+        // The job is anyone's on the network: it may ask for fewer pages than the server allows.
+        int limit = request.QueueMaxPages > 0   ? request.QueueMaxPages
+                    : job.Prynda.MaxPages > 0 ? job.Prynda.MaxPages
+                                              : kDefaultPageLimit;
+        if (request.MaxPages > limit) {
+          log << "WARNING: prynda-max-pages=" << request.MaxPages << " is more than this queue allows; the job prints at most "
+              << limit << " pages\n" << std::flush;
+        } else if (request.MaxPages > 0) {
+          limit = request.MaxPages;
+        }
+        job.Prynda.MaxPages = limit;
         if (!request.Title.empty()) printer.SetDocumentName(request.Title);
         if (PrintJob(job) == TRenderOutcome::Completed) {
           log << "INFO: Printed on " << LogText(request.Target) << '\n' << std::flush;
@@ -273,6 +306,9 @@ int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostrea
         }
         failure = "The job's data could not be read; nothing was printed";
       }
+    } catch (const PageLimitExceeded& e) {
+      failure = "The job would print more than " + std::to_string(e.Limit()) +
+                " pages (prynda-max-pages); nothing was printed";
     } catch (const std::exception& e) {
       failure = e.what();
     } catch (...) {

@@ -7,8 +7,8 @@
 // for an option it ignores, "ERROR:" for the failure that ends a job. Exit code 0 when the job
 // went to TARGET whole, 1 (the scheduler's "failed") otherwise; then nothing stays on TARGET.
 //
-// Jobs come from the network, usually unauthenticated: the backend shows what a job said only
-// through LogText.
+// Jobs come from the network, usually unauthenticated: the backend prints at most a page limit
+// of each and shows what a job said only through LogText.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +28,9 @@ inline constexpr std::string_view kBackendScheme = "prynda";
 inline constexpr std::string_view kBackendDiscoveryLine =
     "network prynda \"Unknown\" \"Prynda: DOS printer files printed on another queue\"";
 
+// The page limit where neither the queue, nor the job, nor the system's settings file set one.
+inline constexpr int kDefaultPageLimit = 10000;
+inline constexpr int kMostPageLimit = 100'000'000;
 inline constexpr std::size_t kLogTextChars = 80;
 
 // Text a job gave (an option's name or value, a queue name) as a line for the scheduler may show
@@ -41,10 +44,12 @@ std::string LogText(std::string_view text, std::size_t most_chars = kLogTextChar
 std::optional<std::string> TargetQueue(std::string_view device_uri);
 
 // The job's options (the queue's defaults among them) as Prynda's own options: prynda-fx /FX,
-// prynda-maz MAZ, prynda-lf /LF, prynda-cp=NNN /CP=NNN, prynda-fit /FIT. Options of other names
-// are CUPS's own and left alone; an unknown prynda-... option is named in Ignored.
+// prynda-maz MAZ, prynda-lf /LF, prynda-cp=NNN /CP=NNN, prynda-fit /FIT; prynda-max-pages=N as
+// a number. Options of other names are CUPS's own and left alone; an unknown prynda-... option
+// is named in Ignored.
 struct TBackendOptions {
   std::string Options;               // for Prynda's command line, e.g. "/FX MAZ"
+  int MaxPages = 0;                  // prynda-max-pages, 1 to kMostPageLimit; 0 when not given
   std::vector<std::string> Ignored;  // "prynda-..." names it does not know, as the job gave them
   std::string Error;                 // why the job must fail, ready for an ERROR: line; or ""
 };
@@ -57,11 +62,15 @@ struct TBackendJob {
   std::string Title;
   int Copies = 1;
   std::string Options;     // Prynda's options, from MapBackendOptions
+  int MaxPages = 0;        // prynda-max-pages as the job has it (the queue's default if not its own)
+  int QueueMaxPages = 0;   // the queue's own default for prynda-max-pages; 0 when it has none
 };
 
 // Prints the job on `job.Target`, which must be one of `system`'s printers; reports on `log` as
 // said above and returns the exit code. The input file is never removed, whatever the settings
-// file says, and nothing waits for Enter.
+// file says, and nothing waits for Enter. The job prints at most a page limit: the queue's
+// prynda-max-pages, else MaxPages of the settings file, else kDefaultPageLimit; the job's own
+// prynda-max-pages may lower it, never raise it. A job that would print more fails whole.
 int PrintBackendJob(const TBackendJob& job, PrintSystem& system, std::ostream& log);
 
 }  // namespace prynda

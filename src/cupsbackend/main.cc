@@ -40,6 +40,16 @@ void ForgetTheHome() {
   }
 }
 
+// The queue's own prynda-max-pages (lpadmin -o prynda-max-pages-default=N); 0 when it has none.
+int QueuePageLimit(const char* queue) {
+  if (queue == nullptr || *queue == '\0') return 0;
+  const auto attributes = prynda::QueueAttributes(queue, {"prynda-max-pages-default"});
+  if (!attributes || attributes->count("prynda-max-pages-default") == 0) return 0;
+  const std::vector<std::string>& values = attributes->at("prynda-max-pages-default");
+  if (values.size() != 1) return 0;
+  return prynda::MapBackendOptions({{"prynda-max-pages", values.front()}}).MaxPages;
+}
+
 // The queue's device URI as the scheduler has it; "" when it has no such queue.
 std::string DeviceUriOf(const std::string& queue) {
   const auto attributes = prynda::QueueAttributes(queue, {"device-uri"});
@@ -101,6 +111,8 @@ int main(int argc, char** argv) {
   }
   if (!options.Error.empty()) return Fail(options.Error);
 
+  // The queue this job came to, as the scheduler names it to its backends.
+  const char* queue = std::getenv("PRINTER");
   prynda::TBackendJob job;
   // A settings file beside the backend counts only where nobody but root could have put it.
   job.Executable = prynda::ExecutableInRootsFolder(prynda::ExecutablePath(argv[0]));
@@ -108,6 +120,8 @@ int main(int argc, char** argv) {
   job.Title = argv[3];
   job.Copies = std::atoi(argv[4]);
   job.Options = options.Options;
+  job.MaxPages = options.MaxPages;
+  job.QueueMaxPages = QueuePageLimit(queue);
   if (argc == 7) {
     job.InputFile = argv[6];
   } else {

@@ -226,6 +226,41 @@ TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
   }
 }
 
+TEST_F(BackendTest, AJobPastItsPageLimitPrintsNothing) {
+  const std::string pages = dir_.Write("3pages.txt", "Strona 1\r\n\x0cStrona 2\r\n\x0cStrona 3\r\n");
+  const fs::path settings = server_ / "serverbin" / "backend" / "prynda.ini";  // the system's: root's folder
+  struct Case {
+    std::string Name;
+    std::string Before;
+    std::string Options;
+    std::string After;
+  };
+  const std::vector<Case> cases = {
+      {"the job's limit", "true", "-o prynda-max-pages=2", "true"},
+      {"the queue's limit", "lpadmin -p PryndaDos -o prynda-max-pages-default=2", "",
+       "lpadmin -p PryndaDos -R prynda-max-pages-default"},
+      {"the settings file's limit", "printf '[Prynda]\\nMaxPages=2\\n' > " + settings.string(), "",
+       "rm -f " + settings.string()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Restart();
+    Client(c.Before);
+    Client("lp -d PryndaDos " + c.Options + " " + pages);
+    const std::vector<JobInfo> jobs = EndedJobs(2);
+    Client(c.After);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].State, IPP_JSTATE_ABORTED);
+    EXPECT_EQ(jobs[1].Printer, "PryndaFile");
+    EXPECT_EQ(jobs[1].State, IPP_JSTATE_CANCELED);
+    EXPECT_FALSE(fs::exists(Output()) && fs::file_size(Output()) > 0) << "nothing may be printed";
+    const std::string log = Shell("cat " + (server_ / "log" / "error_log").string());
+    EXPECT_NE(log.find("[Job " + std::to_string(jobs[0].Id) +
+                       "] The job would print more than 2 pages (prynda-max-pages); nothing was printed"),
+              std::string::npos) << log;
+  }
+}
+
 TEST_F(BackendTest, WhatLiesInTheBackendsHomeChangesNothing) {
   // The scheduler gives its backends HOME=TempDir, a folder its filters all write in.
   const fs::path home = server_ / "tmp";

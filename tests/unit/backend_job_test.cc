@@ -71,6 +71,7 @@ TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
     std::string Out;
     std::vector<std::string> Ignored;
     bool Fails = false;
+    int MaxPages = 0;
   };
   const std::vector<Case> cases = {
       {{}, "", {}},
@@ -85,6 +86,14 @@ TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
       {{{"prynda-cp", "999"}}, "", {}, true},
       {{{"prynda-cp", "88592"}}, "/CP=88592", {}},
       {{{"prynda-cp", "1250"}}, "/CP=1250", {}},
+      {{{"prynda-max-pages", "25"}, {"prynda-fx", "true"}}, "/FX", {}, false, 25},
+      {{{"prynda-max-pages", "100000000"}}, "", {}, false, 100'000'000},
+      {{{"prynda-max-pages", "100000001"}}, "", {}, true},
+      {{{"prynda-max-pages", "0"}}, "", {}, true},
+      {{{"prynda-max-pages", "-5"}}, "", {}, true},
+      {{{"prynda-max-pages", "+5"}}, "", {}, true},
+      {{{"prynda-max-pages", "5 "}}, "", {}, true},
+      {{{"prynda-max-pages", ""}}, "", {}, true},
   };
   for (const Case& c : cases) {
     const TBackendOptions mapped = MapBackendOptions(c.In);
@@ -92,6 +101,7 @@ TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
     EXPECT_EQ(!mapped.Error.empty(), c.Fails) << mapped.Error;
     if (!c.Fails) {
       EXPECT_EQ(mapped.Options, c.Out);
+      EXPECT_EQ(mapped.MaxPages, c.MaxPages);
     }
     EXPECT_EQ(mapped.Ignored, c.Ignored);
   }
@@ -143,6 +153,54 @@ TEST_F(BackendJobTest, PrintsOnTheTargetAsTheJobAsksAndKeepsTheFile) {
   EXPECT_NE(log.str().find("PAGE: 1 3\nPAGE: 2 3\n"), std::string::npos) << log.str();
   EXPECT_NE(log.str().find("INFO: Printed on laserjet\n"), std::string::npos) << log.str();
   EXPECT_TRUE(std::filesystem::exists(request.InputFile));
+}
+
+TEST_F(BackendJobTest, PrintsAtMostThePageLimitThatTheServerAllows) {
+  struct Case {
+    std::string Name;
+    int Pages;                 // in the job
+    std::string SettingsFile;  // beside the backend
+    int Queue;                 // the queue's prynda-max-pages
+    int Job;                   // the job's
+    int Limit;                 // the limit it ends on; 0: it prints
+  };
+  const std::string max_pages_3 = "[Prynda]\nMaxPages=3\n";
+  const std::vector<Case> cases = {
+      {"the default", 10001, "", 0, 0, 10000},
+      {"the default, just", 10000, "", 0, 0, 0},
+      {"the settings file", 4, max_pages_3, 0, 0, 3},
+      {"the settings file, just", 3, max_pages_3, 0, 0, 0},
+      {"the queue over the settings file", 4, max_pages_3, 5, 5, 0},
+      {"the queue", 6, max_pages_3, 5, 5, 5},
+      {"a job asks for less", 3, "", 0, 2, 2},
+      {"a job asks for less than the queue", 3, max_pages_3, 5, 2, 2},
+      {"a job cannot ask for more than the queue", 6, "", 5, 9, 5},
+      {"a job cannot ask for more than the settings file", 4, max_pages_3, 0, 9, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    SetUp();
+    system.Documents.clear();
+    log.str("");
+    std::string pages;
+    for (int page = 0; page < c.Pages; ++page) pages += "x\x0c";
+    request.InputFile = dir.Write("job", pages);
+    std::filesystem::remove(dir.File("prynda.INI"));
+    if (!c.SettingsFile.empty()) dir.Write("prynda.INI", c.SettingsFile);
+    request.QueueMaxPages = c.Queue;
+    request.MaxPages = c.Job;
+    request.Copies = 1;
+    EXPECT_EQ(Run(), c.Limit > 0 ? 1 : 0) << log.str();
+    ASSERT_EQ(system.Documents.size(), 1u);
+    EXPECT_EQ(system.LastDocument().Finished, c.Limit == 0);
+    if (c.Limit > 0) {
+      EXPECT_NE(log.str().find("ERROR: The job would print more than " + std::to_string(c.Limit) +
+                               " pages (prynda-max-pages); nothing was printed\n"),
+                std::string::npos)
+          << log.str();
+    }
+    EXPECT_EQ(log.str().find("WARNING: prynda-max-pages=") != std::string::npos, c.Job > c.Limit && c.Limit > 0);
+  }
 }
 
 TEST_F(BackendJobTest, ReadsNoSettingsFileBesideItWhereOthersMayWrite) {
