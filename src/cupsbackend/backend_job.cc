@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <streambuf>
 
@@ -230,6 +231,13 @@ TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::
     result.Options += option;
   };
   for (const auto& [raw_name, value] : job_options) {
+    if (Lower(raw_name) == kPrintedByOption) {
+      result.Error = "The job comes back from prynda (" + std::string(kPrintedByOption) + "=" + LogText(value) +
+                     "): it has been printed once and is not printed again";
+      return result;
+    }
+  }
+  for (const auto& [raw_name, value] : job_options) {
     const std::string name = Lower(raw_name);
     if (!name.starts_with("prynda-")) continue;
     const auto known = std::find_if(std::begin(kSwitches), std::end(kSwitches),
@@ -265,6 +273,21 @@ TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::
     }
   }
   return result;
+}
+
+std::optional<PryndaQueue> PryndaQueueBehind(const std::string& target, const AskQueue& ask) {
+  std::vector<std::string> pending = {target};
+  std::set<std::string> asked;  // names in lower case: the scheduler ignores their letter case
+  while (!pending.empty()) {
+    const std::string queue = std::move(pending.back());
+    pending.pop_back();
+    if (!asked.insert(Lower(queue)).second) continue;  // classes may hold one another
+    const std::optional<QueueFacts> facts = ask(queue);
+    if (!facts) continue;
+    if (TargetQueue(facts->DeviceUri)) return PryndaQueue{queue, facts->DeviceUri};
+    pending.insert(pending.end(), facts->Members.rbegin(), facts->Members.rend());
+  }
+  return std::nullopt;
 }
 
 int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostream& log) {

@@ -8,10 +8,12 @@
 // went to TARGET whole, 1 (the scheduler's "failed") otherwise; then nothing stays on TARGET.
 //
 // Jobs come from the network, usually unauthenticated: the backend prints at most a page limit
-// of each and shows what a job said only through LogText.
+// of each, refuses a TARGET that would hand the job back to a prynda: queue, marks what it
+// submits so that a job coming back fails, and shows what a job said only through LogText.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -28,6 +30,9 @@ inline constexpr std::string_view kBackendScheme = "prynda";
 inline constexpr std::string_view kBackendDiscoveryLine =
     "network prynda \"Unknown\" \"Prynda: DOS printer files printed on another queue\"";
 
+// The option the backend gives every job it submits, its value the queue it printed for: a job
+// that carries it has been printed by the backend already and is never printed again.
+inline constexpr std::string_view kPrintedByOption = "prynda-from";
 // The page limit where neither the queue, nor the job, nor the system's settings file set one.
 inline constexpr int kDefaultPageLimit = 10000;
 inline constexpr int kMostPageLimit = 100'000'000;
@@ -46,7 +51,7 @@ std::optional<std::string> TargetQueue(std::string_view device_uri);
 // The job's options (the queue's defaults among them) as Prynda's own options: prynda-fx /FX,
 // prynda-maz MAZ, prynda-lf /LF, prynda-cp=NNN /CP=NNN, prynda-fit /FIT; prynda-max-pages=N as
 // a number. Options of other names are CUPS's own and left alone; an unknown prynda-... option
-// is named in Ignored.
+// is named in Ignored. A job carrying kPrintedByOption fails.
 struct TBackendOptions {
   std::string Options;               // for Prynda's command line, e.g. "/FX MAZ"
   int MaxPages = 0;                  // prynda-max-pages, 1 to kMostPageLimit; 0 when not given
@@ -54,6 +59,22 @@ struct TBackendOptions {
   std::string Error;                 // why the job must fail, ready for an ERROR: line; or ""
 };
 TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::string>>& job_options);
+
+// What the scheduler says of a queue: its device URI, and the queues it holds where it is a class.
+struct QueueFacts {
+  std::string DeviceUri;
+  std::vector<std::string> Members;
+};
+// The scheduler's facts of a queue; nullopt when it has no such queue.
+using AskQueue = std::function<std::optional<QueueFacts>(const std::string& queue)>;
+
+struct PryndaQueue {
+  std::string Queue;
+  std::string DeviceUri;
+};
+// The queue at or behind `target` that prints through this backend: `target` itself, a member
+// where it is a class, a member of a class among those, and so on; nullopt when there is none.
+std::optional<PryndaQueue> PryndaQueueBehind(const std::string& target, const AskQueue& ask);
 
 struct TBackendJob {
   std::string Executable;  // where a settings file may stand beside it; "" for none

@@ -16,6 +16,7 @@
 #include "device/cups/cups_print_system.h"
 #include "device/files.h"
 #include "device/fonts/font_library.h"
+#include "device/name_list.h"
 #include "device/stop_requests.h"
 #include "jobcontrol/settings_file.h"
 
@@ -50,12 +51,15 @@ int QueuePageLimit(const char* queue) {
   return prynda::MapBackendOptions({{"prynda-max-pages", values.front()}}).MaxPages;
 }
 
-// The queue's device URI as the scheduler has it; "" when it has no such queue.
-std::string DeviceUriOf(const std::string& queue) {
-  const auto attributes = prynda::QueueAttributes(queue, {"device-uri"});
-  if (!attributes) return {};
-  const auto uri = attributes->find("device-uri");
-  return uri != attributes->end() && !uri->second.empty() ? uri->second.front() : std::string();
+std::optional<prynda::QueueFacts> AskScheduler(const std::string& queue) {
+  const auto attributes = prynda::QueueAttributes(queue, {"device-uri", "member-names"});
+  if (!attributes) return std::nullopt;
+  prynda::QueueFacts facts;
+  if (auto uri = attributes->find("device-uri"); uri != attributes->end() && !uri->second.empty()) {
+    facts.DeviceUri = uri->second.front();
+  }
+  if (auto members = attributes->find("member-names"); members != attributes->end()) facts.Members = members->second;
+  return facts;
 }
 
 // Standard input copied to a file that has no name (removed at once, reached through /proc), so
@@ -130,11 +134,17 @@ int main(int argc, char** argv) {
     job.InputFile = "/proc/self/fd/" + std::to_string(fd);
   }
 
-  // A queue that prints through this backend again would hand the job round for ever.
-  if (const std::string target_uri = DeviceUriOf(job.Target); prynda::TargetQueue(target_uri)) {
-    return Fail("Queue " + prynda::LogText(job.Target) + " prints through prynda itself (" +
-                prynda::LogText(target_uri) + "); choose a printer's queue");
+  // A queue that prints through this backend again would hand the job round for ever; so would
+  // a class that holds one. Past other schedulers the job's mark stops it.
+  if (const auto behind = prynda::PryndaQueueBehind(job.Target, AskScheduler)) {
+    const std::string uri_shown = " (" + prynda::LogText(behind->DeviceUri) + "); choose a printer's queue";
+    if (prynda::SameTextIgnoringCase(behind->Queue, job.Target)) {
+      return Fail("Queue " + prynda::LogText(job.Target) + " prints through prynda itself" + uri_shown);
+    }
+    return Fail("Queue " + prynda::LogText(job.Target) + " holds " + prynda::LogText(behind->Queue) +
+                ", which prints through prynda itself" + uri_shown);
   }
   prynda::CupsPrintSystem system(std::make_shared<prynda::FontLibrary>());
+  system.AddJobOption(std::string(prynda::kPrintedByOption), queue != nullptr && *queue != '\0' ? queue : "prynda");
   return prynda::PrintBackendJob(job, system, std::cerr);
 }

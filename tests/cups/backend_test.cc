@@ -210,6 +210,13 @@ TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
        "Printer PryndaFile does not accept the job"},
       {"a stopped target", "cupsdisable PryndaFile", "PryndaDos", "cupsenable PryndaFile", "Printer PryndaFile is stopped"},
       {"an option it cannot take", "true", "PryndaDos -o prynda-cp=UTF8", "true", "Option prynda-cp=UTF8"},
+      {"a target class that holds a prynda queue",
+       "lpadmin -p PryndaFile -c PryndaClass; lpadmin -p PryndaDos -c PryndaClass;"
+       " lpadmin -p PryndaBad -E -v prynda:/PryndaClass -o printer-error-policy=abort-job",
+       "PryndaBad", "lpadmin -x PryndaBad; lpadmin -x PryndaClass",
+       "Queue PryndaClass holds PryndaDos, which prints through prynda itself"},
+      {"a job that prynda made", "true", "PryndaDos -o prynda-from=PryndaElsewhere", "true",
+       "The job comes back from prynda (prynda-from=PryndaElsewhere)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -224,6 +231,24 @@ TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
     EXPECT_NE(log.find("[Job " + std::to_string(jobs[0].Id) + "] " + c.Says), std::string::npos) << log;
     EXPECT_FALSE(fs::exists(Output()));
   }
+}
+
+TEST_F(BackendTest, AJobSentRoundThroughAnotherSchedulerComesBackOnceAndFails) {
+  // PryndaRelay hands what it gets to PryndaLoop over IPP, as a queue for another CUPS server would.
+  Client("lpadmin -p PryndaRelay -E -v 'ipp://127.0.0.1:" + std::to_string(port_) +
+         "/printers/PryndaLoop?waitjob=false' -o printer-error-policy=abort-job");
+  Client("lpadmin -p PryndaLoop -E -v prynda:/PryndaRelay -o printer-error-policy=abort-job");
+  Client("lp -d PryndaLoop " + (kExamples / "faktura.txt").string());
+  const std::vector<JobInfo> jobs = EndedJobs(3);
+  Client("lpadmin -x PryndaRelay; lpadmin -x PryndaLoop");
+  ASSERT_EQ(jobs.size(), 3u);
+  EXPECT_EQ(jobs[0].State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(jobs[1].Printer, "PryndaRelay");
+  EXPECT_EQ(jobs[2].Printer, "PryndaLoop");
+  EXPECT_EQ(jobs[2].State, IPP_JSTATE_ABORTED);
+  const std::string log = Shell("cat " + (server_ / "log" / "error_log").string());
+  EXPECT_NE(log.find("[Job " + std::to_string(jobs[2].Id) + "] The job comes back from prynda (prynda-from=PryndaLoop)"),
+            std::string::npos) << log;
 }
 
 TEST_F(BackendTest, AJobPastItsPageLimitPrintsNothing) {

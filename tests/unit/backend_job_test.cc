@@ -1,11 +1,12 @@
 // The CUPS backend's own steps: the queue its device URI names, the job options it turns into
-// Prynda's, what it shows of a job's text, and one job over the recording print system as the
-// scheduler would run it.
+// Prynda's, what it shows of a job's text, the queues behind its target, and one job over the
+// recording print system as the scheduler would run it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -94,6 +95,8 @@ TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
       {{{"prynda-max-pages", "+5"}}, "", {}, true},
       {{{"prynda-max-pages", "5 "}}, "", {}, true},
       {{{"prynda-max-pages", ""}}, "", {}, true},
+      // What the backend marks its own jobs with: such a job has come back.
+      {{{"prynda-fx", "true"}, {"Prynda-From", "Dos"}}, "", {}, true},
   };
   for (const Case& c : cases) {
     const TBackendOptions mapped = MapBackendOptions(c.In);
@@ -108,6 +111,37 @@ TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
   // A value it cannot take is named as a log may show it.
   const std::string error = MapBackendOptions({{"prynda-cp", "\xff\n"}}).Error;
   EXPECT_TRUE(error.starts_with("Option prynda-cp=\\xFF\\x0A: ")) << error;
+}
+
+TEST(PryndaQueueBehindTest, FindsAPryndaQueueAtTheTargetOrInItsClasses) {
+  const std::map<std::string, QueueFacts> scheduler = {
+      {"LaserJet", {"ipp://printer.local/ipp/print", {}}},
+      {"Dos", {"prynda:/LaserJet", {}}},
+      {"Office", {"file:///dev/null", {"LaserJet"}}},
+      {"Mixed", {"file:///dev/null", {"LaserJet", "Dos"}}},
+      {"Floors", {"file:///dev/null", {"Office", "Mixed"}}},
+      {"RoundA", {"file:///dev/null", {"RoundB"}}},  // classes that hold each other
+      {"RoundB", {"file:///dev/null", {"RoundA", "Gone"}}},
+  };
+  int asked = 0;
+  const AskQueue ask = [&](const std::string& queue) -> std::optional<QueueFacts> {
+    ++asked;
+    const auto found = scheduler.find(queue);
+    return found == scheduler.end() ? std::nullopt : std::optional<QueueFacts>(found->second);
+  };
+  const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
+      {"LaserJet", std::nullopt}, {"Dos", "Dos"}, {"Office", std::nullopt}, {"Mixed", "Dos"},
+      {"Floors", "Dos"},          {"RoundA", std::nullopt}, {"Gone", std::nullopt},
+  };
+  for (const auto& [target, behind] : cases) {
+    asked = 0;
+    const std::optional<PryndaQueue> found = PryndaQueueBehind(target, ask);
+    EXPECT_EQ(found ? std::optional<std::string>(found->Queue) : std::nullopt, behind) << target;
+    if (found) {
+      EXPECT_EQ(found->DeviceUri, "prynda:/LaserJet");
+    }
+    EXPECT_LE(asked, 5) << target;
+  }
 }
 
 class BackendJobTest : public JobFixture {

@@ -110,8 +110,9 @@ TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation, 
 // A CUPS job fed with the PDF as it is made.
 class CupsJobSink final : public PdfSink {
  public:
-  CupsJobSink(const cups_dest_t& dest, int copies, std::string media)
-      : name_(NameOf(dest)), copies_(copies), media_(std::move(media)) {
+  CupsJobSink(const cups_dest_t& dest, int copies, std::string media,
+              std::vector<std::pair<std::string, std::string>> options)
+      : name_(NameOf(dest)), copies_(copies), media_(std::move(media)), options_(std::move(options)) {
     Api().cupsCopyDest(const_cast<cups_dest_t*>(&dest), 0, &dest_);
   }
   ~CupsJobSink() override {
@@ -133,6 +134,7 @@ class CupsJobSink final : public PdfSink {
     cups_option_t* options = nullptr;
     int count = Api().cupsAddOption("copies", std::to_string(copies_ > 0 ? copies_ : 1).c_str(), 0, &options);
     if (!media_.empty()) count = Api().cupsAddOption("media", media_.c_str(), count, &options);
+    for (const auto& [name, value] : options_) count = Api().cupsAddOption(name.c_str(), value.c_str(), count, &options);
     const ipp_status_t created =
         Api().cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest_, info_, &job_, info.DocumentName.c_str(), count, options);
     Api().cupsFreeOptions(count, options);
@@ -196,6 +198,7 @@ class CupsJobSink final : public PdfSink {
   std::string name_;
   int copies_;
   std::string media_;  // the sheet asked for, by the printer's name for it; "" for its default
+  std::vector<std::pair<std::string, std::string>> options_;
   cups_dest_t* dest_ = nullptr;
   cups_dinfo_t* info_ = nullptr;
   int job_ = 0;
@@ -265,8 +268,12 @@ std::unique_ptr<PrintContext> CupsPrintSystem::CreateContext(const std::string& 
   std::string media;
   const TPageGeometry geometry = QueryGeometry(dest, settings.Orientation, settings.Paper, media);
   std::unique_ptr<PdfSink> sink;
-  if (kind == TContextKind::Device) sink = std::make_unique<CupsJobSink>(*dest, settings.Copies, media);
+  if (kind == TContextKind::Device) sink = std::make_unique<CupsJobSink>(*dest, settings.Copies, media, job_options_);
   return make_context_(*fonts_, geometry, std::move(sink));
+}
+
+void CupsPrintSystem::AddJobOption(std::string name, std::string value) {
+  job_options_.emplace_back(std::move(name), std::move(value));
 }
 
 TRgb CupsPrintSystem::SystemColor(int index) { return StandardSystemColor(index); }

@@ -32,6 +32,9 @@ class CupsPrintSystem final : public PrintSystem {
   TRgb SystemColor(int index) override;
   void Beep() override;
 
+  // Every job made from now on carries this job option too.
+  void AddJobOption(std::string name, std::string value);
+
  private:
   void LoadDestinations();
   cups_dest_t* Find(const std::string& printer);
@@ -41,6 +44,7 @@ class CupsPrintSystem final : public PrintSystem {
   cups_dest_t* dests_ = nullptr;
   int count_ = 0;
   bool loaded_ = false;
+  std::vector<std::pair<std::string, std::string>> job_options_;
 };
 
 // A queue's attributes as the scheduler itself states them, which no user's lpoptions can
