@@ -171,6 +171,7 @@ std::optional<int> PageLimit(std::string_view text) {
 std::string LogText(std::string_view text, std::size_t most_chars) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   static constexpr std::string_view kCut = "\xE2\x80\xA6";  // U+2026 in UTF-8
+  if (most_chars == 0) return {};
   std::string shown;
   std::size_t chars = 0;
   std::size_t cut_at = 0;  // where a cut text ends: the last place with room for "…" after it

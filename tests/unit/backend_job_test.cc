@@ -63,6 +63,8 @@ TEST(LogTextTest, EscapesWhatAJobCouldHideAndCutsLongText) {
     EXPECT_EQ(LogText(LogText(in)), LogText(in)) << in;
   }
   EXPECT_EQ(LogText(std::string(200, 'x'), 1000), std::string(200, 'x'));
+  EXPECT_EQ(LogText("abc", 1), ellipsis);
+  EXPECT_EQ(LogText("abc", 0), "");
 }
 
 TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
