@@ -1,9 +1,12 @@
 #include "cupsbackend/backend_job.h"
 
 #include <algorithm>
+#include <charconv>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <sstream>
 #include <streambuf>
 
@@ -14,6 +17,7 @@
 #include "device/text_encoding.h"
 #include "job/job_context.h"
 #include "jobcontrol/job_flow.h"
+#include "render/page_cycle.h"
 #include "translation/code_pages.h"
 
 namespace prynda {
@@ -45,19 +49,53 @@ std::optional<bool> Flag(std::string_view value) {
   return std::nullopt;
 }
 
-// Every line written to it becomes an "INFO:" line of the log.
+constexpr std::size_t kWholeLine = std::numeric_limits<std::size_t>::max();
+
+// The length of the UTF-8 sequence at the start of `text` that encodes one character other than a
+// control (no overlong forms, no surrogates, nothing above U+10FFFF); 0 where there is none.
+std::size_t ShownSequence(std::string_view text) {
+  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return lead >= 0x20 && lead != 0x7F ? 1 : 0;
+  std::size_t length = 0;
+  unsigned char low = 0x80;  // the second byte's range, narrowed where the lead asks
+  unsigned char high = 0xBF;
+  if (lead == 0xC2) {
+    length = 2;
+    low = 0xA0;  // U+0080 to U+009F are the C1 controls
+  } else if (lead >= 0xC3 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+// Every line written to it becomes an "INFO:" line of the log, shown as LogText shows text.
 class InfoLines final : public std::streambuf {
  public:
   explicit InfoLines(std::ostream& log) : log_(log) {}
   ~InfoLines() override {
-    if (!line_.empty()) log_ << "INFO: " << line_ << '\n' << std::flush;
+    if (!line_.empty()) log_ << "INFO: " << LogText(line_, kWholeLine) << '\n' << std::flush;
   }
 
  protected:
   int_type overflow(int_type c) override {
     if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
     if (traits_type::to_char_type(c) == '\n') {
-      log_ << "INFO: " << line_ << '\n' << std::flush;
+      log_ << "INFO: " << LogText(line_, kWholeLine) << '\n' << std::flush;
       line_.clear();
     } else {
       line_ += traits_type::to_char_type(c);
@@ -117,7 +155,51 @@ class TargetQueueOnly final : public PrintSystemWrapper {
   std::ostream& log_;
 };
 
+// A page limit as an option gives it: a whole number from 1 to kMostPageLimit, digits only.
+std::optional<int> PageLimit(std::string_view text) {
+  int value = 0;
+  if (text.empty() || text.front() < '0' || text.front() > '9') return std::nullopt;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > kMostPageLimit) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 }  // namespace
+
+std::string LogText(std::string_view text, std::size_t most_chars) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  static constexpr std::string_view kCut = "\xE2\x80\xA6";  // U+2026 in UTF-8
+  if (most_chars == 0) return {};
+  std::string shown;
+  std::size_t chars = 0;
+  std::size_t cut_at = 0;  // where a cut text ends: the last place with room for "…" after it
+  bool cut = false;
+  while (!text.empty()) {
+    const std::size_t sequence = ShownSequence(text);
+    const std::size_t width = sequence > 0 ? 1 : 4;
+    if (!cut && chars + width + 1 > most_chars) {
+      cut = true;
+      cut_at = shown.size();
+    }
+    chars += width;
+    if (cut && chars > most_chars) {
+      shown.resize(cut_at);
+      shown += kCut;
+      return shown;
+    }
+    if (sequence > 0) {
+      shown.append(text.substr(0, sequence));
+      text.remove_prefix(sequence);
+    } else {
+      const auto byte = static_cast<unsigned char>(text.front());
+      shown += {'\\', 'x', kHex[byte >> 4], kHex[byte & 15]};
+      text.remove_prefix(1);
+    }
+  }
+  return shown;
+}
 
 std::optional<std::string> TargetQueue(std::string_view device_uri) {
   const std::string scheme = std::string(kBackendScheme) + ":";
@@ -150,6 +232,13 @@ TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::
     result.Options += option;
   };
   for (const auto& [raw_name, value] : job_options) {
+    if (Lower(raw_name) == kPrintedByOption) {
+      result.Error = "The job comes back from prynda (" + std::string(kPrintedByOption) + "=" + LogText(value) +
+                     "): it has been printed once and is not printed again";
+      return result;
+    }
+  }
+  for (const auto& [raw_name, value] : job_options) {
     const std::string name = Lower(raw_name);
     if (!name.starts_with("prynda-")) continue;
     const auto known = std::find_if(std::begin(kSwitches), std::end(kSwitches),
@@ -157,7 +246,7 @@ TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::
     if (known != std::end(kSwitches)) {
       const std::optional<bool> on = Flag(value);
       if (!on) {
-        result.Error = "Option " + name + "=" + value + ": the value must be true or false";
+        result.Error = "Option " + LogText(name) + "=" + LogText(value) + ": the value must be true or false";
         return result;
       }
       if (*on) add(known->Option);
@@ -167,15 +256,39 @@ TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::
       const bool digits = !value.empty() && value.size() <= 5 &&
                           std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
       if (!digits || FindCodePage(std::stoi(value)) == nullptr) {
-        result.Error = "Option prynda-cp=" + value + ": the code page is one of 437, 850, 852, 866, 895, 1250, 88592";
+        result.Error = "Option prynda-cp=" + LogText(value) + ": the code page is one of 437, 850, 852, 866, 895, 1250, 88592";
         return result;
       }
       add("/CP=" + value);
+    } else if (name == "prynda-max-pages") {
+      // A number of the job's own, never part of Prynda's options.
+      const std::optional<int> limit = PageLimit(value);
+      if (!limit) {
+        result.Error = "Option prynda-max-pages=" + LogText(value) + ": the value must be a whole number from 1 to " +
+                       std::to_string(kMostPageLimit);
+        return result;
+      }
+      result.MaxPages = *limit;
     } else {
       result.Ignored.push_back(raw_name);
     }
   }
   return result;
+}
+
+std::optional<PryndaQueue> PryndaQueueBehind(const std::string& target, const AskQueue& ask) {
+  std::vector<std::string> pending = {target};
+  std::set<std::string> asked;  // names in lower case: the scheduler ignores their letter case
+  while (!pending.empty()) {
+    const std::string queue = std::move(pending.back());
+    pending.pop_back();
+    if (!asked.insert(Lower(queue)).second) continue;  // classes may hold one another
+    const std::optional<QueueFacts> facts = ask(queue);
+    if (!facts) continue;
+    if (TargetQueue(facts->DeviceUri)) return PryndaQueue{queue, facts->DeviceUri};
+    pending.insert(pending.end(), facts->Members.rbegin(), facts->Members.rend());
+  }
+  return std::nullopt;
 }
 
 int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostream& log) {
@@ -193,19 +306,33 @@ int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostrea
       TJobContext job(std::move(params), printer, console);
       job.InputFileName = request.InputFile;
       if (!PrepareJob(job)) {
-        failure = "There is no queue " + request.Target + " to print on";
+        failure = "There is no queue " + LogText(request.Target) + " to print on";
       } else {
         // The file is the scheduler's, and nobody sits at a console.
         job.Settings.DeleteAfterPrint = false;
         job.PauseAtEnd = false;
         job.Settings.Copies = std::clamp(request.Copies, 1, kMaxCopies);
+        // The job is anyone's on the network: it may ask for fewer pages than the server allows.
+        int limit = request.QueueMaxPages > 0   ? request.QueueMaxPages
+                    : job.Prynda.MaxPages > 0 ? job.Prynda.MaxPages
+                                              : kDefaultPageLimit;
+        if (request.MaxPages > limit) {
+          log << "WARNING: prynda-max-pages=" << request.MaxPages << " is more than this queue allows; the job prints at most "
+              << limit << " pages\n" << std::flush;
+        } else if (request.MaxPages > 0) {
+          limit = request.MaxPages;
+        }
+        job.Prynda.MaxPages = limit;
         if (!request.Title.empty()) printer.SetDocumentName(request.Title);
         if (PrintJob(job) == TRenderOutcome::Completed) {
-          log << "INFO: Printed on " << request.Target << '\n' << std::flush;
+          log << "INFO: Printed on " << LogText(request.Target) << '\n' << std::flush;
           return 0;
         }
         failure = "The job's data could not be read; nothing was printed";
       }
+    } catch (const PageLimitExceeded& e) {
+      failure = "The job would print more than " + std::to_string(e.Limit()) +
+                " pages (prynda-max-pages); nothing was printed";
     } catch (const std::exception& e) {
       failure = e.what();
     } catch (...) {
@@ -213,7 +340,7 @@ int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostrea
     }
   }
   // The printer object is gone by now: a document it had begun on the target is cancelled.
-  log << "ERROR: " << failure << '\n' << std::flush;
+  log << "ERROR: " << LogText(failure, kWholeLine) << '\n' << std::flush;
   return 1;
 }
 

@@ -6,8 +6,14 @@
 // progress (Prynda's own messages among them), "PAGE: n copies" as each page ends, "WARNING:"
 // for an option it ignores, "ERROR:" for the failure that ends a job. Exit code 0 when the job
 // went to TARGET whole, 1 (the scheduler's "failed") otherwise; then nothing stays on TARGET.
+//
+// Jobs come from the network, usually unauthenticated: the backend prints at most a page limit
+// of each, refuses a TARGET that would hand the job back to a prynda: queue, marks what it
+// submits so that a job coming back fails, and shows what a job said only through LogText.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -24,32 +30,68 @@ inline constexpr std::string_view kBackendScheme = "prynda";
 inline constexpr std::string_view kBackendDiscoveryLine =
     "network prynda \"Unknown\" \"Prynda: DOS printer files printed on another queue\"";
 
+// The option the backend gives every job it submits, its value the queue it printed for: a job
+// that carries it has been printed by the backend already and is never printed again.
+inline constexpr std::string_view kPrintedByOption = "prynda-from";
+// The page limit where neither the queue, nor the job, nor the system's settings file set one.
+inline constexpr int kDefaultPageLimit = 10000;
+inline constexpr int kMostPageLimit = 100'000'000;
+inline constexpr std::size_t kLogTextChars = 80;
+
+// Text a job gave (an option's name or value, a queue name) as a line for the scheduler may show
+// it: bytes below 0x20, 0x7F, C1 controls and bytes that are not valid UTF-8 as \xNN (upper-case
+// hex), the rest as it is; at most `most_chars` characters (an escape counts its four), a text cut
+// shorter ending in "…" (U+2026), which counts as one. What it returns it returns unchanged.
+std::string LogText(std::string_view text, std::size_t most_chars = kLogTextChars);
+
 // The queue a device URI names: "prynda:/LaserJet" gives "LaserJet" (%XX escapes decoded);
 // nullopt for another scheme, no name, or a name with a '/'.
 std::optional<std::string> TargetQueue(std::string_view device_uri);
 
 // The job's options (the queue's defaults among them) as Prynda's own options: prynda-fx /FX,
-// prynda-maz MAZ, prynda-lf /LF, prynda-cp=NNN /CP=NNN, prynda-fit /FIT. Options of other names
-// are CUPS's own and left alone; an unknown prynda-... option is named in Ignored.
+// prynda-maz MAZ, prynda-lf /LF, prynda-cp=NNN /CP=NNN, prynda-fit /FIT; prynda-max-pages=N as
+// a number. Options of other names are CUPS's own and left alone; an unknown prynda-... option
+// is named in Ignored. A job carrying kPrintedByOption fails.
 struct TBackendOptions {
   std::string Options;               // for Prynda's command line, e.g. "/FX MAZ"
-  std::vector<std::string> Ignored;  // "prynda-..." names it does not know
-  std::string Error;                 // a value it cannot take; then the job must fail
+  int MaxPages = 0;                  // prynda-max-pages, 1 to kMostPageLimit; 0 when not given
+  std::vector<std::string> Ignored;  // "prynda-..." names it does not know, as the job gave them
+  std::string Error;                 // why the job must fail, ready for an ERROR: line; or ""
 };
 TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::string>>& job_options);
 
+// What the scheduler says of a queue: its device URI, and the queues it holds where it is a class.
+struct QueueFacts {
+  std::string DeviceUri;
+  std::vector<std::string> Members;
+};
+// The scheduler's facts of a queue; nullopt when it has no such queue.
+using AskQueue = std::function<std::optional<QueueFacts>(const std::string& queue)>;
+
+struct PryndaQueue {
+  std::string Queue;
+  std::string DeviceUri;
+};
+// The queue at or behind `target` that prints through this backend: `target` itself, a member
+// where it is a class, a member of a class among those, and so on; nullopt when there is none.
+std::optional<PryndaQueue> PryndaQueueBehind(const std::string& target, const AskQueue& ask);
+
 struct TBackendJob {
-  std::string Executable;  // the backend's own path (a settings file may stand beside it)
+  std::string Executable;  // where a settings file may stand beside it; "" for none
   std::string InputFile;   // the job's bytes
   std::string Target;      // the queue to print on
   std::string Title;
   int Copies = 1;
   std::string Options;     // Prynda's options, from MapBackendOptions
+  int MaxPages = 0;        // prynda-max-pages as the job has it (the queue's default if not its own)
+  int QueueMaxPages = 0;   // the queue's own default for prynda-max-pages; 0 when it has none
 };
 
 // Prints the job on `job.Target`, which must be one of `system`'s printers; reports on `log` as
 // said above and returns the exit code. The input file is never removed, whatever the settings
-// file says, and nothing waits for Enter.
+// file says, and nothing waits for Enter. The job prints at most a page limit: the queue's
+// prynda-max-pages, else MaxPages of the settings file, else kDefaultPageLimit; the job's own
+// prynda-max-pages may lower it, never raise it. A job that would print more fails whole.
 int PrintBackendJob(const TBackendJob& job, PrintSystem& system, std::ostream& log);
 
 }  // namespace prynda

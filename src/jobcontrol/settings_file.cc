@@ -1,5 +1,9 @@
 #include "jobcontrol/settings_file.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -78,6 +82,18 @@ std::vector<std::string> UserAndSystemSettingsFiles(const char* config_home, con
   }
   files.emplace_back(kSystemSettingsFile);
   return files;
+#endif
+}
+
+std::string ExecutableInRootsFolder(const std::string& executable) {
+#ifdef _WIN32
+  return executable;
+#else
+  const fs::path folder = fs::path(executable).parent_path();
+  struct stat info {};
+  if (executable.empty() || folder.empty() || ::stat(folder.c_str(), &info) != 0) return {};
+  const bool roots = S_ISDIR(info.st_mode) && info.st_uid == 0 && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+  return roots ? executable : std::string();
 #endif
 }
 

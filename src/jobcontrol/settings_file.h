@@ -30,8 +30,15 @@ std::optional<std::string> LocateSettingsFile(const std::string& executable,
 // The settings files of an installed program, in the order they are looked for: the user's,
 // $XDG_CONFIG_HOME/prynda/prynda.ini (else $HOME/.config/prynda/prynda.ini; a folder that is not
 // an absolute path counts as not set), then the system's, kSystemSettingsFile. None on Windows,
-// where the settings file lives beside the program.
+// where the settings file lives beside the program. A program that must trust only the system
+// (the CUPS backend, whose HOME is a folder the scheduler's filters share) clears both variables
+// first, which leaves the system's.
 std::vector<std::string> UserAndSystemSettingsFiles(const char* config_home, const char* home);
+
+// For such a program, the executable to look beside: `executable` while root owns its folder and
+// no one else may write in it (as the scheduler demands of a backend's folder), else "" - a file
+// beside it then is not read.
+std::string ExecutableInRootsFolder(const std::string& executable);
 
 // The settings step of the job: job keys, the "PRINTER" key (unless "/DR=" named a printer) and
 // the six font sections.

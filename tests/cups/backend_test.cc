@@ -210,6 +210,13 @@ TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
        "Printer PryndaFile does not accept the job"},
       {"a stopped target", "cupsdisable PryndaFile", "PryndaDos", "cupsenable PryndaFile", "Printer PryndaFile is stopped"},
       {"an option it cannot take", "true", "PryndaDos -o prynda-cp=UTF8", "true", "Option prynda-cp=UTF8"},
+      {"a target class that holds a prynda queue",
+       "lpadmin -p PryndaFile -c PryndaClass; lpadmin -p PryndaDos -c PryndaClass;"
+       " lpadmin -p PryndaBad -E -v prynda:/PryndaClass -o printer-error-policy=abort-job",
+       "PryndaBad", "lpadmin -x PryndaBad; lpadmin -x PryndaClass",
+       "Queue PryndaClass holds PryndaDos, which prints through prynda itself"},
+      {"a job that prynda made", "true", "PryndaDos -o prynda-from=PryndaElsewhere", "true",
+       "The job comes back from prynda (prynda-from=PryndaElsewhere)"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -226,16 +233,123 @@ TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
   }
 }
 
+TEST_F(BackendTest, AJobSentRoundThroughAnotherSchedulerComesBackOnceAndFails) {
+  // PryndaRelay hands what it gets to PryndaLoop over IPP, as a queue for another CUPS server would.
+  Client("lpadmin -p PryndaRelay -E -v 'ipp://127.0.0.1:" + std::to_string(port_) +
+         "/printers/PryndaLoop?waitjob=false' -o printer-error-policy=abort-job");
+  Client("lpadmin -p PryndaLoop -E -v prynda:/PryndaRelay -o printer-error-policy=abort-job");
+  Client("lp -d PryndaLoop " + (kExamples / "faktura.txt").string());
+  const std::vector<JobInfo> jobs = EndedJobs(3);
+  Client("lpadmin -x PryndaRelay; lpadmin -x PryndaLoop");
+  ASSERT_EQ(jobs.size(), 3u);
+  EXPECT_EQ(jobs[0].State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(jobs[1].Printer, "PryndaRelay");
+  EXPECT_EQ(jobs[2].Printer, "PryndaLoop");
+  EXPECT_EQ(jobs[2].State, IPP_JSTATE_ABORTED);
+  const std::string log = Shell("cat " + (server_ / "log" / "error_log").string());
+  EXPECT_NE(log.find("[Job " + std::to_string(jobs[2].Id) + "] The job comes back from prynda (prynda-from=PryndaLoop)"),
+            std::string::npos) << log;
+}
+
+TEST_F(BackendTest, AJobPastItsPageLimitPrintsNothing) {
+  const std::string pages = dir_.Write("3pages.txt", "Strona 1\r\n\x0cStrona 2\r\n\x0cStrona 3\r\n");
+  const fs::path settings = server_ / "serverbin" / "backend" / "prynda.ini";  // the system's: root's folder
+  struct Case {
+    std::string Name;
+    std::string Before;
+    std::string Options;
+    std::string After;
+  };
+  const std::vector<Case> cases = {
+      {"the job's limit", "true", "-o prynda-max-pages=2", "true"},
+      {"the queue's limit", "lpadmin -p PryndaDos -o prynda-max-pages-default=2", "",
+       "lpadmin -p PryndaDos -R prynda-max-pages-default"},
+      {"the settings file's limit", "printf '[Prynda]\\nMaxPages=2\\n' > " + settings.string(), "",
+       "rm -f " + settings.string()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Restart();
+    Client(c.Before);
+    Client("lp -d PryndaDos " + c.Options + " " + pages);
+    const std::vector<JobInfo> jobs = EndedJobs(2);
+    Client(c.After);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].State, IPP_JSTATE_ABORTED);
+    EXPECT_EQ(jobs[1].Printer, "PryndaFile");
+    EXPECT_EQ(jobs[1].State, IPP_JSTATE_CANCELED);
+    EXPECT_FALSE(fs::exists(Output()) && fs::file_size(Output()) > 0) << "nothing may be printed";
+    const std::string log = Shell("cat " + (server_ / "log" / "error_log").string());
+    EXPECT_NE(log.find("[Job " + std::to_string(jobs[0].Id) +
+                       "] The job would print more than 2 pages (prynda-max-pages); nothing was printed"),
+              std::string::npos) << log;
+  }
+}
+
+TEST_F(BackendTest, WhatLiesInTheBackendsHomeChangesNothing) {
+  // The scheduler gives its backends HOME=TempDir, a folder its filters all write in.
+  const fs::path home = server_ / "tmp";
+  const auto plant = [&home](const std::string& file, const std::string& text) {
+    fs::create_directories((home / file).parent_path());
+    std::ofstream(home / file) << text;
+  };
+  plant(".config/prynda/prynda.ini", "[FormKelvra]\r\nForceFF=T\r\nFF_LINES=T\r\nFF_NLINES=1\r\n");
+  plant(".config/fontconfig/fonts.conf",
+        "<?xml version=\"1.0\"?><!DOCTYPE fontconfig SYSTEM \"urn:fontconfig:fonts.dtd\"><fontconfig>"
+        "<match target=\"pattern\"><edit name=\"family\" mode=\"prepend\" binding=\"strong\">"
+        "<string>DejaVu Serif</string></edit></match></fontconfig>");
+  plant(".cups/lpoptions", "Dest PryndaFile device-uri=prynda:/PryndaDos\n");  // as if it went round
+  Shell("chmod -R a+rwX " + (home / ".config").string() + " " + (home / ".cups").string());
+  Client("lp -d PryndaDos " + dir_.Write("5lines.txt", "Linia 1\r\nLinia 2\r\nLinia 3\r\nLinia 4\r\nLinia 5\r\n"));
+  const std::vector<JobInfo> jobs = EndedJobs(2);
+  const bool cached = fs::exists(home / ".cache" / "prynda");
+  for (const char* planted : {".config", ".cups", ".cache"}) fs::remove_all(home / planted);
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[1].State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(PdfPageCount(Output()), 1) << "a settings file there makes a page of each line";
+  // The faces the system's configuration gives, as "Prynda PDF" embeds them.
+  const auto faces = [](const std::string& pdf) {
+    return std::regex_replace(Shell("pdffonts '" + pdf + "' | tail -n +3 | cut -d' ' -f1"), std::regex("[A-Z]{6}\\+"), "");
+  };
+  EXPECT_EQ(faces(Output()), faces(PdfPrinterOutput(dir_.File("5lines.txt"))));
+  EXPECT_FALSE(cached) << "no font cache of Prynda's there";
+}
+
+TEST_F(BackendTest, WhatAJobSaysReachesTheSchedulerEscaped) {
+  // An option name with an escape sequence, a value that is not UTF-8 and runs on and on.
+  Client("lp -d PryndaDos -o \"$(printf 'prynda-\\033[31mred')=x\" -o \"prynda-cp=$(printf '\\377\\376')" +
+         std::string(100, 'a') + "\" " + (kExamples / "faktura.txt").string());
+  const std::vector<JobInfo> jobs = EndedJobs(1);
+  ASSERT_EQ(jobs.size(), 1u);
+  EXPECT_EQ(jobs[0].State, IPP_JSTATE_ABORTED);
+  const std::string shown = "Option prynda-cp=\\xFF\\xFE" + std::string(71, 'a') + "\xE2\x80\xA6: the code page is one of";
+  const std::string status = Client("lpstat -l -W all -o PryndaDos");
+  const std::string job = "PryndaDos-" + std::to_string(jobs[0].Id) + " ";
+  ASSERT_NE(status.find(job), std::string::npos) << status;
+  EXPECT_EQ(status.find("\tStatus: " + shown, status.find(job)), status.find("\tStatus: ", status.find(job))) << status;
+  // The scheduler's log writes a backslash as two (its own record of the job's arguments, at
+  // level D, has them as they came).
+  const std::string log = Shell("grep -a '^[WE] .*\\[Job " + std::to_string(jobs[0].Id) + "\\]' " +
+                                (server_ / "log" / "error_log").string());
+  EXPECT_NE(log.find("Unknown option prynda-\\\\x1B[31mred ignored"), std::string::npos) << log;
+  EXPECT_EQ(log.find_first_of("\x1b\xff"), std::string::npos) << log;
+}
+
 TEST_F(BackendTest, ACancelledJobLeavesNothingOnTheTarget) {
+  // Pages that take the backend over half a second (within its page limit), so that the job is
+  // still printing when the cancel arrives, however busy the machine.
+  std::string page;
+  for (int line = 0; line < 20; ++line) page += std::string(60, 'x') + "\r\n";
   std::string report;
-  for (int page = 0; page < 2000; ++page) report += std::string(60, 'x') + "\r\n\x0c";
+  for (int pages = 0; pages < 4000; ++pages) report += page + "\x0c";
   Client("lp -d PryndaDos " + dir_.Write("raport.txt", report));
-  // Once the target's job exists, its document is streaming: the job is cancelled then.
+  // Once the target's job exists, its document is streaming: the job is cancelled then, as
+  // "cancel" does it.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (LatestJobId() < before_ + 2 && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  Client("cancel " + std::to_string(before_ + 1));
+  EXPECT_EQ(cupsCancelJob2(CUPS_HTTP_DEFAULT, "PryndaDos", before_ + 1, 0), IPP_STATUS_OK) << cupsLastErrorString();
   const std::vector<JobInfo> jobs = EndedJobs(2);
   ASSERT_EQ(jobs.size(), 2u);
   EXPECT_EQ(jobs[0].State, IPP_JSTATE_CANCELED);

@@ -9,11 +9,14 @@ namespace prynda {
 
 #define PRYNDA_CUPS_FUNCTIONS(X)                                                                      \
   X(cupsAddOption) X(cupsCancelDestJob) X(cupsCopyDest) X(cupsCopyDestInfo) X(cupsCreateDestJob)      \
-  X(cupsEncryption) X(cupsFindDestDefault) X(cupsFinishDestDocument) X(cupsFreeDestInfo)              \
-  X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDestMediaByName) X(cupsGetDestMediaBySize)             \
-  X(cupsGetDests2) X(cupsGetOption)                                                                   \
-  X(cupsLastErrorString) X(cupsParseOptions) X(cupsServer) X(cupsSetUser) X(cupsStartDestDocument)          \
-  X(cupsWriteRequestData) X(httpClose) X(httpConnect2) X(ippGetResolution) X(ippGetString) X(ippPort)
+  X(cupsDoRequest) X(cupsEncryption) X(cupsFindDestDefault) X(cupsFinishDestDocument)                 \
+  X(cupsFreeDestInfo) X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDestMediaByName)                   \
+  X(cupsGetDestMediaBySize) X(cupsGetDests2) X(cupsGetOption)                                         \
+  X(cupsLastErrorString) X(cupsParseOptions) X(cupsServer) X(cupsSetUser) X(cupsStartDestDocument)    \
+  X(cupsWriteRequestData) X(httpAssembleURIf) X(httpClose) X(httpConnect2) X(ippAddString)            \
+  X(ippAddStrings) X(ippDelete) X(ippFindAttribute) X(ippGetCount) X(ippGetInteger)                   \
+  X(ippGetResolution) X(ippGetStatusCode) X(ippGetString) X(ippGetValueTag) X(ippNewRequest)          \
+  X(ippPort)
 
 struct CupsLibrary {
 #define PRYNDA_CUPS_POINTER(name) decltype(&::name) name = nullptr;

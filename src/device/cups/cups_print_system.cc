@@ -110,8 +110,9 @@ TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation, 
 // A CUPS job fed with the PDF as it is made.
 class CupsJobSink final : public PdfSink {
  public:
-  CupsJobSink(const cups_dest_t& dest, int copies, std::string media)
-      : name_(NameOf(dest)), copies_(copies), media_(std::move(media)) {
+  CupsJobSink(const cups_dest_t& dest, int copies, std::string media,
+              std::vector<std::pair<std::string, std::string>> options)
+      : name_(NameOf(dest)), copies_(copies), media_(std::move(media)), options_(std::move(options)) {
     Api().cupsCopyDest(const_cast<cups_dest_t*>(&dest), 0, &dest_);
   }
   ~CupsJobSink() override {
@@ -133,6 +134,7 @@ class CupsJobSink final : public PdfSink {
     cups_option_t* options = nullptr;
     int count = Api().cupsAddOption("copies", std::to_string(copies_ > 0 ? copies_ : 1).c_str(), 0, &options);
     if (!media_.empty()) count = Api().cupsAddOption("media", media_.c_str(), count, &options);
+    for (const auto& [name, value] : options_) count = Api().cupsAddOption(name.c_str(), value.c_str(), count, &options);
     const ipp_status_t created =
         Api().cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest_, info_, &job_, info.DocumentName.c_str(), count, options);
     Api().cupsFreeOptions(count, options);
@@ -196,6 +198,7 @@ class CupsJobSink final : public PdfSink {
   std::string name_;
   int copies_;
   std::string media_;  // the sheet asked for, by the printer's name for it; "" for its default
+  std::vector<std::pair<std::string, std::string>> options_;
   cups_dest_t* dest_ = nullptr;
   cups_dinfo_t* info_ = nullptr;
   int job_ = 0;
@@ -265,20 +268,55 @@ std::unique_ptr<PrintContext> CupsPrintSystem::CreateContext(const std::string& 
   std::string media;
   const TPageGeometry geometry = QueryGeometry(dest, settings.Orientation, settings.Paper, media);
   std::unique_ptr<PdfSink> sink;
-  if (kind == TContextKind::Device) sink = std::make_unique<CupsJobSink>(*dest, settings.Copies, media);
+  if (kind == TContextKind::Device) sink = std::make_unique<CupsJobSink>(*dest, settings.Copies, media, job_options_);
   return make_context_(*fonts_, geometry, std::move(sink));
 }
 
-std::string CupsPrintSystem::PrinterOption(const std::string& printer, const std::string& name) {
-  cups_dest_t* dest = Find(printer);
-  if (dest == nullptr) return {};
-  const char* value = Api().cupsGetOption(name.c_str(), dest->num_options, dest->options);
-  return value != nullptr ? value : "";
+void CupsPrintSystem::AddJobOption(std::string name, std::string value) {
+  job_options_.emplace_back(std::move(name), std::move(value));
 }
 
 TRgb CupsPrintSystem::SystemColor(int index) { return StandardSystemColor(index); }
 
 void CupsPrintSystem::Beep() { ConsoleBeep(); }
+
+std::optional<std::map<std::string, std::vector<std::string>>> QueueAttributes(const std::string& queue,
+                                                                               const std::vector<std::string>& names) {
+  if (Cups() == nullptr) return std::nullopt;
+  // The scheduler finds classes under /printers/ too.
+  char uri[HTTP_MAX_URI];
+  if (Api().httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s",
+                             queue.c_str()) != HTTP_URI_STATUS_OK) {
+    return std::nullopt;
+  }
+  ipp_t* request = Api().ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+  Api().ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+  std::vector<const char*> wanted;
+  for (const std::string& name : names) wanted.push_back(name.c_str());
+  Api().ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
+                      static_cast<int>(wanted.size()), nullptr, wanted.data());
+  ipp_t* response = Api().cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");  // takes the request
+  if (response == nullptr) return std::nullopt;
+  std::optional<std::map<std::string, std::vector<std::string>>> found;
+  if (!Failed(Api().ippGetStatusCode(response))) {
+    found.emplace();
+    for (const std::string& name : names) {
+      ipp_attribute_t* attribute = Api().ippFindAttribute(response, name.c_str(), IPP_TAG_ZERO);
+      if (attribute == nullptr) continue;
+      const ipp_tag_t tag = Api().ippGetValueTag(attribute);
+      std::vector<std::string>& values = (*found)[name];
+      for (int i = 0; i < Api().ippGetCount(attribute); ++i) {
+        if (tag == IPP_TAG_INTEGER || tag == IPP_TAG_ENUM) {
+          values.push_back(std::to_string(Api().ippGetInteger(attribute, i)));
+        } else if (const char* text = Api().ippGetString(attribute, i, nullptr)) {
+          values.emplace_back(text);
+        }
+      }
+    }
+  }
+  Api().ippDelete(response);
+  return found;
+}
 
 bool SubmitJobsAs(const std::string& user) {
   if (Cups() == nullptr) return false;

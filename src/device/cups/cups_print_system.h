@@ -4,6 +4,7 @@
 // Without a running scheduler the list is simply empty.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,8 +32,8 @@ class CupsPrintSystem final : public PrintSystem {
   TRgb SystemColor(int index) override;
   void Beep() override;
 
-  // One of the printer's options as CUPS lists them (e.g. "device-uri"); "" when it has none.
-  std::string PrinterOption(const std::string& printer, const std::string& name);
+  // Every job made from now on carries this job option too.
+  void AddJobOption(std::string name, std::string value);
 
  private:
   void LoadDestinations();
@@ -43,7 +44,14 @@ class CupsPrintSystem final : public PrintSystem {
   cups_dest_t* dests_ = nullptr;
   int count_ = 0;
   bool loaded_ = false;
+  std::vector<std::pair<std::string, std::string>> job_options_;
 };
+
+// A queue's attributes as the scheduler itself states them, which no user's lpoptions can
+// change: for each of `names` that the queue has, its values as text (numbers in decimal).
+// nullopt when the scheduler has no such queue, cannot be asked, or libcups is not installed.
+std::optional<std::map<std::string, std::vector<std::string>>> QueueAttributes(const std::string& queue,
+                                                                               const std::vector<std::string>& names);
 
 // For a program that prints on someone's behalf (the CUPS backend): the jobs this thread creates
 // from now on belong to `user`. False when libcups is not installed.
