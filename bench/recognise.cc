@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     if (!verbose) continue;
     if (head.size() > kRecognitionBytes) head.resize(kRecognitionBytes);
     const recognition::Walk walk = recognition::WalkEscP(head);
-    std::cout << "  walk: own " << walk.OwnCommands << ", escp " << walk.EscPCommands << ", shared "
+    std::cout << "  walk: prefix " << walk.PrefixCommands << ", own " << walk.OwnEscapes << ", escp " << walk.EscPCommands << ", shared "
               << walk.SharedCommands << ", skipped " << walk.SkippedCommands << ", images " << walk.BitImages
               << ", 24-pin " << walk.Pins24
               << ", line ends crlf " << walk.LineEnds.CrLf << " lf " << walk.LineEnds.Lf << " cr "

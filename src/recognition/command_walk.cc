@@ -1,5 +1,6 @@
 #include "recognition/command_walk.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -153,7 +154,7 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
   while (!in.AtEnd()) {
     const std::uint8_t c = in.Next();
     if (c == 0x0E || c == 0x0F || c == 0x12 || c == 0x14) ++walk.EscPCommands;
-    if (c == kPrefix && IsOwnCommandLetter(in.Peek())) ++walk.OwnCommands;
+    if (c == kPrefix && IsOwnCommandLetter(in.Peek())) ++walk.PrefixCommands;
     if (c != kEsc) {
       text.Byte(c);
       continue;
@@ -161,7 +162,7 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
     if (in.AtEnd()) break;
     const std::uint8_t code = in.Next();
     if (code == '\f' || code == '"') {
-      ++walk.OwnCommands;
+      ++walk.OwnEscapes;
     } else if (IsIn(kSharedEscapes, code)) {
       ++walk.SharedCommands;
     } else if (IsIn(kSkippedEscapes, code)) {
@@ -170,8 +171,9 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
       ++walk.EscPCommands;
     }
     if (arguments[code] == kUnknown) continue;  // ESC and the byte after it, as the printer takes them
-    std::array<std::uint8_t, 3> args{};
-    for (int i = 0; i < arguments[code]; ++i) args[static_cast<std::size_t>(i)] = in.Next();
+    escp::Args args{};
+    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(arguments[code]), args.size());
+    for (std::size_t i = 0; i < count; ++i) args[i] = in.Next();
     const std::uint32_t count12 = args[1] + 256u * args[2];
     const std::uint32_t count01 = args[0] + 256u * args[1];
     switch (code) {

@@ -17,7 +17,8 @@ struct LineEndCounts {
 
 struct Walk {
   // The commands, as the ESC/P walk counts them (recognition.h, step 3).
-  std::size_t OwnCommands = 0;     // 0xFA with one of our command letters, ESC ", ESC FF
+  std::size_t PrefixCommands = 0;  // 0xFA with one of our command letters
+  std::size_t OwnEscapes = 0;      // ESC ", ESC FF
   std::size_t EscPCommands = 0;    // ESC commands outside our subset, SO SI DC2 DC4
   std::size_t SharedCommands = 0;  // ESC $ J j l: both dialects act on them
   std::size_t SkippedCommands = 0; // ESC ! ( - I R S W _ h p q t x ~: ours only skips their arguments

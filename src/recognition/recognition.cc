@@ -1,6 +1,7 @@
 #include "recognition/recognition.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "recognition/code_page_guess.h"
 #include "recognition/command_walk.h"
@@ -49,14 +50,14 @@ LineEnd LineEndsOf(const recognition::LineEndCounts& counts) {
   return counts.Lf >= counts.Cr ? LineEnd::Lf : LineEnd::Cr;
 }
 
-JobLanguage LanguageOf(std::span<const std::uint8_t> bytes, const Walk& walk, bool whole_job) {
+// `prefix_is_letter`: 0xFA is a letter of the text's table (Windows-1250's ú), no prefix.
+JobLanguage LanguageOf(std::span<const std::uint8_t> bytes, const Walk& walk, bool prefix_is_letter, bool whole_job) {
   if (recognition::StartsWithOwnOrientation(bytes)) return JobLanguage::OwnDialect;
-  if (walk.OwnCommands > 0 && walk.OwnCommands >= walk.EscPCommands && walk.BitImages == 0) {
-    return JobLanguage::OwnDialect;
-  }
+  const std::size_t own = walk.OwnEscapes + (prefix_is_letter ? 0 : walk.PrefixCommands);
+  if (own > 0 && own >= walk.EscPCommands && walk.BitImages == 0) return JobLanguage::OwnDialect;
   // ESC/P acts on the commands whose argument ours only skips.
   if (walk.EscPCommands > 0 || walk.BitImages > 0 || walk.SkippedCommands > 0) return JobLanguage::EscP;
-  if (walk.SharedCommands > 0 || walk.OwnCommands > 0) return JobLanguage::OwnDialect;
+  if (walk.SharedCommands > 0 || own > 0) return JobLanguage::OwnDialect;
   return IsUtf8(bytes, whole_job) ? JobLanguage::Utf8Text : JobLanguage::Text;
 }
 
@@ -80,14 +81,28 @@ Recognition Recognise(std::span<const std::uint8_t> head, bool whole_job) {
     return job;
   }
   Walk walk = recognition::WalkEscP(head);
-  job.Language = LanguageOf(head, walk, whole_job);
-  if (job.Language == JobLanguage::OwnDialect) walk = recognition::WalkOwnDialect(head);
+  // Where 0xFA stands before a command letter, the rest of the text tells whether it is a prefix:
+  // in Windows-1250 it is ú (úgy, únor), and our dialect reads no Windows-1250.
+  std::optional<Walk> own;
+  std::optional<recognition::CodePageGuess> own_guess;
+  bool prefix_is_letter = false;
+  if (walk.PrefixCommands > 0) {
+    own = recognition::WalkOwnDialect(head);
+    own_guess = recognition::GuessCodePage(own->Text);
+    prefix_is_letter = own_guess->Page == CodePageId::Windows1250 && own_guess->FromEvidence;
+  }
+  job.Language = LanguageOf(head, walk, prefix_is_letter, whole_job);
+  std::optional<recognition::CodePageGuess> guess;
+  if (job.Language == JobLanguage::OwnDialect) {
+    walk = own ? std::move(*own) : recognition::WalkOwnDialect(head);
+    guess = own_guess;
+  }
   job.LineEnds = LineEndsOf(walk.LineEnds);
   if (job.Language == JobLanguage::EscP && walk.Pins24) job.Pins = 24;
   if (job.Language != JobLanguage::Utf8Text) {
-    const recognition::CodePageGuess guess = recognition::GuessCodePage(walk.Text);
-    job.CodePage = guess.Page;
-    job.CodePageFromEvidence = guess.FromEvidence;
+    if (!guess) guess = recognition::GuessCodePage(walk.Text);
+    job.CodePage = guess->Page;
+    job.CodePageFromEvidence = guess->FromEvidence;
   }
   return job;
 }

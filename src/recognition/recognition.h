@@ -13,9 +13,10 @@
 //     PostScript nor PDF. A job that starts with ESC E and then text is ESC/P's bold, not PCL.
 //  2. Our dialect's orientation at the start (0xFA L or P, ESC " S or T, after one ESC l n): ours.
 //  3. Counting over the job, walked with ESC/P's argument counts and bit-image data skipped: our
-//     own commands (0xFA and one of its command letters, ESC ", ESC FF) against what only ESC/P
-//     has (ESC commands outside our subset, SO SI DC2 DC4). Ours when ours are at least as many
-//     and the job has no bit image (our dialect would print its data as characters); ESC/P when
+//     own commands (0xFA and one of its command letters, unless the text is Windows-1250 and 0xFA
+//     its ú; ESC "; ESC FF) against what only ESC/P has (ESC commands outside our subset, SO SI
+//     DC2 DC4). Ours when ours are at least as many and the job has no bit image (our dialect
+//     would print its data as characters); ESC/P when
 //     it has any of its own, or commands whose argument our dialect only skips (ESC - 1, ESC R,
 //     ESC W: ESC/P prints what they ask for); ours when its only escape sequences are the ones
 //     both act on (ESC J, ESC l, ESC $), and ESC J in a job with 0xFA commands is ours; else

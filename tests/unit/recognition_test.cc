@@ -151,7 +151,7 @@ constexpr std::u32string_view kCzech =
 constexpr std::u32string_view kHungarian =
     U"Számla száma: 77. A fizetendő összeget kérjük a kiállítástól számított tizenöt napon belül "
     U"átutalni. Késedelmes fizetés esetén a törvényes kamatot felszámítjuk. Az áru a teljes vételár "
-    U"kifizetéséig az eladó tulajdonában marad. Köszönjük hűséges vásárlóinknak a bizalmat.";
+    U"kifizetéséig az eladó tulajdonában marad. Az új árak úgy érvényesek, mint tavaly; köszönjük hűségüket.";
 constexpr std::u32string_view kGerman =
     U"Rechnung Nr. 4711. Wir danken Ihnen für Ihren Auftrag und erlauben uns, folgende Lieferung zu "
     U"berechnen. Zahlbar innerhalb von vierzehn Tagen ohne Abzug. Die Ware bleibt bis zur vollständigen "
@@ -234,6 +234,8 @@ TEST(RecognitionTest, TheCodePageOfParagraphsInFrames) {
       {"Czech in PC852", kCzech, Pc852, kSingle},
       {"Czech in Kamenický", kCzech, Kamenicky, kDoubleSingle},
       {"Hungarian in PC852", kHungarian, Pc852, kDouble},
+      // ú is 0xFA there, and úgy no prefix command.
+      {"Hungarian in Windows-1250", kHungarian, Windows1250, kAscii},
       {"German in PC437", kGerman, Pc437, kDoubleSingle},
       // The letters are PC437's too, and the frame is: the first of the two.
       {"German in PC850", kGerman, Pc850, kDouble},
