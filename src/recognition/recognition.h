@@ -1,8 +1,8 @@
 // Recognition: what a job is, told from its first bytes before any of it is printed - its
 // language, the pins of an ESC/P job, its line ends and the code page of its text - as data the
-// job flow acts on. A pure function of the bytes: no settings, no printer, no files; the same
-// bytes give the same answer (on Windows, where uchardet is not built in, its tie-break is
-// missing, see code_page_guess.h).
+// job flow acts on. A function of the bytes alone: no settings, no printer, no files; the same
+// bytes give the same answer (but for a tie among code pages where uchardet is missing - on
+// Windows, or not installed - see code_page_guess.h).
 //
 // The evidence is weighed in this order:
 //  1. A document of its own, handed on as it is from DocumentStart: PostScript ("%!"), PDF
@@ -57,8 +57,8 @@ struct Recognition {
   std::size_t DocumentStart = 0;
   LineEnd LineEnds = LineEnd::None;  // the most of the three kinds in the text, ties to CR LF
   CodePageId CodePage = CodePageId::Pc852;
-  // Whether the bytes chose CodePage; false: too few high bytes, PostScript, PDF, PCL or UTF-8,
-  // or PC852 reads them no worse than another table does - the default kept.
+  // Whether the bytes chose CodePage; false where PC852 is the default kept: no high bytes or all
+  // of one value, another table reads them about as well, or PostScript, PDF, PCL, UTF-8.
   bool CodePageFromEvidence = false;
 };
 
