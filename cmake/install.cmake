@@ -91,6 +91,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcups2 (>= 1.7.0), libharfbuzz-subset0 (>= 6.0.0), fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)  # the printers; without a scheduler only "Prynda PDF" prints
+# Opened when recognition meets a tie among code pages it can break; without it the table order
+# breaks the tie.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libuchardet0 (>= 0.0.7)")
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/conffiles CONTENT "${PRYNDA_SETTINGS_DIR}/prynda.ini\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -1,0 +1,290 @@
+#include "recognition/command_walk.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "render/escp/fx.h"
+
+namespace prynda::recognition {
+
+namespace {
+
+constexpr std::uint8_t kEsc = 0x1B;
+constexpr std::uint8_t kPrefix = 0xFA;
+constexpr int kUnknown = -1;
+
+// The ESC commands of our dialect that ESC/P has too: those it acts on, with the same bytes, and
+// those whose arguments it only skips (ESC ( six of them, where ESC/P counts its own).
+constexpr std::string_view kSharedEscapes = "$Jjl";
+constexpr std::string_view kSkippedEscapes = "!(-IRSW_hpqtx~";
+constexpr std::string_view kOwnLetters = "123456ABEFfGNIOSUaegniu";
+
+// The argument bytes of every ESC command of FX mode; kUnknown where it has none.
+const std::array<int, 256>& EscPArguments() {
+  static const std::array<int, 256> arguments = [] {
+    std::array<int, 256> a;
+    a.fill(kUnknown);
+    a['('] = 3;  // c nL nH, then the bytes they count
+    for (const auto group : {escp::PrinterControlCommands(), escp::PrintModeCommands(), escp::LineAndFormCommands(),
+                             escp::HorizontalCommands(), escp::BitImageCommands(), escp::CharacterTableCommands()}) {
+      for (const escp::EscCommand& command : group) a[command.Code] = command.Arguments;
+    }
+    return a;
+  }();
+  return arguments;
+}
+
+bool IsIn(std::string_view set, std::uint8_t c) {
+  return c != 0 && set.find(static_cast<char>(c)) != std::string_view::npos;
+}
+
+// The bytes, read once from the front.
+class Reader {
+ public:
+  explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+  bool AtEnd() const { return at_ >= bytes_.size(); }
+  std::size_t Position() const { return at_; }
+  std::uint8_t Peek() const { return At(at_); }
+  std::uint8_t Next() { return at_ < bytes_.size() ? bytes_[at_++] : 0; }
+  void Skip(std::uint64_t count) { at_ = count >= bytes_.size() - at_ ? bytes_.size() : at_ + count; }
+  std::uint8_t At(std::size_t i) const { return i < bytes_.size() ? bytes_[i] : 0; }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t at_ = 0;
+};
+
+// What both walks do with a byte that is not a command: text, a separator, a line end.
+class TextSink {
+ public:
+  TextSink(Walk& walk, const Reader& reader) : walk_(walk), reader_(reader) {}
+
+  // The byte just read, at Position() - 1.
+  void Byte(std::uint8_t c) {
+    if (c >= 0x20 && c != 0x7F) {
+      walk_.Text.push_back(c);
+      return;
+    }
+    if (c == '\n' || c == '\r') {
+      // CR LF and LF CR are one line end, counted and written once, by their first byte.
+      const std::size_t at = reader_.Position() - 1;
+      if (at == partner_) return;
+      if (reader_.At(at + 1) == (c == '\n' ? '\r' : '\n')) {
+        ++walk_.LineEnds.CrLf;
+        partner_ = at + 1;
+      } else {
+        ++(c == '\n' ? walk_.LineEnds.Lf : walk_.LineEnds.Cr);
+      }
+      walk_.Text.push_back('\n');
+      return;
+    }
+    walk_.Text.push_back(c == '\f' || c == '\v' ? '\n' : ' ');
+  }
+
+  void Gap() { walk_.Text.push_back(' '); }
+
+ private:
+  Walk& walk_;
+  const Reader& reader_;
+  std::size_t partner_ = static_cast<std::size_t>(-1);  // where the second byte of a pair is
+};
+
+// Bytes per column of an ESC * density.
+std::uint32_t BytesPerColumn(std::uint8_t m) { return m < 32 ? 1 : (m < 64 ? 3 : 6); }
+
+// ESC B, ESC D: stops up to NUL or one not above the one before (which ends the list too).
+void SkipStops(Reader& in) {
+  int last = -1;
+  while (!in.AtEnd()) {
+    const std::uint8_t n = in.Next();
+    if (n == 0 || n <= last) return;
+    last = n;
+  }
+}
+
+// ESC . c v h m nL nH and its data.
+void SkipRaster(Reader& in) {
+  const std::uint8_t compression = in.Next();
+  in.Skip(2);
+  const std::uint8_t rows = in.Next();
+  const std::uint32_t low = in.Next();
+  const std::uint32_t dots = low + 256u * in.Next();
+  const std::uint64_t size = static_cast<std::uint64_t>(rows) * ((dots + 7) / 8);
+  if (compression == 0) {
+    in.Skip(size);
+  } else if (compression == 1) {
+    for (std::uint64_t taken = 0; taken < size && !in.AtEnd();) {
+      const std::uint8_t counter = in.Next();
+      if (counter < 128) {
+        in.Skip(counter + 1u);
+        taken += counter + 1u;
+      } else {
+        in.Skip(1);
+        taken += 257u - counter;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+bool IsOwnCommandLetter(std::uint8_t letter) {
+  return IsIn(kOwnLetters, letter);
+}
+
+bool StartsWithOwnOrientation(std::span<const std::uint8_t> bytes) {
+  auto at = [&](std::size_t i) -> std::uint8_t { return i < bytes.size() ? bytes[i] : 0; };
+  const std::size_t s = (at(0) == kEsc && at(1) == 'l') ? 3 : 0;
+  if (at(s) == kEsc && at(s + 1) == '"') {
+    const std::uint8_t letter = at(s + 2);
+    return letter == 'S' || letter == 's' || letter == 'T' || letter == 't';
+  }
+  return at(s) == kPrefix && (at(s + 1) == 'L' || at(s + 1) == 'P');
+}
+
+Walk WalkEscP(std::span<const std::uint8_t> bytes) {
+  Walk walk;
+  walk.Text.reserve(bytes.size());
+  Reader in(bytes);
+  TextSink text(walk, in);
+  const std::array<int, 256>& arguments = EscPArguments();
+  std::array<std::uint8_t, 4> image_modes = {0, 1, 2, 3};  // ESC ? for ESC K, L, Y, Z
+  bool script = false;                                     // ESC S: user characters are two bytes a column
+  while (!in.AtEnd()) {
+    const std::uint8_t c = in.Next();
+    if (c == 0x0E || c == 0x0F || c == 0x12 || c == 0x14) ++walk.EscPCommands;
+    if (c == kPrefix && IsOwnCommandLetter(in.Peek())) ++walk.PrefixCommands;
+    if (c != kEsc) {
+      text.Byte(c);
+      continue;
+    }
+    if (in.AtEnd()) break;
+    const std::uint8_t code = in.Next();
+    if (code == '\f' || code == '"') {
+      ++walk.OwnEscapes;
+    } else if (IsIn(kSharedEscapes, code)) {
+      ++walk.SharedCommands;
+    } else if (IsIn(kSkippedEscapes, code)) {
+      ++walk.SkippedCommands;
+    } else if (arguments[code] != kUnknown) {
+      ++walk.EscPCommands;
+    }
+    if (arguments[code] == kUnknown) continue;  // ESC and the byte after it, as the printer takes them
+    escp::Args args{};
+    const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(arguments[code]), args.size());
+    for (std::size_t i = 0; i < count; ++i) args[i] = in.Next();
+    const std::uint32_t count12 = args[1] + 256u * args[2];
+    const std::uint32_t count01 = args[0] + 256u * args[1];
+    switch (code) {
+      case 'K': case 'L': case 'Y': case 'Z': {
+        const std::size_t slot = code == 'K' ? 0 : code == 'L' ? 1 : code == 'Y' ? 2 : 3;
+        in.Skip(static_cast<std::uint64_t>(count01) * BytesPerColumn(image_modes[slot]));
+        ++walk.BitImages;
+        text.Gap();
+        break;
+      }
+      case '*':
+        if (args[0] >= 32) walk.Pins24 = true;
+        in.Skip(static_cast<std::uint64_t>(count12) * BytesPerColumn(args[0]));
+        ++walk.BitImages;
+        text.Gap();
+        break;
+      case '^':
+        in.Skip(static_cast<std::uint64_t>(count12) * 2);
+        ++walk.BitImages;
+        text.Gap();
+        break;
+      case '.':
+        walk.Pins24 = true;
+        SkipRaster(in);
+        ++walk.BitImages;
+        text.Gap();
+        break;
+      case '?':
+        if (args[1] >= 32) walk.Pins24 = true;
+        if (args[0] == 'K') image_modes[0] = args[1];
+        if (args[0] == 'L') image_modes[1] = args[1];
+        if (args[0] == 'Y') image_modes[2] = args[1];
+        if (args[0] == 'Z') image_modes[3] = args[1];
+        break;
+      case '(':
+        walk.Pins24 = true;
+        if (args[0] == '^') {  // its data prints as characters
+          for (std::uint32_t i = 0; i < count12 && !in.AtEnd(); ++i) {
+            const std::uint8_t byte = in.Next();
+            if (byte >= 0x20) {
+              walk.Text.push_back(byte);
+            } else {
+              text.Gap();
+            }
+          }
+        } else {
+          in.Skip(count12);
+        }
+        break;
+      case 'X': case '+': walk.Pins24 = true; break;
+      case 'D': case 'B': case 'b': SkipStops(in); break;
+      case 'C':
+        if (args[0] == 0) in.Skip(1);
+        break;
+      case '&': {
+        const int characters = args[2] >= args[1] ? args[2] - args[1] + 1 : 0;
+        for (int i = 0; i < characters && !in.AtEnd(); ++i) {
+          if (walk.Pins24) {
+            in.Skip(1);
+            const std::uint8_t columns = in.Next();
+            in.Skip(1);
+            in.Skip(columns * (script ? 2u : 3u));
+          } else {
+            in.Skip(12);
+          }
+        }
+        break;
+      }
+      case 'S':
+        if (args[0] <= 1 || args[0] == '0' || args[0] == '1') script = true;
+        break;
+      case 'T': script = false; break;
+      case '@':
+        image_modes = {0, 1, 2, 3};
+        script = false;
+        break;
+      default: break;
+    }
+  }
+  return walk;
+}
+
+Walk WalkOwnDialect(std::span<const std::uint8_t> bytes) {
+  Walk walk;
+  walk.Text.reserve(bytes.size());
+  Reader in(bytes);
+  TextSink text(walk, in);
+  while (!in.AtEnd()) {
+    const std::uint8_t c = in.Next();
+    if (c == kPrefix) {
+      in.Skip(1);  // the command letter, whichever it is
+    } else if (c != kEsc) {
+      text.Byte(c);
+    } else {
+      switch (in.Next()) {
+        case '"': {
+          const std::uint8_t letter = in.Next();
+          if (letter == 'F') in.Skip(1);
+          if (letter == 'R' || letter == 'r') in.Skip(3);
+          break;
+        }
+        case '$': in.Skip(2); break;
+        case '(': in.Skip(6); break;
+        case 'J': case 'j': case 'l':
+        case '!': case '-': case 'I': case 'R': case 'S': case 'W': case '_':
+        case 'h': case 'p': case 'q': case 't': case 'x': case '~': in.Skip(1); break;
+        default: break;
+      }
+    }
+  }
+  return walk;
+}
+
+}  // namespace prynda::recognition

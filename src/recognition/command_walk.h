@@ -1,0 +1,47 @@
+// A job's bytes walked as a dialect reads them: each command with its arguments, bit-image data by
+// its count, and what is left - the text, the bytes a code page is judged by, and its line ends.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace prynda::recognition {
+
+struct LineEndCounts {
+  std::size_t CrLf = 0;  // CR LF and LF CR
+  std::size_t Lf = 0;    // LF with no CR beside it
+  std::size_t Cr = 0;    // CR with no LF beside it
+};
+
+struct Walk {
+  // The commands, as the ESC/P walk counts them (recognition.h, step 3).
+  std::size_t PrefixCommands = 0;  // 0xFA with one of our command letters
+  std::size_t OwnEscapes = 0;      // ESC ", ESC FF
+  std::size_t EscPCommands = 0;    // ESC commands outside our subset, SO SI DC2 DC4
+  std::size_t SharedCommands = 0;  // ESC $ J j l: both dialects act on them
+  std::size_t SkippedCommands = 0; // ESC ! ( - I R S W _ h p q t x ~: ours only skips their arguments
+  std::size_t BitImages = 0;       // ESC K L Y Z * ^ .
+  bool Pins24 = false;             // a command only 24-pin printers have
+  // The text bytes in their order: printable bytes as they are, '\n' for a line end (CR, LF or
+  // a pair of them), FF and VT, a blank for any other control byte and for an image. Commands
+  // leave nothing, so that a mode switched inside a word leaves the word whole.
+  std::vector<std::uint8_t> Text;
+  LineEndCounts LineEnds;
+};
+
+// As FX mode reads the bytes: the argument counts of its command tables (render/escp/fx.h).
+Walk WalkEscP(std::span<const std::uint8_t> bytes);
+// As our dialect reads them: its ESC subset and the 0xFA prefix commands. Counts only the text
+// and the line ends.
+Walk WalkOwnDialect(std::span<const std::uint8_t> bytes);
+
+// Our dialect's orientation command at the very start (after one ESC l n): 0xFA L or P,
+// ESC " S, s, T or t.
+bool StartsWithOwnOrientation(std::span<const std::uint8_t> bytes);
+
+// Whether `letter` after 0xFA is one of our prefix commands.
+bool IsOwnCommandLetter(std::uint8_t letter);
+
+}  // namespace prynda::recognition

@@ -1,0 +1,82 @@
+// Recognition: what a job is, told from its first bytes before any of it is printed - its
+// language, the pins of an ESC/P job, its line ends and the code page of its text - as data the
+// job flow acts on. A function of the bytes alone: no settings, no printer, no files; the same
+// bytes give the same answer (but for a tie among code pages where uchardet is missing - on
+// Windows, or not installed - see code_page_guess.h).
+//
+// The evidence is weighed in this order:
+//  1. A document of its own, handed on as it is from DocumentStart: PostScript ("%!"), PDF
+//     ("%PDF-"), both also after leading Ctrl-D bytes; PCL: PCL's parameterised sequences
+//     (ESC & l 1 O, ESC ( s 0 P, ESC ( 10 U, ESC * t 300 R) before any text, ESC E resets between
+//     them. A PJL header (UEL, then @PJL lines) comes first: its ENTER LANGUAGE names PostScript,
+//     PDF or PCL outright; without one the bytes after it decide, PCL when they are neither
+//     PostScript nor PDF. A job that starts with ESC E and then text is ESC/P's bold, not PCL.
+//  2. Our dialect's orientation at the start (0xFA L or P, ESC " S or T, after one ESC l n): ours.
+//  3. Counting over the job, walked with ESC/P's argument counts and bit-image data skipped: our
+//     own commands (0xFA and one of its command letters, unless the text is Windows-1250 and 0xFA
+//     its ú; ESC "; ESC FF) against what only ESC/P has (ESC commands outside our subset, SO SI
+//     DC2 DC4). Ours when ours are at least as many and the job has no bit image (our dialect
+//     would print its data as characters); ESC/P when
+//     it has any of its own, or commands whose argument our dialect only skips (ESC - 1, ESC R,
+//     ESC W: ESC/P prints what they ask for); ours when its only escape sequences are the ones
+//     both act on (ESC J, ESC l, ESC $), and ESC J in a job with 0xFA commands is ours; else
+//     text - UTF-8 text when it starts with a BOM or its high bytes are all valid UTF-8
+//     sequences, at least one of them.
+//  4. ESC/P: 24 pins when the job uses what only 24-pin printers have (ESC ( commands, ESC * and
+//     ESC ? with a 24-dot density, m >= 32, ESC . raster, ESC X, ESC +), else 9.
+//  5. The code page from the text bytes only (code_page_guess.h): PC852 unless the bytes show
+//     another table reads them clearly better.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "translation/code_pages.h"
+
+namespace prynda {
+
+// How many first bytes recognition looks at; a job may give fewer.
+inline constexpr std::size_t kRecognitionBytes = 256 * 1024;
+
+enum class JobLanguage : std::uint8_t { Text, Utf8Text, OwnDialect, EscP, Pcl, PostScript, Pdf };
+
+enum class LineEnd : std::uint8_t {
+  None,  // no CR or LF at all
+  CrLf,  // CR LF (or LF CR) pairs
+  Lf,    // LF alone: our dialect needs /LF, a line feed that also returns the carriage
+  Cr,    // CR alone
+};
+
+struct Recognition {
+  JobLanguage Language = JobLanguage::Text;
+  int Pins = 9;  // ESC/P: 9 or 24; 9 for every other language
+  // PostScript, PDF, PCL: the offset of the document past a PJL header or Ctrl-D bytes; UTF-8
+  // text: past its BOM; 0 otherwise.
+  std::size_t DocumentStart = 0;
+  LineEnd LineEnds = LineEnd::None;  // the most of the three kinds in the text, ties to CR LF
+  CodePageId CodePage = CodePageId::Pc852;
+  // Whether the bytes chose CodePage; false where PC852 is the default kept: no high bytes or all
+  // of one value, another table reads them about as well, or PostScript, PDF, PCL, UTF-8.
+  bool CodePageFromEvidence = false;
+};
+
+// `head`: the job's first bytes (at most kRecognitionBytes are looked at); `whole_job`: whether
+// they are all of it, so that a sequence cut short at their end is the job's own fault.
+Recognition Recognise(std::span<const std::uint8_t> head, bool whole_job);
+
+// The languages' short Polish names, for the console's line about the job.
+inline constexpr std::string_view kNameText = "tekst";
+inline constexpr std::string_view kNameUtf8Text = "tekst UTF-8";
+inline constexpr std::string_view kNameOwnDialect = "dialekt Prynda";
+inline constexpr std::string_view kNameEscP9 = "Epson ESC/P (9 igieł)";
+inline constexpr std::string_view kNameEscP24 = "Epson ESC/P (24 igły)";
+inline constexpr std::string_view kNamePcl = "PCL";
+inline constexpr std::string_view kNamePostScript = "PostScript";
+inline constexpr std::string_view kNamePdf = "PDF";
+
+// The name of the job's language (ESC/P with its pins).
+std::string_view PolishName(const Recognition& job);
+
+}  // namespace prynda
