@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "device/paper.h"
@@ -14,6 +15,7 @@ namespace prynda {
 enum class EmulationKind {
   Default,  // our own dialect: the ESC subset and the 0xFA prefix commands
   Fx,       // Epson ESC/P (9-pin FX/LX; with "180", the 24-pin LQ/ESC/P2 units)
+  Auto,     // whichever the job's bytes show; settled before anything is printed
 };
 
 // How our own dialect reads the bytes of text.
@@ -31,9 +33,10 @@ enum class OrientationChoice {
 };
 
 struct PryndaSettings {
-  EmulationKind Emulation = EmulationKind::Default;  // key "Emulation" (FX), option "/FX"
+  EmulationKind Emulation = EmulationKind::Default;  // key "Emulation" (FX, Auto), options "/FX", "/AUTO"
   bool AutoCR = false;  // key "AutoCR", option "/LF": in the default dialect a line feed also returns the carriage
   OwnText Text = OwnText::PolishLetters;  // chosen by what a recognised job holds, never by a key
+  std::string Recognised;  // what recognition said of the job, for the console; "" without it
 
   // Paper and forms.
   std::optional<TPaperSize> Paper;  // key "Paper"; none: A4 on "Prynda PDF", a printer's own elsewhere

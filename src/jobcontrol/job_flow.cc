@@ -10,6 +10,7 @@
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
 #include "jobcontrol/printer_selection.h"
+#include "jobcontrol/recognised_job.h"
 #include "jobcontrol/settings_file.h"
 #include "jobcontrol/usage_text.h"
 #include "render/render_document.h"
@@ -68,6 +69,7 @@ bool PrepareJob(TJobContext& job) {
   ReadSettingsFile(job);
   ApplyOptions(job);
   if (job.StandardInput) job.Settings.DeleteAfterPrint = false;  // standard input leaves nothing to delete
+  RecogniseJob(job);
   ShowBanner(job);
   return true;
 }

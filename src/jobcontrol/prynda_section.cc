@@ -52,7 +52,9 @@ std::optional<CodePageId> CodePageNamed(std::string_view text) {
 
 void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   const std::string emulation = ini.ReadText(kPryndaSection, "Emulation", "");
-  settings.Emulation = SameTextIgnoringCase(emulation, "FX") ? EmulationKind::Fx : EmulationKind::Default;
+  settings.Emulation = SameTextIgnoringCase(emulation, "FX")     ? EmulationKind::Fx
+                       : SameTextIgnoringCase(emulation, "Auto") ? EmulationKind::Auto
+                                                                 : EmulationKind::Default;
   settings.AutoCR = SettingFlag(ini.ReadText(kPryndaSection, "AutoCR", "F"));
   settings.Paper = PaperByName(ini.ReadText(kPryndaSection, "Paper", ""));
   settings.FormLength = WholeNumber(ini.ReadText(kPryndaSection, "FormLength", ""), 1, 999);
@@ -68,6 +70,8 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
 }
 
 void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings) {
+  // /FX says what the job is, whatever /AUTO would find.
+  if (options.find("/AUTO") != std::string_view::npos) settings.Emulation = EmulationKind::Auto;
   if (options.find("/FX") != std::string_view::npos) settings.Emulation = EmulationKind::Fx;
   if (options.find("/LF") != std::string_view::npos) settings.AutoCR = true;
   if (options.find("/FIT") != std::string_view::npos) settings.Fit = true;

@@ -15,7 +15,7 @@ inline constexpr std::string_view kPryndaSection = "Prynda";
 // ignored.
 void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings);
 
-// "/FX", "/LF", "/FIT", "MAZ" and "/CP=nnn" in the option string (upper case, as BuildOptionString
+// "/FX", "/AUTO", "/LF", "/FIT", "MAZ" and "/CP=nnn" in the option string (upper case, as BuildOptionString
 // makes it); an option that is absent leaves its field as it is.
 void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings);
 
