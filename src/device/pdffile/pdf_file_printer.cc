@@ -68,6 +68,10 @@ std::string PdfOutputPath(const std::string& source, const char* pdf_env, bool e
   fs::path output = printed;
   output.replace_extension(".pdf");
   if (output == printed || same_file(output, printed)) output = fs::path(printed.string() + ".pdf");
+  // Still the printed file: one without an extension that is a link to its own name with .pdf.
+  if (same_file(output, printed)) {
+    throw EPrinter("The PDF file would replace the file being printed: " + output.string());
+  }
   return output.string();
 }
 

@@ -24,7 +24,8 @@ inline constexpr int kPdfPrinterMargin = 100;
 
 // The PDF file for a printed file: `pdf_env` (PRYNDA_PDF) when given - a folder means that folder
 // with the printed file's base name - else the printed file with its extension replaced by ".pdf".
-// Never the printed file itself; raises EPrinter when PRYNDA_PDF names it.
+// Never the printed file itself: raises EPrinter when PRYNDA_PDF names it, or when the name taken
+// from the printed file would still be that file (a link to it).
 std::string PdfOutputPath(const std::string& source, const char* pdf_env);
 
 // The same naming told what it needs of the file system instead of asking it: whether PRYNDA_PDF
