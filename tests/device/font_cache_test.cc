@@ -128,6 +128,8 @@ TEST_F(FontCacheTest, ADamagedFileIsIgnored) {
       std::string(2 << 20, 'x') + "\n",                      // far too large
       std::string("prynda font cache 2\n\0\0\0\n", 24),
       good.substr(0, good.rfind("match")),                   // cut where a line begins
+      good.substr(0, good.rfind("end")) + "face\tCourier\rNew\nend\n",  // a line end inside a name
+      good.substr(0, good.rfind("end")) + "face\tArial\r\nend\n",       // a line ended by CR LF
   };
   for (std::size_t i = 0; i < damaged.size(); ++i) {
     SCOPED_TRACE(i);

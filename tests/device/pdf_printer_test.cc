@@ -89,6 +89,45 @@ TEST_F(PdfPrinterTest, OutputPathFollowsThePrintedFileOrPrynDaPdf) {
   EXPECT_THROW(PdfOutputPath(Source(), Source().c_str()), EPrinter);
 }
 
+// What the file system says decides the name: a folder or not, and which paths are one file
+// (here: `alias` is the printed file). A row without a result raises EPrinter.
+TEST(PdfOutputPathNaming, FollowsWhatTheFileSystemSays) {
+  struct Row {
+    const char* source;
+    const char* env;
+    bool env_is_folder;
+    const char* alias;
+    const char* named;
+  };
+  const Row rows[] = {
+      {"dir/faktura.txt", "out", true, "", "out/faktura.pdf"},
+      {"dir/faktura.txt", "out", false, "", "out"},
+      {"dir/faktura.txt", "out", true, "out/faktura.pdf", nullptr},  // the folder holds the printed file
+      {"dir/X.PDF", nullptr, false, "dir/X.pdf", "dir/X.PDF.pdf"},   // a file system that ignores case
+      {"dir/faktura", nullptr, false, "dir/faktura.pdf", nullptr},   // a link to its own name with .pdf
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.source + std::string(" ") + (row.env ? row.env : "-") + " " + row.alias);
+    const SameFileTest same = [&](const fs::path& a, const fs::path& b) {
+      return a == b || (a == row.alias && b == row.source) || (b == row.alias && a == row.source);
+    };
+    if (row.named == nullptr) {
+      EXPECT_THROW(PdfOutputPath(row.source, row.env, row.env_is_folder, same), EPrinter);
+    } else {
+      EXPECT_EQ(PdfOutputPath(row.source, row.env, row.env_is_folder, same), row.named);
+    }
+  }
+}
+
+// A printed file without an extension that is a link to its own name with .pdf: writing that name
+// would replace what is being printed.
+TEST_F(PdfPrinterTest, NeverNamesThePrintedFileThroughALink) {
+  std::ofstream(dir_ / "faktura.pdf") << "x";
+  fs::create_symlink("faktura.pdf", dir_ / "faktura");
+  EXPECT_THROW(PdfOutputPath((dir_ / "faktura").string(), nullptr), EPrinter);
+  EXPECT_EQ(ReadFile(dir_ / "faktura.pdf"), "x");
+}
+
 TEST_F(PdfPrinterTest, OffersTheOfficeFacesThroughTheirMetricTwins) {
   const TNameList& faces = printer_.FontNames();
   EXPECT_EQ(faces.IndexOf("courier new"), 0);

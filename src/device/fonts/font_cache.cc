@@ -98,6 +98,8 @@ bool FontCache::Load() {
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<std::size_t>(in.gcount()));
   if (text.size() > kMostBytes || text.empty() || text.back() != '\n') return false;
+  // No field holds a CR (see Storable): a file with one was not written by Save.
+  if (text.find('\r') != std::string::npos) return false;
 
   std::vector<std::pair<std::string, std::string>> stamps;
   std::vector<std::string> names;

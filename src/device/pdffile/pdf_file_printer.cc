@@ -44,21 +44,34 @@ class PdfFileSink final : public PdfSink {
 }  // namespace
 
 std::string PdfOutputPath(const std::string& source, const char* pdf_env) {
+  bool env_is_folder = false;
+  if (pdf_env != nullptr && *pdf_env != '\0') {
+    std::error_code error;
+    env_is_folder = fs::is_directory(fs::path(pdf_env), error);
+  }
+  return PdfOutputPath(source, pdf_env, env_is_folder, SameFile);
+}
+
+std::string PdfOutputPath(const std::string& source, const char* pdf_env, bool env_is_folder,
+                          const SameFileTest& same_file) {
   const fs::path printed = source.empty() ? fs::path("prynda") : fs::path(source);
   if (pdf_env != nullptr && *pdf_env != '\0') {
     fs::path chosen(pdf_env);
-    std::error_code error;
-    if (fs::is_directory(chosen, error) || std::string_view(pdf_env).ends_with('/')) {
+    if (env_is_folder || std::string_view(pdf_env).ends_with('/')) {
       chosen /= printed.filename().replace_extension(".pdf");
     }
-    if (SameFile(chosen, printed)) {
+    if (same_file(chosen, printed)) {
       throw EPrinter("PRYNDA_PDF names the file being printed: " + chosen.string());
     }
     return chosen.string();
   }
   fs::path output = printed;
   output.replace_extension(".pdf");
-  if (output == printed || SameFile(output, printed)) output = fs::path(printed.string() + ".pdf");
+  if (output == printed || same_file(output, printed)) output = fs::path(printed.string() + ".pdf");
+  // Still the printed file: one without an extension that is a link to its own name with .pdf.
+  if (same_file(output, printed)) {
+    throw EPrinter("The PDF file would replace the file being printed: " + output.string());
+  }
   return output.string();
 }
 

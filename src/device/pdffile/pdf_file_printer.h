@@ -5,6 +5,8 @@
 // One copy is written whatever the copy count says.
 #pragma once
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,8 +24,15 @@ inline constexpr int kPdfPrinterMargin = 100;
 
 // The PDF file for a printed file: `pdf_env` (PRYNDA_PDF) when given - a folder means that folder
 // with the printed file's base name - else the printed file with its extension replaced by ".pdf".
-// Never the printed file itself; raises EPrinter when PRYNDA_PDF names it.
+// Never the printed file itself: raises EPrinter when PRYNDA_PDF names it, or when the name taken
+// from the printed file would still be that file (a link to it).
 std::string PdfOutputPath(const std::string& source, const char* pdf_env);
+
+// The same naming told what it needs of the file system instead of asking it: whether PRYNDA_PDF
+// names an existing folder, and whether two paths name one file (false when either is absent).
+using SameFileTest = std::function<bool(const std::filesystem::path&, const std::filesystem::path&)>;
+std::string PdfOutputPath(const std::string& source, const char* pdf_env, bool env_is_folder,
+                          const SameFileTest& same_file);
 
 class PdfFilePrintSystem final : public PrintSystem {
  public:
