@@ -2,9 +2,10 @@
 """Prints the standard workload with Prynda (to "Prynda PDF") and with cups-filters' texttopdf, side
 by side in one run, and reports pages per second, peak RSS and PDF size (medians of --runs runs).
 
-  bench/run.py [--prynda build/prynda] [--runs 5] [--pages 1,10,1000] [--fx]
+  bench/run.py [--prynda build/prynda] [--runs 5] [--pages 1,10,1000] [--fx] [--auto]
 
-With --fx Prynda also prints the same files in FX mode (/FX), in the same run.
+With --fx Prynda also prints the same files in FX mode (/FX), with --auto as it recognises them
+(/AUTO), in the same run.
 
 Small jobs are run at least 20 times: their times are a few milliseconds, and the machine's noise
 is of that size.
@@ -57,6 +58,7 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--pages", default="1,10,1000")
     parser.add_argument("--fx", action="store_true", help="also print with /FX (Epson ESC/P mode)")
+    parser.add_argument("--auto", action="store_true", help="also print with /AUTO (recognised)")
     args = parser.parse_args()
     have_peer = os.path.exists(TEXTTOPDF) and os.path.exists(PPD)
     if not os.path.exists("/usr/bin/time"):
@@ -75,16 +77,17 @@ def main():
                    "HOME": work, "XDG_CACHE_HOME": os.path.join(work, "cache")}
             count = args.runs if pages > 10 else max(args.runs, 20)
             first = measure([args.prynda, prefix + ".txt", "/ST"], env)
-            fx_pdf = prefix + ".fx.pdf"
-            fx_env = dict(env, PRYNDA_PDF=fx_pdf)
-            runs, fx_runs = [], []
-            for _ in range(count):  # FX mode's runs between ours, so that the machine's moods hit both
+            modes = [("/FX", "fx")] * args.fx + [("/AUTO", "auto")] * args.auto
+            mode_pdfs = {option: prefix + "." + suffix + ".pdf" for option, suffix in modes}
+            runs, mode_runs = [], {option: [] for option, _ in modes}
+            for _ in range(count):  # the other modes' runs between ours, so that the machine's moods hit all
                 runs.append(measure([args.prynda, prefix + ".txt", "/ST"], env))
-                if args.fx:
-                    fx_runs.append(measure([args.prynda, prefix + ".txt", "/ST", "/FX"], fx_env))
+                for option, _ in modes:
+                    mode_env = dict(env, PRYNDA_PDF=mode_pdfs[option])
+                    mode_runs[option].append(measure([args.prynda, prefix + ".txt", "/ST", option], mode_env))
             rows.append(("prynda", runs, pdf))
-            if args.fx:
-                rows.append(("prynda /FX", fx_runs, fx_pdf))
+            for option, _ in modes:
+                rows.append(("prynda " + option, mode_runs[option], mode_pdfs[option]))
             if have_peer:
                 peer_pdf = prefix + ".peer.pdf"
                 peer_env = {"PATH": "/usr/bin:/bin", "CONTENT_TYPE": "text/plain", "CHARSET": "utf-8", "PPD": PPD}
@@ -97,7 +100,7 @@ def main():
                 rss = statistics.median(r[1] for r in runs)
                 got = page_count(out_pdf)
                 note = "" if got == pages else f"  (PDF has {got} pages!)"
-                print(f"{pages:>6} {tool:<10} {seconds:>9.3f} {pages / seconds:>9.0f} {rss:>12.1f} "
+                print(f"{pages:>6} {tool:<12} {seconds:>9.3f} {pages / seconds:>9.0f} {rss:>12.1f} "
                       f"{os.path.getsize(out_pdf) / 1e6:>8.2f}  {min(r[0] for r in runs):.3f}-"
                       f"{max(r[0] for r in runs):.3f}{note}")
             if pages == args_first_size(args):

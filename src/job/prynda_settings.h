@@ -36,6 +36,9 @@ struct PryndaSettings {
   EmulationKind Emulation = EmulationKind::Default;  // key "Emulation" (FX, Auto), options "/FX", "/AUTO"
   bool AutoCR = false;  // key "AutoCR", option "/LF": in the default dialect a line feed also returns the carriage
   OwnText Text = OwnText::PolishLetters;  // chosen by what a recognised job holds, never by a key
+  // A recognised text job: in our dialect a page asked for is begun only once something is
+  // printed on it, so form feeds and line ends at the end of the job leave no blank page.
+  bool PagesWhenPrinted = false;
   std::string Recognised;  // what recognition said of the job, for the console; "" without it
 
   // Paper and forms.

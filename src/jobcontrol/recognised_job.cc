@@ -47,6 +47,12 @@ std::optional<Recognition> RecogniseJob(TJobContext& job) {
   } else if (found.Language == JobLanguage::Text || found.Language == JobLanguage::OwnDialect) {
     own.Text = OwnText::CodePage;
   }
+  if (found.Language == JobLanguage::Text || found.Language == JobLanguage::Utf8Text) {
+    // Text as a printer takes it: a page full goes on to the next, and what ends the job after
+    // its last line makes no blank sheet.
+    own.PagesWhenPrinted = true;
+    job.Settings.ForceFF = true;
+  }
   own.Recognised = std::string(PolishName(found));
   if (found.Language != JobLanguage::Utf8Text && found.Language != JobLanguage::PostScript &&
       found.Language != JobLanguage::Pdf && found.Language != JobLanguage::Pcl) {

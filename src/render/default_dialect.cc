@@ -42,7 +42,8 @@ std::int64_t ColumnsToNextTab(const TRenderState& state) {
   return ((1 - state.Page.Column) % 8 + 8) % 8;
 }
 
-DefaultDialect::DefaultDialect(TRenderState& state, bool auto_cr, OwnText text) : own_(state, auto_cr, text) {
+DefaultDialect::DefaultDialect(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed)
+    : own_(state, auto_cr, text, pages_when_printed) {
   if (text == OwnText::PolishLetters) state.Input.Translation = MakeTranslation(state.Settings.CodePage);
   if (text == OwnText::CodePage) own_.Upper = UpperHalf(JobCodePage(state.Job));
 }
@@ -73,7 +74,14 @@ void DefaultDialect::Start(TRenderState& state) {
 
 void DefaultDialect::BeginNewPage() {
   PageModel& page = own_.State.Page;
-  BeginPage(own_.State);
+  if (!own_.PagesWhenPrinted) {
+    BeginPage(own_.State);
+  } else {
+    // The page waits for its first print; one asked for while another still waits is blank.
+    if (own_.PageDeferred) BeginPage(own_.State);
+    own_.PageDeferred = true;
+    page.PageFull = false;
+  }
   page.PosY = page.TopMargin;
   page.CarriageReturn();
   own_.LineNo = 1;
@@ -136,6 +144,10 @@ std::int32_t DefaultDialect::Text(std::uint8_t c) {
 std::int32_t DefaultDialect::PrintCharacter(char32_t c) {
   TRenderState& state = own_.State;
   const Character character = ClassifyCharacter(c);
+  if (own_.PageDeferred && character.CodePoint != U' ') {
+    BeginPage(state);
+    own_.PageDeferred = false;
+  }
   switch (character.Kind) {
     case CharacterKind::Box: DrawBoxCharacter(state, character.Detail); break;
     case CharacterKind::Block:

@@ -12,11 +12,14 @@ namespace prynda {
 
 // What our dialect keeps beside the render state.
 struct DefaultModes {
-  DefaultModes(TRenderState& state, bool auto_cr, OwnText text) : State(state), AutoCR(auto_cr), Text(text) {}
+  DefaultModes(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed)
+      : State(state), AutoCR(auto_cr), Text(text), PagesWhenPrinted(pages_when_printed) {}
 
   TRenderState& State;
   const bool AutoCR;                       // a line feed also returns the carriage (/LF)
   const OwnText Text;                      // how the bytes of text are read
+  const bool PagesWhenPrinted;             // a new page goes to the printer with its first print
+  bool PageDeferred = false;               // ... and one is waiting for it
   std::int32_t LineNo = 1;                 // line on the page, for the page break every n lines
   bool Expanded = false;                   // double width (prefix command E)
   std::int32_t SavedPitch = kPitch10Cpi;   // the pitch expanded mode returns to
@@ -39,7 +42,7 @@ std::int64_t ColumnsToNextTab(const TRenderState& state);
 class DefaultDialect final : public Dialect {
  public:
   // auto_cr: a line feed also returns the carriage (files with LF-only line ends).
-  DefaultDialect(TRenderState& state, bool auto_cr, OwnText text);
+  DefaultDialect(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed);
 
   TPrinterOrientation Orientation(TRenderState& state) override;
   void Start(TRenderState& state) override;

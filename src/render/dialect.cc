@@ -10,7 +10,7 @@ std::unique_ptr<Dialect> MakeDialect(TRenderState& state) {
   if (own.Emulation == EmulationKind::Fx) {
     return std::make_unique<escp::FxDialect>(state, own.Pins == 24, JobCodePage(state.Job));
   }
-  return std::make_unique<DefaultDialect>(state, own.AutoCR, own.Text);
+  return std::make_unique<DefaultDialect>(state, own.AutoCR, own.Text, own.PagesWhenPrinted);
 }
 
 }  // namespace prynda
