@@ -47,6 +47,13 @@ std::unique_ptr<PrintContext> CombinedPrintSystem::CreateContext(const std::stri
   return owner ? owner->CreateContext(printer, settings, kind) : nullptr;
 }
 
+TPassOnResult CombinedPrintSystem::PassOn(const std::string& printer, const TDeviceSettings& settings,
+                                          const TDocInfo& info, TDocumentFormat format, const std::string& path,
+                                          std::uint64_t offset) {
+  PrintSystem* owner = Owner(printer);
+  return owner ? owner->PassOn(printer, settings, info, format, path, offset) : TPassOnResult::UnknownPrinter;
+}
+
 TRgb CombinedPrintSystem::SystemColor(int index) {
   return systems_.empty() ? 0 : systems_.front()->SystemColor(index);
 }

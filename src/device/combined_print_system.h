@@ -21,6 +21,8 @@ class CombinedPrintSystem : public PrintSystem {
   std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override;
   std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
                                               TContextKind kind) override;
+  TPassOnResult PassOn(const std::string& printer, const TDeviceSettings& settings, const TDocInfo& info,
+                       TDocumentFormat format, const std::string& path, std::uint64_t offset) override;
   TRgb SystemColor(int index) override;
   void Beep() override;
 

@@ -92,6 +92,14 @@ struct TDocInfo {
 
 enum class TContextKind { Information, Device };
 
+// A document that needs no drawing, in the form it is handed to the printer: PDF, PostScript, or a
+// printer language (PCL and the like) that the printer reads itself, passed on byte for byte.
+enum class TDocumentFormat { Pdf, PostScript, Raw };
+
+// What became of a document handed on: printed (given to the spooler, or written); the printer
+// cannot take that format here (nothing is printed); or no printer of that name is known.
+enum class TPassOnResult { Printed, Unsupported, UnknownPrinter };
+
 // A context on one printer, of one kind. Both kinds answer questions (caps, faces, fonts,
 // measuring) at any time of their life; a device context also takes one document:
 //
@@ -154,7 +162,7 @@ class PrintContext {
 };
 
 // The system's printers. A printer that is missing is an answer (an empty list, "", nullopt,
-// nullptr), not a failure; EPrinter is left for a platform that fails.
+// nullptr, UnknownPrinter), not a failure; EPrinter is left for a platform that fails.
 class PrintSystem {
  public:
   virtual ~PrintSystem() = default;
@@ -170,6 +178,15 @@ class PrintSystem {
   virtual std::unique_ptr<PrintContext> CreateContext(const std::string& printer,
                                                       const TDeviceSettings& settings,
                                                       TContextKind kind) = 0;
+  // The document in the file at `path`, from byte `offset` to its end, handed to the printer as it
+  // is: one job in `format` with the settings' copies and the title of `info` (a printer that
+  // writes files names its output after info's source, never `path` itself). Unsupported when the
+  // printer cannot take that format here, UnknownPrinter for one the system does not know.
+  // EPrinter when the printer or the file fails (an offset past the end too), JobInterrupted
+  // (device/stop_requests.h) on a stop request meanwhile; after either nothing of it is printed
+  // and no file of it is left.
+  virtual TPassOnResult PassOn(const std::string& printer, const TDeviceSettings& settings, const TDocInfo& info,
+                               TDocumentFormat format, const std::string& path, std::uint64_t offset) = 0;
   // A system colour by its index (8 = window text), as RGB.
   virtual TRgb SystemColor(int index) = 0;
   // The bell byte's beep.

@@ -67,6 +67,10 @@ class PrintSystemWrapper : public PrintSystem {
                                               TContextKind kind) override {
     return target_.CreateContext(printer, settings, kind);
   }
+  TPassOnResult PassOn(const std::string& printer, const TDeviceSettings& settings, const TDocInfo& info,
+                       TDocumentFormat format, const std::string& path, std::uint64_t offset) override {
+    return target_.PassOn(printer, settings, info, format, path, offset);
+  }
   TRgb SystemColor(int index) override { return target_.SystemColor(index); }
   void Beep() override { target_.Beep(); }
 

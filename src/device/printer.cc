@@ -234,6 +234,23 @@ void TPrinter::AbortDocument() {
   SetDocumentOpen(false);
 }
 
+TPassOnResult TPrinter::PassOn(TDocumentFormat format, const std::string& path, std::uint64_t offset) {
+  CheckPrinting(false);
+  const std::string name = CurrentName();
+  TDeviceSettings settings;
+  if (!settings_) settings_.emplace(system_.DeviceSettings(name));
+  if (settings_->has_value()) settings = **settings_;
+  // While it is handed on, a request to stop is only noted, as while a document is open.
+  struct OpenWhileHere {
+    OpenWhileHere() { SetDocumentOpen(true); }
+    ~OpenWhileHere() { SetDocumentOpen(false); }
+  } open;
+  const TPassOnResult result =
+      system_.PassOn(name, settings, TDocInfo{document_name_, source_file_name_}, format, path, offset);
+  if (result == TPassOnResult::UnknownPrinter) throw EPrinter(kInvalidPrinter);
+  return result;
+}
+
 TRgb TPrinter::ColorToRgb(TColor color) {
   const auto value = static_cast<std::uint32_t>(color);
   if (value & 0x80000000u) return system_.SystemColor(static_cast<int>(value & 0xFFu));

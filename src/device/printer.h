@@ -79,6 +79,12 @@ class TPrinter {
   void AbortDocument();
   bool IsPrinting() const { return printing_; }
 
+  // The document in the file at `path`, from byte `offset` on, handed to the current printer as
+  // it is (PrintSystem::PassOn) with the printer's copy count and DocumentName as its title:
+  // Printed or Unsupported. Not while a document is open (kPrinting); kInvalidPrinter when the
+  // system no longer knows the printer. A request to stop meanwhile cancels it (JobInterrupted).
+  TPassOnResult PassOn(TDocumentFormat format, const std::string& path, std::uint64_t offset);
+
   TCanvas& PageCanvas() { return canvas_; }
 
   // Resolves system colours through the platform.

@@ -1,10 +1,12 @@
 #include "fakes/recording_print_system.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "device/document_order.h"
 #include "device/font.h"
 #include "device/name_list.h"
+#include "device/pass_on.h"
 #include "device/printer_error.h"
 
 namespace prynda::testing {
@@ -276,6 +278,23 @@ std::unique_ptr<PrintContext> RecordingPrintSystem::CreateContext(const std::str
   FakePrinter* found = Find(printer);
   if (found == nullptr || !found->Valid) return nullptr;
   return std::make_unique<RecordingContext>(*this, *found, settings, kind);
+}
+
+TPassOnResult RecordingPrintSystem::PassOn(const std::string& printer, const TDeviceSettings& settings,
+                                           const TDocInfo& info, TDocumentFormat format, const std::string& path,
+                                           std::uint64_t offset) {
+  Hit("PassOn");
+  FakePrinter* found = Find(printer);
+  if (found == nullptr) return TPassOnResult::UnknownPrinter;
+  if (std::find(found->Unsupported.begin(), found->Unsupported.end(), format) != found->Unsupported.end()) {
+    return TPassOnResult::Unsupported;
+  }
+  RecordedPassOn passed{found->Name, format, {}, settings.Copies, info.DocumentName, info.SourcePath};
+  ReadDocument(path, offset, [&](const unsigned char* data, std::size_t size) {
+    passed.Bytes.append(reinterpret_cast<const char*>(data), size);
+  });
+  PassedOn.push_back(std::move(passed));
+  return TPassOnResult::Printed;
 }
 
 TRgb RecordingPrintSystem::SystemColor(int index) {

@@ -1,5 +1,5 @@
 // A print system for tests: printers as the test declares them, fixed simple metrics, and every
-// document, page, text and line recorded as plain values. Any call can be told to fail. Its
+// document, page, text and line recorded as plain values, as is every document handed on. Any call can be told to fail. Its
 // contexts hold the seam to its word: a call that print_system.h says raises EPrinter raises it
 // here (out of the document's order, on an information context, with a font handle not given).
 //
@@ -71,6 +71,16 @@ struct RecordedDocument {
   bool Aborted = false;
 };
 
+// A document handed on as it is (PassOn).
+struct RecordedPassOn {
+  std::string Printer;
+  TDocumentFormat Format = TDocumentFormat::Pdf;
+  std::string Bytes;  // the file's bytes from the offset on
+  int Copies = 1;
+  std::string Title;
+  std::string Source;
+};
+
 struct FakePrinter {
   std::string Name;
   std::vector<std::string> Fonts = {"Courier New", "Arial", "Times New Roman"};
@@ -81,6 +91,7 @@ struct FakePrinter {
   int Margin = 100;
   std::optional<TDeviceSettings> Settings = TDeviceSettings{};
   bool Valid = true;  // false: no context can be made
+  std::vector<TDocumentFormat> Unsupported = {};  // formats its PassOn answers Unsupported for
 };
 
 TDeviceCaps CapsOf(const FakePrinter& printer, TPrinterOrientation orientation);
@@ -92,6 +103,7 @@ class RecordingPrintSystem final : public PrintSystem {
   std::vector<FakePrinter> Printers;
   std::string Default;  // "" = the system has no default printer
   std::vector<RecordedDocument> Documents;
+  std::vector<RecordedPassOn> PassedOn;
   std::vector<std::string_view> Calls;   // every call taken (not one refused), by the seam's names
   std::vector<TContextKind> Contexts;    // the kind of every context asked for, in order
   int Beeps = 0;
@@ -115,6 +127,8 @@ class RecordingPrintSystem final : public PrintSystem {
   std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override;
   std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
                                               TContextKind kind) override;
+  TPassOnResult PassOn(const std::string& printer, const TDeviceSettings& settings, const TDocInfo& info,
+                       TDocumentFormat format, const std::string& path, std::uint64_t offset) override;
   TRgb SystemColor(int index) override;
   void Beep() override;
 

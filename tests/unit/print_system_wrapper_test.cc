@@ -9,6 +9,7 @@
 
 #include "device/print_system_wrapper.h"
 #include "fakes/recording_print_system.h"
+#include "support/temp_dir.h"
 
 namespace prynda {
 namespace {
@@ -33,6 +34,9 @@ TEST(PrintSystemWrapperTest, ASubclassChangesItsOwnCallAndForwardsTheRest) {
   system.DeviceSettings("Fake Printer");
   system.SystemColor(8);
   system.Beep();
+  const testing::TempDir dir;
+  system.PassOn("Fake Printer", TDeviceSettings{}, TDocInfo{"passed", ""}, TDocumentFormat::Raw,
+                dir.Write("passed.prn", "\x1b" "E"), 0);
   PageCounter context(system.CreateContext("Fake Printer", TDeviceSettings{}, TContextKind::Device));
   context.Caps();
   context.FontFaces();
@@ -56,13 +60,14 @@ TEST(PrintSystemWrapperTest, ASubclassChangesItsOwnCallAndForwardsTheRest) {
   aborted.AbortDoc();
 
   EXPECT_EQ(fake.Calls, (std::vector<std::string_view>{
-                            "PrinterNames", "DefaultPrinter", "DeviceSettings", "SystemColor", "CreateContext",
+                            "PrinterNames", "DefaultPrinter", "DeviceSettings", "SystemColor", "PassOn", "CreateContext",
                             "Caps", "FontFaces", "RealizeFont", "MeasureText", "MeasureUnicode", "HasGlyph",
                             "StartDoc", "StartPage", "TextOut", "TextOutUnicode", "FillRect", "Polyline",
                             "ImageMask", "EndPage", "EndDoc", "CreateContext", "StartDoc", "AbortDoc"}));
   EXPECT_EQ(context.Pages, 1);
   EXPECT_TRUE(fake.Documents.at(0).Finished);
   EXPECT_TRUE(fake.Documents.at(1).Aborted);
+  EXPECT_EQ(fake.PassedOn.at(0).Bytes, "\x1b" "E");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "device/printer.h"
 #include "fakes/recording_print_system.h"
+#include "support/temp_dir.h"
 
 namespace prynda {
 namespace {
@@ -389,6 +390,61 @@ TEST_F(PrinterTest, DestroyingThePrinterMidDocumentAbortsIt) {
   EXPECT_TRUE(system_.LastDocument().Aborted);
   EXPECT_FALSE(system_.LastDocument().Finished);
   EXPECT_EQ(system_.OpenContexts, 0);
+}
+
+TEST_F(PrinterTest, PassOnHandsTheFileFromItsOffsetToTheCurrentPrinter) {
+  fake::TempDir dir;
+  const std::string header = "\x1b%-12345X@PJL ENTER LANGUAGE=PDF\r\n";
+  const std::string path = dir.Write("zadanie.prn", header + "%PDF-1.4 tre\x9c\xe6");
+  printer_.SetSelectedIndex(0);
+  printer_.SetCopyCount(3);
+  printer_.SetDocumentName("GDI=zadanie.prn");
+  printer_.SetSourceFileName("zadanie.prn");
+  EXPECT_EQ(printer_.PassOn(TDocumentFormat::Pdf, path, header.size()), TPassOnResult::Printed);
+  ASSERT_EQ(system_.PassedOn.size(), 1u);
+  const fake::RecordedPassOn& passed = system_.PassedOn[0];
+  EXPECT_EQ(passed.Printer, "HP LaserJet");
+  EXPECT_EQ(passed.Format, TDocumentFormat::Pdf);
+  EXPECT_EQ(passed.Bytes, "%PDF-1.4 tre\x9c\xe6");
+  EXPECT_EQ(passed.Copies, 3);
+  EXPECT_EQ(passed.Title, "GDI=zadanie.prn");
+  EXPECT_EQ(passed.Source, "zadanie.prn");
+  EXPECT_EQ(system_.ContextCount(TContextKind::Device), 0) << "no document of its own";
+
+  system_.Printers[0].Unsupported = {TDocumentFormat::Raw};
+  EXPECT_EQ(printer_.PassOn(TDocumentFormat::Raw, path, 0), TPassOnResult::Unsupported);
+  EXPECT_EQ(system_.PassedOn.size(), 1u);
+}
+
+TEST(PrinterPassOnTest, IsRefusedWhilePrintingAndFailsOnAGonePrinterOrAnOffsetPastTheEnd) {
+  fake::TempDir dir;
+  const std::string path = dir.Write("zadanie.ps", "%!PS");
+  struct Case {
+    const char* name;
+    std::function<void(TPrinter&, fake::RecordingPrintSystem&)> setup;
+    std::uint64_t offset;
+    std::string raises;
+  };
+  const std::vector<Case> cases = {
+      {"while a document is open", [](TPrinter& printer, fake::RecordingPrintSystem&) { printer.StartDocument(); },
+       0, kPrinting},
+      {"a printer the system no longer has",
+       [](TPrinter& printer, fake::RecordingPrintSystem& system) {
+         printer.PrinterNames();
+         system.Printers.clear();
+       },
+       0, kInvalidPrinter},
+      {"an offset past the end", [](TPrinter&, fake::RecordingPrintSystem&) {}, 5,
+       "The document " + path + " ends before byte 5"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake::RecordingPrintSystem system;
+    TPrinter printer(system);
+    c.setup(printer, system);
+    EXPECT_TRUE(RaisesPrinterError([&] { printer.PassOn(TDocumentFormat::PostScript, path, c.offset); }, c.raises));
+    EXPECT_TRUE(system.PassedOn.empty());
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ namespace prynda {
   X(cupsDoRequest) X(cupsEncryption) X(cupsFindDestDefault) X(cupsFinishDestDocument)                 \
   X(cupsFreeDestInfo) X(cupsFreeDests) X(cupsFreeOptions) X(cupsGetDestMediaByName)                   \
   X(cupsGetDestMediaBySize) X(cupsGetDests2) X(cupsGetOption)                                         \
+  X(cupsCheckDestSupported) X(cupsFindDestSupported)                                                 \
   X(cupsLastErrorString) X(cupsParseOptions) X(cupsServer) X(cupsSetUser) X(cupsStartDestDocument)    \
   X(cupsWriteRequestData) X(httpAssembleURIf) X(httpClose) X(httpConnect2) X(ippAddString)            \
   X(ippAddStrings) X(ippDelete) X(ippFindAttribute) X(ippGetCount) X(ippGetInteger)                   \

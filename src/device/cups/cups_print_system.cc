@@ -10,8 +10,10 @@
 
 #include "device/pages/pdf_context.h"
 #include "device/name_list.h"
+#include "device/pass_on.h"
 #include "device/platform_print_system.h"
 #include "device/printer_error.h"
+#include "device/stop_requests.h"
 
 namespace prynda {
 
@@ -107,12 +109,13 @@ TPageGeometry QueryGeometry(cups_dest_t* dest, TPrinterOrientation orientation, 
   return geometry;
 }
 
-// A CUPS job fed with the PDF as it is made.
+// A CUPS job fed with the PDF as it is made (or with a document of another `format`).
 class CupsJobSink final : public PdfSink {
  public:
   CupsJobSink(const cups_dest_t& dest, int copies, std::string media,
-              std::vector<std::pair<std::string, std::string>> options)
-      : name_(NameOf(dest)), copies_(copies), media_(std::move(media)), options_(std::move(options)) {
+              std::vector<std::pair<std::string, std::string>> options, const char* format = CUPS_FORMAT_PDF)
+      : name_(NameOf(dest)), copies_(copies), media_(std::move(media)), options_(std::move(options)),
+        format_(format) {
     Api().cupsCopyDest(const_cast<cups_dest_t*>(&dest), 0, &dest_);
   }
   ~CupsJobSink() override {
@@ -143,7 +146,7 @@ class CupsJobSink final : public PdfSink {
       throw EPrinter("Printer " + name_ + " does not accept the job: " + LastError());
     }
     const http_status_t started = Api().cupsStartDestDocument(CUPS_HTTP_DEFAULT, dest_, info_, job_,
-                                                        info.DocumentName.c_str(), CUPS_FORMAT_PDF, 0, nullptr, 1);
+                                                        info.DocumentName.c_str(), format_, 0, nullptr, 1);
     if (started != HTTP_STATUS_CONTINUE) {
       const std::string why = LastError();
       Cancel();
@@ -199,6 +202,7 @@ class CupsJobSink final : public PdfSink {
   int copies_;
   std::string media_;  // the sheet asked for, by the printer's name for it; "" for its default
   std::vector<std::pair<std::string, std::string>> options_;
+  const char* format_;
   cups_dest_t* dest_ = nullptr;
   cups_dinfo_t* info_ = nullptr;
   int job_ = 0;
@@ -274,6 +278,31 @@ std::unique_ptr<PrintContext> CupsPrintSystem::CreateContext(const std::string& 
 
 void CupsPrintSystem::AddJobOption(std::string name, std::string value) {
   job_options_.emplace_back(std::move(name), std::move(value));
+}
+
+TPassOnResult CupsPrintSystem::PassOn(const std::string& printer, const TDeviceSettings& settings,
+                                      const TDocInfo& info, TDocumentFormat format, const std::string& path,
+                                      std::uint64_t offset) {
+  cups_dest_t* dest = Find(printer);
+  if (dest == nullptr) return TPassOnResult::UnknownPrinter;
+  const char* type = format == TDocumentFormat::Pdf          ? CUPS_FORMAT_PDF
+                     : format == TDocumentFormat::PostScript ? CUPS_FORMAT_POSTSCRIPT
+                                                             : CUPS_FORMAT_RAW;
+  // A queue that lists its document formats and not this one would refuse the job.
+  if (cups_dinfo_t* dinfo = Api().cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
+    const bool listed = Api().cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, dinfo, "document-format") == nullptr ||
+                        Api().cupsCheckDestSupported(CUPS_HTTP_DEFAULT, dest, dinfo, "document-format", type);
+    Api().cupsFreeDestInfo(dinfo);
+    if (!listed) return TPassOnResult::Unsupported;
+  }
+  CupsJobSink job(*dest, settings.Copies, std::string(), job_options_, type);
+  job.Begin(info);
+  ReadDocument(path, offset, [&](const unsigned char* data, std::size_t size) {
+    if (!job.Write(data, size)) throw EPrinter(job.FailureText());
+  });
+  StopIfRequested();  // the last moment at which the job can still be cancelled
+  job.Commit();
+  return TPassOnResult::Printed;
 }
 
 TRgb CupsPrintSystem::SystemColor(int index) { return StandardSystemColor(index); }

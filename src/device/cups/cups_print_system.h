@@ -1,7 +1,9 @@
 // The system's printers through CUPS: the destinations in CUPS order and its default, each
 // printer's resolution, paper and margins from its defaults (600 dpi and A4 when it reports none),
 // and jobs that stream the PDF of each page as it is drawn. Cancelling a document cancels its job.
-// Without a running scheduler the list is simply empty.
+// A document handed on is streamed as one job of its own type (PDF, PostScript, raw), which the
+// scheduler converts for the queue as it does the rendered PDF. Without a running scheduler the
+// list is simply empty.
 #pragma once
 
 #include <map>
@@ -29,6 +31,8 @@ class CupsPrintSystem final : public PrintSystem {
   std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override;
   std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
                                               TContextKind kind) override;
+  TPassOnResult PassOn(const std::string& printer, const TDeviceSettings& settings, const TDocInfo& info,
+                       TDocumentFormat format, const std::string& path, std::uint64_t offset) override;
   TRgb SystemColor(int index) override;
   void Beep() override;
 

@@ -12,7 +12,9 @@
 #include <utility>
 
 #include "device/document_order.h"
+#include "device/pass_on.h"
 #include "device/printer_error.h"
+#include "device/stop_requests.h"
 
 namespace prynda {
 
@@ -73,6 +75,35 @@ void SetPaper(DEVMODEA& devmode, const TPaperSize& paper) {
   devmode.dmPaperSize = DMPAPER_USER;
   devmode.dmPaperWidth = static_cast<short>(std::lround(paper.WidthMm * 10));
   devmode.dmPaperLength = static_cast<short>(std::lround(paper.HeightMm * 10));
+}
+
+[[noreturn]] void FailOn(const std::string& printer, const char* what) {
+  throw EPrinter("Printing on " + printer + " failed: " + what + " (error " + std::to_string(GetLastError()) + ")");
+}
+
+// The bytes as they are, as one spooler job of the RAW datatype; the spooler makes the copies the
+// job's device mode asks for.
+void PassOnRaw(const std::string& printer, HANDLE handle, const TDocInfo& info, const std::string& path,
+               std::uint64_t offset) {
+  DOC_INFO_1A document{};
+  document.pDocName = const_cast<char*>(info.DocumentName.c_str());
+  document.pDatatype = const_cast<char*>("RAW");
+  if (StartDocPrinterA(handle, 1, reinterpret_cast<BYTE*>(&document)) == 0) FailOn(printer, "cannot start the document");
+  try {
+    if (!StartPagePrinter(handle)) FailOn(printer, "cannot start the document");
+    ReadDocument(path, offset, [&](const unsigned char* data, std::size_t size) {
+      DWORD written = 0;
+      if (!WritePrinter(handle, const_cast<unsigned char*>(data), static_cast<DWORD>(size), &written) ||
+          written != size) {
+        FailOn(printer, "cannot write the document");
+      }
+    });
+    StopIfRequested();  // the last moment at which the job can still be cancelled
+    if (!EndPagePrinter(handle) || !EndDocPrinter(handle)) FailOn(printer, "cannot end the document");
+  } catch (...) {
+    AbortPrinter(handle);
+    throw;
+  }
 }
 
 class GdiContext final : public PrintContext {
@@ -356,6 +387,43 @@ std::unique_ptr<PrintContext> GdiPrintSystem::CreateContext(const std::string& p
                                         : CreateICA("WINSPOOL", printer.c_str(), nullptr, devmode);
   if (dc == nullptr) return nullptr;
   return std::make_unique<GdiContext>(dc, printer, kind);
+}
+
+TPassOnResult GdiPrintSystem::PassOn(const std::string& printer, const TDeviceSettings& settings,
+                                     const TDocInfo& info, TDocumentFormat format, const std::string& path,
+                                     std::uint64_t offset) {
+  std::vector<char> mode = DeviceMode(printer);
+  PRINTER_DEFAULTSA defaults{nullptr, nullptr, PRINTER_ACCESS_USE};
+  if (!mode.empty()) {
+    auto* devmode = reinterpret_cast<DEVMODEA*>(mode.data());
+    devmode->dmFields |= DM_COPIES;
+    devmode->dmCopies = settings.Copies;
+    defaults.pDevMode = devmode;
+  }
+  HANDLE handle = nullptr;
+  if (!OpenPrinterA(const_cast<char*>(printer.c_str()), &handle, &defaults)) return TPassOnResult::UnknownPrinter;
+  struct Closer {
+    HANDLE handle;
+    ~Closer() { ClosePrinter(handle); }
+  } closer{handle};
+  if (format == TDocumentFormat::Raw) {
+    PassOnRaw(printer, handle, info, path, offset);
+    return TPassOnResult::Printed;
+  }
+  // PDF and PostScript: Ghostscript draws the pages on the printer through the spooler, with no
+  // window of its own. A '%' in the printer's name is doubled, as Ghostscript reads its output name.
+  const std::string program = GhostscriptProgram();
+  if (program.empty()) return TPassOnResult::Unsupported;
+  std::string name;
+  for (const char c : printer) name += c == '%' ? "%%" : std::string(1, c);
+  std::vector<std::string> args = {program, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-dNoCancel",
+                                   "-sDEVICE=mswinpr2", "-sstdout=%stderr", "-sOutputFile=%printer%" + name};
+  if (settings.Copies > 1) args.push_back("-dNumCopies=" + std::to_string(settings.Copies));
+  args.push_back("-");
+  const std::optional<ProgramResult> run = RunProgramOnDocument(args, path, offset, nullptr);
+  if (!run) return TPassOnResult::Unsupported;
+  if (run->ExitCode != 0) throw EPrinter("Printing on " + printer + " failed: Ghostscript: " + GhostscriptFailure(*run));
+  return TPassOnResult::Printed;
 }
 
 TRgb GdiPrintSystem::SystemColor(int index) { return GetSysColor(index); }

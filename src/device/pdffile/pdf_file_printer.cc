@@ -6,8 +6,10 @@
 #include "device/pages/pdf_context.h"
 #include "device/files.h"
 #include "device/name_list.h"
+#include "device/pass_on.h"
 #include "device/platform_print_system.h"
 #include "device/printer_error.h"
+#include "device/stop_requests.h"
 
 namespace prynda {
 
@@ -92,6 +94,37 @@ std::unique_ptr<PrintContext> PdfFilePrintSystem::CreateContext(const std::strin
                        PaperGeometry(settings.Paper.value_or(A4Paper()), kPdfPrinterDpi, kPdfPrinterMargin,
                                      settings.Orientation),
                        std::move(sink));
+}
+
+TPassOnResult PdfFilePrintSystem::PassOn(const std::string& printer, const TDeviceSettings&, const TDocInfo& info,
+                                         TDocumentFormat format, const std::string& path, std::uint64_t offset) {
+  if (!SameTextIgnoringCase(printer, kPdfPrinterName)) return TPassOnResult::UnknownPrinter;
+  if (format == TDocumentFormat::Raw) return TPassOnResult::Unsupported;
+  const std::string output = PdfOutputPath(info.SourcePath, std::getenv("PRYNDA_PDF"));
+  if (SameFile(output, path)) throw EPrinter("The PDF file would replace the document itself: " + output);
+  ReplacingFile file;
+  const auto failure = [&] { return "Cannot write the PDF file " + output + ": " + file.Error(); };
+  if (!file.Create(output)) throw EPrinter(failure());
+  const DocumentBytes write = [&](const unsigned char* data, std::size_t size) {
+    if (!file.Write(data, size)) throw EPrinter(failure());
+  };
+  if (format == TDocumentFormat::Pdf) {
+    ReadDocument(path, offset, write);
+  } else {
+    // PostScript's own output (print, =) goes to standard error, so that only the PDF comes out.
+    const std::string program = GhostscriptProgram();
+    std::optional<ProgramResult> run;
+    if (!program.empty()) {
+      run = RunProgramOnDocument({program, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sDEVICE=pdfwrite",
+                                  "-sstdout=%stderr", "-sOutputFile=-", "-"},
+                                 path, offset, write);
+    }
+    if (!run) throw EPrinter(std::string("Ghostscript is needed to print PostScript as PDF: ") + GhostscriptHint());
+    if (run->ExitCode != 0) throw EPrinter("Ghostscript cannot make a PDF of the PostScript: " + GhostscriptFailure(*run));
+  }
+  StopIfRequested();  // the last moment at which the job can still be cancelled
+  if (!file.Commit()) throw EPrinter(failure());
+  return TPassOnResult::Printed;
 }
 
 TRgb PdfFilePrintSystem::SystemColor(int index) { return StandardSystemColor(index); }

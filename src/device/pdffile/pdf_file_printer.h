@@ -2,7 +2,8 @@
 // printable area 100 px inside every edge. The file is named after the printed file (extension
 // ".pdf"), or by PRYNDA_PDF (a file, or a folder to put it in); it is written under a temporary
 // name beside its place and renamed there when the document finishes, removed when it is aborted.
-// One copy is written whatever the copy count says.
+// One copy is written whatever the copy count says. A PDF handed on is written as it is, PostScript
+// as Ghostscript's pdfwrite makes it; it takes no printer language.
 #pragma once
 
 #include <filesystem>
@@ -43,6 +44,8 @@ class PdfFilePrintSystem final : public PrintSystem {
   std::optional<TDeviceSettings> DeviceSettings(const std::string& printer) override;
   std::unique_ptr<PrintContext> CreateContext(const std::string& printer, const TDeviceSettings& settings,
                                               TContextKind kind) override;
+  TPassOnResult PassOn(const std::string& printer, const TDeviceSettings& settings, const TDocInfo& info,
+                       TDocumentFormat format, const std::string& path, std::uint64_t offset) override;
   TRgb SystemColor(int index) override;
   void Beep() override;
 
