@@ -1,0 +1,198 @@
+// Documents handed on as they are to the private scheduler's queues (scripts/cups-test-server):
+// PDF and PostScript as jobs of their own type that the queue converts, a printer language raw to
+// a printer's port.
+#include <cups/cups.h>
+#include <gtest/gtest.h>
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cups/scheduler.h"
+#include "device/cups/cups_print_system.h"
+#include "device/fonts/font_library.h"
+#include "device/printer_error.h"
+#include "device/stop_requests.h"
+#include "support/pdf_tools.h"
+#include "support/temp_dir.h"
+
+namespace prynda::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+const std::string kPostScript =
+    "%!PS-Adobe-3.0\n/Helvetica findfont 24 scalefont setfont\n72 720 moveto (Przelew) show\nshowpage\n";
+
+// A printer's port on the loopback: takes one connection and keeps what comes until it closes.
+class PrinterPort {
+ public:
+  PrinterPort() {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 1) != 0 ||
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      ADD_FAILURE() << "no port to listen on";
+    }
+    number_ = ntohs(address.sin_port);
+    reader_ = std::thread([this] {
+      pollfd waiting{listener_, POLLIN, 0};
+      if (::poll(&waiting, 1, 30000) != 1) return;
+      const int connection = ::accept(listener_, nullptr, nullptr);
+      char buffer[4096];
+      for (ssize_t got; (got = ::read(connection, buffer, sizeof buffer)) > 0;) received_.append(buffer, got);
+      ::close(connection);
+    });
+  }
+  ~PrinterPort() {
+    if (reader_.joinable()) reader_.join();
+    ::close(listener_);
+  }
+  int Number() const { return number_; }
+  // Everything the one connection brought, once it has closed.
+  const std::string& Received() {
+    if (reader_.joinable()) reader_.join();
+    return received_;
+  }
+
+ private:
+  int listener_ = -1;
+  int number_ = 0;
+  std::string received_;
+  std::thread reader_;
+};
+
+class CupsPassOnTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server_ = PRYNDA_CUPS_DIR;
+    if (!fs::exists(server_ / "cups.sock")) GTEST_SKIP() << "no private CUPS scheduler";
+    setenv("CUPS_SERVER", (server_ / "cups.sock").c_str(), 1);
+    fs::remove(FileQueueOutput());
+    before_ = LatestJobId();
+  }
+  void TearDown() override { detail::stop_request.store(0); }
+
+  TPassOnResult PassOn(const std::string& queue, TDocumentFormat format, const std::string& bytes,
+                       std::uint64_t offset = 0, int copies = 1) {
+    input_ = dir_.Write("zadanie.prn", bytes);
+    TDeviceSettings settings;
+    settings.Copies = static_cast<std::int16_t>(copies);
+    return cups_.PassOn(queue, settings, TDocInfo{"GDI=" + input_, input_}, format, input_, offset);
+  }
+
+  // A one-page PDF of the PostScript, as Ghostscript makes it.
+  std::string OnePagePdf() {
+    const std::string ps = dir_.Write("strona.ps", kPostScript);
+    Shell("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=pdfwrite -sOutputFile=" + dir_.File("strona.pdf") + " " + ps);
+    return ReadFile(dir_.File("strona.pdf"));
+  }
+
+  // The one job the test made, once the scheduler is done with it.
+  JobInfo FinishedJob() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (std::chrono::steady_clock::now() < deadline) {
+      std::vector<JobInfo> made;
+      for (const auto& job : Jobs()) {
+        if (job.Id > before_) made.push_back(job);
+      }
+      if (made.size() > 1) ADD_FAILURE() << "more than one job";
+      if (made.size() == 1 && Ended(made[0])) return made[0];
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ADD_FAILURE() << "no finished job";
+    return {};
+  }
+
+  fs::path FileQueueOutput() const { return server_ / "out" / "file" / "out.pdf"; }
+  fs::path PdfQueueOutput(int job) const {
+    const std::string ending = "-job_" + std::to_string(job) + ".pdf";
+    for (const auto& entry : fs::directory_iterator(server_ / "out" / "pdf")) {
+      if (entry.path().filename().string().ends_with(ending)) return entry.path();
+    }
+    return {};
+  }
+
+  TempDir dir_;
+  fs::path server_;
+  std::string input_;
+  int before_ = 0;
+  CupsPrintSystem cups_{std::make_shared<FontLibrary>()};
+};
+
+TEST_F(CupsPassOnTest, PostScriptAndPdfArriveAsJobsOfTheirTypeAndComplete) {
+  const std::string header = "\x1b%-12345X@PJL JOB\r\n";
+  const std::pair<TDocumentFormat, std::string> documents[] = {{TDocumentFormat::PostScript, kPostScript},
+                                                               {TDocumentFormat::Pdf, OnePagePdf()}};
+  for (const auto& [format, document] : documents) {
+    SCOPED_TRACE(format == TDocumentFormat::Pdf ? "PDF" : "PostScript");
+    before_ = LatestJobId();
+    ASSERT_EQ(PassOn("PryndaPdf", format, header + document, header.size()), TPassOnResult::Printed);
+    const JobInfo job = FinishedJob();
+    EXPECT_EQ(job.State, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(job.Title, "GDI=" + input_);
+    EXPECT_EQ(PdfPageCount(PdfQueueOutput(job.Id).string()), 1);
+  }
+}
+
+TEST_F(CupsPassOnTest, ARawJobArrivesWithItsBytesIntactAsManyTimesAsItsCopies) {
+  // A queue of a printer on the network that reads PCL itself: the socket backend, with no
+  // filter between, sends the job to the port the test listens on.
+  PrinterPort port;
+  const std::string add = "PATH=$PATH:/usr/sbin lpadmin -p PryndaRaw -E -v socket://127.0.0.1:" +
+                          std::to_string(port.Number()) + " 2>&1";
+  ASSERT_EQ(Shell(add), "");
+  struct Removed {
+    ~Removed() { Shell("PATH=$PATH:/usr/sbin lpadmin -x PryndaRaw"); }
+  } removed;
+  const std::string header = "\x1b%-12345X@PJL ENTER LANGUAGE = PCL\r\n";
+  const std::string pcl = std::string("\x1b" "E\x1b&l26A\x1b(17U tekst \xa5\x86\xa9\x88\0\xff\r\n\x0c\x1b" "E", 31);
+  ASSERT_EQ(PassOn("PryndaRaw", TDocumentFormat::Raw, header + pcl, header.size(), 2), TPassOnResult::Printed);
+  const JobInfo job = FinishedJob();
+  EXPECT_EQ(job.State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(job.Title, "GDI=" + input_);
+  EXPECT_EQ(port.Received(), pcl + pcl);
+}
+
+TEST_F(CupsPassOnTest, AStopRequestCancelsTheJob) {
+  detail::stop_request.store(SIGTERM);
+  EXPECT_THROW(PassOn("PryndaFile", TDocumentFormat::Raw, "\x1b" "E tekst\x0c"), JobInterrupted);
+  detail::stop_request.store(0);
+  EXPECT_EQ(FinishedJob().State, IPP_JSTATE_CANCELED);
+  EXPECT_FALSE(fs::exists(FileQueueOutput()) && fs::file_size(FileQueueOutput()) > 0) << "nothing may be printed";
+}
+
+TEST_F(CupsPassOnTest, AStoppedQueueIsReportedAndAnUnknownOneAnswered) {
+  Shell("cupsdisable PryndaFile");
+  try {
+    PassOn("PryndaFile", TDocumentFormat::Raw, "\x1b" "E");
+    ADD_FAILURE() << "raised nothing";
+  } catch (const EPrinter& e) {
+    EXPECT_EQ(std::string(e.what()).find("Printer PryndaFile is stopped"), 0u) << e.what();
+  }
+  Shell("cupsenable PryndaFile");
+  EXPECT_EQ(PassOn("Laser", TDocumentFormat::Raw, "\x1b" "E"), TPassOnResult::UnknownPrinter);
+  EXPECT_EQ(LatestJobId(), before_);
+}
+
+}  // namespace
+}  // namespace prynda::testing
