@@ -34,7 +34,6 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int Get() const { return fd_; }
-  int* Out() { return &fd_; }
   void Close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
@@ -93,11 +92,20 @@ class Child {
   bool known_ = false;
 };
 
+// `fd` moved above the standard descriptors, where a program run without some of them open put
+// it: the program's own 0, 1 and 2 are made from it.
+int AboveStandard(int fd) {
+  if (fd < 0 || fd > STDERR_FILENO) return fd;
+  const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  ::close(fd);
+  return moved;
+}
+
 }  // namespace
 
 std::optional<ProgramResult> RunProgramOnDocument(const std::vector<std::string>& args, const std::string& path,
                                                   std::uint64_t offset, const DocumentBytes& output) {
-  Descriptor input(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  Descriptor input(AboveStandard(::open(path.c_str(), O_RDONLY | O_CLOEXEC)));
   struct stat info {};
   if (input.Get() < 0 || ::fstat(input.Get(), &info) != 0) {
     throw EPrinter("Cannot read the document " + path + ": " + std::strerror(errno));
@@ -106,12 +114,14 @@ std::optional<ProgramResult> RunProgramOnDocument(const std::vector<std::string>
       ::lseek(input.Get(), static_cast<off_t>(offset), SEEK_SET) < 0) {
     throw EPrinter("The document " + path + " ends before byte " + std::to_string(offset));
   }
+  const auto cannot_start = [&] { return EPrinter("Cannot start " + args[0] + ": " + std::strerror(errno)); };
   int out_pipe[2] = {-1, -1};
+  if (::pipe2(out_pipe, O_CLOEXEC) != 0) throw cannot_start();
+  Descriptor out_read(AboveStandard(out_pipe[0])), out_write(AboveStandard(out_pipe[1]));
   int err_pipe[2] = {-1, -1};
-  if (::pipe2(out_pipe, O_CLOEXEC) != 0) throw EPrinter(std::string("Cannot start ") + args[0] + ": " + std::strerror(errno));
-  Descriptor out_read(out_pipe[0]), out_write(out_pipe[1]);
-  if (::pipe2(err_pipe, O_CLOEXEC) != 0) throw EPrinter(std::string("Cannot start ") + args[0] + ": " + std::strerror(errno));
-  Descriptor err_read(err_pipe[0]), err_write(err_pipe[1]);
+  if (::pipe2(err_pipe, O_CLOEXEC) != 0) throw cannot_start();
+  Descriptor err_read(AboveStandard(err_pipe[0])), err_write(AboveStandard(err_pipe[1]));
+  if (out_read.Get() < 0 || out_write.Get() < 0 || err_read.Get() < 0 || err_write.Get() < 0) throw cannot_start();
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -160,7 +170,7 @@ std::optional<ProgramResult> RunProgramOnDocument(const std::vector<std::string>
       child.Stop();
       RaiseJobStopped(request);
     }
-    if (ready < 0 && errno != EINTR) throw EPrinter(std::string("Cannot follow ") + args[0] + ": " + std::strerror(errno));
+    if (ready < 0 && errno != EINTR) throw EPrinter("Cannot follow " + args[0] + ": " + std::strerror(errno));
     for (nfds_t i = 0; ready > 0 && i < count; ++i) {
       if (fds[i].revents == 0) continue;
       ssize_t got = ::read(fds[i].fd, buffer.data(), buffer.size());

@@ -121,7 +121,8 @@ std::optional<ProgramResult> RunProgramOnDocument(const std::vector<std::string>
   }
   LARGE_INTEGER start{};
   start.QuadPart = static_cast<LONGLONG>(offset);
-  if (offset > static_cast<std::uint64_t>(size.QuadPart) || !SetFilePointerEx(input.Get(), start, nullptr, FILE_BEGIN)) {
+  if (offset > static_cast<std::uint64_t>(size.QuadPart) ||
+      !SetFilePointerEx(input.Get(), start, nullptr, FILE_BEGIN)) {
     throw EPrinter("The document " + path + " ends before byte " + std::to_string(offset));
   }
   Handle out_read, out_write, err_read, err_write;

@@ -88,7 +88,9 @@ void PassOnRaw(const std::string& printer, HANDLE handle, const TDocInfo& info, 
   DOC_INFO_1A document{};
   document.pDocName = const_cast<char*>(info.DocumentName.c_str());
   document.pDatatype = const_cast<char*>("RAW");
-  if (StartDocPrinterA(handle, 1, reinterpret_cast<BYTE*>(&document)) == 0) FailOn(printer, "cannot start the document");
+  if (StartDocPrinterA(handle, 1, reinterpret_cast<BYTE*>(&document)) == 0) {
+    FailOn(printer, "cannot start the document");
+  }
   try {
     if (!StartPagePrinter(handle)) FailOn(printer, "cannot start the document");
     ReadDocument(path, offset, [&](const unsigned char* data, std::size_t size) {
@@ -422,7 +424,9 @@ TPassOnResult GdiPrintSystem::PassOn(const std::string& printer, const TDeviceSe
   args.push_back("-");
   const std::optional<ProgramResult> run = RunProgramOnDocument(args, path, offset, nullptr);
   if (!run) return TPassOnResult::Unsupported;
-  if (run->ExitCode != 0) throw EPrinter("Printing on " + printer + " failed: Ghostscript: " + GhostscriptFailure(*run));
+  if (run->ExitCode != 0) {
+    throw EPrinter("Printing on " + printer + " failed: Ghostscript: " + GhostscriptFailure(*run));
+  }
   return TPassOnResult::Printed;
 }
 

@@ -120,7 +120,9 @@ TPassOnResult PdfFilePrintSystem::PassOn(const std::string& printer, const TDevi
                                  path, offset, write);
     }
     if (!run) throw EPrinter(std::string("Ghostscript is needed to print PostScript as PDF: ") + GhostscriptHint());
-    if (run->ExitCode != 0) throw EPrinter("Ghostscript cannot make a PDF of the PostScript: " + GhostscriptFailure(*run));
+    if (run->ExitCode != 0) {
+      throw EPrinter("Ghostscript cannot make a PDF of the PostScript: " + GhostscriptFailure(*run));
+    }
   }
   StopIfRequested();  // the last moment at which the job can still be cancelled
   if (!file.Commit()) throw EPrinter(failure());
