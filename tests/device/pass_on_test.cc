@@ -24,6 +24,7 @@ namespace prynda {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 using testing::PdfPageCount;
 using testing::Shell;
 using testing::TempDir;
@@ -41,7 +42,8 @@ std::vector<std::string> FilesIn(const fs::path& dir) {
 }
 
 // Not a whole PDF: a copy has to keep every byte, whatever they are.
-const std::string kPdf = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n1 0 obj << /Type /Catalog >> endobj\r\n\x04\x00\xff trailer\n%%EOF\n";
+const std::string kPdf =
+    "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n1 0 obj << /Type /Catalog >> endobj\r\n\x04\x00\xff trailer\n%%EOF\n"s;
 const std::string kPjl = "\x1b%-12345X@PJL JOB\r\n@PJL ENTER LANGUAGE = PDF\r\n";
 // One page with one word; what it prints itself must not get into the PDF.
 const std::string kPostScript =
@@ -153,7 +155,8 @@ TEST_F(PdfPassOnTest, FailuresLeaveNoFile) {
 }
 
 TEST_F(PdfPassOnTest, AStopRequestCancelsItWithNothingWritten) {
-  for (const auto& [format, bytes] : {std::pair{TDocumentFormat::Pdf, kPdf}, {TDocumentFormat::PostScript, kPostScript}}) {
+  for (const auto& [format, bytes] :
+       {std::pair{TDocumentFormat::Pdf, kPdf}, std::pair{TDocumentFormat::PostScript, kPostScript}}) {
     TempDir dir;
     const std::string path = dir.Write("wydruk.dat", bytes);
     detail::stop_request.store(SIGTERM);
