@@ -83,7 +83,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CM
 
 # The Debian package. Its dependencies: the shared libraries dpkg-shlibdeps finds, and those the
 # program opens itself when it first needs them (libcups, HarfBuzz's subsetter: the versions that
-# have every function it takes from them), and the faces of the built-in fonts.
+# have every function it takes from them), and the faces of the built-in fonts; Ghostscript is
+# recommended.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -91,9 +92,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcups2 (>= 1.7.0), libharfbuzz-subset0 (>= 6.0.0), fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)  # the printers; without a scheduler only "Prynda PDF" prints
-# Opened when recognition meets a tie among code pages it can break; without it the table order
-# breaks the tie.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libuchardet0 (>= 0.0.7)")
+# Recommended: libuchardet, opened when recognition meets a tie among code pages it can break
+# (without it the table order breaks the tie); ghostscript, which "Prynda PDF" runs on PostScript
+# jobs and says is needed when it is missing (every other job prints without it; CUPS queues
+# convert PostScript with their own filters).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libuchardet0 (>= 0.0.7), ghostscript")
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/conffiles CONTENT "${PRYNDA_SETTINGS_DIR}/prynda.ini\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
