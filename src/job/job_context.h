@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,13 @@ enum class JobFont : std::uint8_t {
 };
 inline constexpr std::size_t kJobFonts = 6;
 
+// A job recognised as a document of its own - PostScript, PDF, PCL - handed on as it is from
+// Start (past a PJL header) instead of being drawn.
+struct PassedOnDocument {
+  TDocumentFormat Format = TDocumentFormat::Pdf;
+  std::uint64_t Start = 0;
+};
+
 struct TJobContext {
   TJobContext(std::vector<std::string> params, TPrinter& printer, TConsole& console)
       : Params(std::move(params)), CurrentPrinter(printer), Console(console) {}
@@ -41,6 +49,7 @@ struct TJobContext {
   const std::string& InputPath() const { return InputSource.empty() ? InputFileName : InputSource; }
   TJobSettings Settings;
   PryndaSettings Prynda;  // the [Prynda] section and its options, apart from the fields above
+  std::optional<PassedOnDocument> Document;  // set by recognition
   bool PauseAtEnd = false;
 
   TPrinter& CurrentPrinter;

@@ -4,6 +4,8 @@
 #include <exception>
 #include <istream>
 #include <ostream>
+#include <stdexcept>
+#include <string>
 
 #include "device/files.h"
 #include "device/stop_requests.h"
@@ -28,6 +30,37 @@ void DeleteInputFile(TJobContext& job) {
     }
   } catch (...) {
   }
+}
+
+// The job that needs no drawing, handed to the printer as it is; a printer that cannot take it
+// ends the job as a failure ends it, with nothing printed.
+TRenderOutcome PassOnDocument(TJobContext& job, const PassedOnDocument& document) {
+  TPrinter& printer = job.CurrentPrinter;
+  const bool talk = job.Settings.ShowMessages;
+  if (talk) {
+    job.Console.Line("Zaczynam przetwarzać dokument:", Raw{job.InputFileName}, " na drukarkę:",
+                     Raw{printer.PrinterNames()[printer.SelectedIndex()]});
+    job.Console.Line(" * rozpoznano : ", job.Prynda.Recognised);
+  }
+  const std::int16_t copies = printer.CopyCount();
+  printer.SetCopyCount(static_cast<std::int16_t>(job.Settings.Copies));
+  const TPassOnResult result = printer.PassOn(document.Format, job.InputPath(), document.Start);
+  printer.SetCopyCount(copies);
+  if (result == TPassOnResult::Unsupported) {
+    if (document.Format == TDocumentFormat::Raw) {
+      throw std::runtime_error("Zadanie w języku PCL: drukarka " + printer.PrinterNames()[printer.SelectedIndex()] +
+                               " go nie przyjmie, PCL drukuje tylko drukarka, która go zna; nic nie wydrukowano");
+    }
+    throw std::runtime_error(std::string("Zadanie w ") +
+                             (document.Format == TDocumentFormat::Pdf ? "PDF" : "PostScripcie") +
+                             ": do wydruku na tej drukarce potrzebny jest Ghostscript (gswin64c.exe); nic nie "
+                             "wydrukowano");
+  }
+  if (talk) {
+    if (document.Format == TDocumentFormat::Raw) job.Console.Line(" * PCL : wysłano na drukarkę bez zmian");
+    job.Console.Line("Zadanie wykonano");
+  }
+  return TRenderOutcome::Completed;
 }
 
 }  // namespace
@@ -75,7 +108,8 @@ bool PrepareJob(TJobContext& job) {
 }
 
 TRenderOutcome PrintJob(TJobContext& job) {
-  const TRenderOutcome outcome = RenderDocument(job, job.CurrentPrinter.PageCanvas());
+  const TRenderOutcome outcome =
+      job.Document ? PassOnDocument(job, *job.Document) : RenderDocument(job, job.CurrentPrinter.PageCanvas());
   if (const int request = StopRequest()) RaiseStoppedAfterJob(request);  // and the file is kept
 
   if (job.Settings.DeleteAfterPrint && outcome == TRenderOutcome::Completed) DeleteInputFile(job);

@@ -53,6 +53,12 @@ std::optional<Recognition> RecogniseJob(TJobContext& job) {
     own.PagesWhenPrinted = true;
     job.Settings.ForceFF = true;
   }
+  switch (found.Language) {
+    case JobLanguage::PostScript: job.Document = PassedOnDocument{TDocumentFormat::PostScript, found.DocumentStart}; break;
+    case JobLanguage::Pdf: job.Document = PassedOnDocument{TDocumentFormat::Pdf, found.DocumentStart}; break;
+    case JobLanguage::Pcl: job.Document = PassedOnDocument{TDocumentFormat::Raw, found.DocumentStart}; break;
+    default: break;
+  }
   own.Recognised = std::string(PolishName(found));
   if (found.Language != JobLanguage::Utf8Text && found.Language != JobLanguage::PostScript &&
       found.Language != JobLanguage::Pdf && found.Language != JobLanguage::Pcl) {

@@ -193,6 +193,28 @@ TEST_F(BackendTest, FxModeIsAnOption) {
   ExpectSameWords(fx);
 }
 
+// A queue that recognises its jobs: the ESC/P file prints in FX mode as /FX prints it, and a
+// PostScript job goes on to the target as PostScript, which the target's own filters print.
+TEST_F(BackendTest, AQueueThatRecognisesItsJobs) {
+  const std::string input = dir_.Write("fx.txt", "\x1b@\x1bMFaktura nr 7/2026 z dnia 2026-12-08\r\n"
+                                                 "\x1bPRazem do zap\x88" "aty: 12,50 z\x88\r\n\x0c");
+  const std::string fx = PdfPrinterOutput(input, {"/FX"});
+  Client("lpadmin -p PryndaDos -o prynda-auto-default=true");
+  Client("lp -d PryndaDos " + input);
+  EXPECT_EQ(EndedJobs(2).back().State, IPP_JSTATE_COMPLETED);
+  ExpectSameWords(fx);
+
+  Restart();
+  const std::string postscript = dir_.Write(
+      "list.ps", "%!PS\n/Courier findfont 20 scalefont setfont 72 700 moveto (Pozdrowienia) show showpage\n");
+  Client("lp -d PryndaDos " + postscript);
+  const std::vector<JobInfo> jobs = EndedJobs(2);
+  Client("lpadmin -p PryndaDos -R prynda-auto-default");
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[1].State, IPP_JSTATE_COMPLETED);
+  EXPECT_NE(Shell("pdftotext '" + Output() + "' -").find("Pozdrowienia"), std::string::npos);
+}
+
 TEST_F(BackendTest, AJobThatCannotPrintFailsWithAMessage) {
   struct Case {
     std::string Name;

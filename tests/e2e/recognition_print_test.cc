@@ -38,7 +38,7 @@ TEST(RecognitionPrintTest, EachKindOfJobPrintsAsItIs) {
     std::string Recognised;  // the console's line
     std::string Word;        // found in the PDF's text
   };
-  const std::vector<Case> cases = {
+  std::vector<Case> cases = {
       {"Polish in PC852", Encoded(Framed(polish), "CP852", dir), "tekst, PC852", "Zażółć"},
       {"Czech in PC852", Encoded(Framed(czech), "CP852", dir), "tekst, PC852", "žluťoučký"},
       {"German in PC850, ESC/P", "\x1b@\x1b" "E" + Encoded(Framed(german), "CP850", dir) + "\x1b" "F\x0c",
@@ -51,6 +51,11 @@ TEST(RecognitionPrintTest, EachKindOfJobPrintsAsItIs) {
       {"our own dialect", "\xfa" "N" + Encoded("Pogrubione: zażółć gęślą jaźń\r\n", "CP852", dir) + "\xfa" "n",
        "dialekt Prynda, PC852", "jaźń"},
   };
+  // Documents of their own: PostScript converted (Ghostscript), PDF copied as it is.
+  const std::string postscript = "%!PS\n/Courier findfont 20 scalefont setfont 72 700 moveto (Pozdrowienia) show showpage\n";
+  cases.push_back({"PostScript after a PJL header",
+                   "\x1b%-12345X@PJL JOB\r\n@PJL ENTER LANGUAGE=POSTSCRIPT\r\n" + postscript, "PostScript",
+                   "Pozdrowienia"});
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     dir.Write("zadanie.prn", c.Bytes);
@@ -62,6 +67,29 @@ TEST(RecognitionPrintTest, EachKindOfJobPrintsAsItIs) {
     EXPECT_NE(Shell("pdftotext '" + pdf + "' -").find(c.Word), std::string::npos);
     EXPECT_EQ(PdfPageCount(pdf), 1);
   }
+}
+
+// A PDF is copied as it is; PCL cannot be printed on "Prynda PDF": refused, nothing printed.
+TEST(RecognitionPrintTest, APdfIsCopiedAndPclRefused) {
+  TempDir dir;
+  dir.Write("zadanie.ps", "%!PS\nshowpage\n");
+  const ProgramRun made = RunPrynda({.Args = {dir.File("zadanie.ps"), "/AUTO", "/ST"},
+                                     .Env = {{"PRYNDA_PDF", dir.File("wzor.pdf")}}});
+  ASSERT_EQ(made.ExitCode, 0) << made.Err;
+  const std::string original = Shell("cat '" + dir.File("wzor.pdf") + "'");
+  const ProgramRun copied = RunPrynda({.Args = {dir.File("wzor.pdf"), "/AUTO", "/ST"},
+                                       .Env = {{"PRYNDA_PDF", dir.File("kopia.pdf")}}});
+  EXPECT_EQ(copied.ExitCode, 0) << copied.Err;
+  EXPECT_EQ(Shell("cat '" + dir.File("kopia.pdf") + "'"), original);
+
+  dir.Write("zadanie.pcl", "\x1b" "E\x1b&l0O\x1b(s0p12h10v0s0b3T Faktura\x0c\x1b" "E");
+  const ProgramRun refused = RunPrynda({.Args = {dir.File("zadanie.pcl"), "/AUTO", "E"},
+                                        .Env = {{"PRYNDA_PDF", dir.File("pcl.pdf")}, {"LC_ALL", "C.UTF-8"}}});
+  EXPECT_EQ(refused.ExitCode, 1);
+  EXPECT_NE(refused.Err.find("PCL"), std::string::npos) << refused.Err;
+  EXPECT_EQ(PdfPageCount(dir.File("pcl.pdf")), -1);
+  EXPECT_EQ(Shell("ls '" + dir.Path() + "'").find("pcl.pdf"), std::string::npos);
+  EXPECT_NE(Shell("ls '" + dir.Path() + "'").find("zadanie.pcl"), std::string::npos) << "the file is kept";
 }
 
 }  // namespace
