@@ -23,8 +23,7 @@
 
 namespace {
 
-// The settings file's row in the File table and its component (prynda.wxs), its name, and the
-// folder it is in.
+// The settings file's row in the File table (prynda.wxs), its name, and the folder it is in.
 constexpr wchar_t kHashQuery[] =
     L"SELECT `HashPart1`, `HashPart2`, `HashPart3`, `HashPart4` FROM `MsiFileHash` "
     L"WHERE `File_` = 'SettingsFile'";
