@@ -1,5 +1,6 @@
 # What `cmake --install` puts in place, and the package CPack makes of it: a Debian package on
-# Linux (scripts/package), a zip on Windows (scripts/build-windows).
+# Linux (scripts/package), a zip on Windows (scripts/build-windows, which also makes the installer
+# of the same files, packaging/windows).
 #
 # Linux, below the prefix: bin/prynda; the CUPS backend lib/cups/backend/prynda; the man page
 # prynda(1); the README, its pictures and notes, the samples and the commented settings file
@@ -43,6 +44,21 @@ if(WIN32)
     install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${to} DESTINATION .)
   endforeach()
   install(FILES ${PRYNDA_SAMPLES} DESTINATION examples)
+
+  # The installer (packaging/windows, made by scripts/build-windows) installs the same files, and
+  # takes from here its action DLL (in the MSI, not installed) and the publisher and summary line.
+  add_library(prynda_settings_action MODULE ${PROJECT_SOURCE_DIR}/packaging/windows/settings_action.cc)
+  target_link_libraries(prynda_settings_action PRIVATE msi)
+  target_link_options(prynda_settings_action PRIVATE -static)
+  set_target_properties(prynda_settings_action PROPERTIES PREFIX "")
+  file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/prynda-msi.wxi CONTENT
+"<?xml version=\"1.0\" encoding=\"utf-8\"?>
+<Include>
+  <?define Manufacturer = \"${CPACK_PACKAGE_VENDOR}\"?>
+  <?define Description = \"Prynda: ${CPACK_PACKAGE_DESCRIPTION_SUMMARY}\"?>
+  <?define SettingsAction = \"$<TARGET_FILE_NAME:prynda_settings_action>\"?>
+</Include>
+")
 
   set(CPACK_GENERATOR ZIP)
   set(CPACK_PACKAGE_FILE_NAME prynda-${PROJECT_VERSION}-win64)
