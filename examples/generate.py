@@ -5,6 +5,9 @@ Run it from anywhere: python3 examples/generate.py. The files are committed, so 
 """
 import math
 import os
+import shutil
+import subprocess
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ESC = b"\x1b"
@@ -489,6 +492,228 @@ def fanfold_card():
 
 
 
+# The letterhead: a PDF written here byte by byte. Its text is in the base fonts every PDF reader
+# has (Helvetica), the Polish letters at their Windows-1250 codes named by /Differences. It is laid
+# out on the grid of a job printed on "Prynda PDF" in Prynda's own dialect: the printable area
+# starts 12 pt in from the sheet's top-left corner, a column is 7.2 pt (10 cpi), a line 12 pt.
+A4 = (595.276, 841.89)
+POLISH = {"ą": "aogonek", "ć": "cacute", "ę": "eogonek", "ł": "lslash", "ń": "nacute", "ś": "sacute",
+          "ź": "zacute", "ż": "zdotaccent", "Ą": "Aogonek", "Ć": "Cacute", "Ę": "Eogonek", "Ł": "Lslash",
+          "Ń": "Nacute", "Ś": "Sacute", "Ź": "Zacute", "Ż": "Zdotaccent"}
+
+
+def col(c):
+    """The left edge of column c (from 1), points from the sheet's left edge."""
+    return 12 + (c - 1) * 7.2
+
+
+def line_top(n):
+    """The top of line n (from 1), in PDF points from the sheet's bottom edge."""
+    return A4[1] - 12 - (n - 1) * 12
+
+
+def pdf_text(text):
+    """A PDF string of `text` in Windows-1250, as the letterhead's fonts encode it."""
+    raw = text.encode("cp1250")
+    return b"(" + raw.replace(b"\\", b"\\\\").replace(b"(", b"\\(").replace(b")", b"\\)") + b")"
+
+
+class Page:
+    """One page's drawing operators."""
+
+    def __init__(self):
+        self.ops = []
+
+    def text(self, x, y, text, size=9, font="F1", grey=0.0):
+        self.ops.append(b"BT /%s %g Tf %g g %.2f %.2f Td %s Tj ET 0 g" % (font.encode(), size, grey, x, y, pdf_text(text)))
+
+    def label(self, c, n, text, size=6.5):
+        """A small label in the top-left corner of the box whose cell (c, n) is the first."""
+        self.text(col(c) - 0.5, line_top(n) + 2, text, size, grey=0.35)
+
+    def box(self, c1, n1, c2, n2, width=0.6, fill=None, room=8):
+        """A frame around columns c1..c2 of lines n1..n2, `room` points above their cells for a
+        label, 2 points around them elsewhere."""
+        x, y = col(c1) - 2, line_top(n2) - 14
+        w, h = col(c2 + 1) - col(c1) + 4, line_top(n1) + room - y
+        if fill is not None:
+            self.ops.append(b"%g g %.2f %.2f %.2f %.2f re f 0 g" % (fill, x, y, w, h))
+        self.ops.append(b"%g w %.2f %.2f %.2f %.2f re S" % (width, x, y, w, h))
+
+    def rule(self, x1, y, x2, width=0.6, rgb=(0, 0, 0)):
+        self.ops.append(b"%g %g %g RG %g w %.2f %.2f m %.2f %.2f l S 0 G" % (*rgb, width, x1, y, x2, y))
+
+    def fill(self, x, y, w, h, rgb):
+        self.ops.append(b"%g %g %g rg %.2f %.2f %.2f %.2f re f 0 g" % (*rgb, x, y, w, h))
+
+    def content(self):
+        return b"\n".join(self.ops) + b"\n"
+
+
+def write_pdf(name, pages):
+    """Pages of A4 sharing two fonts (F1 Helvetica, F2 Helvetica-Bold), their streams compressed."""
+    encoding = b"<</Type/Encoding/BaseEncoding/WinAnsiEncoding/Differences[" + b" ".join(
+        b"%d/%s" % (letter.encode("cp1250")[0], glyph.encode()) for letter, glyph in POLISH.items()) + b"]>>"
+    objects = [None, None, encoding]  # 1 catalog, 2 pages, 3 encoding
+    fonts = []
+    for base in (b"Helvetica", b"Helvetica-Bold"):
+        objects.append(b"<</Type/Font/Subtype/Type1/BaseFont/" + base + b"/Encoding 3 0 R>>")
+        fonts.append(len(objects))
+    kids = []
+    for page in pages:
+        data = zlib.compress(page.content(), 9)
+        objects.append(b"<</Length %d/Filter/FlateDecode>>stream\n" % len(data) + data + b"\nendstream")
+        objects.append(b"<</Type/Page/Parent 2 0 R/Contents %d 0 R>>" % len(objects))
+        kids.append(len(objects))
+    objects[0] = b"<</Type/Catalog/Pages 2 0 R>>"
+    objects[1] = (b"<</Type/Pages/Kids[" + b" ".join(b"%d 0 R" % k for k in kids) + b"]/Count %d" % len(kids) +
+                  b"/MediaBox[0 0 595.276 841.89]/Resources<</Font<</F1 %d 0 R/F2 %d 0 R>>>>>>" % tuple(fonts))
+    out = b"%PDF-1.4\n%\xe2\xe3\xcf\xd3\n"
+    offsets = []
+    for number, body in enumerate(objects, 1):
+        offsets.append(len(out))
+        out += b"%d 0 obj\n" % number + body + b"\nendobj\n"
+    xref = len(out)
+    out += b"xref\n0 %d\n0000000000 65535 f \n" % (len(objects) + 1)
+    out += b"".join(b"%010d 00000 n \n" % offset for offset in offsets)
+    out += b"trailer\n<</Size %d/Root 1 0 R>>\nstartxref\n%d\n%%%%EOF\n" % (len(objects) + 1, xref)
+    write(name, out)
+
+
+NAVY = (0.10, 0.20, 0.42)
+
+
+def letterhead_header(page, small=False):
+    """The company's name, a mark and the address over a navy rule."""
+    top = A4[1] - 18
+    page.fill(col(1), top - 30, 30, 30, NAVY)
+    page.text(col(1) + 7.5, top - 23, "Ż", 24, "F2", grey=1.0)
+    page.text(col(6), top - 14, "Hurtownia „Żuraw” Sp. z o.o.", 14 if small else 18, "F2")
+    page.text(col(6), top - 27, "ul. Świętokrzyska 14, 00-050 Warszawa  •  tel. 22 555 01 20  •  "
+              "biuro@zuraw.example.pl", 8)
+    page.rule(col(1), top - 36, col(81), 1.5, NAVY)
+    page.text(col(6), top - 46, "NIP 526-000-12-46  •  REGON 012345678  •  KRS 0000123456  •  "
+              "Sąd Rejonowy dla m.st. Warszawy, XII Wydział Gospodarczy", 6.5, grey=0.35)
+
+
+def letterhead():
+    """examples/papier-firmowy.pdf: the company's invoice paper, page 1 the invoice's boxes,
+    page 2 the terms of sale (the last page: under every sheet after the first); and
+    papier-firmowy.png, its first page as a picture for printers that take only pictures."""
+    first = Page()
+    letterhead_header(first)
+    first.text(col(2), line_top(7) - 9.5, "FAKTURA VAT nr", 11, "F2")
+    first.box(18, 7, 34, 7)
+    first.label(44, 7, "Data wystawienia")
+    first.box(44, 7, 60, 7)
+    first.label(63, 7, "Data sprzedaży")
+    first.box(63, 7, 79, 7)
+    first.box(2, 10, 38, 14, fill=0.95)
+    first.label(2, 10, "Sprzedawca")
+    for n, text in enumerate(("Hurtownia „Żuraw” Sp. z o.o.", "ul. Świętokrzyska 14", "00-050 Warszawa",
+                              "NIP 526-000-12-46"), 11):
+        first.text(col(4), line_top(n) - 9.5, text, 9)
+    first.label(42, 10, "Nabywca")
+    first.box(42, 10, 79, 14)
+    # The table: its head pre-printed, a ruled row for each of its 12 lines.
+    heads = ((2, 5, "Lp."), (6, 37, "Nazwa towaru lub usługi"), (38, 45, "Ilość"), (46, 50, "J.m."),
+             (51, 60, "Cena netto"), (61, 71, "Wartość netto"), (72, 79, "VAT"))
+    first.fill(col(2) - 2, line_top(18), col(80) - col(2) + 4, 14, (0.85, 0.85, 0.85))
+    for c1, c2, text in heads:
+        first.text(col(c1), line_top(17) - 9, text, 7.5, "F2")
+    first.box(2, 17, 79, 29, room=2)
+    first.rule(col(2) - 2, line_top(18), col(80) + 2, 0.6)
+    for c1, _, _ in heads[1:]:
+        first.ops.append(b"0.6 w %.2f %.2f m %.2f %.2f l S" % (col(c1) - 1, line_top(17) + 2, col(c1) - 1, line_top(29) - 14))
+    for n in range(19, 30):
+        first.rule(col(2) - 2, line_top(n) + 0.5, col(80) + 2, 0.3, (0.6, 0.6, 0.6))
+    for n, text in ((32, "Razem netto"), (33, "VAT"), (35, "Do zapłaty")):
+        first.text(col(50), line_top(n) - 9.5, text, 9, "F2" if n == 35 else "F1")
+    first.box(64, 32, 79, 33, room=2)
+    first.box(64, 35, 79, 35, width=1.5, room=2)
+    first.label(2, 37, "Słownie")
+    first.box(2, 37, 79, 37)
+    first.label(2, 40, "Forma płatności")
+    first.box(2, 40, 38, 40)
+    first.label(42, 40, "Termin płatności")
+    first.box(42, 40, 79, 40)
+    first.text(col(2), line_top(43) - 9.5, "Konto: PKO BP 12 1020 1026 0000 1202 0345 6789", 9)
+    for c1, c2, text in ((4, 34, "podpis osoby upoważnionej do wystawienia faktury"),
+                         (46, 76, "podpis osoby upoważnionej do odbioru faktury")):
+        first.rule(col(c1), line_top(53), col(c2 + 1), 0.5)
+        first.text(col(c1), line_top(53) - 9, text, 6.5, grey=0.35)
+    first.rule(col(1), line_top(66) + 4, col(81), 0.5, NAVY)
+    first.text(col(1), line_top(66) - 6, "Ogólne warunki sprzedaży – na następnej stronie. Dziękujemy "
+               "za zakupy w Hurtowni „Żuraw”.", 7, grey=0.35)
+
+    terms = Page()
+    letterhead_header(terms, small=True)
+    terms.label(2, 7, "Do faktury nr")
+    terms.box(2, 7, 30, 7)
+    terms.text(col(2), line_top(10) - 9.5, "Ogólne warunki sprzedaży", 13, "F2")
+    clauses = (
+        "Towar pozostaje własnością Hurtowni „Żuraw” do dnia zapłaty całej ceny.",
+        "Termin płatności liczy się od dnia wystawienia faktury; po jego upływie naliczamy odsetki ustawowe.",
+        "Reklamacje ilościowe przyjmujemy przy odbiorze towaru, jakościowe w ciągu 7 dni od dostawy.",
+        "Towar wydajemy po okazaniu zamówienia lub upoważnienia do odbioru.",
+        "Dostawa na koszt sprzedawcy przy zamówieniu powyżej 1000 zł netto w granicach Warszawy.",
+        "Opakowania zwrotne (skrzynki, palety) rozliczamy przy następnej dostawie.",
+        "Spory rozstrzyga sąd właściwy dla siedziby sprzedawcy.",
+    )
+    for i, clause in enumerate(clauses):
+        terms.text(col(2), line_top(12 + 2 * i) - 9.5, f"{i + 1}.", 9, "F2")
+        terms.text(col(5), line_top(12 + 2 * i) - 9.5, clause, 9)
+    terms.rule(col(1), line_top(66) + 4, col(81), 0.5, NAVY)
+    terms.text(col(1), line_top(66) - 6, "Hurtownia „Żuraw” Sp. z o.o., kapitał zakładowy 50 000 zł.", 7, grey=0.35)
+    write_pdf("papier-firmowy.pdf", [first, terms])
+    # The picture, where poppler-utils are installed to draw it.
+    if shutil.which("pdftoppm"):
+        subprocess.run(["pdftoppm", "-png", "-r", "150", "-f", "1", "-l", "1", "-singlefile",
+                        os.path.join(HERE, "papier-firmowy.pdf"), os.path.join(HERE, "papier-firmowy")], check=True)
+
+
+def invoice_on_letterhead():
+    """examples/faktura-papier.txt: an invoice as a DOS program prints it on the company's invoice
+    paper - only what goes in the boxes, at the lines and columns of papier-firmowy.pdf - and on a
+    second sheet the invoice's number in the box of the terms page."""
+    lines = [""] * 60
+
+    def put(n, c, text):
+        row = lines[n - 1].ljust(c - 1)
+        lines[n - 1] = row[:c - 1] + text + row[c - 1 + len(text):]
+
+    put(7, 19, "128/2026")
+    put(7, 45, "2026-12-09")
+    put(7, 64, "2026-12-09")
+    for n, text in enumerate(("Piekarnia Łęcka s.c.", "ul. Źródlana 3", "99-100 Łęczyca", "NIP 775-123-45-67"), 11):
+        put(n, 44, text)
+    rows = (("1", "Mąka żytnia typ 720", "120", "kg", "2,40", "288,00", "5%"),
+            ("2", "Mąka pszenna typ 650", "300", "kg", "2,15", "645,00", "5%"),
+            ("3", "Drożdże świeże", "25", "kg", "12,80", "320,00", "5%"),
+            ("4", "Kminek cały", "5", "kg", "28,50", "142,50", "5%"),
+            ("5", "Papier do pieczenia 50 m", "10", "szt.", "18,90", "189,00", "23%"))
+    for i, (lp, name, qty, unit, price, value, vat) in enumerate(rows):
+        n = 18 + i
+        put(n, 2, lp.rjust(3) + ".")
+        put(n, 7, name)
+        put(n, 38, qty.rjust(7))
+        put(n, 47, unit)
+        put(n, 51, price.rjust(9))
+        put(n, 61, value.rjust(10))
+        put(n, 73, vat)
+    put(32, 64, "1584,50".rjust(15))
+    put(33, 64, "113,18".rjust(15))
+    put(35, 64, "1697,68 zł".rjust(15))
+    put(37, 4, "jeden tysiąc sześćset dziewięćdziesiąt siedem zł 68/100")
+    put(40, 4, "przelew")
+    put(40, 44, "14 dni, do 2026-12-23")
+    while lines and not lines[-1]:
+        lines.pop()
+    out = b"".join(cp852(line) + CRLF for line in lines) + FF
+    out += CRLF * 6 + cp852("   128/2026") + CRLF
+    write("faktura-papier.txt", out)
+
+
 if __name__ == "__main__":
     invoice()
     wide_report()
@@ -501,3 +726,5 @@ if __name__ == "__main__":
     logo_invoice()
     fanfold_card()
     german_invoice()
+    letterhead()
+    invoice_on_letterhead()

@@ -19,6 +19,8 @@
 
 namespace prynda {
 
+class PageForm;  // device/forms/page_form.h
+
 enum class TPrinterOrientation { Portrait, Landscape };
 
 // A printer's own settings for the next document (the spooler's device mode).
@@ -28,6 +30,11 @@ struct TDeviceSettings {
   // The sheet asked for; nullopt: the printer's own. A printer that has no such sheet uses its
   // own; its caps tell which it took.
   std::optional<TPaperSize> Paper;
+  // The form printed under every page, the paper it is printed on; nullptr: plain paper. A device
+  // context draws page n of it (PageForm::PageOfSheet) under page n of its document, before the
+  // page's own drawing, stretched over the whole physical sheet wherever the printable area lies;
+  // one that cannot draw the form's kind raises EPrinter at StartDoc.
+  std::shared_ptr<const PageForm> Form;
 };
 
 // A device's resolution, sheet and printable area, in device pixels. The printable area (HorzRes
@@ -180,8 +187,9 @@ class PrintSystem {
                                                       TContextKind kind) = 0;
   // The document in the file at `path`, from byte `offset` to its end, handed to the printer as it
   // is: one job in `format` with the settings' copies and the title of `info` (a printer that
-  // writes files names its output after info's source, never `path` itself). Unsupported when the
-  // printer cannot take that format here, UnknownPrinter for one the system does not know.
+  // writes files names its output after info's source, never `path` itself), without the
+  // settings' form: it is printed as it is. Unsupported when the printer cannot take that format
+  // here, UnknownPrinter for one the system does not know.
   // EPrinter when the printer or the file fails (an offset past the end too), JobInterrupted
   // (device/stop_requests.h) on a stop request meanwhile; after either nothing of it is printed
   // and no file of it is left.

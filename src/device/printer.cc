@@ -94,6 +94,13 @@ void TPrinter::SetPaper(std::optional<TPaperSize> paper) {
   SetState(State::NoContext);
 }
 
+void TPrinter::SetForm(std::shared_ptr<const PageForm> form) {
+  CheckPrinting(false);
+  if (form == form_) return;
+  form_ = std::move(form);
+  SetState(State::NoContext);
+}
+
 void TPrinter::SetPageScale(double scale) {
   CheckPrinting(false);
   scale_ = (scale > 0 && scale < 1) ? scale : 1.0;
@@ -147,6 +154,7 @@ void TPrinter::SetState(State state) {
   TDeviceSettings settings;
   if (!settings_) settings_.emplace(system_.DeviceSettings(name));
   if (settings_->has_value()) settings = **settings_;
+  settings.Form = form_;
   auto context = system_.CreateContext(
       name, settings, state == State::Device ? TContextKind::Device : TContextKind::Information);
   if (!context) throw EPrinter(kInvalidPrinter);
@@ -240,6 +248,7 @@ TPassOnResult TPrinter::PassOn(TDocumentFormat format, const std::string& path, 
   TDeviceSettings settings;
   if (!settings_) settings_.emplace(system_.DeviceSettings(name));
   if (settings_->has_value()) settings = **settings_;
+  settings.Form = form_;
   // While it is handed on, a request to stop is only noted, as while a document is open.
   struct OpenWhileHere {
     OpenWhileHere() { SetDocumentOpen(true); }

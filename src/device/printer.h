@@ -54,6 +54,9 @@ class TPrinter {
   // The sheet for the next document; nullopt: the printer's own. A printer without device
   // settings keeps its own.
   void SetPaper(std::optional<TPaperSize> paper);
+  // The form under every sheet of the next documents (TDeviceSettings::Form), whichever printer is
+  // chosen; nullptr: plain paper.
+  void SetForm(std::shared_ptr<const PageForm> form);
 
   // The page's geometry below the renderer: drawn `scale` times its size (at most 1), as if the
   // printer's resolution were that much lower, and moved by the offsets. The resolution the
@@ -108,6 +111,7 @@ class TPrinter {
   std::optional<TNameList> font_names_;
   int index_ = -1;
   std::optional<std::optional<TDeviceSettings>> settings_;  // outer: loaded; inner: printer has some
+  std::shared_ptr<const PageForm> form_;
   std::string document_name_;
   std::string source_file_name_;
   State state_ = State::NoContext;

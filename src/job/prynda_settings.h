@@ -49,6 +49,9 @@ struct PryndaSettings {
   OrientationChoice Orientation = OrientationChoice::File;  // key "Orientation" (FX mode)
   double OffsetXMm = 0;             // keys "OffsetX", "OffsetY": everything moved on the page
   double OffsetYMm = 0;
+  // Key "Background", option "/BG=": the file of a form (PDF or PNG) printed under every sheet,
+  // as it was written; "": plain paper.
+  std::string Background;
 
   // Whether any of the page settings above asks for something; if not, the page is as it has
   // always been.

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "device/files.h"
+#include "device/forms/page_form.h"
 #include "device/stop_requests.h"
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
@@ -41,6 +42,8 @@ TRenderOutcome PassOnDocument(TJobContext& job, const PassedOnDocument& document
     job.Console.Line("Zaczynam przetwarzać dokument:", Raw{job.InputFileName}, " na drukarkę:",
                      Raw{printer.PrinterNames()[printer.SelectedIndex()]});
     job.Console.Line(" * rozpoznano : ", job.Prynda.Recognised);
+    // A document handed on is printed as it is: no form goes under it.
+    if (!job.Prynda.Background.empty()) job.Console.Line(" * formularz : pominięty, dokument idzie bez zmian");
   }
   const std::int16_t copies = printer.CopyCount();
   printer.SetCopyCount(static_cast<std::int16_t>(job.Settings.Copies));
@@ -61,6 +64,35 @@ TRenderOutcome PassOnDocument(TJobContext& job, const PassedOnDocument& document
     job.Console.Line("Zadanie wykonano");
   }
   return TRenderOutcome::Completed;
+}
+
+// Why a form cannot be used, as the console says it.
+std::string_view FormProblemText(FormProblem problem) {
+  switch (problem) {
+    case FormProblem::Missing: return "nie ma takiego pliku";
+    case FormProblem::Unreadable: return "nie mogę odczytać pliku";
+    case FormProblem::NotAForm: return "to nie jest plik PDF ani PNG";
+    case FormProblem::DamagedPdf: return "plik PDF jest uszkodzony";
+    case FormProblem::NoPages: return "plik PDF nie ma żadnej strony";
+    case FormProblem::DamagedPng: return "plik PNG jest uszkodzony";
+    case FormProblem::TooLarge: return "plik jest za duży na formularz";
+    case FormProblem::PdfUnsupported: return "formularzy PDF ta wersja nie drukuje, zapisz formularz jako PNG";
+    case FormProblem::NoPdfLibrary: return "do formularza PDF potrzebna jest biblioteka qpdf (libqpdf29)";
+  }
+  return "nie mogę go użyć";
+}
+
+// The form the settings name, read and checked before anything is printed: one that cannot be
+// used ends the job as a failure does.
+void SetUpForm(TJobContext& job) {
+  const std::string& path = job.Prynda.Background;
+  if (path.empty()) return;
+  try {
+    job.CurrentPrinter.SetForm(PageForm::Load(path));
+  } catch (const FormError& error) {
+    throw std::runtime_error("Formularz " + path + ": " + std::string(FormProblemText(error.Problem())) +
+                             "; nic nie wydrukowano");
+  }
 }
 
 }  // namespace
@@ -104,6 +136,7 @@ bool PrepareJob(TJobContext& job) {
   if (job.StandardInput) job.Settings.DeleteAfterPrint = false;  // standard input leaves nothing to delete
   RecogniseJob(job);
   ShowBanner(job);
+  SetUpForm(job);
   return true;
 }
 

@@ -7,6 +7,16 @@ namespace prynda {
 namespace {
 
 constexpr std::string_view kPrinterOption = "/DR=";
+constexpr std::string_view kBackgroundOption = "/BG=";
+
+// Where "/BG=" begins in `param`, in any letter case (a path is no option to be upper-cased and
+// searched: its E would delete the file), or npos.
+std::size_t BackgroundAt(std::string_view param) {
+  for (std::size_t i = 0; i + kBackgroundOption.size() <= param.size(); ++i) {
+    if (param[i] == '/' && (param[i + 1] | 0x20) == 'b' && (param[i + 2] | 0x20) == 'g' && param[i + 3] == '=') return i;
+  }
+  return std::string_view::npos;
+}
 
 // The rest of `options` after the first occurrence of `pattern`, or nullopt when it is absent.
 std::optional<std::string_view> After(std::string_view options, std::string_view pattern) {
@@ -21,6 +31,7 @@ std::string BuildOptionString(const std::vector<std::string>& params) {
   std::string options;
   for (std::size_t i = 2; i < params.size() && options.size() < kMaxOptionStringLength; ++i) {
     if (params[i].find(kPrinterOption) != std::string::npos) continue;
+    if (BackgroundAt(params[i]) != std::string_view::npos) continue;
     options += params[i];
     options += ' ';
   }
@@ -58,6 +69,14 @@ std::optional<std::string> PrinterParameter(const std::vector<std::string>& para
   return std::nullopt;
 }
 
+std::optional<std::string> BackgroundParameter(const std::vector<std::string>& params) {
+  for (std::size_t i = 2; i < params.size(); ++i) {
+    const std::size_t found = BackgroundAt(params[i]);
+    if (found != std::string_view::npos) return params[i].substr(found + kBackgroundOption.size());
+  }
+  return std::nullopt;
+}
+
 void ApplyOptions(TJobContext& job) {
   const std::string options = BuildOptionString(job.Params);
   TJobSettings& settings = job.Settings;
@@ -81,6 +100,7 @@ void ApplyOptions(TJobContext& job) {
   if (auto rest = After(options, "R=")) settings.FrameWidth = OptionNumber(*rest, 1);
   if (auto rest = After(options, "DY=")) settings.TopMarginLines = OptionNumber(*rest, 0);
   ApplyPryndaOptions(options, job.Prynda);
+  if (auto background = BackgroundParameter(job.Params)) job.Prynda.Background = *background;
   // The 180 scale is that of the 24-pin printers: their units in FX mode.
   job.Prynda.Pins = settings.Scale216 ? 9 : 24;
 }

@@ -1,5 +1,6 @@
 // The command-line options: built into one trimmed, upper-case option string (at most 255 bytes,
-// "/DR=" parameters left out) and found in it by plain substring search, first occurrence winning.
+// "/DR=" and "/BG=" parameters left out) and found in it by plain substring search, first
+// occurrence winning.
 #pragma once
 
 #include <cstdint>
@@ -22,6 +23,9 @@ std::int32_t OptionNumber(std::string_view text, std::int32_t fallback);
 // The printer named by the first parameter (2 and on) holding "/DR=": the rest after it, not
 // trimmed, at most 255 bytes.
 std::optional<std::string> PrinterParameter(const std::vector<std::string>& params);
+// The form's file named by the first parameter (2 and on) holding "/BG=" in any letter case: the
+// rest after it, exactly as written.
+std::optional<std::string> BackgroundParameter(const std::vector<std::string>& params);
 // The option step: writes the job settings and PauseAtEnd.
 void ApplyOptions(TJobContext& job);
 

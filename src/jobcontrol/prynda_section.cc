@@ -63,6 +63,7 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   settings.Orientation = OrientationOf(ini.ReadText(kPryndaSection, "Orientation", ""));
   settings.OffsetXMm = Offset(ini.ReadText(kPryndaSection, "OffsetX", ""));
   settings.OffsetYMm = Offset(ini.ReadText(kPryndaSection, "OffsetY", ""));
+  settings.Background = ini.ReadText(kPryndaSection, "Background", "");
   settings.MaxPages = WholeNumber(ini.ReadText(kPryndaSection, "MaxPages", ""), 0, kMaxPageLimit);
   std::string code_page = ini.ReadText(kPryndaSection, "CodePage", "");
   while (!code_page.empty() && code_page.back() == ' ') code_page.pop_back();

@@ -32,6 +32,7 @@ void WriteStartMessages(TRenderState& state) {
   if (settings.CodePage == CodePageId::Mazovia) console.Line(" * PL : MAZowia");
   if (!settings.Scale216) console.Line(" * opcja : skala iteracji 180");
   if (!state.Job.Prynda.Recognised.empty()) console.Line(" * rozpoznano : ", state.Job.Prynda.Recognised);
+  if (!state.Job.Prynda.Background.empty()) console.Line(" * formularz : ", Raw{state.Job.Prynda.Background});
   if (state.Job.Prynda.Emulation == EmulationKind::Fx) {
     console.Line(" * emulacja : Epson ESC/P");
     console.Line(" * strona kodowa : ", JobCodePage(state.Job).Name);

@@ -20,6 +20,7 @@
 
 #include "cups/scheduler.h"
 #include "e2e/run_program.h"
+#include "support/form_files.h"
 #include "support/pdf_tools.h"
 
 namespace prynda::testing {
@@ -177,6 +178,32 @@ TEST_F(CupsTest, TheSheetAskedForIsAskedOfTheQueue) {
   const JobInfo job = FinishedJob();
   EXPECT_EQ(job.State, IPP_JSTATE_COMPLETED);
   EXPECT_EQ(PageSize(PdfQueueOutput(job.Id).string()), "612 x 792");
+}
+
+TEST_F(CupsTest, AJobWithAFormArrivesWithTheFormOverTheWholeSheet) {
+  // An A4 form on the Letter queue: stretched over the sheet, its corner word's left edge at
+  // 10 pt x 612 / 595.276 = 10.28 pt, outside the printable area's 150 px (18 pt) margin.
+  const std::string form = dir_.Write("papier.pdf", FormPdf({FormText(10, 800, "ROGFORMULARZA")}));
+  const ProgramRun run = Print({"/DR=PryndaFile", "/ST", "/BG=" + form});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(FinishedJob().State, IPP_JSTATE_COMPLETED);
+  ASSERT_EQ(PdfPageCount(FileQueueOutput()), 2);
+  for (int page = 1; page <= 2; ++page) {
+    SCOPED_TRACE(page);
+    const std::string bbox = Shell("pdftotext -bbox -f " + std::to_string(page) + " -l " + std::to_string(page) + " " +
+                                   FileQueueOutput().string() + " -");
+    std::smatch word;
+    ASSERT_TRUE(std::regex_search(bbox, word, std::regex(R"re(xMin="([0-9.]+)"[^>]*>ROGFORMULARZA<)re"))) << bbox;
+    EXPECT_NEAR(std::stod(word[1]), 10.28, 0.1);
+    EXPECT_NE(bbox.find(page == 1 ? ">FAKTURA<" : ">Warunki<"), std::string::npos);
+  }
+
+  // A form that cannot be used makes no job at all.
+  before_ = LatestJobId();
+  const ProgramRun broken = Print({"/DR=PryndaFile", "/ST", "/BG=" + dir_.Write("urwany.pdf", "%PDF-1.4\n1 0 obj<<")});
+  EXPECT_EQ(broken.ExitCode, 1);
+  EXPECT_NE(broken.Err.find("plik PDF jest uszkodzony"), std::string::npos) << broken.Err;
+  EXPECT_EQ(LatestJobId(), before_);
 }
 
 TEST_F(CupsTest, CopiesAreMadeByTheQueue) {

@@ -78,6 +78,9 @@ TEST_F(GalleryTest, EverySamplePrints) {
       {"logo-fx.txt", {"/FX"}, "595.276 x 841.89", "Bułka kajzerka"},
       {"karta-72.txt", {"/FX"}, "595.276 x 841.89", "KARTA MAGAZYNOWA"},
       {"rechnung-fx.txt", {"/FX", "/CP=850"}, "595.276 x 841.89", "Königstraße 12"},
+      // On the sample's invoice paper, whose terms are the second sheet's form.
+      {"faktura-papier.txt", {"/BG=" + (kExamples / "papier-firmowy.pdf").string()}, "595.276 x 841.89",
+       "Ogólne warunki sprzedaży"},
   };
   for (const auto& sample : samples) {
     SCOPED_TRACE(sample.name);

@@ -5,6 +5,7 @@
 
 #include "device/document_order.h"
 #include "device/font.h"
+#include "device/forms/page_form.h"
 #include "device/name_list.h"
 #include "device/pass_on.h"
 #include "device/printer_error.h"
@@ -82,6 +83,11 @@ class RecordingContext final : public PrintContext {
       document.Name = info.DocumentName;
       document.Source = info.SourcePath;
       document.Settings = settings_;
+      document.Settings.Form = nullptr;
+      if (settings_.Form) {
+        document.FormPath = settings_.Form->Path();
+        document.FormPages = settings_.Form->PageCount();
+      }
       system_.Documents.push_back(std::move(document));
       document_ = system_.Documents.size() - 1;
     });
@@ -89,7 +95,9 @@ class RecordingContext final : public PrintContext {
   void StartPage() override {
     order_.Run(DocumentCall::StartPage, [&] {
       system_.Hit("StartPage");
-      Document().Pages.emplace_back();
+      RecordedDocument& document = Document();
+      document.Pages.emplace_back();
+      if (settings_.Form) document.Pages.back().FormPage = settings_.Form->PageOfSheet(document.Pages.size() - 1);
     });
   }
   void EndPage() override {

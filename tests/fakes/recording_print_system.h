@@ -55,6 +55,7 @@ struct RecordedImage {
 };
 
 struct RecordedPage {
+  int FormPage = -1;  // the page of the settings' form under it; -1: none
   std::vector<RecordedText> Texts;
   std::vector<RecordedLine> Lines;
   std::vector<RecordedImage> Images;
@@ -65,7 +66,9 @@ struct RecordedDocument {
   std::string Printer;
   std::string Name;
   std::string Source;
-  TDeviceSettings Settings;
+  TDeviceSettings Settings;  // its Form left out: the two below say what it was
+  std::string FormPath;      // the file of the form under its pages; "" for plain paper
+  int FormPages = 0;
   std::vector<RecordedPage> Pages;
   bool Finished = false;
   bool Aborted = false;

@@ -25,6 +25,8 @@ TEST(BuildOptionStringTest, JoinsTrimsAndUpperCasesOnlyTheOptions) {
   // Blanks inside stay; letters beyond a-z (here UTF-8 bytes of ó) stay as they are.
   EXPECT_EQ(BuildOptionString({"x", "E.TXT", "\tk=2", "", "/ff ", "mazów\r"}), "K=2  /FF  MAZóW");
   EXPECT_EQ(BuildOptionString(Params({"/FF", "/DR=Biuro", "x/DR=y", "/dr=biuro"})), "/FF /DR=BIURO");
+  // A form's path is never an option, in any letter case.
+  EXPECT_EQ(BuildOptionString(Params({"/FF", "/BG=E180.pdf", "x/bg=y", "/Bg=e", "/B G=z"})), "/FF /B G=Z");
 }
 
 TEST(BuildOptionStringTest, StopsAt255Characters) {
@@ -63,6 +65,16 @@ TEST(PrinterParameterTest, TakesTheRestOfTheFirstPrinterParameterAsWritten) {
   EXPECT_EQ(PrinterParameter(Params({"/DR="})), "");
   EXPECT_EQ(PrinterParameter(Params({"/DR=A/DR=B"})), "A/DR=B");
   EXPECT_EQ(PrinterParameter(Params({"/DR=" + std::string(300, 'n')})), std::string(255, 'n'));
+}
+
+TEST(BackgroundParameterTest, TakesTheRestOfTheFirstFormParameterAsWritten) {
+  EXPECT_EQ(BackgroundParameter(Params({})), std::nullopt);
+  EXPECT_EQ(BackgroundParameter({"/opt/prynda/prynda", "/BG=papier.pdf"}), std::nullopt);  // the file name
+  EXPECT_EQ(BackgroundParameter(Params({"K=2", "x/BG= C:\\Formy\\Firma E.pdf  ", "/BG=inny.pdf"})),
+            " C:\\Formy\\Firma E.pdf  ");
+  EXPECT_EQ(BackgroundParameter(Params({"/bg=Papier.PNG"})), "Papier.PNG");
+  EXPECT_EQ(BackgroundParameter(Params({"/BG="})), "");
+  EXPECT_EQ(BackgroundParameter(Params({"/BG=a/DR=b"})), "a/DR=b");
 }
 
 class ApplyOptionsTest : public JobFixture {};
@@ -120,6 +132,30 @@ TEST_F(ApplyOptionsTest, OptionsOverwriteWhatTheyNameAndNothingElse) {
     c.Changes(expected);
     EXPECT_EQ(Describe(job.Settings), Describe(expected));
     EXPECT_EQ(job.PauseAtEnd, c.Pause);
+  }
+}
+
+TEST_F(ApplyOptionsTest, AFormsPathIsNoOptionAndOverridesTheKey) {
+  struct Case {
+    std::vector<std::string> Options;
+    std::string Background;
+  };
+  const Case cases[] = {
+      {{}, "klucz.pdf"},
+      {{"/BG=/home/ewa/E180/firma E 180.pdf"}, "/home/ewa/E180/firma E 180.pdf"},
+      {{"/bg=C:\\FORMY\\E180.PNG", "/BG=drugi.pdf"}, "C:\\FORMY\\E180.PNG"},
+      {{"/BG="}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Options.empty() ? "" : c.Options[0]);
+    job.Params = Params(c.Options);
+    job.Settings = TJobSettings{};
+    job.Prynda = PryndaSettings{};
+    job.Prynda.Background = "klucz.pdf";  // as the settings file said
+    ApplyOptions(job);
+    EXPECT_EQ(job.Prynda.Background, c.Background);
+    EXPECT_EQ(Describe(job.Settings), Describe(TJobSettings{})) << "no E, no 180";
+    EXPECT_EQ(job.Prynda.Pins, 9);
   }
 }
 

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "device/forms/page_form.h"
 #include "device/printer.h"
 #include "fakes/recording_print_system.h"
 #include "support/temp_dir.h"
@@ -192,6 +193,29 @@ TEST_F(PrinterTest, OrientationAndCopiesReachTheNextContext) {
   printer_.SetSelectedIndex(0);
   EXPECT_EQ(printer_.PageOrientation(), TPrinterOrientation::Portrait);
   EXPECT_EQ(printer_.CopyCount(), 1);
+}
+
+TEST_F(PrinterTest, TheFormReachesTheContextsOfWhicheverPrinterUntilItIsTakenAway) {
+  printer_.SetForm(std::make_shared<const PageForm>("papier.png", FormPicture{1, 1, 1, {255}}));
+  printer_.StartDocument();
+  EXPECT_THROW(printer_.SetForm(nullptr), EPrinter);
+  printer_.StartNextPage();
+  printer_.FinishDocument();
+  EXPECT_EQ(system_.LastDocument().FormPath, "papier.png");
+  EXPECT_EQ(system_.LastDocument().FormPages, 1);
+  ASSERT_EQ(system_.LastDocument().Pages.size(), 2u);
+  EXPECT_EQ(system_.LastDocument().Pages[1].FormPage, 0);
+
+  printer_.SetSelectedIndex(0);
+  printer_.StartDocument();
+  printer_.FinishDocument();
+  EXPECT_EQ(system_.LastDocument().FormPath, "papier.png");
+
+  printer_.SetForm(nullptr);
+  printer_.StartDocument();
+  printer_.FinishDocument();
+  EXPECT_EQ(system_.LastDocument().FormPath, "");
+  EXPECT_EQ(system_.LastDocument().Pages[0].FormPage, -1);
 }
 
 TEST_F(PrinterTest, TheScaleLowersTheResolutionTheCapsAnswerNotTheSheet) {

@@ -191,11 +191,12 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
     EXPECT_TRUE(ini.HasKey(kSettingsSection, key)) << key;
   }
   for (const char* key : {"Emulation", "AutoCR", "CodePage", "Paper", "FormLength", "FormWidth", "Fit", "Orientation",
-                          "OffsetX", "OffsetY", "MaxPages"}) {
+                          "OffsetX", "OffsetY", "MaxPages", "Background"}) {
     EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
   }
   EXPECT_EQ(job.Prynda.Emulation, EmulationKind::Default);
   EXPECT_FALSE(job.Prynda.AutoCR || job.Prynda.ShapesThePage());
+  EXPECT_EQ(job.Prynda.Background, "");
   EXPECT_EQ(JobCodePage(job).Id, CodePageId::Pc852);
   for (const TFontSlot& slot : kFontSlots) {
     for (const char* key : {"Name", "Size", "Height", "Charset", "Color"}) {

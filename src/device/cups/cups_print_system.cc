@@ -270,7 +270,8 @@ std::unique_ptr<PrintContext> CupsPrintSystem::CreateContext(const std::string& 
   cups_dest_t* dest = Find(printer);
   if (dest == nullptr) return nullptr;
   std::string media;
-  const TPageGeometry geometry = QueryGeometry(dest, settings.Orientation, settings.Paper, media);
+  TPageGeometry geometry = QueryGeometry(dest, settings.Orientation, settings.Paper, media);
+  geometry.Form = settings.Form;
   std::unique_ptr<PdfSink> sink;
   if (kind == TContextKind::Device) sink = std::make_unique<CupsJobSink>(*dest, settings.Copies, media, job_options_);
   return make_context_(*fonts_, geometry, std::move(sink));

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "device/document_order.h"
+#include "device/forms/page_form.h"
 #include "device/pass_on.h"
 #include "device/printer_error.h"
 #include "device/stop_requests.h"
@@ -110,7 +111,8 @@ void PassOnRaw(const std::string& printer, HANDLE handle, const TDocInfo& info, 
 
 class GdiContext final : public PrintContext {
  public:
-  GdiContext(HDC dc, std::string printer, TContextKind kind) : dc_(dc), printer_(std::move(printer)), order_(kind) {}
+  GdiContext(HDC dc, std::string printer, TContextKind kind, std::shared_ptr<const PageForm> form)
+      : dc_(dc), printer_(std::move(printer)), form_(std::move(form)), order_(kind) {}
   ~GdiContext() override {
     if (in_document_) ::AbortDoc(dc_);
     SelectObject(dc_, GetStockObject(SYSTEM_FONT));
@@ -192,6 +194,9 @@ class GdiContext final : public PrintContext {
 
   void StartDoc(const TDocInfo& info) override {
     order_.Run(DocumentCall::StartDoc, [&] {
+      if (form_ && form_->Type() != PageForm::Kind::Png) {
+        throw EPrinter("Printing on " + printer_ + " failed: a PDF form cannot be drawn on a Windows printer");
+      }
       SetAbortProc(dc_, KeepPrinting);
       DOCINFOA document{};
       document.cbSize = sizeof document;
@@ -205,6 +210,7 @@ class GdiContext final : public PrintContext {
       if (::StartPage(dc_) <= 0) Fail("cannot start a page");
       selected_font_ = -1;  // a new page has the context's defaults selected again
       selected_pen_ = nullptr;
+      if (form_) DrawForm();
     });
   }
   void EndPage() override {
@@ -300,6 +306,42 @@ class GdiContext final : public PrintContext {
   }
 
  private:
+  // The picture form over the whole physical sheet, before anything else of the page: its origin
+  // lies the physical offsets before the printable area's, and what falls in the margins the
+  // printer cannot print is cut off there.
+  void DrawForm() {
+    const FormPicture& picture = form_->Picture();
+    if (form_rows_.empty()) {
+      // A bottom-up DIB of blue, green and red, each row padded to four bytes.
+      const std::size_t stride = (static_cast<std::size_t>(picture.Width) * 3 + 3) / 4 * 4;
+      form_rows_.assign(stride * static_cast<std::size_t>(picture.Height), 0);
+      for (int row = 0; row < picture.Height; ++row) {
+        std::uint8_t* out = form_rows_.data() + stride * static_cast<std::size_t>(picture.Height - 1 - row);
+        const std::uint8_t* in = picture.Dots.data() + static_cast<std::size_t>(row) * picture.Width * picture.Channels;
+        for (int column = 0; column < picture.Width; ++column, in += picture.Channels, out += 3) {
+          out[0] = in[picture.Channels == 3 ? 2 : 0];
+          out[1] = in[picture.Channels == 3 ? 1 : 0];
+          out[2] = in[0];
+        }
+      }
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture.Width;
+    info.bmiHeader.biHeight = picture.Height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetStretchBltMode(dc_, HALFTONE);
+    SetBrushOrgEx(dc_, 0, 0, nullptr);
+    const int x = -GetDeviceCaps(dc_, PHYSICALOFFSETX);
+    const int y = -GetDeviceCaps(dc_, PHYSICALOFFSETY);
+    if (StretchDIBits(dc_, x, y, GetDeviceCaps(dc_, PHYSICALWIDTH), GetDeviceCaps(dc_, PHYSICALHEIGHT), 0, 0,
+                      picture.Width, picture.Height, form_rows_.data(), &info, DIB_RGB_COLORS, SRCCOPY) == 0) {
+      Fail("cannot draw the form");
+    }
+  }
+
   void PrepareText(int font, TRgb color, std::optional<TRgb> background) {
     Select(font);
     SetTextColor(dc_, color);
@@ -322,6 +364,8 @@ class GdiContext final : public PrintContext {
 
   HDC dc_;
   std::string printer_;
+  std::shared_ptr<const PageForm> form_;
+  std::vector<std::uint8_t> form_rows_;  // the picture form as a bitmap, made for the first page
   std::vector<TFontSpec> specs_;
   std::vector<HFONT> fonts_;
   std::map<std::pair<int, TRgb>, HPEN> pens_;
@@ -388,7 +432,7 @@ std::unique_ptr<PrintContext> GdiPrintSystem::CreateContext(const std::string& p
   HDC dc = kind == TContextKind::Device ? CreateDCA("WINSPOOL", printer.c_str(), nullptr, devmode)
                                         : CreateICA("WINSPOOL", printer.c_str(), nullptr, devmode);
   if (dc == nullptr) return nullptr;
-  return std::make_unique<GdiContext>(dc, printer, kind);
+  return std::make_unique<GdiContext>(dc, printer, kind, settings.Form);
 }
 
 TPassOnResult GdiPrintSystem::PassOn(const std::string& printer, const TDeviceSettings& settings,

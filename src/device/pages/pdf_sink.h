@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "device/print_system.h"
@@ -20,11 +21,13 @@ class PdfSink {
   virtual void Discard() noexcept = 0;
 };
 
-// The page as the device sees it: caps in device pixels, the paper in PDF points.
+// The page as the device sees it: caps in device pixels, the paper in PDF points, and the form
+// printed on it (TDeviceSettings::Form), if any.
 struct TPageGeometry {
   TDeviceCaps Caps;
   double WidthPoints = 0;
   double HeightPoints = 0;
+  std::shared_ptr<const PageForm> Form;
 };
 
 // A sheet at `dpi`, with a printable area `margin` pixels inside every edge, for an orientation.

@@ -179,6 +179,18 @@ void PdfPageContext::WriteContent() {
   const double sy = 72.0 / caps.LogPixelsY;
   std::string& out = content_;
   out.clear();
+  page_form_ = 0;
+  if (geometry_.Form) {
+    // The paper first, over the whole sheet in the page's own space.
+    std::array<double, 6> matrix{};
+    page_form_ = FormObject(matrix);
+    out += "q";
+    for (double value : matrix) {
+      out += ' ';
+      AppendReal(out, value, 6);
+    }
+    out += " cm /Paper Do Q\n";
+  }
   // User space: device pixels from the printable area's top-left corner, y growing downwards.
   out += "q ";
   AppendReal(out, sx, 8);
@@ -298,6 +310,34 @@ void PdfPageContext::WriteContent() {
   out += "Q\n";
 }
 
+int PdfPageContext::FormObject(std::array<double, 6>& matrix) {
+  const PageForm& form = *geometry_.Form;
+  if (form.Type() == PageForm::Kind::Png) {
+    const FormPicture& picture = form.Picture();
+    if (form_image_ == 0) {
+      form_image_ = writer_->NewObject();
+      std::string dictionary = "/Type/XObject/Subtype/Image/Width ";
+      AppendInt(dictionary, picture.Width);
+      dictionary += "/Height ";
+      AppendInt(dictionary, picture.Height);
+      dictionary += picture.Channels == 1 ? "/ColorSpace/DeviceGray" : "/ColorSpace/DeviceRGB";
+      dictionary += "/BitsPerComponent 8";
+      writer_->WriteStream(
+          form_image_,
+          std::string_view(reinterpret_cast<const char*>(picture.Dots.data()), picture.Dots.size()), dictionary);
+    }
+    // An image fills the unit square, its first row at the top.
+    matrix = {geometry_.WidthPoints, 0, 0, geometry_.HeightPoints, 0, 0};
+    return form_image_;
+  }
+  const int page = form.PageOfSheet(pages_.size());
+  if (form_pages_.empty()) form_pages_.assign(static_cast<std::size_t>(form.PageCount()), 0);
+  int& object = form_pages_[static_cast<std::size_t>(page)];
+  if (object == 0) object = form.Pdf().Write(page, *writer_, form_objects_);
+  matrix = SheetMatrix(form.Pdf().Box(page), geometry_.WidthPoints, geometry_.HeightPoints);
+  return object;
+}
+
 void PdfPageContext::EndPage() { order_.Run(DocumentCall::EndPage, [&] { WritePage(); }); }
 
 void PdfPageContext::WritePage() {
@@ -333,8 +373,13 @@ void PdfPageContext::WritePage() {
     writer_->Write(" 0 R");
   }
   writer_->Write(">>");
-  if (!page_images_.empty()) {
+  if (!page_images_.empty() || page_form_ != 0) {
     writer_->Write("/XObject<<");
+    if (page_form_ != 0) {
+      writer_->Write("/Paper ");
+      writer_->WriteInt(page_form_);
+      writer_->Write(" 0 R");
+    }
     for (std::size_t i = 0; i < page_images_.size(); ++i) {
       writer_->Write("/Im");
       writer_->WriteInt(static_cast<long long>(i));

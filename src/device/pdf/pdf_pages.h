@@ -1,8 +1,11 @@
 // A print context that writes its pages as PDF itself: each page's drawing is collected, then
 // written as one compressed content stream of plain operators (every glyph at its own device-pixel
-// position), with the fonts embedded as subsets at the end. Used by every backend that makes PDF.
+// position), with the fonts embedded as subsets at the end. The geometry's form lies under every
+// page: a picture as one image, a PDF's pages as form XObjects, each written once in the document
+// and used by every page that shows it. Used by every backend that makes PDF.
 #pragma once
 
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -10,6 +13,7 @@
 
 #include "device/document_order.h"
 #include "device/fonts/font_library.h"
+#include "device/forms/pdf_form.h"
 #include "device/pages/page_batch.h"
 #include "device/pages/pictures.h"
 #include "device/pages/pdf_sink.h"
@@ -49,6 +53,9 @@ class PdfPageContext final : public PrintContext {
  private:
   SizedFont& FontAt(int font);
   void WriteContent();
+  // The form's object under the page being written (written when first used), and the matrix
+  // that lays it over the sheet in `matrix`.
+  int FormObject(std::array<double, 6>& matrix);
   void WritePage();
   void WriteEnd();
   void Discard() noexcept;
@@ -67,6 +74,10 @@ class PdfPageContext final : public PrintContext {
   std::vector<std::uint8_t> image_data_;  // a picture's rows as written, kept from page to page
   std::vector<int> pages_;              // page objects, in order
   int pages_object_ = 0;
+  int page_form_ = 0;                   // the form's object under the page being written; 0: none
+  int form_image_ = 0;                  // a picture form's image object, once written
+  std::vector<int> form_pages_;         // a PDF form's pages as form XObjects, 0 until written
+  ImportedObjects form_objects_;        // the PDF form's objects written so far
   std::string title_;
   DocumentOrder order_;
   bool in_document_ = false;  // the sink holds a begun document

@@ -90,10 +90,10 @@ std::unique_ptr<PrintContext> PdfFilePrintSystem::CreateContext(const std::strin
   if (!SameTextIgnoringCase(printer, kPdfPrinterName)) return nullptr;
   std::unique_ptr<PdfSink> sink;
   if (kind == TContextKind::Device) sink = std::make_unique<PdfFileSink>();
-  return make_context_(*fonts_,
-                       PaperGeometry(settings.Paper.value_or(A4Paper()), kPdfPrinterDpi, kPdfPrinterMargin,
-                                     settings.Orientation),
-                       std::move(sink));
+  TPageGeometry geometry =
+      PaperGeometry(settings.Paper.value_or(A4Paper()), kPdfPrinterDpi, kPdfPrinterMargin, settings.Orientation);
+  geometry.Form = settings.Form;
+  return make_context_(*fonts_, geometry, std::move(sink));
 }
 
 TPassOnResult PdfFilePrintSystem::PassOn(const std::string& printer, const TDeviceSettings&, const TDocInfo& info,

@@ -1,0 +1,102 @@
+// Forms read from their files: what each kind of file that cannot be a form raises, a PDF's pages
+// and boxes, a picture's dots, and the matrix that lays a page, turned or not, over the sheet.
+#include "device/forms/page_form.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "device/forms/pdf_form.h"
+#include "support/form_files.h"
+#include "support/pdf_tools.h"
+#include "support/temp_dir.h"
+
+namespace prynda {
+namespace {
+
+using testing::FormBox;
+using testing::FormPdf;
+using testing::TempDir;
+
+TEST(PageFormTest, AFileThatIsNoFormSaysWhy) {
+  TempDir dir;
+  const std::string pdf = FormPdf({"0 0 10 10 re f"});
+  const struct {
+    std::string Name;
+    std::string Bytes;  // "" for no file
+    FormProblem Problem;
+  } cases[] = {
+      {"brak.pdf", "", FormProblem::Missing},
+      {"tekst.pdf", "PDF-1.4 to nie jest PDF", FormProblem::NotAForm},
+      {"urwany.pdf", pdf.substr(0, pdf.size() / 2), FormProblem::DamagedPdf},
+      {"smieci.pdf", "%PDF-1.7\n" + std::string(2000, 'x'), FormProblem::DamagedPdf},
+      {"urwany.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16), FormProblem::DamagedPng},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const std::string path = c.Bytes.empty() ? dir.File(c.Name) : dir.Write(c.Name, c.Bytes);
+    try {
+      PageForm::Load(path);
+      ADD_FAILURE() << "loaded";
+    } catch (const FormError& error) {
+      EXPECT_EQ(error.Problem(), c.Problem) << error.what();
+    }
+  }
+}
+
+TEST(PageFormTest, APdfsPagesAndTheirBoxes) {
+  TempDir dir;
+  // Junk before the header, as some programs write it; the pages turned a quarter.
+  const auto form = PageForm::Load(dir.Write("papier.pdf", "\r\n\r\n" + FormPdf({"", "", ""}, -270)));
+  ASSERT_EQ(form->Type(), PageForm::Kind::Pdf);
+  EXPECT_EQ(form->PageCount(), 3);
+  const int sheets[] = {0, 1, 2, 2, 2};
+  for (std::size_t sheet = 0; sheet < std::size(sheets); ++sheet) EXPECT_EQ(form->PageOfSheet(sheet), sheets[sheet]);
+  const prynda::FormBox& box = form->Pdf().Box(2);
+  EXPECT_EQ(box.Right, 595.276);
+  EXPECT_EQ(box.Top, 841.89);
+  EXPECT_EQ(box.Rotate, 90);
+}
+
+TEST(PageFormTest, APictureWithoutColourKeepsOneChannel) {
+  TempDir dir;
+  const std::string pdf = dir.Write("papier.pdf", FormPdf({FormBox(0, 0, 100, 100) + "1 0 0 rg 500 700 50 50 re f"}));
+  for (const bool grey : {true, false}) {
+    SCOPED_TRACE(grey);
+    testing::Shell(std::string("pdftoppm -png -r 10 ") + (grey ? "-gray " : "") + "-singlefile '" + pdf + "' '" +
+                   dir.File("papier") + "'");
+    const auto form = PageForm::Load(dir.File("papier.png"));
+    ASSERT_EQ(form->Type(), PageForm::Kind::Png);
+    const FormPicture& picture = form->Picture();
+    EXPECT_EQ(picture.Width, 83);  // A4 at 10 dpi
+    EXPECT_EQ(picture.Height, 117);
+    ASSERT_EQ(picture.Channels, grey ? 1 : 3);
+    ASSERT_EQ(picture.Dots.size(), 83u * 117u * picture.Channels);
+    EXPECT_EQ(picture.Dots[static_cast<std::size_t>(116 * 83) * picture.Channels], 0) << "the black corner";
+    EXPECT_EQ(picture.Dots[0], 255) << "white paper";
+  }
+}
+
+TEST(PageFormTest, TheSheetMatrixLaysThePageTurnedOverTheWholeSheet) {
+  // A box 100 x 200 from (10, 20), on a sheet of 300 x 400: where its corners land, shown turned.
+  const struct {
+    int Rotate;
+    double Left[2], Right[2];  // the box's bottom-left and top-right corners on the sheet
+  } cases[] = {
+      {0, {0, 0}, {300, 400}},
+      {90, {0, 400}, {300, 0}},
+      {180, {300, 400}, {0, 0}},
+      {270, {300, 0}, {0, 400}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Rotate);
+    const auto m = SheetMatrix(prynda::FormBox{10, 20, 110, 220, c.Rotate}, 300, 400);
+    const auto at = [&](double x, double y) { return std::vector<double>{m[0] * x + m[2] * y + m[4], m[1] * x + m[3] * y + m[5]}; };
+    EXPECT_EQ(at(10, 20), std::vector<double>(std::begin(c.Left), std::end(c.Left)));
+    EXPECT_EQ(at(110, 220), std::vector<double>(std::begin(c.Right), std::end(c.Right)));
+  }
+}
+
+}  // namespace
+}  // namespace prynda
