@@ -83,19 +83,20 @@ std::size_t ShownSequence(std::string_view text) {
   return length;
 }
 
-// Every line written to it becomes an "INFO:" line of the log, shown as LogText shows text.
-class InfoLines final : public std::streambuf {
+// Every line written to it becomes a line of the log with the prefix ("INFO: ", "ERROR: "), shown
+// as LogText shows text.
+class LogLines final : public std::streambuf {
  public:
-  explicit InfoLines(std::ostream& log) : log_(log) {}
-  ~InfoLines() override {
-    if (!line_.empty()) log_ << "INFO: " << LogText(line_, kWholeLine) << '\n' << std::flush;
+  LogLines(std::ostream& log, std::string_view prefix) : log_(log), prefix_(prefix) {}
+  ~LogLines() override {
+    if (!line_.empty()) log_ << prefix_ << LogText(line_, kWholeLine) << '\n' << std::flush;
   }
 
  protected:
   int_type overflow(int_type c) override {
     if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
     if (traits_type::to_char_type(c) == '\n') {
-      log_ << "INFO: " << LogText(line_, kWholeLine) << '\n' << std::flush;
+      log_ << prefix_ << LogText(line_, kWholeLine) << '\n' << std::flush;
       line_.clear();
     } else {
       line_ += traits_type::to_char_type(c);
@@ -105,8 +106,22 @@ class InfoLines final : public std::streambuf {
 
  private:
   std::ostream& log_;
+  std::string_view prefix_;
   std::string line_;
 };
+
+// {name} of the archive for a job's title: lp gives the printed file's name, whose extension
+// (a dot and one to four letters or digits) is dropped.
+std::string TitleName(std::string_view title) {
+  const std::size_t dot = title.rfind('.');
+  if (dot == std::string_view::npos || dot == 0 || title.size() - dot - 1 < 1 || title.size() - dot - 1 > 4) {
+    return std::string(title);
+  }
+  const bool extension = std::all_of(title.begin() + static_cast<std::ptrdiff_t>(dot) + 1, title.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+  });
+  return std::string(extension ? title.substr(0, dot) : title);
+}
 
 // A device context that reports each page as it ends, as the scheduler counts pages.
 class PageReports final : public PrintContextWrapper {
@@ -292,20 +307,27 @@ std::optional<PryndaQueue> PryndaQueueBehind(const std::string& target, const As
   return std::nullopt;
 }
 
-int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostream& log) {
+int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostream& log,
+                    ArchiveContextMaker archive_contexts) {
   std::string failure;
   {
-    InfoLines info_lines(log);
+    LogLines info_lines(log, "INFO: ");
     std::ostream info(&info_lines);
+    LogLines error_lines(log, "ERROR: ");
+    std::ostream errors(&error_lines);
     std::istringstream no_input;
-    TConsole console(info, no_input, log, kCodePageUtf8);
+    TConsole console(info, no_input, errors, kCodePageUtf8);
     TargetQueueOnly queue(system, request.Target, log);
+    ArchivingPrintSystem archive(queue, std::move(archive_contexts));
     std::vector<std::string> params = {request.Executable, request.InputFile, "/DR=" + request.Target};
     if (!request.Options.empty()) params.push_back(request.Options);
     try {
-      TPrinter printer(queue);
+      TPrinter printer(archive);
       TJobContext job(std::move(params), printer, console);
       job.InputFileName = request.InputFile;
+      job.Archive = &archive;
+      job.ArchiveUser = request.User;
+      job.ArchiveJobName = TitleName(request.Title);
       if (!PrepareJob(job)) {
         failure = "There is no queue " + LogText(request.Target) + " to print on";
       } else {
@@ -326,7 +348,9 @@ int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostrea
         job.Prynda.MaxPages = limit;
         if (!request.Title.empty()) printer.SetDocumentName(request.Title);
         if (PrintJob(job) == TRenderOutcome::Completed) {
-          log << "INFO: Printed on " << LogText(request.Target) << '\n' << std::flush;
+          // A job that printed but is in no archive has said so in an ERROR: line, which stays the
+          // queue's message. It still ends well: a failure would have the job printed again.
+          if (job.ArchiveFailure.empty()) log << "INFO: Printed on " << LogText(request.Target) << '\n' << std::flush;
           return 0;
         }
         failure = "The job's data could not be read; nothing was printed";

@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "device/archive/archive_print_system.h"
 #include "device/print_system.h"
 
 namespace prynda {
@@ -82,6 +83,7 @@ struct TBackendJob {
   std::string InputFile;   // the job's bytes
   std::string Target;      // the queue to print on
   std::string Title;
+  std::string User;        // the job's user, {user} of the archive
   int Copies = 1;
   std::string Options;     // Prynda's options, from MapBackendOptions
   int MaxPages = 0;        // prynda-max-pages as the job has it (the queue's default if not its own)
@@ -93,6 +95,10 @@ struct TBackendJob {
 // file says, and nothing waits for Enter. The job prints at most a page limit: the queue's
 // prynda-max-pages, else MaxPages of the settings file, else kDefaultPageLimit; the job's own
 // prynda-max-pages may lower it, never raise it. A job that would print more fails whole.
-int PrintBackendJob(const TBackendJob& job, PrintSystem& system, std::ostream& log);
+// Where the system's settings file names an archive, a job that prints is archived through
+// `archive_contexts` ({user} the job's user, {name} its title without an extension); one whose
+// archive fails says so in an ERROR: line and still ends with 0, since it has been printed.
+int PrintBackendJob(const TBackendJob& job, PrintSystem& system, std::ostream& log,
+                    ArchiveContextMaker archive_contexts = {});
 
 }  // namespace prynda

@@ -122,6 +122,7 @@ int main(int argc, char** argv) {
   job.Executable = prynda::ExecutableInRootsFolder(prynda::ExecutablePath(argv[0]));
   job.Target = *target;
   job.Title = argv[3];
+  job.User = argv[2];
   job.Copies = std::atoi(argv[4]);
   job.Options = options.Options;
   job.MaxPages = options.MaxPages;
@@ -144,7 +145,8 @@ int main(int argc, char** argv) {
     return Fail("Queue " + prynda::LogText(job.Target) + " holds " + prynda::LogText(behind->Queue) +
                 ", which prints through prynda itself" + uri_shown);
   }
-  prynda::CupsPrintSystem system(std::make_shared<prynda::FontLibrary>());
+  const auto fonts = std::make_shared<prynda::FontLibrary>();
+  prynda::CupsPrintSystem system(fonts);
   system.AddJobOption(std::string(prynda::kPrintedByOption), queue != nullptr && *queue != '\0' ? queue : "prynda");
-  return prynda::PrintBackendJob(job, system, std::cerr);
+  return prynda::PrintBackendJob(job, system, std::cerr, prynda::PdfArchiveContexts(fonts));
 }

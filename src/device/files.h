@@ -70,6 +70,11 @@ class ReplacingFile {
   bool Create(const std::string& path);
   bool Write(const void* data, std::size_t size);
   bool Commit();
+  // Puts the complete file at `path` (in the folder given to Create) only where no file has that
+  // name yet, decided in one step, so that of two processes naming files alike only one gets a
+  // name: Taken leaves the file as it was, for another name to be tried.
+  enum class NewName { Committed, Taken, Failed };
+  NewName CommitAsNew(const std::string& path);
   void Discard() noexcept;
   const std::string& Error() const { return error_; }
 
@@ -78,6 +83,7 @@ class ReplacingFile {
   std::string temporary_;
   std::intptr_t handle_ = -1;
   bool unnamed_ = false;
+  bool closed_ = false;  // a named temporary file, complete and closed, waiting for its name
   std::string error_;
 };
 

@@ -217,9 +217,74 @@ bool ReplacingFile::Commit() {
   return true;
 }
 
+ReplacingFile::NewName ReplacingFile::CommitAsNew(const std::string& path) {
+  const auto failed = [this] {
+    error_ = std::strerror(errno);
+    return NewName::Failed;
+  };
+  const int fd = static_cast<int>(handle_);
+  if (unnamed_) {
+    // linkat never replaces: a name that is there already is left as it is.
+    if (::linkat(AT_FDCWD, DescriptorPath(fd).c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+      return errno == EEXIST ? NewName::Taken : failed();
+    }
+    handle_ = -1;
+    if (::close(fd) != 0) {
+      failed();
+      ::unlink(path.c_str());
+      return NewName::Failed;
+    }
+    return NewName::Committed;
+  }
+  if (!closed_) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    handle_ = -1;
+    closed_ = true;
+    if (::fchmod(fd, 0666 & ~mask) != 0) {
+      failed();
+      ::close(fd);
+      return NewName::Failed;
+    }
+    if (::close(fd) != 0) return failed();
+  }
+  const auto named = [this] {
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+    closed_ = false;
+    return NewName::Committed;
+  };
+  // A second name for the file, then the temporary one removed: link fails where the name is taken.
+  if (::link(temporary_.c_str(), path.c_str()) == 0) return named();
+  if (errno == EEXIST) return NewName::Taken;
+  if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOTSUP && errno != ENOSYS) return failed();
+  // A file system without hard links (FAT, some network shares): a rename that does not replace,
+  // else the name claimed by a new empty file that the rename then replaces.
+  const auto renamed = [this] {
+    temporary_.clear();
+    closed_ = false;
+    return NewName::Committed;
+  };
+#ifdef RENAME_NOREPLACE
+  if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return renamed();
+  if (errno == EEXIST) return NewName::Taken;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != ENOTSUP) return failed();
+#endif
+  const int claim = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (claim < 0) return errno == EEXIST ? NewName::Taken : failed();
+  ::close(claim);
+  if (::rename(temporary_.c_str(), path.c_str()) != 0) {
+    failed();
+    ::unlink(path.c_str());
+    return NewName::Failed;
+  }
+  return renamed();
+}
+
 void ReplacingFile::Discard() noexcept {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
   handle_ = -1;
+  closed_ = false;
   if (!temporary_.empty()) ::unlink(temporary_.c_str());
   temporary_.clear();
 }

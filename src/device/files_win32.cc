@@ -151,9 +151,32 @@ bool ReplacingFile::Commit() {
   return true;
 }
 
+ReplacingFile::NewName ReplacingFile::CommitAsNew(const std::string& path) {
+  if (!closed_) {
+    const bool closed = CloseHandle(AsHandle(handle_)) != 0;
+    handle_ = -1;
+    closed_ = true;
+    if (!closed) {
+      error_ = ErrorText(GetLastError());
+      return NewName::Failed;
+    }
+  }
+  // Without MOVEFILE_REPLACE_EXISTING the move fails where the name is taken.
+  if (MoveFileExA(temporary_.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    temporary_.clear();
+    closed_ = false;
+    return NewName::Committed;
+  }
+  const DWORD error = GetLastError();
+  if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) return NewName::Taken;
+  error_ = ErrorText(error);
+  return NewName::Failed;
+}
+
 void ReplacingFile::Discard() noexcept {
   if (handle_ != -1) CloseHandle(AsHandle(handle_));
   handle_ = -1;
+  closed_ = false;
   if (!temporary_.empty()) DeleteFileA(temporary_.c_str());
   temporary_.clear();
 }

@@ -31,6 +31,12 @@ constexpr NamedPaper kPapers[] = {
 
 TPaperSize A4Paper() { return TPaperSize{"A4", 210, 297}; }
 
+std::vector<TPaperSize> NamedPapers() {
+  std::vector<TPaperSize> papers;
+  for (const NamedPaper& paper : kPapers) papers.push_back({std::string(paper.Name), paper.WidthMm, paper.HeightMm});
+  return papers;
+}
+
 std::optional<double> ReadMillimetres(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);

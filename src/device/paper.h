@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace prynda {
 
@@ -20,6 +21,9 @@ struct TPaperSize {
 std::optional<TPaperSize> PaperByName(std::string_view text);
 
 TPaperSize A4Paper();
+
+// The sheets known by name, in the order above.
+std::vector<TPaperSize> NamedPapers();
 
 // A length in millimetres as a user writes it: decimals with a point, a sign allowed, blanks
 // around it; nullopt for anything else.

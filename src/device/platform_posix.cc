@@ -2,11 +2,13 @@
 // the bell on the terminal.
 #include "device/platform_print_system.h"
 
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "device/console.h"
 #include "device/cups/cups_print_system.h"
@@ -39,6 +41,18 @@ int ConsoleCodePageFromEnvironment() {
 TRgb StandardSystemColor(int index) {
   // Window backgrounds and button faces are white, everything drawn on them black.
   return (index == 5 || index == 15) ? 0xFFFFFF : 0x000000;
+}
+
+std::string ProgramUserName() {
+  const uid_t uid = ::geteuid();
+  std::vector<char> buffer(16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr &&
+      found->pw_name != nullptr && *found->pw_name != '\0') {
+    return found->pw_name;
+  }
+  return std::to_string(uid);
 }
 
 void ConsoleBeep() {

@@ -30,7 +30,7 @@ class PlatformPrintSystem final : public CombinedPrintSystem {
 
 }  // namespace
 
-std::unique_ptr<PrintSystem> MakePlatformPrintSystem() {
+PlatformPrinting MakePlatformPrintSystem() {
   auto fonts = std::make_shared<FontLibrary>();
   std::vector<std::unique_ptr<PrintSystem>> systems;
   systems.push_back(SystemPrinters(fonts));
@@ -38,7 +38,7 @@ std::unique_ptr<PrintSystem> MakePlatformPrintSystem() {
   if (hide_pdf == nullptr || std::strcmp(hide_pdf, "1") != 0) {
     systems.push_back(std::make_unique<PdfFilePrintSystem>(fonts));
   }
-  return std::make_unique<PlatformPrintSystem>(std::move(systems), fonts);
+  return {std::make_unique<PlatformPrintSystem>(std::move(systems), fonts), PdfArchiveContexts(fonts)};
 }
 
 }  // namespace prynda

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "device/console.h"
 #include "device/gdi/gdi_print_system.h"
 
@@ -21,5 +23,12 @@ int ConsoleCodePageFromEnvironment() {
 TRgb StandardSystemColor(int index) { return GetSysColor(index); }
 
 void ConsoleBeep() { MessageBeep(0); }
+
+std::string ProgramUserName() {
+  char name[257];
+  DWORD size = sizeof name;
+  if (GetUserNameA(name, &size) && size > 1) return std::string(name, size - 1);
+  return "user";
+}
 
 }  // namespace prynda

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "device/archive/archive_print_system.h"
 #include "device/console.h"
 #include "device/font.h"
 #include "device/printer.h"
@@ -51,6 +52,16 @@ struct TJobContext {
   PryndaSettings Prynda;  // the [Prynda] section and its options, apart from the fields above
   std::optional<PassedOnDocument> Document;  // set by recognition
   bool PauseAtEnd = false;
+
+  // The archive the job's document goes to as well where the settings name a folder; none in
+  // programs that keep no archive.
+  ArchivingPrintSystem* Archive = nullptr;
+  // The archive's {user} and {name} where the program knows them better than the system does (the
+  // CUPS backend: the job's user and title); "": the program's user, the printed file's name.
+  std::string ArchiveUser;
+  std::string ArchiveJobName;
+  // Why a job that printed was not archived; "" when it was, or nothing was asked.
+  std::string ArchiveFailure;
 
   TPrinter& CurrentPrinter;
   TConsole& Console;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "device/archive/archive_name.h"
 #include "device/paper.h"
 #include "translation/code_pages.h"
 
@@ -66,6 +67,11 @@ struct PryndaSettings {
 
   // Key "MaxPages": a job that would print more pages is cancelled as a failed job is; 0: no limit.
   int MaxPages = 0;
+
+  // Key "Archive": the folder where every completed job also leaves a PDF of its pages; "": none.
+  std::string ArchiveFolder;
+  // Key "ArchiveName": the archive's file names (device/archive/archive_name.h).
+  std::string ArchiveName{kDefaultArchiveName};
 
   // The printer's pins: 9 (FX/LX units) or 24 (LQ/ESC/P2 units). Settled with the feed scale:
   // "180" and the key "iteracja" give 24.

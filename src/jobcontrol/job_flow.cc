@@ -1,14 +1,17 @@
 #include "jobcontrol/job_flow.h"
 
 #include <cstdio>
+#include <ctime>
 #include <exception>
 #include <istream>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 
+#include "device/archive/archive_name.h"
 #include "device/files.h"
 #include "device/forms/page_form.h"
+#include "device/platform_print_system.h"
 #include "device/stop_requests.h"
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
@@ -95,6 +98,38 @@ void SetUpForm(TJobContext& job) {
   }
 }
 
+// The archive asked for where the settings name its folder; false when there is none.
+bool AskForArchive(TJobContext& job) {
+  if (job.Archive == nullptr || job.Prynda.ArchiveFolder.empty()) return false;
+  ArchiveRequest request;
+  request.Folder = job.Prynda.ArchiveFolder;
+  request.Pattern = job.Prynda.ArchiveName;
+  ArchiveFields& fields = request.Fields;
+  fields.Name = !job.ArchiveJobName.empty() ? job.ArchiveJobName
+                : job.StandardInput         ? std::string(kStandardInputName)
+                                            : PrintedFileName(job.InputFileName);
+  fields.User = !job.ArchiveUser.empty() ? job.ArchiveUser : ProgramUserName();
+  fields.Time = LocalTime(std::time(nullptr));  // the job's start
+  job.Archive->Archive(std::move(request));
+  return true;
+}
+
+// Where a completed job was archived, or that it was not: an archive that an office relies on
+// never fails without a word.
+void ReportArchive(TJobContext& job) {
+  const ArchiveResult& result = job.Archive->Result();
+  if (!result.Path.empty()) {
+    if (job.Settings.ShowMessages) job.Console.Line(" * archiwum : ", Raw{result.Path});
+    return;
+  }
+  job.ArchiveFailure = result.Failure.empty() ? std::string("Unknown failure") : result.Failure;
+  if (job.Document && job.Document->Format == TDocumentFormat::Raw) {
+    job.Console.Error("Wydrukowano, ale nie zarchiwizowano: zadania w PCL nie da się zapisać jako PDF");
+  } else {
+    job.Console.Error("Wydrukowano, ale nie zarchiwizowano: " + job.ArchiveFailure);
+  }
+}
+
 }  // namespace
 
 void WaitForEnter(TConsole& console) {
@@ -141,11 +176,16 @@ bool PrepareJob(TJobContext& job) {
 }
 
 TRenderOutcome PrintJob(TJobContext& job) {
+  const bool archiving = AskForArchive(job);
   const TRenderOutcome outcome =
       job.Document ? PassOnDocument(job, *job.Document) : RenderDocument(job, job.CurrentPrinter.PageCanvas());
+  if (archiving && outcome == TRenderOutcome::Completed) ReportArchive(job);
   if (const int request = StopRequest()) RaiseStoppedAfterJob(request);  // and the file is kept
 
-  if (job.Settings.DeleteAfterPrint && outcome == TRenderOutcome::Completed) DeleteInputFile(job);
+  // A job that is in no archive keeps its file: it is the only record of the job left.
+  if (job.Settings.DeleteAfterPrint && outcome == TRenderOutcome::Completed && job.ArchiveFailure.empty()) {
+    DeleteInputFile(job);
+  }
   if (job.PauseAtEnd) WaitForEnter(job.Console);
   return outcome;
 }
@@ -171,16 +211,18 @@ int ProgramEntry(TJobContext& job) {
   } else {
     ShowUsage(job);
   }
-  return 0;
+  return job.ArchiveFailure.empty() ? 0 : kNotArchivedExitCode;
 }
 
 int RunProgram(std::vector<std::string> params, PrintSystem& system, std::ostream& out,
-               std::istream& in, std::ostream& err, int console_code_page) {
+               std::istream& in, std::ostream& err, int console_code_page, ArchiveContextMaker archive_contexts) {
   TConsole console(out, in, err, console_code_page);
   std::string failure;
   try {
-    TPrinter printer(system);
+    ArchivingPrintSystem archive(system, std::move(archive_contexts));
+    TPrinter printer(archive);
     TJobContext job(std::move(params), printer, console);
+    job.Archive = &archive;
     return ProgramEntry(job);
   } catch (const std::exception& e) {
     failure = e.what();

@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   prynda::InstallStopHandlers();
   std::vector<std::string> params(argv, argv + argc);
   if (!params.empty()) params[0] = prynda::ExecutablePath(params[0]);
-  auto system = prynda::MakePlatformPrintSystem();
-  return prynda::RunProgram(std::move(params), *system, std::cout, std::cin, std::cerr,
-                            prynda::ConsoleCodePageFromEnvironment());
+  auto platform = prynda::MakePlatformPrintSystem();
+  return prynda::RunProgram(std::move(params), *platform.Printers, std::cout, std::cin, std::cerr,
+                            prynda::ConsoleCodePageFromEnvironment(), platform.ArchiveContexts);
 }

@@ -308,6 +308,56 @@ TEST_F(BackendTest, AJobPastItsPageLimitPrintsNothing) {
   }
 }
 
+// The system's settings file names an archive: every job of the queue is kept there, named by the
+// job's user and title, as the target printed it. A folder the backend (user lp) cannot write in
+// does not stop the printing, and the scheduler's log says so.
+TEST_F(BackendTest, AQueueKeepsEveryJobInItsArchive) {
+  const fs::path settings = server_ / "serverbin" / "backend" / "prynda.ini";  // the system's: root's folder
+  const fs::path archive = server_ / "archiwum";
+  fs::create_directory(archive);
+  Client("chown lp:lp " + archive.string() + " && chmod 0750 " + archive.string());
+  std::ofstream(settings) << "[Prynda]\nArchive=" << archive.string() << "\nArchiveName={user}-{name}\n";
+  const std::string invoice = (kExamples / "faktura.txt").string();
+  Client("lp -U kasa1 -d PryndaDos -t 'Faktura 127/2026' " + invoice);
+  std::vector<JobInfo> jobs = EndedJobs(2);
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[1].State, IPP_JSTATE_COMPLETED);
+  const fs::path archived = archive / "kasa1-Faktura 127_2026.pdf";
+  ASSERT_TRUE(fs::exists(archived)) << Shell("ls -la " + archive.string());
+  const std::vector<Word> expected = Words(Output());
+  const std::vector<Word> got = Words(archived.string());
+  ASSERT_GT(expected.size(), 10u);
+  ASSERT_EQ(got.size(), expected.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_EQ(got[i].Page, expected[i].Page);
+    EXPECT_EQ(got[i].Text, expected[i].Text);
+    EXPECT_NEAR(got[i].X, expected[i].X, 0.01);
+    EXPECT_NEAR(got[i].Y, expected[i].Y, 0.01);
+  }
+
+  // The title lp gives by itself is the file's name; its extension goes, as a file's does.
+  Restart();
+  Client("lp -U kasa2 -d PryndaDos " + invoice);
+  EXPECT_EQ(EndedJobs(2).back().State, IPP_JSTATE_COMPLETED);
+  EXPECT_TRUE(fs::exists(archive / "kasa2-faktura.pdf")) << Shell("ls -la " + archive.string());
+
+  Restart();
+  Client("chown root:root " + archive.string() + " && chmod 0755 " + archive.string());
+  Client("lp -U kasa1 -d PryndaDos " + invoice);
+  jobs = EndedJobs(2);
+  fs::remove(settings);
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[0].State, IPP_JSTATE_COMPLETED) << "printed: a failure would have it printed again";
+  EXPECT_EQ(jobs[1].State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(PdfPageCount(Output()), 2);
+  const std::string log = Shell("cat " + (server_ / "log" / "error_log").string());
+  EXPECT_NE(log.find("[Job " + std::to_string(jobs[0].Id) + "] Wydrukowano, ale nie zarchiwizowano: Cannot write the archive in " +
+                     archive.string() + ": Permission denied"),
+            std::string::npos)
+      << log;
+  EXPECT_EQ(Shell("ls " + archive.string()), "kasa1-Faktura 127_2026.pdf\nkasa2-faktura.pdf\n");
+}
+
 TEST_F(BackendTest, WhatLiesInTheBackendsHomeChangesNothing) {
   // The scheduler gives its backends HOME=TempDir, a folder its filters all write in.
   const fs::path home = server_ / "tmp";

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "cups/printer_port.h"
 #include "cups/scheduler.h"
 #include "e2e/run_program.h"
 #include "support/form_files.h"
@@ -211,6 +212,46 @@ TEST_F(CupsTest, CopiesAreMadeByTheQueue) {
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_EQ(FinishedJob().State, IPP_JSTATE_COMPLETED);
   EXPECT_EQ(PdfPageCount(FileQueueOutput()), 6);
+}
+
+// The archive of a job on a queue is the queue's own pages: its sheet, its resolution and margins.
+// PCL, handed to a raw queue as it is, prints and cannot be archived: the program says so.
+TEST_F(CupsTest, AJobOnAQueueIsArchivedAsTheQueueGotIt) {
+  const std::string archive = dir_.File("archiwum");
+  fs::create_directories(dir_.File("config/prynda"));
+  fs::create_directory(archive);
+  dir_.Write("config/prynda/prynda.ini", "[Prynda]\nArchive=" + archive + "\nArchiveName={printer}-{name}-{pages}\n");
+  ProgramOptions options;
+  options.Env = {{"XDG_CONFIG_HOME", dir_.File("config")}, {"LC_ALL", "C.UTF-8"}};
+  const ProgramRun run = Print({"/DR=PryndaFile", "/ST"}, options);
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(FinishedJob().State, IPP_JSTATE_COMPLETED);
+  const std::string archived = archive + "/PryndaFile-faktura-2.pdf";
+  ASSERT_TRUE(fs::exists(archived)) << Shell("ls " + archive);
+  EXPECT_EQ(PageSize(archived), "612 x 792");
+  EXPECT_EQ(PageSize(archived), PageSize(FileQueueOutput()));
+  const auto words = [](const fs::path& pdf) {
+    return std::regex_replace(Shell("pdftotext -bbox " + pdf.string() + " - | grep '<word'"),
+                              std::regex(R"(\.[0-9]+")"), "\"");  // whole points
+  };
+  EXPECT_GT(words(archived).size(), 1000u);
+  EXPECT_EQ(words(archived), words(FileQueueOutput()));
+
+  PrinterPort port;
+  Shell("PATH=$PATH:/usr/sbin lpadmin -p PryndaRaw -E -v socket://127.0.0.1:" + std::to_string(port.Number()) +
+        " -o printer-error-policy=abort-job 2>&1");
+  before_ = LatestJobId();
+  const std::string pcl = "\x1b" "E\x1b&l0O\x1b(s0p12h10v0s0b3T Faktura\x0c\x1b" "E";
+  std::ofstream(input_, std::ios::binary | std::ios::trunc) << pcl;
+  const ProgramRun raw = Print({"/AUTO", "/DR=PryndaRaw", "E"}, options);
+  const JobInfo job = FinishedJob();
+  Shell("PATH=$PATH:/usr/sbin lpadmin -x PryndaRaw");
+  EXPECT_EQ(raw.ExitCode, 2) << raw.Err;
+  EXPECT_EQ(raw.Err, "Wydrukowano, ale nie zarchiwizowano: zadania w PCL nie da się zapisać jako PDF\n");
+  EXPECT_EQ(job.State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(port.Received(), pcl);
+  EXPECT_TRUE(fs::exists(input_)) << "a job in no archive keeps its file";
+  EXPECT_EQ(Shell("ls " + archive), "PryndaFile-faktura-2.pdf\n");
 }
 
 TEST_F(CupsTest, AnUnknownNameListsTheSchedulersPrinters) {

@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "cups/printer_port.h"
 #include "cups/scheduler.h"
 #include "device/cups/cups_print_system.h"
 #include "device/fonts/font_library.h"
@@ -39,47 +40,6 @@ std::string ReadFile(const fs::path& path) {
 
 const std::string kPostScript =
     "%!PS-Adobe-3.0\n/Helvetica findfont 24 scalefont setfont\n72 720 moveto (Przelew) show\nshowpage\n";
-
-// A printer's port on the loopback: takes one connection and keeps what comes until it closes.
-class PrinterPort {
- public:
-  PrinterPort() {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(listener_, 1) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-      ADD_FAILURE() << "no port to listen on";
-    }
-    number_ = ntohs(address.sin_port);
-    reader_ = std::thread([this] {
-      pollfd waiting{listener_, POLLIN, 0};
-      if (::poll(&waiting, 1, 30000) != 1) return;
-      const int connection = ::accept(listener_, nullptr, nullptr);
-      char buffer[4096];
-      for (ssize_t got; (got = ::read(connection, buffer, sizeof buffer)) > 0;) received_.append(buffer, got);
-      ::close(connection);
-    });
-  }
-  ~PrinterPort() {
-    if (reader_.joinable()) reader_.join();
-    ::close(listener_);
-  }
-  int Number() const { return number_; }
-  // Everything the one connection brought, once it has closed.
-  const std::string& Received() {
-    if (reader_.joinable()) reader_.join();
-    return received_;
-  }
-
- private:
-  int listener_ = -1;
-  int number_ = 0;
-  std::string received_;
-  std::thread reader_;
-};
 
 class CupsPassOnTest : public ::testing::Test {
  protected:

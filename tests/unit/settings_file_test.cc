@@ -191,12 +191,14 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
     EXPECT_TRUE(ini.HasKey(kSettingsSection, key)) << key;
   }
   for (const char* key : {"Emulation", "AutoCR", "CodePage", "Paper", "FormLength", "FormWidth", "Fit", "Orientation",
-                          "OffsetX", "OffsetY", "MaxPages", "Background"}) {
+                          "OffsetX", "OffsetY", "MaxPages", "Background", "Archive", "ArchiveName"}) {
     EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
   }
   EXPECT_EQ(job.Prynda.Emulation, EmulationKind::Default);
   EXPECT_FALSE(job.Prynda.AutoCR || job.Prynda.ShapesThePage());
   EXPECT_EQ(job.Prynda.Background, "");
+  EXPECT_EQ(job.Prynda.ArchiveFolder, "");
+  EXPECT_EQ(job.Prynda.ArchiveName, PryndaSettings().ArchiveName);
   EXPECT_EQ(JobCodePage(job).Id, CodePageId::Pc852);
   for (const TFontSlot& slot : kFontSlots) {
     for (const char* key : {"Name", "Size", "Height", "Charset", "Color"}) {
@@ -247,6 +249,27 @@ TEST_F(SettingsFileTest, PaperAndFormKeys) {
   job.Params = {job.Params[0], "faktura.txt", "/fit"};
   ApplyOptions(job);
   EXPECT_TRUE(job.Prynda.Fit);
+}
+
+TEST_F(SettingsFileTest, ArchiveKeys) {
+  struct Case {
+    std::string Settings;
+    std::string Folder;
+    std::string Name;
+  };
+  const std::string standard(kDefaultArchiveName);
+  const Case cases[] = {
+      {"", "", standard},
+      {"Archive= /srv/archiwum kasy \nArchiveName= {user}-{name}.pdf ", "/srv/archiwum kasy", "{user}-{name}.pdf"},
+      {"Archive=C:\\Archiwum\nArchiveName=", "C:\\Archiwum", standard},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Settings);
+    job.Prynda = PryndaSettings{};
+    Read("[Prynda]\n" + c.Settings + "\n");
+    EXPECT_EQ(job.Prynda.ArchiveFolder, c.Folder);
+    EXPECT_EQ(job.Prynda.ArchiveName, c.Name);
+  }
 }
 
 TEST_F(SettingsFileTest, OurOwnSectionAndItsOptions) {

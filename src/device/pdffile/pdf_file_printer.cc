@@ -77,6 +77,26 @@ std::string PdfOutputPath(const std::string& source, const char* pdf_env, bool e
   return output.string();
 }
 
+void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::uint64_t offset,
+                        const DocumentBytes& write) {
+  if (format == TDocumentFormat::Pdf) {
+    ReadDocument(path, offset, write);
+    return;
+  }
+  // PostScript's own output (print, =) goes to standard error, so that only the PDF comes out.
+  const std::string program = GhostscriptProgram();
+  std::optional<ProgramResult> run;
+  if (!program.empty()) {
+    run = RunProgramOnDocument({program, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sDEVICE=pdfwrite",
+                                "-sstdout=%stderr", "-sOutputFile=-", "-"},
+                               path, offset, write);
+  }
+  if (!run) throw EPrinter(std::string("Ghostscript is needed to print PostScript as PDF: ") + GhostscriptHint());
+  if (run->ExitCode != 0) {
+    throw EPrinter("Ghostscript cannot make a PDF of the PostScript: " + GhostscriptFailure(*run));
+  }
+}
+
 PdfFilePrintSystem::PdfFilePrintSystem(std::shared_ptr<FontLibrary> fonts, PdfContextMaker make_context)
     : fonts_(std::move(fonts)), make_context_(std::move(make_context)) {}
 
@@ -108,22 +128,7 @@ TPassOnResult PdfFilePrintSystem::PassOn(const std::string& printer, const TDevi
   const DocumentBytes write = [&](const unsigned char* data, std::size_t size) {
     if (!file.Write(data, size)) throw EPrinter(failure());
   };
-  if (format == TDocumentFormat::Pdf) {
-    ReadDocument(path, offset, write);
-  } else {
-    // PostScript's own output (print, =) goes to standard error, so that only the PDF comes out.
-    const std::string program = GhostscriptProgram();
-    std::optional<ProgramResult> run;
-    if (!program.empty()) {
-      run = RunProgramOnDocument({program, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sDEVICE=pdfwrite",
-                                  "-sstdout=%stderr", "-sOutputFile=-", "-"},
-                                 path, offset, write);
-    }
-    if (!run) throw EPrinter(std::string("Ghostscript is needed to print PostScript as PDF: ") + GhostscriptHint());
-    if (run->ExitCode != 0) {
-      throw EPrinter("Ghostscript cannot make a PDF of the PostScript: " + GhostscriptFailure(*run));
-    }
-  }
+  WritePdfOfDocument(format, path, offset, write);
   StopIfRequested();  // the last moment at which the job can still be cancelled
   if (!file.Commit()) throw EPrinter(failure());
   return TPassOnResult::Printed;

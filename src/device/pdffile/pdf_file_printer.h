@@ -6,6 +6,7 @@
 // as Ghostscript's pdfwrite makes it; it takes no printer language.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "device/fonts/font_library.h"
+#include "device/pass_on.h"
 #include "device/pages/pdf_context.h"
 #include "device/print_system.h"
 
@@ -34,6 +36,12 @@ std::string PdfOutputPath(const std::string& source, const char* pdf_env);
 using SameFileTest = std::function<bool(const std::filesystem::path&, const std::filesystem::path&)>;
 std::string PdfOutputPath(const std::string& source, const char* pdf_env, bool env_is_folder,
                           const SameFileTest& same_file);
+
+// A document handed on, as "Prynda PDF" writes it, to `write`: a PDF as it is, PostScript as
+// Ghostscript's pdfwrite makes it. EPrinter when Ghostscript is missing or fails, or the file
+// cannot be read; JobInterrupted on a stop request meanwhile. Not for a printer language.
+void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::uint64_t offset,
+                        const DocumentBytes& write);
 
 class PdfFilePrintSystem final : public PrintSystem {
  public:
