@@ -133,13 +133,19 @@ class FormTest : public ::testing::Test {
 
 TEST_F(FormTest, TheFormLiesUnderTheJobOnEverySheetItsLastPageRepeating) {
   // Three sheets, the second one blank: the job asks for it with a second form feed.
-  const ProgramRun run = Print("XXXXXXXXXXXXXXXXXXXX\r\n\x0c\x0cStrona3\r\n", {"/BG=" + form_});
+  // The archive keeps the sheets as printed, the form under the job.
+  fs::create_directories(dir_.File("archiwum"));
+  const ProgramRun run = Print("XXXXXXXXXXXXXXXXXXXX\r\n\x0c\x0cStrona3\r\n", {"/BG=" + form_},
+                               "Archive=" + dir_.File("archiwum") + "\nArchiveName=kopia.pdf\n");
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   ASSERT_EQ(PdfPageCount(pdf_), 3);
+  const std::string archived = dir_.File("archiwum/kopia.pdf");
+  ASSERT_EQ(PdfPageCount(archived), 3);
   const char* const expected[] = {"XXXXXXXXXXXXXXXXXXXX FORMULARZ1 ", "FORMULARZ2 ", "Strona3 FORMULARZ2 "};
   for (int page = 1; page <= 3; ++page) {
     SCOPED_TRACE(page);
     EXPECT_EQ(Texts(Words(pdf_, page)), expected[page - 1]);
+    EXPECT_EQ(Texts(Words(archived, page)), expected[page - 1]);
     const Raster raster(pdf_, page, dir_.File("strona"));
     // The squares, inside by a pixel: page 1's on the left, page 2's (and so page 3's) on the right.
     const double top = kA4Height - 98;

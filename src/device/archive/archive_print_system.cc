@@ -205,9 +205,13 @@ class ArchivingContext final : public PrintContextWrapper {
 }  // namespace
 
 ArchiveContextMaker PdfArchiveContexts(std::shared_ptr<FontLibrary> fonts, PdfContextMaker make) {
-  return [fonts = std::move(fonts), make = std::move(make)](const TPageGeometry& geometry, const TDeviceSettings&,
+  return [fonts = std::move(fonts), make = std::move(make)](const TPageGeometry& geometry,
+                                                            const TDeviceSettings& settings,
                                                             std::unique_ptr<PdfSink> sink) {
-    return make(*fonts, geometry, std::move(sink));
+    // The archive keeps the sheet as it came out: the form it was printed on under the job.
+    TPageGeometry sheet = geometry;
+    sheet.Form = settings.Form;
+    return make(*fonts, sheet, std::move(sink));
   };
 }
 
