@@ -5,8 +5,9 @@
 #include <vector>
 
 #ifdef PRYNDA_UCHARDET
-#include <dlfcn.h>
 #include <uchardet.h>
+
+#include "device/runtime_library.h"
 #endif
 
 namespace prynda::recognition {
@@ -256,26 +257,15 @@ Tally TallyOf(const Reading& reading, const std::vector<Site>& sites) {
   X(uchardet_new) X(uchardet_delete) X(uchardet_handle_data) X(uchardet_data_end) X(uchardet_get_charset)
 
 struct Detector {
-#define PRYNDA_UCHARDET_POINTER(name) decltype(&::name) name = nullptr;
-  PRYNDA_UCHARDET_FUNCTIONS(PRYNDA_UCHARDET_POINTER)
-#undef PRYNDA_UCHARDET_POINTER
+  PRYNDA_UCHARDET_FUNCTIONS(PRYNDA_FUNCTION_POINTER)
 };
 
 // The library, opened the first time a tie asks for it and kept for the run; nullptr where it
 // is not installed, and the tie is broken without it.
 const Detector* DetectorLibrary() {
-  static const std::optional<Detector> library = []() -> std::optional<Detector> {
-    void* handle = ::dlopen("libuchardet.so.0", RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) return std::nullopt;
-    Detector detector;
-#define PRYNDA_UCHARDET_LOAD(name)                                                       \
-  detector.name = reinterpret_cast<decltype(&::name)>(::dlsym(handle, #name));           \
-  if (detector.name == nullptr) return std::nullopt;
-    PRYNDA_UCHARDET_FUNCTIONS(PRYNDA_UCHARDET_LOAD)
-#undef PRYNDA_UCHARDET_LOAD
-    return detector;
-  }();
-  return library ? &*library : nullptr;
+  static Detector detector;
+  static const bool loaded = PRYNDA_LOAD_LIBRARY("libuchardet.so.0", PRYNDA_UCHARDET_FUNCTIONS, detector);
+  return loaded ? &detector : nullptr;
 }
 
 // uchardet's answer on the words of the text: what stands only of box-region bytes (0xB0-0xDF,

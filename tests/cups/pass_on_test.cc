@@ -68,29 +68,9 @@ class CupsPassOnTest : public ::testing::Test {
   }
 
   // The one job the test made, once the scheduler is done with it.
-  JobInfo FinishedJob() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (std::chrono::steady_clock::now() < deadline) {
-      std::vector<JobInfo> made;
-      for (const auto& job : Jobs()) {
-        if (job.Id > before_) made.push_back(job);
-      }
-      if (made.size() > 1) ADD_FAILURE() << "more than one job";
-      if (made.size() == 1 && Ended(made[0])) return made[0];
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    ADD_FAILURE() << "no finished job";
-    return {};
-  }
-
-  fs::path FileQueueOutput() const { return server_ / "out" / "file" / "out.pdf"; }
-  fs::path PdfQueueOutput(int job) const {
-    const std::string ending = "-job_" + std::to_string(job) + ".pdf";
-    for (const auto& entry : fs::directory_iterator(server_ / "out" / "pdf")) {
-      if (entry.path().filename().string().ends_with(ending)) return entry.path();
-    }
-    return {};
-  }
+  JobInfo FinishedJob() { return FinishedJobAfter(before_); }
+  fs::path FileQueueOutput() const { return FileQueueOutputOf(server_); }
+  fs::path PdfQueueOutput(int job) const { return PdfQueueOutputOf(server_, job); }
 
   TempDir dir_;
   fs::path server_;

@@ -4,8 +4,13 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace prynda::testing {
 
@@ -39,6 +44,36 @@ inline int LatestJobId() {
 
 inline bool Ended(const JobInfo& job) {
   return job.State == IPP_JSTATE_COMPLETED || job.State == IPP_JSTATE_CANCELED || job.State == IPP_JSTATE_ABORTED;
+}
+
+// The one job made after job `before`, once the scheduler is done with it (within a minute).
+inline JobInfo FinishedJobAfter(int before) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::vector<JobInfo> made;
+    for (const auto& job : Jobs()) {
+      if (job.Id > before) made.push_back(job);
+    }
+    if (made.size() > 1) ADD_FAILURE() << "more than one job";
+    if (made.size() == 1 && Ended(made[0])) return made[0];
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ADD_FAILURE() << "no finished job";
+  return {};
+}
+
+// What the private scheduler's queues printed (scripts/cups-test-server): the file queue's one
+// PDF, and the PDF of job `job` on the cups-pdf queue, which names its files after the title with
+// the job number at the end (empty while there is none).
+inline std::filesystem::path FileQueueOutputOf(const std::filesystem::path& server) {
+  return server / "out" / "file" / "out.pdf";
+}
+inline std::filesystem::path PdfQueueOutputOf(const std::filesystem::path& server, int job) {
+  const std::string ending = "-job_" + std::to_string(job) + ".pdf";
+  for (const auto& entry : std::filesystem::directory_iterator(server / "out" / "pdf")) {
+    if (entry.path().filename().string().ends_with(ending)) return entry.path();
+  }
+  return {};
 }
 
 }  // namespace prynda::testing

@@ -5,6 +5,8 @@
 
 #include <cups/cups.h>
 
+#include "device/runtime_library.h"
+
 namespace prynda {
 
 #define PRYNDA_CUPS_FUNCTIONS(X)                                                                      \
@@ -20,9 +22,7 @@ namespace prynda {
   X(ippPort)
 
 struct CupsLibrary {
-#define PRYNDA_CUPS_POINTER(name) decltype(&::name) name = nullptr;
-  PRYNDA_CUPS_FUNCTIONS(PRYNDA_CUPS_POINTER)
-#undef PRYNDA_CUPS_POINTER
+  PRYNDA_CUPS_FUNCTIONS(PRYNDA_FUNCTION_POINTER)
 };
 
 // The library's functions; nullptr when libcups is not installed (then there are no CUPS printers).

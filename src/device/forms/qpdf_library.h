@@ -4,6 +4,8 @@
 
 #include <qpdf/qpdf-c.h>
 
+#include "device/runtime_library.h"
+
 namespace prynda {
 
 #define PRYNDA_QPDF_FUNCTIONS(X)                                                                           \
@@ -17,9 +19,7 @@ namespace prynda {
   X(qpdf_oh_is_null) X(qpdf_oh_new_null) X(qpdf_oh_release_all)
 
 struct QpdfLibrary {
-#define PRYNDA_QPDF_POINTER(name) decltype(&::name) name = nullptr;
-  PRYNDA_QPDF_FUNCTIONS(PRYNDA_QPDF_POINTER)
-#undef PRYNDA_QPDF_POINTER
+  PRYNDA_QPDF_FUNCTIONS(PRYNDA_FUNCTION_POINTER)
 };
 
 // The library's functions; nullptr when it is not installed or lacks one of them.

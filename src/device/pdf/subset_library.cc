@@ -2,8 +2,6 @@
 
 #include "device/pdf/font_subset.h"
 
-#include <dlfcn.h>
-
 #include <future>
 #include <mutex>
 #include <string>
@@ -22,17 +20,10 @@ struct Loaded {
 
 Loaded Open() {
   Loaded loaded;
-  void* handle = ::dlopen("libharfbuzz-subset.so.0", RTLD_NOW | RTLD_LOCAL);
-  if (handle == nullptr) {
-    loaded.Failure = "The font subsetter (libharfbuzz-subset.so.0) cannot be loaded";
-    return loaded;
+  if (!PRYNDA_LOAD_LIBRARY("libharfbuzz-subset.so.0", PRYNDA_SUBSET_FUNCTIONS, loaded.Functions)) {
+    loaded.Failure = "The font subsetter (libharfbuzz-subset.so.0) cannot be loaded or is too old";
   }
-#define PRYNDA_SUBSET_LOAD(name)                                                               \
-  loaded.Functions.name = reinterpret_cast<decltype(&::name)>(::dlsym(handle, #name));         \
-  if (loaded.Functions.name == nullptr) loaded.Failure = "The font subsetter lacks " #name;
-  PRYNDA_SUBSET_FUNCTIONS(PRYNDA_SUBSET_LOAD)
-#undef PRYNDA_SUBSET_LOAD
-  return loaded;  // the library stays loaded for the rest of the run
+  return loaded;
 }
 
 std::mutex opening;

@@ -6,6 +6,8 @@
 #include <hb-subset.h>
 #include <hb.h>
 
+#include "device/runtime_library.h"
+
 namespace prynda {
 
 #define PRYNDA_SUBSET_FUNCTIONS(X)                                                                        \
@@ -15,9 +17,7 @@ namespace prynda {
   X(hb_subset_input_set) X(hb_subset_input_set_flags) X(hb_subset_input_unicode_set) X(hb_subset_or_fail)
 
 struct SubsetLibrary {
-#define PRYNDA_SUBSET_POINTER(name) decltype(&::name) name = nullptr;
-  PRYNDA_SUBSET_FUNCTIONS(PRYNDA_SUBSET_POINTER)
-#undef PRYNDA_SUBSET_POINTER
+  PRYNDA_SUBSET_FUNCTIONS(PRYNDA_FUNCTION_POINTER)
 };
 
 // The library's functions, once PreloadSubsetter (font_subset.h) has opened it in the background;
