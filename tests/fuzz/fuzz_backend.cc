@@ -1,5 +1,6 @@
 // The print server's backend over what a job brings: device URIs, option names and values, queue
-// graphs the scheduler could describe, and the text of its log lines. The fuzzer's first byte
+// graphs the scheduler could describe, the text of its log lines and the archive's file names
+// made of its title. The fuzzer's first byte
 // chooses the door, the rest is split at NUL bytes.
 #include <cstdint>
 #include <map>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "cupsbackend/backend_job.h"
+#include "device/archive/archive_name.h"
 
 using namespace prynda;
 
@@ -53,6 +55,27 @@ void CheckLogText(std::string_view text, std::size_t most) {
   if (LogText(shown, most) != shown) __builtin_trap();
 }
 
+// A job's title as {name} in `pattern`: one file's name in the archive's folder, on Linux and on
+// Windows, and still UTF-8 where the title was.
+void CheckArchiveName(const std::string& title, const std::string& pattern) {
+  ArchiveFields fields;
+  fields.Name = title;
+  const std::string stem = ArchiveStem(pattern, fields);
+  if (stem.empty() || stem.size() > kMaxArchiveStem || stem.front() == '.') __builtin_trap();
+  for (const char c : stem) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) {
+      __builtin_trap();
+    }
+  }
+  std::string base = stem.substr(0, stem.find('.'));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  const bool numbered = base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '1' && base[3] <= '9';
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || numbered) __builtin_trap();
+  if (Utf8Characters(title) >= 0 && Utf8Characters(pattern) >= 0 && Utf8Characters(stem) < 0) __builtin_trap();
+  if (!ArchiveFileName(stem, 3).ends_with("-3.pdf")) __builtin_trap();
+}
+
 // What the backend may put among the program's options: its own, and nothing the program would
 // read as another (E deletes the file, 180 changes the feeds, and so on).
 void CheckOptions(const TBackendOptions& mapped) {
@@ -70,7 +93,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::string> pieces = Pieces(data + 1, size - 1);
   switch (data[0] % 4) {
     case 0:
-      for (const std::string& piece : pieces) CheckLogText(piece, 1 + data[0] / 4 % 100);
+      for (const std::string& piece : pieces) {
+        CheckLogText(piece, 1 + data[0] / 4 % 100);
+        CheckArchiveName(piece, pieces[0]);
+      }
       break;
     case 1:
       for (const std::string& piece : pieces) {

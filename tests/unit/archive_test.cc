@@ -92,6 +92,9 @@ TEST(ArchiveNameTest, FieldsAndWhatNoFileNameCanHold) {
       {"{name}", [](ArchiveFields& f) { f.Name = "Faktura żółw"; }, "Faktura żółw"},
       {"{name}", [](ArchiveFields& f) { f.Name = std::string(199, 'a') + "ż"; }, std::string(199, 'a')},
       {"{name}", [](ArchiveFields& f) { f.Name = std::string(300, 'b'); }, std::string(kMaxArchiveStem, 'b')},
+      // A title of no UTF-8 is cut near the length too, and the cut leaves no device name.
+      {"PRN{name}", [](ArchiveFields& f) { f.Name = std::string(300, '\xB5'); }, "PRN" + std::string(194, '\xB5')},
+      {"PRN{name}", [](ArchiveFields& f) { f.Name = "\x11" + std::string(300, '\xB5'); }, "PRN_" + std::string(193, '\xB5')},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Pattern);

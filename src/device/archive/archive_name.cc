@@ -68,15 +68,20 @@ std::string ArchiveStem(std::string_view pattern, const ArchiveFields& fields) {
   for (char& c : name) {
     if (Unfit(static_cast<unsigned char>(c))) c = '_';
   }
+  // Cut before the device name is looked for, so that a cut cannot leave one; a "_" put after one
+  // is kept by the second cut, which ends where a UTF-8 character begins, at most 3 bytes back.
+  const auto cut_to_most = [&name] {
+    if (name.size() <= kMaxArchiveStem) return;
+    std::size_t cut = kMaxArchiveStem;
+    while (cut > kMaxArchiveStem - 3 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  };
+  cut_to_most();
   if (!name.empty() && name.front() == '.') name.front() = '_';
   const std::size_t dot = name.find('.');
   const std::size_t base = dot == std::string::npos ? name.size() : dot;
   if (WindowsDevice(std::string_view(name).substr(0, base))) name.insert(base, "_");
-  if (name.size() > kMaxArchiveStem) {
-    std::size_t cut = kMaxArchiveStem;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
-    name.resize(cut);
-  }
+  cut_to_most();
   return name.empty() ? std::string("_") : name;
 }
 
