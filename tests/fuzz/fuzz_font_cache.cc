@@ -73,7 +73,7 @@ void operator delete(void* block, std::size_t) noexcept { Free(block); }
 namespace {
 
 // The setup the seeds are written for; a file of another one is refused.
-constexpr const char* kSetup = "fontconfig 21401 HOME=/home/ola LANG=pl_PL.UTF-8";
+constexpr const char* kSetup = "fontconfig 21401 HOME=/tmp/prynda-home LANG=pl_PL.UTF-8";
 
 using Key = std::tuple<std::string, bool, bool, std::string>;  // family, bold, italic, language
 

@@ -142,7 +142,7 @@ TEST_F(ApplyOptionsTest, AFormsPathIsNoOptionAndOverridesTheKey) {
   };
   const Case cases[] = {
       {{}, "klucz.pdf"},
-      {{"/BG=/home/ewa/E180/firma E 180.pdf"}, "/home/ewa/E180/firma E 180.pdf"},
+      {{"/BG=/tmp/ewa/E180/firma E 180.pdf"}, "/tmp/ewa/E180/firma E 180.pdf"},
       {{"/bg=C:\\FORMY\\E180.PNG", "/BG=drugi.pdf"}, "C:\\FORMY\\E180.PNG"},
       {{"/BG="}, ""},
   };
