@@ -1,8 +1,6 @@
 // The CUPS backend "prynda" (backend_job.h): run by the scheduler as
 //   prynda job-id user title copies options [file]
 // with DEVICE_URI=prynda:/TARGET; without arguments it prints its discovery line.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -62,32 +60,6 @@ std::optional<prynda::QueueFacts> AskScheduler(const std::string& queue) {
   return facts;
 }
 
-// Standard input copied to a file that has no name (removed at once, reached through /proc), so
-// that nothing is left behind however the backend ends. -1 when that fails.
-int SpoolStandardInput() {
-  const char* folder = std::getenv("TMPDIR");
-  std::string path = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/prynda-XXXXXX";
-  const int fd = ::mkstemp(path.data());
-  if (fd < 0) return -1;
-  ::unlink(path.c_str());
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-    if (n == 0) return fd;
-    if (n < 0) break;
-    for (ssize_t done = 0; done < n;) {
-      const ssize_t written = ::write(fd, buffer + done, static_cast<std::size_t>(n - done));
-      if (written <= 0) {
-        ::close(fd);
-        return -1;
-      }
-      done += written;
-    }
-  }
-  ::close(fd);
-  return -1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,12 +99,14 @@ int main(int argc, char** argv) {
   job.Options = options.Options;
   job.MaxPages = options.MaxPages;
   job.QueueMaxPages = QueuePageLimit(queue);
+  // Standard input is kept in a file that has no name, so that nothing is left behind however
+  // the backend ends.
+  prynda::StandardInputCopy standard_input;
   if (argc == 7) {
     job.InputFile = argv[6];
   } else {
-    const int fd = SpoolStandardInput();
-    if (fd < 0) return Fail("Cannot keep the job's data for printing");
-    job.InputFile = "/proc/self/fd/" + std::to_string(fd);
+    if (!standard_input.Make()) return Fail("Cannot keep the job's data for printing");
+    job.InputFile = standard_input.Path();
   }
 
   // A queue that prints through this backend again would hand the job round for ever; so would
