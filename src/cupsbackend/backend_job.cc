@@ -170,6 +170,8 @@ class TargetQueueOnly final : public PrintSystemWrapper {
   std::ostream& log_;
 };
 
+}  // namespace
+
 // A page limit as an option gives it: a whole number from 1 to kMostPageLimit, digits only.
 std::optional<int> PageLimit(std::string_view text) {
   int value = 0;
@@ -180,8 +182,6 @@ std::optional<int> PageLimit(std::string_view text) {
   }
   return value;
 }
-
-}  // namespace
 
 std::string LogText(std::string_view text, std::size_t most_chars) {
   static constexpr char kHex[] = "0123456789ABCDEF";

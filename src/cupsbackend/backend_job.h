@@ -37,6 +37,9 @@ inline constexpr std::string_view kPrintedByOption = "prynda-from";
 // The page limit where neither the queue, nor the job, nor the system's settings file set one.
 inline constexpr int kDefaultPageLimit = 10000;
 inline constexpr int kMostPageLimit = 100'000'000;
+
+// A page limit as an option gives it: a whole number from 1 to kMostPageLimit, digits only.
+std::optional<int> PageLimit(std::string_view text);
 inline constexpr std::size_t kLogTextChars = 80;
 
 // Text a job gave (an option's name or value, a queue name) as a line for the scheduler may show

@@ -46,7 +46,7 @@ int QueuePageLimit(const char* queue) {
   if (!attributes || attributes->count("prynda-max-pages-default") == 0) return 0;
   const std::vector<std::string>& values = attributes->at("prynda-max-pages-default");
   if (values.size() != 1) return 0;
-  return prynda::MapBackendOptions({{"prynda-max-pages", values.front()}}).MaxPages;
+  return prynda::PageLimit(values.front()).value_or(0);
 }
 
 std::optional<prynda::QueueFacts> AskScheduler(const std::string& queue) {

@@ -146,15 +146,20 @@ void TPrinter::CheckPrinting(bool printing) const {
   if (printing_ != printing) throw EPrinter(printing ? kNotPrinting : kPrinting);
 }
 
+TDeviceSettings TPrinter::SettingsFor(const std::string& name) {
+  TDeviceSettings settings;
+  if (!settings_) settings_.emplace(system_.DeviceSettings(name));
+  if (settings_->has_value()) settings = **settings_;
+  settings.Form = form_;
+  return settings;
+}
+
 void TPrinter::SetState(State state) {
   if (state == state_) return;
   DropContext();
   if (state == State::NoContext) return;
   const std::string& name = CurrentName();
-  TDeviceSettings settings;
-  if (!settings_) settings_.emplace(system_.DeviceSettings(name));
-  if (settings_->has_value()) settings = **settings_;
-  settings.Form = form_;
+  const TDeviceSettings settings = SettingsFor(name);
   auto context = system_.CreateContext(
       name, settings, state == State::Device ? TContextKind::Device : TContextKind::Information);
   if (!context) throw EPrinter(kInvalidPrinter);
@@ -245,10 +250,7 @@ void TPrinter::AbortDocument() {
 TPassOnResult TPrinter::PassOn(TDocumentFormat format, const std::string& path, std::uint64_t offset) {
   CheckPrinting(false);
   const std::string name = CurrentName();
-  TDeviceSettings settings;
-  if (!settings_) settings_.emplace(system_.DeviceSettings(name));
-  if (settings_->has_value()) settings = **settings_;
-  settings.Form = form_;
+  const TDeviceSettings settings = SettingsFor(name);
   // While it is handed on, a request to stop is only noted, as while a document is open.
   struct OpenWhileHere {
     OpenWhileHere() { SetDocumentOpen(true); }

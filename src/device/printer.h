@@ -102,6 +102,8 @@ class TPrinter {
   int DefaultIndex();  // raises when the system has no default printer
   const std::string& CurrentName();
   TDeviceSettings& Settings();  // raises when the printer has none
+  // The device settings a context of printer `name` is made with: the printer's own (read once), the form.
+  TDeviceSettings SettingsFor(const std::string& name);
   void SetState(State state);
   PrintContext& Context();      // the current context, an information one when there is none
   void DropContext();
