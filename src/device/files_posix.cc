@@ -64,6 +64,20 @@ namespace {
 
 std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
+// A file made by mkstemp (mode 0600) given the permissions a new file of the user would have,
+// 0666 less the umask, and closed; false (errno set) where either fails, the file closed anyway.
+bool CloseAsUserFile(int fd) {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  if (::fchmod(fd, 0666 & ~mask) != 0) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return false;
+  }
+  return ::close(fd) == 0;
+}
+
 bool WriteAll(int fd, const char* data, std::size_t size) {
   for (std::size_t done = 0; done < size;) {
     const ssize_t written = ::write(fd, data + done, size - done);
@@ -151,18 +165,9 @@ bool ReplacingFile::Create(const std::string& path) {
 }
 
 bool ReplacingFile::Write(const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  while (size > 0) {
-    const ssize_t written = ::write(static_cast<int>(handle_), bytes, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      error_ = std::strerror(errno);
-      return false;
-    }
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
+  if (WriteAll(static_cast<int>(handle_), static_cast<const char*>(data), size)) return true;
+  error_ = std::strerror(errno);
+  return false;
 }
 
 bool ReplacingFile::Commit() {
@@ -201,11 +206,8 @@ bool ReplacingFile::Commit() {
     }
     return true;
   }
-  // A new file gets the permissions a new file of the user would have, not mkstemp's 0600.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
   handle_ = -1;
-  if (::fchmod(fd, 0666 & ~mask) != 0 || ::close(fd) != 0) {
+  if (!CloseAsUserFile(fd)) {
     error_ = std::strerror(errno);
     return false;
   }
@@ -237,16 +239,9 @@ ReplacingFile::NewName ReplacingFile::CommitAsNew(const std::string& path) {
     return NewName::Committed;
   }
   if (!closed_) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
     handle_ = -1;
     closed_ = true;
-    if (::fchmod(fd, 0666 & ~mask) != 0) {
-      failed();
-      ::close(fd);
-      return NewName::Failed;
-    }
-    if (::close(fd) != 0) return failed();
+    if (!CloseAsUserFile(fd)) return failed();
   }
   const auto named = [this] {
     ::unlink(temporary_.c_str());

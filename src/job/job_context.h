@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "device/archive/archive_print_system.h"
 #include "device/console.h"
 #include "device/font.h"
 #include "device/printer.h"
@@ -17,6 +16,8 @@
 #include "job/prynda_settings.h"
 
 namespace prynda {
+
+class ArchivingPrintSystem;  // device/archive/archive_print_system.h
 
 // The six fonts of a job, one per kind of text; the settings file names each by a suffix of its
 // own (jobcontrol/font_set.h).

@@ -1,5 +1,6 @@
 #include "jobcontrol/options.h"
 
+#include "device/name_list.h"
 #include "jobcontrol/prynda_section.h"
 
 namespace prynda {
@@ -13,7 +14,7 @@ constexpr std::string_view kBackgroundOption = "/BG=";
 // searched: its E would delete the file), or npos.
 std::size_t BackgroundAt(std::string_view param) {
   for (std::size_t i = 0; i + kBackgroundOption.size() <= param.size(); ++i) {
-    if (param[i] == '/' && (param[i + 1] | 0x20) == 'b' && (param[i + 2] | 0x20) == 'g' && param[i + 3] == '=') return i;
+    if (SameTextIgnoringCase(param.substr(i, kBackgroundOption.size()), kBackgroundOption)) return i;
   }
   return std::string_view::npos;
 }

@@ -22,12 +22,6 @@ int WholeNumber(std::string_view text, int low, int high) {
   return value;
 }
 
-std::string Trimmed(std::string text) {
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.pop_back();
-  const std::size_t start = text.find_first_not_of(" \t");
-  return start == std::string::npos ? std::string() : text.substr(start);
-}
-
 // Millimetres, negative too, decimals with a point, within a metre either way; 0 otherwise.
 double Offset(std::string_view text) {
   const std::optional<double> mm = ReadMillimetres(text);
@@ -71,8 +65,8 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   settings.OffsetYMm = Offset(ini.ReadText(kPryndaSection, "OffsetY", ""));
   settings.Background = ini.ReadText(kPryndaSection, "Background", "");
   settings.MaxPages = WholeNumber(ini.ReadText(kPryndaSection, "MaxPages", ""), 0, kMaxPageLimit);
-  settings.ArchiveFolder = Trimmed(ini.ReadText(kPryndaSection, "Archive", ""));
-  settings.ArchiveName = Trimmed(ini.ReadText(kPryndaSection, "ArchiveName", ""));
+  settings.ArchiveFolder = ini.ReadText(kPryndaSection, "Archive", "");
+  settings.ArchiveName = ini.ReadText(kPryndaSection, "ArchiveName", "");
   if (settings.ArchiveName.empty()) settings.ArchiveName = kDefaultArchiveName;
   std::string code_page = ini.ReadText(kPryndaSection, "CodePage", "");
   while (!code_page.empty() && code_page.back() == ' ') code_page.pop_back();
