@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "device/files.h"
 #include "device/printer_error.h"
 #include "device/stop_requests.h"
 
@@ -193,11 +194,6 @@ std::vector<long> VersionParts(const std::string& version) {
   return parts;
 }
 
-bool IsFile(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // gswin64c.exe beside the GS_DLL of the newest version under the key, "" when there is none.
 std::string RegisteredProgram(HKEY root) {
   HKEY key = nullptr;
@@ -214,7 +210,7 @@ std::string RegisteredProgram(HKEY root) {
     std::string program(dll);
     const std::size_t slash = program.find_last_of("\\/");
     program = (slash == std::string::npos ? std::string() : program.substr(0, slash + 1)) + "gswin64c.exe";
-    if (IsFile(program) && (found.empty() || VersionParts(version) > found_version)) {
+    if (IsExistingFile(program) && (found.empty() || VersionParts(version) > found_version)) {
       found = program;
       found_version = VersionParts(version);
     }

@@ -358,9 +358,7 @@ class GdiContext final : public PrintContext {
     SelectObject(dc_, fonts_[static_cast<std::size_t>(font)]);
     selected_font_ = font;
   }
-  [[noreturn]] void Fail(const char* what) {
-    throw EPrinter("Printing on " + printer_ + " failed: " + what + " (error " + std::to_string(GetLastError()) + ")");
-  }
+  [[noreturn]] void Fail(const char* what) { FailOn(printer_, what); }
 
   HDC dc_;
   std::string printer_;
