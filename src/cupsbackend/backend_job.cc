@@ -15,6 +15,7 @@
 #include "device/print_system_wrapper.h"
 #include "device/printer.h"
 #include "device/text_encoding.h"
+#include "device/text_encoding.h"
 #include "job/job_context.h"
 #include "jobcontrol/job_flow.h"
 #include "render/page_cycle.h"
@@ -54,32 +55,12 @@ constexpr std::size_t kWholeLine = std::numeric_limits<std::size_t>::max();
 // The length of the UTF-8 sequence at the start of `text` that encodes one character other than a
 // control (no overlong forms, no surrogates, nothing above U+10FFFF); 0 where there is none.
 std::size_t ShownSequence(std::string_view text) {
-  const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
+  const auto bytes = std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+  const std::uint8_t lead = bytes[0];
   if (lead < 0x80) return lead >= 0x20 && lead != 0x7F ? 1 : 0;
-  std::size_t length = 0;
-  unsigned char low = 0x80;  // the second byte's range, narrowed where the lead asks
-  unsigned char high = 0xBF;
-  if (lead == 0xC2) {
-    length = 2;
-    low = 0xA0;  // U+0080 to U+009F are the C1 controls
-  } else if (lead >= 0xC3 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-  }
+  const std::size_t length = Utf8SequenceLength(bytes);
+  if (length == kUtf8CutShort) return 0;
+  if (lead == 0xC2 && bytes[1] < 0xA0) return 0;  // U+0080 to U+009F are the C1 controls
   return length;
 }
 

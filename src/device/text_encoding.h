@@ -2,6 +2,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,5 +23,29 @@ std::array<char32_t, 256> CodePointsOfBytes(int code_page);
 
 // The platform's conversion behind CodePointsOfBytes, every time it is asked.
 std::array<char32_t, 256> ReadCodePage(int code_page);
+
+// What begins at the start of `bytes` as UTF-8: the length of a whole sequence (1 for ASCII), 0
+// where none can begin there (a stray continuation byte, an overlong form, a surrogate, a code
+// point past U+10FFFF), or kUtf8CutShort where the bytes end inside one that is right so far.
+inline constexpr std::size_t kUtf8CutShort = static_cast<std::size_t>(-1);
+constexpr std::size_t Utf8SequenceLength(std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return kUtf8CutShort;
+  const std::uint8_t lead = bytes[0];
+  if (lead < 0x80) return 1;
+  const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4                              ? 4
+                                                                                         : 0;
+  if (length == 0) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if (k >= bytes.size()) return kUtf8CutShort;
+    if ((bytes[k] & 0xC0) != 0x80) return 0;
+  }
+  const std::uint8_t next = bytes[1];
+  if ((lead == 0xE0 && next < 0xA0) || (lead == 0xED && next >= 0xA0) || (lead == 0xF0 && next < 0x90) ||
+      (lead == 0xF4 && next >= 0x90)) {
+    return 0;
+  }
+  return length;
+}
 
 }  // namespace prynda

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "device/text_encoding.h"
 #include "recognition/code_page_guess.h"
 #include "recognition/command_walk.h"
 #include "recognition/document_header.h"
@@ -18,26 +19,13 @@ using recognition::Walk;
 bool IsUtf8(std::span<const std::uint8_t> bytes, bool whole_job) {
   std::size_t sequences = 0;
   for (std::size_t i = 0; i < bytes.size();) {
-    const std::uint8_t c = bytes[i];
-    if (c < 0x80) {
+    if (bytes[i] < 0x80) {
       ++i;
       continue;
     }
-    std::size_t length = 0;
-    if (c >= 0xC2 && c <= 0xDF) length = 2;
-    if (c >= 0xE0 && c <= 0xEF) length = 3;
-    if (c >= 0xF0 && c <= 0xF4) length = 4;
+    const std::size_t length = Utf8SequenceLength(bytes.subspan(i));
+    if (length == kUtf8CutShort) return !whole_job && sequences > 0;
     if (length == 0) return false;
-    for (std::size_t k = 1; k < length; ++k) {
-      if (i + k >= bytes.size()) return !whole_job && sequences > 0;
-      if ((bytes[i + k] & 0xC0) != 0x80) return false;
-    }
-    // No overlong forms, no surrogates, nothing past U+10FFFF.
-    const std::uint8_t next = bytes[i + 1];
-    if ((c == 0xE0 && next < 0xA0) || (c == 0xED && next >= 0xA0) || (c == 0xF0 && next < 0x90) ||
-        (c == 0xF4 && next >= 0x90)) {
-      return false;
-    }
     ++sequences;
     i += length;
   }
