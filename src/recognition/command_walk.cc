@@ -133,16 +133,6 @@ bool IsOwnCommandLetter(std::uint8_t letter) {
   return IsIn(kOwnLetters, letter);
 }
 
-bool StartsWithOwnOrientation(std::span<const std::uint8_t> bytes) {
-  auto at = [&](std::size_t i) -> std::uint8_t { return i < bytes.size() ? bytes[i] : 0; };
-  const std::size_t s = (at(0) == kEsc && at(1) == 'l') ? 3 : 0;
-  if (at(s) == kEsc && at(s + 1) == '"') {
-    const std::uint8_t letter = at(s + 2);
-    return letter == 'S' || letter == 's' || letter == 'T' || letter == 't';
-  }
-  return at(s) == kPrefix && (at(s + 1) == 'L' || at(s + 1) == 'P');
-}
-
 Walk WalkEscP(std::span<const std::uint8_t> bytes) {
   Walk walk;
   walk.Text.reserve(bytes.size());

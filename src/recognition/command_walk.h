@@ -37,10 +37,6 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes);
 // and the line ends.
 Walk WalkOwnDialect(std::span<const std::uint8_t> bytes);
 
-// Our dialect's orientation command at the very start (after one ESC l n): 0xFA L or P,
-// ESC " S, s, T or t.
-bool StartsWithOwnOrientation(std::span<const std::uint8_t> bytes);
-
 // Whether `letter` after 0xFA is one of our prefix commands.
 bool IsOwnCommandLetter(std::uint8_t letter);
 

@@ -48,23 +48,26 @@ DefaultDialect::DefaultDialect(TRenderState& state, bool auto_cr, OwnText text, 
   if (text == OwnText::CodePage) own_.Upper = UpperHalf(JobCodePage(state.Job));
 }
 
-// ESC " S / T, or the prefix byte with L or P, possibly after one leading ESC l n.
-TPrinterOrientation DefaultDialect::Orientation(TRenderState& state) {
-  InputCursor& input = state.Input;
-  auto at = [&](int i) -> std::uint8_t { return i < input.BufCount ? input.Buffer[static_cast<std::size_t>(i)] : 0; };
-  const int s = (at(0) == kEsc && at(1) == 'l') ? 3 : 0;
+std::optional<OwnOrientation> OwnOrientationAt(std::span<const std::uint8_t> bytes) {
+  auto at = [&](std::size_t i) -> std::uint8_t { return i < bytes.size() ? bytes[i] : 0; };
+  const std::size_t s = (at(0) == kEsc && at(1) == 'l') ? 3 : 0;
   if (at(s) == kEsc && at(s + 1) == '"') {
     const std::uint8_t letter = at(s + 2);
-    if (letter == 'S' || letter == 's' || letter == 'T' || letter == 't') {
-      input.BufPos = s + 2;
-      return (letter == 'S' || letter == 's') ? TPrinterOrientation::Landscape : TPrinterOrientation::Portrait;
-    }
+    if (letter == 'S' || letter == 's') return OwnOrientation{TPrinterOrientation::Landscape, s + 2};
+    if (letter == 'T' || letter == 't') return OwnOrientation{TPrinterOrientation::Portrait, s + 2};
   }
   if (at(s) == kPrefix && (at(s + 1) == 'L' || at(s + 1) == 'P')) {
-    input.BufPos = s + 1;
-    return at(s + 1) == 'L' ? TPrinterOrientation::Landscape : TPrinterOrientation::Portrait;
+    return OwnOrientation{at(s + 1) == 'L' ? TPrinterOrientation::Landscape : TPrinterOrientation::Portrait, s + 1};
   }
-  return TPrinterOrientation::Portrait;
+  return std::nullopt;
+}
+
+TPrinterOrientation DefaultDialect::Orientation(TRenderState& state) {
+  InputCursor& input = state.Input;
+  const auto found = OwnOrientationAt(std::span(input.Buffer.data(), static_cast<std::size_t>(input.BufCount)));
+  if (!found) return TPrinterOrientation::Portrait;
+  input.BufPos = static_cast<int>(found->Letter);
+  return found->Orientation;
 }
 
 void DefaultDialect::Start(TRenderState& state) {

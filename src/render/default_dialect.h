@@ -4,11 +4,22 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <span>
 
 #include "render/dialect.h"
 
 namespace prynda {
+
+// Our orientation command at the very start of a job (after one ESC l n): ESC " S, s, T or t,
+// or the prefix byte 0xFA with L or P; the orientation and where its letter is.
+struct OwnOrientation {
+  TPrinterOrientation Orientation;
+  std::size_t Letter;
+};
+std::optional<OwnOrientation> OwnOrientationAt(std::span<const std::uint8_t> bytes);
 
 // What our dialect keeps beside the render state.
 struct DefaultModes {
