@@ -282,10 +282,7 @@ TPassOnResult ArchivingPrintSystem::PassOn(const std::string& printer, const TDe
   } else {
     file.emplace(request.Folder);
     try {
-      file->Begin(info);
-      WritePdfOfDocument(format, path, offset, [&](const unsigned char* data, std::size_t size) {
-        if (!file->Write(data, size)) throw EPrinter(file->FailureText());
-      });
+      WritePdfOfDocument(format, path, offset, info, *file);
       file->Commit();
     } catch (const JobInterrupted&) {
       throw;

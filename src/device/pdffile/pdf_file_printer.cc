@@ -77,8 +77,12 @@ std::string PdfOutputPath(const std::string& source, const char* pdf_env, bool e
   return output.string();
 }
 
-void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::uint64_t offset,
-                        const DocumentBytes& write) {
+void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::uint64_t offset, const TDocInfo& info,
+                        PdfSink& sink) {
+  sink.Begin(info);
+  const DocumentBytes write = [&sink](const unsigned char* data, std::size_t size) {
+    if (!sink.Write(data, size)) throw EPrinter(sink.FailureText());
+  };
   if (format == TDocumentFormat::Pdf) {
     ReadDocument(path, offset, write);
     return;
@@ -122,15 +126,10 @@ TPassOnResult PdfFilePrintSystem::PassOn(const std::string& printer, const TDevi
   if (format == TDocumentFormat::Raw) return TPassOnResult::Unsupported;
   const std::string output = PdfOutputPath(info.SourcePath, std::getenv("PRYNDA_PDF"));
   if (SameFile(output, path)) throw EPrinter("The PDF file would replace the document itself: " + output);
-  ReplacingFile file;
-  const auto failure = [&] { return "Cannot write the PDF file " + output + ": " + file.Error(); };
-  if (!file.Create(output)) throw EPrinter(failure());
-  const DocumentBytes write = [&](const unsigned char* data, std::size_t size) {
-    if (!file.Write(data, size)) throw EPrinter(failure());
-  };
-  WritePdfOfDocument(format, path, offset, write);
+  PdfFileSink sink;
+  WritePdfOfDocument(format, path, offset, info, sink);
   StopIfRequested();  // the last moment at which the job can still be cancelled
-  if (!file.Commit()) throw EPrinter(failure());
+  sink.Commit();
   return TPassOnResult::Printed;
 }
 

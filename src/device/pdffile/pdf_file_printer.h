@@ -37,11 +37,12 @@ using SameFileTest = std::function<bool(const std::filesystem::path&, const std:
 std::string PdfOutputPath(const std::string& source, const char* pdf_env, bool env_is_folder,
                           const SameFileTest& same_file);
 
-// A document handed on, as "Prynda PDF" writes it, to `write`: a PDF as it is, PostScript as
-// Ghostscript's pdfwrite makes it. EPrinter when Ghostscript is missing or fails, or the file
-// cannot be read; JobInterrupted on a stop request meanwhile. Not for a printer language.
-void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::uint64_t offset,
-                        const DocumentBytes& write);
+// A document handed on, as "Prynda PDF" writes it, into `sink`, begun for `info`: a PDF as it is,
+// PostScript as Ghostscript's pdfwrite makes it; the caller commits the sink. EPrinter when
+// Ghostscript is missing or fails, the file cannot be read or the sink cannot be written;
+// JobInterrupted on a stop request meanwhile. Not for a printer language.
+void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::uint64_t offset, const TDocInfo& info,
+                        PdfSink& sink);
 
 class PdfFilePrintSystem final : public PrintSystem {
  public:
