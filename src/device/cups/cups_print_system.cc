@@ -132,7 +132,7 @@ class CupsJobSink final : public PdfSink {
       throw EPrinter("Printer " + name_ + " is stopped" +
                      (message != nullptr && *message != '\0' ? std::string(": ") + message : std::string()));
     }
-    info_ = Api().cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest_);
+    if (info_ == nullptr) info_ = Api().cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest_);
     if (info_ == nullptr) throw EPrinter("Printer " + name_ + " cannot be reached: " + LastError());
     cups_option_t* options = nullptr;
     int count = Api().cupsAddOption("copies", std::to_string(copies_ > 0 ? copies_ : 1).c_str(), 0, &options);
@@ -154,6 +154,15 @@ class CupsJobSink final : public PdfSink {
       throw EPrinter("Printer " + name_ + " does not take the document: " + why);
     }
     streaming_ = true;
+  }
+
+  // Whether the queue takes documents of this sink's format: true unless it lists its formats
+  // and not this one (or cannot say). The queue's details it asks for serve Begin too.
+  bool TakesFormat() {
+    if (info_ == nullptr) info_ = Api().cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest_);
+    if (info_ == nullptr) return true;
+    return Api().cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest_, info_, "document-format") == nullptr ||
+           Api().cupsCheckDestSupported(CUPS_HTTP_DEFAULT, dest_, info_, "document-format", format_);
   }
 
   bool Write(const unsigned char* data, std::size_t size) override {
@@ -289,14 +298,9 @@ TPassOnResult CupsPrintSystem::PassOn(const std::string& printer, const TDeviceS
   const char* type = format == TDocumentFormat::Pdf          ? CUPS_FORMAT_PDF
                      : format == TDocumentFormat::PostScript ? CUPS_FORMAT_POSTSCRIPT
                                                              : CUPS_FORMAT_RAW;
-  // A queue that lists its document formats and not this one would refuse the job.
-  if (cups_dinfo_t* dinfo = Api().cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
-    const bool listed = Api().cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, dinfo, "document-format") == nullptr ||
-                        Api().cupsCheckDestSupported(CUPS_HTTP_DEFAULT, dest, dinfo, "document-format", type);
-    Api().cupsFreeDestInfo(dinfo);
-    if (!listed) return TPassOnResult::Unsupported;
-  }
   CupsJobSink job(*dest, settings.Copies, std::string(), job_options_, type);
+  // A queue that lists its document formats and not this one would refuse the job.
+  if (!job.TakesFormat()) return TPassOnResult::Unsupported;
   job.Begin(info);
   ReadDocument(path, offset, [&](const unsigned char* data, std::size_t size) {
     if (!job.Write(data, size)) throw EPrinter(job.FailureText());
