@@ -4,6 +4,7 @@
 #include <array>
 #include <string_view>
 
+#include "render/escape_sequences.h"
 #include "render/escp/fx.h"
 
 namespace prynda::recognition {
@@ -258,19 +259,13 @@ Walk WalkOwnDialect(std::span<const std::uint8_t> bytes) {
     } else if (c != kEsc) {
       text.Byte(c);
     } else {
-      switch (in.Next()) {
-        case '"': {
-          const std::uint8_t letter = in.Next();
-          if (letter == 'F') in.Skip(1);
-          if (letter == 'R' || letter == 'r') in.Skip(3);
-          break;
-        }
-        case '$': in.Skip(2); break;
-        case '(': in.Skip(6); break;
-        case 'J': case 'j': case 'l':
-        case '!': case '-': case 'I': case 'R': case 'S': case 'W': case '_':
-        case 'h': case 'p': case 'q': case 't': case 'x': case '~': in.Skip(1); break;
-        default: break;
+      const std::uint8_t code = in.Next();
+      if (code == '"') {
+        const std::uint8_t letter = in.Next();
+        if (letter == 'F') in.Skip(1);
+        if (letter == 'R' || letter == 'r') in.Skip(3);
+      } else {
+        in.Skip(static_cast<std::uint64_t>(OwnEscapeArguments(code)));
       }
     }
   }

@@ -31,7 +31,8 @@ double FeedPixels(const TRenderState& state, std::uint8_t n) { return std::trunc
 void DoEscape(TRenderState& state) {
   InputCursor& input = state.Input;
   PageModel& page = state.Page;
-  switch (input.NextChar()) {
+  const std::uint8_t letter = input.NextChar();
+  switch (letter) {
     case 0x0C: page.PageFull = true; break;
     case '"': DoQuotedCommand(state); break;
     case '$': {
@@ -40,7 +41,6 @@ void DoEscape(TRenderState& state) {
       page.PosX = static_cast<double>((low + 256 * high) * page.DpiX / 60);
       break;
     }
-    case '(': input.SkipBytes(6); break;
     case 'J': {
       // The page-height test, whenever /FF is given (the line-count mode too).
       const double bottom = state.Settings.ForceFF ? page.PageHeight : kNoLimit;
@@ -49,20 +49,7 @@ void DoEscape(TRenderState& state) {
     }
     case 'j': page.FeedUp(FeedPixels(state, input.NextByte()), -kNoLimit); break;
     case 'l': page.LeftMargin = (page.DpiX / 10) * input.NextByte(); break;
-    case '!':
-    case '-':
-    case 'I':
-    case 'R':
-    case 'S':
-    case 'W':
-    case '_':
-    case 'h':
-    case 'p':
-    case 'q':
-    case 't':
-    case 'x':
-    case '~': input.SkipBytes(1); break;
-    default: break;  // a command without arguments here: only ESC and its letter are consumed
+    default: input.SkipBytes(OwnEscapeArguments(letter)); break;  // none: only ESC and its letter are consumed
   }
 }
 
