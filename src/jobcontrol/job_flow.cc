@@ -42,8 +42,7 @@ TRenderOutcome PassOnDocument(TJobContext& job, const PassedOnDocument& document
   TPrinter& printer = job.CurrentPrinter;
   const bool talk = job.Settings.ShowMessages;
   if (talk) {
-    job.Console.Line("Zaczynam przetwarzać dokument:", Raw{job.InputFileName}, " na drukarkę:",
-                     Raw{printer.PrinterNames()[printer.SelectedIndex()]});
+    WriteJobStart(job);
     job.Console.Line(" * rozpoznano : ", job.Prynda.Recognised);
     // A document handed on is printed as it is: no form goes under it.
     if (!job.Prynda.Background.empty()) job.Console.Line(" * formularz : pominięty, dokument idzie bez zmian");

@@ -18,9 +18,7 @@ namespace {
 void WriteStartMessages(TRenderState& state) {
   TConsole& console = state.Job.Console;
   const TJobSettings& settings = state.Settings;
-  const TNameList& printers = state.Printer.PrinterNames();
-  console.Line("Zaczynam przetwarzać dokument:", Raw{state.Job.InputFileName}, " na drukarkę:",
-               Raw{printers[state.Printer.SelectedIndex()]});
+  WriteJobStart(state.Job);
   if (settings.DeleteAfterPrint) console.Line(" * usuwam plik po wydrukowaniu");
   if (settings.ForceFF) {
     if (settings.FFLines) {
@@ -43,6 +41,12 @@ void WriteStartMessages(TRenderState& state) {
 }
 
 }  // namespace
+
+void WriteJobStart(TJobContext& job) {
+  TPrinter& printer = job.CurrentPrinter;
+  job.Console.Line("Zaczynam przetwarzać dokument:", Raw{job.InputFileName}, " na drukarkę:",
+                   Raw{printer.PrinterNames()[printer.SelectedIndex()]});
+}
 
 TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   TRenderState state(job, canvas);

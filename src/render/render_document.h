@@ -14,4 +14,7 @@ enum class TRenderOutcome {
 
 TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas);
 
+// The console's first line of a job: the file and the printer it goes to.
+void WriteJobStart(TJobContext& job);
+
 }  // namespace prynda

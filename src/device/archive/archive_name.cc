@@ -26,7 +26,7 @@ std::string FieldValue(std::string_view field, const ArchiveFields& fields, bool
   if (field == "name") return fields.Name;
   if (field == "printer") return fields.Printer;
   if (field == "user") return fields.User;
-  if (field == "pages") return fields.Pages ? Padded(*fields.Pages, 1) : std::string();
+  if (field == "pages") return fields.Pages ? std::to_string(*fields.Pages) : std::string();
   known = false;
   return {};
 }
