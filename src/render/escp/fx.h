@@ -18,6 +18,7 @@
 #include "render/characters.h"
 #include "render/render_state.h"
 #include "translation/code_pages.h"
+#include "render/missing_characters.h"
 
 namespace prynda::escp {
 
@@ -69,8 +70,7 @@ struct Fx {
   std::array<Character, 256> Characters{};
   std::array<int, 256> Widths{};
   std::array<char32_t, 256> Drawn{};
-  std::vector<char32_t> Missing;  // characters no face has, in the order met
-  char32_t Substitute = 0;        // what was drawn in their place
+  MissingCharacters Missing;  // characters no face has, drawn as a substitute
 
   // Vertical, in device pixels; the line spacing is the page model's.
   double PageLength = 0;     // the form, from the top of the sheet's printable area (state.Page.TopMargin)

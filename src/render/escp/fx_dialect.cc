@@ -78,18 +78,11 @@ void DoParenCommand(Fx& fx, const Args& args) {
   if (drawn && NeedsMark(fx)) MarkSheet(fx);
 }
 
-// The character that stands in for one no face has: the replacement character, or '?'.
-char32_t Substitute(TCanvas& canvas) { return canvas.HasGlyph(U'\uFFFD') ? U'\uFFFD' : U'?'; }
-
 // A byte's character measured in the canvas font, the first time the font draws it; one that no
 // face has is drawn as a substitute, and noted for the end of the job.
 [[gnu::noinline, gnu::cold]] void MeasureCharacter(Fx& fx, std::uint8_t c) {
   TCanvas& canvas = fx.State.Canvas;
-  char32_t drawn = fx.Characters[c].CodePoint;
-  if (!canvas.HasGlyph(drawn)) {
-    if (std::find(fx.Missing.begin(), fx.Missing.end(), drawn) == fx.Missing.end()) fx.Missing.push_back(drawn);
-    drawn = fx.Substitute = Substitute(canvas);
-  }
+  const char32_t drawn = fx.Missing.Drawable(canvas, fx.Characters[c].CodePoint);
   fx.Drawn[c] = drawn;
   fx.Widths[c] = canvas.MeasureUnicodeWidth(std::u32string_view(&drawn, 1));
 }
@@ -181,17 +174,6 @@ std::int32_t FxDialect::Byte(TRenderState&, std::uint8_t c) {
   return 0;  // the head has moved already: by cells and the space of ESC SP, not by columns
 }
 
-void FxDialect::Finish(TRenderState& state) {
-  if (fx_.Missing.empty()) return;
-  static const char hex[] = "0123456789ABCDEF";
-  std::string list;
-  for (char32_t c : fx_.Missing) {
-    if (!list.empty()) list += ", ";
-    list += "U+";
-    for (int shift = c > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4) list += hex[(c >> shift) & 15];
-  }
-  state.Job.Console.Line("Znaków nie ma w żadnej czcionce, drukuję zamiast nich ",
-                         fx_.Substitute == U'?' ? "?" : "\uFFFD", ": ", list);
-}
+void FxDialect::Finish(TRenderState& state) { fx_.Missing.Report(state.Job.Console); }
 
 }  // namespace prynda::escp
