@@ -143,6 +143,32 @@ std::int32_t DefaultDialect::Text(std::uint8_t c) {
   return 0;
 }
 
+namespace {
+
+// A character of the text as the canvas font draws it, and its width.
+std::pair<char32_t, int> Measured(DefaultModes& own, char32_t c) {
+  TCanvas& canvas = own.State.Canvas;
+  const bool kept = c < own.Widths.size();
+  if (kept) {
+    if (own.MeasuredFont != canvas.Font().Version()) {
+      own.Widths.fill(-1);
+      own.MeasuredFont = canvas.Font().Version();
+    }
+    if (own.Widths[c] >= 0) return {own.Drawn[c], own.Widths[c]};
+  }
+  const char32_t drawn = own.Missing.Drawable(canvas, c);
+  const int width = canvas.MeasureUnicodeWidth(std::u32string_view(&drawn, 1));
+  if (kept) {
+    own.Drawn[c] = drawn;
+    own.Widths[c] = width;
+  }
+  return {drawn, width};
+}
+
+}  // namespace
+
+void DefaultDialect::Finish(TRenderState& state) { own_.Missing.Report(state.Job.Console); }
+
 // A character of the text: a glyph centred in its cell, box-drawing lines, or a shade or block.
 std::int32_t DefaultDialect::PrintCharacter(char32_t c) {
   TRenderState& state = own_.State;
@@ -158,8 +184,8 @@ std::int32_t DefaultDialect::PrintCharacter(char32_t c) {
       break;
     default:
       if (character.CodePoint != U' ') {
-        const char32_t drawn = character.CodePoint;
-        DrawUnicodeOfWidth(state, drawn, state.Canvas.MeasureUnicodeWidth(std::u32string_view(&drawn, 1)));
+        const auto [drawn, width] = Measured(own_, character.CodePoint);
+        DrawUnicodeOfWidth(state, drawn, width);
       }
   }
   return 1;

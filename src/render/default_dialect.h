@@ -10,6 +10,7 @@
 #include <span>
 
 #include "render/dialect.h"
+#include "render/missing_characters.h"
 
 namespace prynda {
 
@@ -41,6 +42,13 @@ struct DefaultModes {
   char32_t Pending = 0;
   int Needed = 0;
   char32_t Least = 0;
+  // The text's characters below U+0180 as drawn and measured in the canvas font of version
+  // MeasuredFont (0: none yet); others are measured each time. Characters no face has are drawn
+  // as a substitute and named at the end.
+  std::array<char32_t, 0x180> Drawn{};
+  std::array<int, 0x180> Widths{};
+  std::uint64_t MeasuredFont = 0;
+  MissingCharacters Missing;
 };
 
 // A line down, and the page break the settings ask for (/FF, /FF=n).
@@ -58,6 +66,7 @@ class DefaultDialect final : public Dialect {
   TPrinterOrientation Orientation(TRenderState& state) override;
   void Start(TRenderState& state) override;
   std::int32_t Byte(TRenderState& state, std::uint8_t c) override;
+  void Finish(TRenderState& state) override;
 
  private:
   // The page asked for, begun with the byte read after the request, at the top-left corner.

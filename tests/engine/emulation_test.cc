@@ -334,5 +334,17 @@ TEST_F(EmulationTest, TextThroughTheCodePageOrAsUtf8) {
   }
 }
 
+// As in FX mode, a character no face has is drawn as the replacement character and named once.
+TEST_F(EmulationTest, RecognisedTextSubstitutesACharacterNoFaceHas) {
+  job.Settings.ShowMessages = false;
+  job.Prynda.Text = OwnText::Utf8;
+  system.MissingGlyphs = U"\u4E2D";
+  Render("\xe4\xb8\xad" "A\xe4\xb8\xad");
+  std::string drawn;
+  for (const RecordedText& text : Page().Texts) drawn += text.Text;
+  EXPECT_EQ(drawn, "\uFFFDA\uFFFD");
+  EXPECT_EQ(Output(), "Znaków nie ma w żadnej czcionce, drukuję zamiast nich \uFFFD: U+4E2D\n");
+}
+
 }  // namespace
 }  // namespace prynda::testing
