@@ -51,8 +51,7 @@ class BackendTest : public ::testing::Test {
  protected:
   void SetUp() override {
     server_ = PRYNDA_CUPS_DIR;
-    if (!fs::exists(server_ / "cups.sock")) GTEST_SKIP() << "no private CUPS scheduler";
-    setenv("CUPS_SERVER", (server_ / "cups.sock").c_str(), 1);
+    if (!UsePrivateScheduler(server_)) GTEST_SKIP() << "no private CUPS scheduler";
     std::ifstream(server_ / "port") >> port_;
     Restart();
   }

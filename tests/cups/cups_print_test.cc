@@ -51,8 +51,7 @@ class CupsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     server_ = PRYNDA_CUPS_DIR;
-    if (!fs::exists(server_ / "cups.sock")) GTEST_SKIP() << "no private CUPS scheduler";
-    setenv("CUPS_SERVER", (server_ / "cups.sock").c_str(), 1);
+    if (!UsePrivateScheduler(server_)) GTEST_SKIP() << "no private CUPS scheduler";
     fs::remove(FileQueueOutput());
     before_ = LatestJobId();
     input_ = dir_.File("faktura.txt");

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -44,6 +45,14 @@ inline int LatestJobId() {
 
 inline bool Ended(const JobInfo& job) {
   return job.State == IPP_JSTATE_COMPLETED || job.State == IPP_JSTATE_CANCELED || job.State == IPP_JSTATE_ABORTED;
+}
+
+// Points libcups at the private scheduler in `server` (scripts/cups-test-server); false where it
+// is not running, and the test is to be skipped.
+inline bool UsePrivateScheduler(const std::filesystem::path& server) {
+  if (!std::filesystem::exists(server / "cups.sock")) return false;
+  setenv("CUPS_SERVER", (server / "cups.sock").c_str(), 1);
+  return true;
 }
 
 // The one job made after job `before`, once the scheduler is done with it (within a minute).
