@@ -7,9 +7,9 @@ For changes that must not change a page.
                        [--pages 1000] [--only SUBSTRING]
 
 The jobs: every sample of examples/ with the options the gallery prints it with, and without; the
-standard workload (bench/generate_workload.py) with and without /FF and in FX mode; every file of
-the corpus folder in FX mode (with 180, /CP=850 and /CP=895 where the capture asks for them) and in
-the default mode. The captures stay where they are; PDFs go to a temporary folder.
+standard workload (bench/generate_workload.py) with and without /FF, in FX mode and with /AUTO;
+every file of the corpus folder in FX mode (with 180, /CP=850 and /CP=895 where the capture asks for
+them), in the default mode and with /AUTO. The captures stay where they are; PDFs go to a temporary folder.
 """
 import argparse
 import hashlib
@@ -49,6 +49,7 @@ def jobs(corpus, workload_dir, pages):
     yield "workload /FF", workload, ["/FF"]
     yield "workload /FF=50 DY=2", workload, ["/FF=50", "DY=2"]
     yield "workload /FX", workload, ["/FX"]
+    yield "workload /AUTO", workload, ["/AUTO"]
     if not corpus or not os.path.isdir(corpus):
         return
     for name in sorted(os.listdir(corpus)):
@@ -62,6 +63,7 @@ def jobs(corpus, workload_dir, pages):
         if "CP850" in name:
             yield name + " /FX /CP=850 180", path, ["/FX", "/CP=850", "180"]
         yield name, path, []
+        yield name + " /AUTO", path, ["/AUTO"]
 
 
 def run(prynda, path, options, pdf, cache):
