@@ -10,14 +10,14 @@
 #include <sstream>
 #include <streambuf>
 
-#include "device/console.h"
-#include "device/name_list.h"
 #include "device/print_system_wrapper.h"
 #include "device/printer.h"
-#include "device/text_encoding.h"
-#include "device/text_encoding.h"
 #include "job/job_context.h"
 #include "jobcontrol/job_flow.h"
+#include "platform/console.h"
+#include "platform/name_list.h"
+#include "platform/text_encoding.h"
+#include "platform/text_encoding.h"
 #include "render/page_cycle.h"
 #include "translation/code_pages.h"
 

@@ -21,8 +21,8 @@
 #include <utility>
 #include <vector>
 
-#include "device/archive/archive_print_system.h"
 #include "device/print_system.h"
+#include "printers/archive/archive_print_system.h"
 
 namespace prynda {
 

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "cupsbackend/backend_job.h"
-#include "device/cups/cups_print_system.h"
-#include "device/files.h"
-#include "device/fonts/font_library.h"
-#include "device/name_list.h"
-#include "device/stop_requests.h"
 #include "jobcontrol/settings_file.h"
+#include "platform/files.h"
+#include "platform/name_list.h"
+#include "platform/platform.h"
+#include "platform/stop_requests.h"
+#include "printers/cups/cups_print_system.h"
+#include "printers/fonts/font_library.h"
 
 namespace {
 

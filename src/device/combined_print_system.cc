@@ -1,6 +1,6 @@
 #include "device/combined_print_system.h"
 
-#include "device/name_list.h"
+#include "platform/name_list.h"
 
 namespace prynda {
 

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "device/name_list.h"
+#include "platform/name_list.h"
 
 namespace prynda {
 

@@ -19,7 +19,7 @@
 
 namespace prynda {
 
-class PageForm;  // device/forms/page_form.h
+class PageForm;  // printers/pdf/page_form.h
 
 enum class TPrinterOrientation { Portrait, Landscape };
 
@@ -191,7 +191,7 @@ class PrintSystem {
   // settings' form: it is printed as it is. Unsupported when the printer cannot take that format
   // here, UnknownPrinter for one the system does not know.
   // EPrinter when the printer or the file fails (an offset past the end too), JobInterrupted
-  // (device/stop_requests.h) on a stop request meanwhile; after either nothing of it is printed
+  // (platform/stop_requests.h) on a stop request meanwhile; after either nothing of it is printed
   // and no file of it is left.
   virtual TPassOnResult PassOn(const std::string& printer, const TDeviceSettings& settings, const TDocInfo& info,
                                TDocumentFormat format, const std::string& path, std::uint64_t offset) = 0;

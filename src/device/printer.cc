@@ -4,7 +4,7 @@
 #include <cmath>
 #include <utility>
 
-#include "device/stop_requests.h"
+#include "platform/stop_requests.h"
 
 namespace prynda {
 

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "device/canvas.h"
-#include "device/name_list.h"
 #include "device/print_system.h"
 #include "device/printer_error.h"
+#include "platform/name_list.h"
 
 namespace prynda {
 

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "device/console.h"
 #include "device/font.h"
 #include "device/printer.h"
 #include "job/job_settings.h"
 #include "job/prynda_settings.h"
+#include "platform/console.h"
 
 namespace prynda {
 
-class ArchivingPrintSystem;  // device/archive/archive_print_system.h
+class ArchivingPrintSystem;  // printers/archive/archive_print_system.h
 
 // The six fonts of a job, one per kind of text; the settings file names each by a suffix of its
 // own (jobcontrol/font_set.h).

@@ -7,11 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "device/archive/archive_name.h"
 #include "device/paper.h"
 #include "translation/code_pages.h"
 
 namespace prynda {
+
+// The archive's file names when the settings name none.
+inline constexpr std::string_view kDefaultArchiveName = "{date}-{time}-{name}.pdf";
 
 enum class EmulationKind {
   Default,  // our own dialect: the ESC subset and the 0xFA prefix commands
@@ -70,7 +72,7 @@ struct PryndaSettings {
 
   // Key "Archive": the folder where every completed job also leaves a PDF of its pages; "": none.
   std::string ArchiveFolder;
-  // Key "ArchiveName": the archive's file names (device/archive/archive_name.h).
+  // Key "ArchiveName": the pattern of the archive's file names (its fields: printers/archive/archive_name.h).
   std::string ArchiveName{kDefaultArchiveName};
 
   // The printer's pins: 9 (FX/LX units) or 24 (LQ/ESC/P2 units). Settled with the feed scale:

@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "device/mem_ini_file.h"
 #include "job/job_context.h"
+#include "platform/mem_ini_file.h"
 
 namespace prynda {
 

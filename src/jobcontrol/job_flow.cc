@@ -8,17 +8,17 @@
 #include <stdexcept>
 #include <string>
 
-#include "device/archive/archive_name.h"
-#include "device/files.h"
-#include "device/forms/page_form.h"
-#include "device/platform_print_system.h"
-#include "device/stop_requests.h"
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
 #include "jobcontrol/printer_selection.h"
 #include "jobcontrol/recognised_job.h"
 #include "jobcontrol/settings_file.h"
 #include "jobcontrol/usage_text.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "platform/stop_requests.h"
+#include "printers/archive/archive_name.h"
+#include "printers/pdf/page_form.h"
 #include "render/render_document.h"
 
 namespace prynda {

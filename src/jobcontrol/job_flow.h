@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "device/archive/archive_print_system.h"
 #include "device/print_system.h"
 #include "job/job_context.h"
+#include "printers/archive/archive_print_system.h"
 #include "render/render_document.h"
 
 namespace prynda {

@@ -1,14 +1,14 @@
-// Builds the platform's print system and runs one job.
+// Builds the machine's printers and runs one job.
 #include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "device/console.h"
-#include "device/files.h"
-#include "device/platform_print_system.h"
-#include "device/stop_requests.h"
 #include "jobcontrol/job_flow.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "platform/stop_requests.h"
+#include "printers/printers.h"
 
 int main(int argc, char** argv) {
 #ifdef SIGPIPE
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   prynda::InstallStopHandlers();
   std::vector<std::string> params(argv, argv + argc);
   if (!params.empty()) params[0] = prynda::ExecutablePath(params[0]);
-  auto platform = prynda::MakePlatformPrintSystem();
-  return prynda::RunProgram(std::move(params), *platform.Printers, std::cout, std::cin, std::cerr,
-                            prynda::ConsoleCodePageFromEnvironment(), platform.ArchiveContexts);
+  auto printers = prynda::MakePrinters();
+  return prynda::RunProgram(std::move(params), *printers.System, std::cout, std::cin, std::cerr,
+                            prynda::ConsoleCodePageFromEnvironment(), printers.ArchiveContexts);
 }

@@ -1,7 +1,7 @@
 #include "jobcontrol/options.h"
 
-#include "device/name_list.h"
 #include "jobcontrol/prynda_section.h"
+#include "platform/name_list.h"
 
 namespace prynda {
 

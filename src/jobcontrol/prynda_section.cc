@@ -3,8 +3,8 @@
 #include <charconv>
 #include <string>
 
-#include "device/name_list.h"
 #include "jobcontrol/settings_file.h"
+#include "platform/name_list.h"
 
 namespace prynda {
 

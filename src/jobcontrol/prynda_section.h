@@ -4,8 +4,8 @@
 
 #include <string_view>
 
-#include "device/mem_ini_file.h"
 #include "job/prynda_settings.h"
+#include "platform/mem_ini_file.h"
 
 namespace prynda {
 

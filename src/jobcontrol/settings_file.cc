@@ -1,19 +1,16 @@
 #include "jobcontrol/settings_file.h"
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
-
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
-#include "device/mem_ini_file.h"
-#include "device/name_list.h"
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
 #include "jobcontrol/printer_selection.h"
 #include "jobcontrol/prynda_section.h"
+#include "platform/mem_ini_file.h"
+#include "platform/name_list.h"
+#include "platform/platform.h"
 
 namespace prynda {
 
@@ -69,32 +66,11 @@ std::optional<std::string> LocateSettingsFile(const std::string& executable,
 }
 
 std::vector<std::string> UserAndSystemSettingsFiles(const char* config_home, const char* home) {
-#ifdef _WIN32
-  (void)config_home;
-  (void)home;
-  return {};
-#else
   std::vector<std::string> files;
-  if (config_home != nullptr && config_home[0] == '/') {
-    files.push_back(std::string(config_home) + "/prynda/prynda.ini");
-  } else if (home != nullptr && home[0] == '/') {
-    files.push_back(std::string(home) + "/.config/prynda/prynda.ini");
-  }
-  files.emplace_back(kSystemSettingsFile);
+  const std::string user = UserSettingsFolder(config_home, home);
+  if (!user.empty()) files.push_back(user + "/prynda/prynda.ini");
+  if (HasSystemSettingsFolder()) files.emplace_back(kSystemSettingsFile);
   return files;
-#endif
-}
-
-std::string ExecutableInRootsFolder(const std::string& executable) {
-#ifdef _WIN32
-  return executable;
-#else
-  const fs::path folder = fs::path(executable).parent_path();
-  struct stat info {};
-  if (executable.empty() || folder.empty() || ::stat(folder.c_str(), &info) != 0) return {};
-  const bool roots = S_ISDIR(info.st_mode) && info.st_uid == 0 && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
-  return roots ? executable : std::string();
-#endif
 }
 
 void ReadSettingsFile(TJobContext& job) {

@@ -35,11 +35,6 @@ std::optional<std::string> LocateSettingsFile(const std::string& executable,
 // first, which leaves the system's.
 std::vector<std::string> UserAndSystemSettingsFiles(const char* config_home, const char* home);
 
-// For such a program, the executable to look beside: `executable` while root owns its folder and
-// no one else may write in it (as the scheduler demands of a backend's folder), else "" - a file
-// beside it then is not read.
-std::string ExecutableInRootsFolder(const std::string& executable);
-
 // The settings step of the job: job keys, the "PRINTER" key (unless "/DR=" named a printer) and
 // the six font sections.
 void ReadSettingsFile(TJobContext& job);

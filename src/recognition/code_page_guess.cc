@@ -7,7 +7,7 @@
 #ifdef PRYNDA_UCHARDET
 #include <uchardet.h>
 
-#include "device/runtime_library.h"
+#include "platform/runtime_library.h"
 #endif
 
 namespace prynda::recognition {

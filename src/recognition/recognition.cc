@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "device/text_encoding.h"
+#include "platform/text_encoding.h"
 #include "recognition/code_page_guess.h"
 #include "recognition/command_walk.h"
 #include "recognition/document_header.h"

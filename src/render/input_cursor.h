@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "device/console.h"
-#include "device/files.h"
 #include "device/printer.h"
+#include "platform/console.h"
+#include "platform/files.h"
 #include "translation/code_page_table.h"
 
 namespace prynda {

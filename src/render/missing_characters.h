@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "device/canvas.h"
-#include "device/console.h"
+#include "platform/console.h"
 
 namespace prynda {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "device/stop_requests.h"
+#include "platform/stop_requests.h"
 #include "render/dialect.h"
 #include "render/page_cycle.h"
 #include "render/page_setup.h"

@@ -3,7 +3,7 @@
 #include <mutex>
 #include <optional>
 
-#include "device/text_encoding.h"
+#include "platform/text_encoding.h"
 
 namespace prynda {
 

@@ -21,10 +21,10 @@
 
 #include "cups/printer_port.h"
 #include "cups/scheduler.h"
-#include "device/cups/cups_print_system.h"
-#include "device/fonts/font_library.h"
 #include "device/printer_error.h"
-#include "device/stop_requests.h"
+#include "platform/stop_requests.h"
+#include "printers/cups/cups_print_system.h"
+#include "printers/fonts/font_library.h"
 #include "support/pdf_tools.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 // The file of font look-ups kept between runs: used only while what it was made from is
 // unchanged, ignored when damaged, and really serving the look-ups of a font library.
-#include "device/fonts/font_cache.h"
+#include "printers/fonts/font_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <functional>
 #include <sstream>
 
-#include "device/fonts/font_library.h"
+#include "printers/fonts/font_library.h"
 #include "support/environment.h"
 #include "support/temp_dir.h"
 

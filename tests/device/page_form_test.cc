@@ -1,13 +1,13 @@
 // Forms read from their files: what each kind of file that cannot be a form raises, a PDF's pages
 // and boxes, a picture's dots, and the matrix that lays a page, turned or not, over the sheet.
-#include "device/forms/page_form.h"
+#include "printers/pdf/page_form.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "device/forms/pdf_form.h"
+#include "printers/pdf/pdf_form.h"
 #include "support/form_files.h"
 #include "support/pdf_tools.h"
 #include "support/temp_dir.h"

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "device/fonts/font_library.h"
-#include "device/pdffile/pdf_file_printer.h"
 #include "device/printer_error.h"
-#include "device/stop_requests.h"
+#include "platform/stop_requests.h"
+#include "printers/fonts/font_library.h"
+#include "printers/prynda_pdf/pdf_file_printer.h"
 #include "support/pdf_tools.h"
 #include "support/temp_dir.h"
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "device/fonts/font_library.h"
-#include "device/gdi/gdi_print_system.h"
-#include "device/pass_on.h"
-#include "device/pdffile/pdf_file_printer.h"
 #include "device/printer_error.h"
+#include "printers/fonts/font_library.h"
+#include "printers/gdi/gdi_print_system.h"
+#include "printers/pass_on/pass_on.h"
+#include "printers/prynda_pdf/pdf_file_printer.h"
 #include "support/temp_dir.h"
 
 namespace prynda {

@@ -12,9 +12,9 @@
 #include <regex>
 #include <string>
 
-#include "device/fonts/font_library.h"
-#include "device/pdffile/pdf_file_printer.h"
 #include "device/printer.h"
+#include "printers/fonts/font_library.h"
+#include "printers/prynda_pdf/pdf_file_printer.h"
 #include "support/pdf_tools.h"
 
 namespace prynda {

@@ -15,15 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "device/pages/pdf_context.h"
-#include "device/pdf/pdf_pages.h"
-#include "device/pdf/pdf_writer.h"
-#include "device/pdffile/pdf_file_printer.h"
 #include "device/printer_error.h"
 #include "jobcontrol/job_flow.h"
+#include "printers/pdf/pdf_context.h"
+#include "printers/pdf/pdf_pages.h"
+#include "printers/pdf/pdf_writer.h"
+#include "printers/prynda_pdf/pdf_file_printer.h"
 #include "reference/cairo_pages.h"
-#include "support/temp_dir.h"
 #include "support/pdf_tools.h"
+#include "support/temp_dir.h"
 
 namespace prynda {
 namespace {

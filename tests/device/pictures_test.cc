@@ -1,5 +1,5 @@
 // Images of a page joined into pictures: which ones join, and every dot where it was placed.
-#include "device/pages/pictures.h"
+#include "printers/pdf/pictures.h"
 
 #include <gtest/gtest.h>
 

@@ -11,11 +11,11 @@
 #include <string_view>
 #include <vector>
 
-#include "device/fonts/font_library.h"
-#include "device/pages/pdf_sink.h"
-#include "device/pdf/pdf_pages.h"
 #include "device/printer_error.h"
 #include "fakes/recording_print_system.h"
+#include "printers/fonts/font_library.h"
+#include "printers/pdf/pdf_pages.h"
+#include "printers/pdf/pdf_sink.h"
 #include "reference/cairo_pages.h"
 
 namespace prynda {

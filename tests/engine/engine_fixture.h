@@ -18,16 +18,16 @@
 #include <system_error>
 #include <vector>
 
-#include "device/console.h"
 #include "device/print_system_wrapper.h"
 #include "device/printer.h"
-#include "device/text_encoding.h"
 #include "fakes/recording_print_system.h"
+#include "job/job_context.h"
+#include "jobcontrol/font_set.h"
+#include "platform/console.h"
+#include "platform/text_encoding.h"
+#include "render/render_document.h"
 #include "support/console_streams.h"
 #include "support/temp_dir.h"
-#include "jobcontrol/font_set.h"
-#include "job/job_context.h"
-#include "render/render_document.h"
 
 namespace prynda::testing {
 

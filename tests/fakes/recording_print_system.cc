@@ -5,10 +5,10 @@
 
 #include "device/document_order.h"
 #include "device/font.h"
-#include "device/forms/page_form.h"
-#include "device/name_list.h"
-#include "device/pass_on.h"
 #include "device/printer_error.h"
+#include "platform/name_list.h"
+#include "printers/pass_on/pass_on.h"
+#include "printers/pdf/page_form.h"
 
 namespace prynda::testing {
 

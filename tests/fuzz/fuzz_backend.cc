@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cupsbackend/backend_job.h"
-#include "device/archive/archive_name.h"
+#include "printers/archive/archive_name.h"
 
 using namespace prynda;
 

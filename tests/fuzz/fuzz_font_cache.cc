@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "device/fonts/font_cache.h"
 #include "fuzz/fuzz_job.h"
+#include "printers/fonts/font_cache.h"
 
 using namespace prynda;
 

@@ -9,10 +9,10 @@
 #include <sstream>
 #include <string>
 
-#include "device/console.h"
 #include "device/printer.h"
-#include "jobcontrol/font_set.h"
 #include "job/job_context.h"
+#include "jobcontrol/font_set.h"
+#include "platform/console.h"
 
 namespace prynda::fuzzing {
 

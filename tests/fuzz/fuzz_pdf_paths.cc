@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-#include "device/pdffile/pdf_file_printer.h"
 #include "device/printer_error.h"
 #include "fuzz/fuzz_job.h"
+#include "printers/prynda_pdf/pdf_file_printer.h"
 
 using namespace prynda;
 namespace fs = std::filesystem;

@@ -10,9 +10,9 @@
 #include <memory>
 #include <utility>
 
-#include "device/fonts/font_library.h"
-#include "device/pdffile/pdf_file_printer.h"
 #include "fuzz/fuzz_job.h"
+#include "printers/fonts/font_library.h"
+#include "printers/prynda_pdf/pdf_file_printer.h"
 #include "render/render_document.h"
 
 using namespace prynda;

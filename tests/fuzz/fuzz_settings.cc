@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
-#include "device/mem_ini_file.h"
 #include "fakes/recording_print_system.h"
 #include "fuzz/fuzz_job.h"
 #include "jobcontrol/settings_file.h"
+#include "platform/mem_ini_file.h"
 
 using namespace prynda;
 

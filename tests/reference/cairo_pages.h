@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "device/document_order.h"
-#include "device/fonts/font_library.h"
-#include "device/pages/page_batch.h"
-#include "device/pages/pdf_sink.h"
 #include "device/print_system.h"
+#include "printers/fonts/font_library.h"
+#include "printers/pdf/page_batch.h"
+#include "printers/pdf/pdf_sink.h"
 
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct _cairo cairo_t;

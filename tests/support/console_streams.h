@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "device/console.h"
-#include "device/text_encoding.h"
+#include "platform/console.h"
+#include "platform/text_encoding.h"
 
 namespace prynda::testing {
 

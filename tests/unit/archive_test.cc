@@ -15,11 +15,12 @@
 #include <thread>
 #include <vector>
 
-#include "device/archive/archive_name.h"
-#include "device/archive/archive_print_system.h"
-#include "device/files.h"
 #include "device/printer_error.h"
 #include "fakes/recording_print_system.h"
+#include "job/prynda_settings.h"
+#include "platform/files.h"
+#include "printers/archive/archive_name.h"
+#include "printers/archive/archive_print_system.h"
 #include "support/temp_dir.h"
 
 namespace prynda {

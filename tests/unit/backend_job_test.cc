@@ -16,6 +16,7 @@
 #include "cupsbackend/backend_job.h"
 #include "jobcontrol/options.h"
 #include "jobcontrol/settings_file.h"
+#include "platform/platform.h"
 #include "unit/job_fixture.h"
 
 namespace prynda::testing {

@@ -11,8 +11,9 @@
 #include <thread>
 #include <utility>
 
-#include "device/console.h"
-#include "device/text_encoding.h"
+#include "platform/console.h"
+#include "platform/platform.h"
+#include "platform/text_encoding.h"
 #include "support/environment.h"
 
 namespace prynda {

@@ -15,13 +15,13 @@
 #include <system_error>
 #include <vector>
 
-#include "device/console.h"
 #include "device/printer.h"
-#include "device/text_encoding.h"
 #include "fakes/recording_print_system.h"
+#include "job/job_context.h"
+#include "platform/console.h"
+#include "platform/text_encoding.h"
 #include "support/console_streams.h"
 #include "support/temp_dir.h"
-#include "job/job_context.h"
 
 namespace prynda::testing {
 

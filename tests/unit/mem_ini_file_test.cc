@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "device/mem_ini_file.h"
+#include "platform/mem_ini_file.h"
 #include "support/temp_dir.h"
 
 namespace prynda {

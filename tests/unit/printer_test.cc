@@ -10,9 +10,9 @@
 #include <tuple>
 #include <vector>
 
-#include "device/forms/page_form.h"
 #include "device/printer.h"
 #include "fakes/recording_print_system.h"
+#include "printers/pdf/page_form.h"
 #include "support/temp_dir.h"
 
 namespace prynda {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "device/mem_ini_file.h"
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
+#include "platform/mem_ini_file.h"
 #include "unit/job_fixture.h"
 
 namespace prynda::testing {

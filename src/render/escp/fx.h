@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "render/characters.h"
+#include "render/missing_characters.h"
 #include "render/render_state.h"
 #include "translation/code_pages.h"
-#include "render/missing_characters.h"
 
 namespace prynda::escp {
 

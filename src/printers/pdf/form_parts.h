@@ -1,0 +1,52 @@
+// What forms are made of, for the form (page_form.h) and the readers of its two kinds (pdf_form.h,
+// png_picture.h): why a form cannot be used, a picture's dots, a PDF page's box.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace prynda {
+
+// Why a form cannot be used.
+enum class FormProblem {
+  Missing,         // no such file
+  Unreadable,      // it cannot be opened or read
+  NotAForm,        // neither a PDF nor a PNG
+  DamagedPdf,      // a PDF that cannot be read
+  NoPages,         // a PDF without a page
+  DamagedPng,      // a PNG that cannot be decoded
+  TooLarge,        // a picture of more dots than a form is allowed
+  PdfUnsupported,  // a PDF where this build cannot read PDF forms (Windows)
+  NoPdfLibrary,    // a PDF, and qpdf's library is not installed
+};
+
+class FormError : public std::runtime_error {
+ public:
+  FormError(FormProblem problem, const std::string& detail) : std::runtime_error(detail), problem_(problem) {}
+  FormProblem Problem() const { return problem_; }
+
+ private:
+  FormProblem problem_;
+};
+
+// A picture's dots as they lie on white paper: rows from the top, Channels bytes a dot (1: grey,
+// 3: red, green, blue), no padding.
+struct FormPicture {
+  int Width = 0;
+  int Height = 0;
+  int Channels = 3;
+  std::vector<std::uint8_t> Dots;
+};
+
+// The most dots a picture form may have: A4 at 600 dpi is 35 million.
+inline constexpr std::int64_t kMostFormDots = 64'000'000;
+
+// A page's box in its own PDF units and the quarter turns it is shown with (its /Rotate).
+struct FormBox {
+  double Left = 0, Bottom = 0, Right = 0, Top = 0;
+  int Rotate = 0;  // 0, 90, 180 or 270, clockwise
+};
+
+}  // namespace prynda
