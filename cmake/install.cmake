@@ -3,12 +3,14 @@
 # of the same files, packaging/windows).
 #
 # Linux, below the prefix: bin/prynda; the CUPS backend lib/cups/backend/prynda; the man page
-# prynda(1); the README, its pictures and notes, the samples and the commented settings file
+# prynda(1); the README, the manual (every page of docs/ and its pictures, in docs/ beside the
+# README, so that the README's links hold there), the samples and the commented settings file
 # under share/doc/prynda; and that settings file where the program reads the system's
 # (kSystemSettingsFile: /etc/prynda/prynda.ini for the prefix /usr, else etc/prynda below the
 # prefix).
 # Windows, in one folder: prynda.exe with the settings file beside it (so that it is the one
-# read), the README as text with CRLF line ends, the samples.
+# read), the README as text with CRLF line ends, the manual in docs\ (its pages with CRLF line
+# ends, as the README), the samples.
 
 set(PRYNDA_SETTINGS_FILE ${PROJECT_SOURCE_DIR}/docs/prynda.ini)
 set(PRYNDA_SAMPLES
@@ -27,6 +29,10 @@ set(PRYNDA_SAMPLES
   ${PROJECT_SOURCE_DIR}/examples/papier-firmowy.pdf
   ${PROJECT_SOURCE_DIR}/examples/papier-firmowy.png
 )
+# The manual: the pages of docs/ and the pictures they show. A page added there is installed
+# without another word here (CMake looks again when the folder changes).
+file(GLOB PRYNDA_MANUAL_PAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.md)
+file(GLOB PRYNDA_MANUAL_PICTURES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png)
 
 set(CPACK_PACKAGE_NAME prynda)
 set(CPACK_PACKAGE_VENDOR "The Prynda developers")
@@ -36,7 +42,12 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   install(TARGETS prynda RUNTIME DESTINATION .)
-  foreach(text README.md:README.txt docs/prynda.ini:prynda.ini)
+  set(texts README.md:README.txt docs/prynda.ini:prynda.ini)
+  foreach(page ${PRYNDA_MANUAL_PAGES})
+    file(RELATIVE_PATH page ${PROJECT_SOURCE_DIR} ${page})
+    list(APPEND texts ${page}:${page})
+  endforeach()
+  foreach(text ${texts})
     string(REPLACE ":" ";" text ${text})
     list(GET text 0 from)
     list(GET text 1 to)
@@ -44,8 +55,13 @@ if(WIN32)
     string(REPLACE "\n" "\r\n" content "${content}")
     file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/${to} "${content}")
     set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${from})
-    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${to} DESTINATION .)
+    get_filename_component(folder ${to} DIRECTORY)
+    if(folder STREQUAL "")
+      set(folder .)
+    endif()
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${to} DESTINATION ${folder})
   endforeach()
+  install(FILES ${PRYNDA_MANUAL_PICTURES} DESTINATION docs)
   install(FILES ${PRYNDA_SAMPLES} DESTINATION examples)
 
   # The installer (packaging/windows, made by scripts/build-windows) installs the same files, and
@@ -93,8 +109,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/prynda.1.gz DESTINATION ${CMAKE_INSTAL
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/packaging/copyright
               ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz
         DESTINATION ${PRYNDA_DOC_DIR})
-install(FILES ${PROJECT_SOURCE_DIR}/docs/faktura.png ${PROJECT_SOURCE_DIR}/docs/reliability.md
-        DESTINATION ${PRYNDA_DOC_DIR}/docs)
+install(FILES ${PRYNDA_MANUAL_PAGES} ${PRYNDA_MANUAL_PICTURES} DESTINATION ${PRYNDA_DOC_DIR}/docs)
 install(FILES ${PRYNDA_SAMPLES} ${PRYNDA_SETTINGS_FILE} DESTINATION ${PRYNDA_DOC_DIR}/examples)
 install(FILES ${PRYNDA_SETTINGS_FILE} DESTINATION ${PRYNDA_SETTINGS_DIR})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
