@@ -17,7 +17,7 @@
 #include "jobcontrol/options.h"
 #include "jobcontrol/settings_file.h"
 #include "platform/platform.h"
-#include "unit/job_fixture.h"
+#include "support/job_fixture.h"
 
 namespace prynda::testing {
 namespace {

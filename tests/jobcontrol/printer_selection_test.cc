@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "unit/job_fixture.h"
+#include "support/job_fixture.h"
 
 namespace prynda::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "jobcontrol/settings_file.h"
-#include "unit/job_fixture.h"
+#include "support/job_fixture.h"
 
 namespace prynda::testing {
 namespace {

@@ -14,7 +14,7 @@
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
 #include "platform/mem_ini_file.h"
-#include "unit/job_fixture.h"
+#include "support/job_fixture.h"
 
 namespace prynda::testing {
 namespace {
