@@ -4,8 +4,8 @@
 #include <array>
 #include <string_view>
 
-#include "render/escape_sequences.h"
 #include "render/escp/fx.h"
+#include "render/own/escape_sequences.h"
 
 namespace prynda::recognition {
 

@@ -7,7 +7,7 @@
 #include "recognition/code_page_guess.h"
 #include "recognition/command_walk.h"
 #include "recognition/document_header.h"
-#include "render/default_dialect.h"
+#include "render/own/own.h"
 
 namespace prynda {
 

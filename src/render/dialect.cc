@@ -1,7 +1,7 @@
 #include "render/dialect.h"
 
-#include "render/default_dialect.h"
 #include "render/escp/fx_dialect.h"
+#include "render/own/own.h"
 
 namespace prynda {
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "render/default_dialect.h"
+#include "render/own/own.h"
 #include "render/render_state.h"
 
 namespace prynda {

@@ -1,4 +1,4 @@
-#include "render/prefix_commands.h"
+#include "render/own/prefix_commands.h"
 
 #include "render/page_cycle.h"
 #include "render/pitch_fonts.h"

@@ -1,10 +1,10 @@
-#include "render/default_dialect.h"
+#include "render/own/own.h"
 
 #include "render/box_drawing.h"
 #include "render/characters.h"
-#include "render/escape_sequences.h"
+#include "render/own/escape_sequences.h"
 #include "render/page_cycle.h"
-#include "render/prefix_commands.h"
+#include "render/own/prefix_commands.h"
 
 namespace prynda {
 

@@ -1,7 +1,7 @@
 // DoPrefixCommand: the command letter after the prefix byte 0xFA, acted on.
 #pragma once
 
-#include "render/default_dialect.h"
+#include "render/own/own.h"
 
 namespace prynda {
 

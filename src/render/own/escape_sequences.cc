@@ -1,4 +1,4 @@
-#include "render/escape_sequences.h"
+#include "render/own/escape_sequences.h"
 
 #include <cmath>
 #include <cstdint>
