@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "render/escp/fx.h"
-#include "render/own/escape_sequences.h"
+#include "render/own/own.h"
 
 namespace prynda::recognition {
 
@@ -265,7 +265,7 @@ Walk WalkOwnDialect(std::span<const std::uint8_t> bytes) {
         if (letter == 'F') in.Skip(1);
         if (letter == 'R' || letter == 'r') in.Skip(3);
       } else {
-        in.Skip(static_cast<std::uint64_t>(OwnEscapeArguments(code)));
+        in.Skip(static_cast<std::uint64_t>(own::OwnEscapeArguments(code)));
       }
     }
   }

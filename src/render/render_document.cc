@@ -99,7 +99,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   page.PosY = page.TopMargin;
   page.PageFull = false;
   page.FormLength = FormLengthPixels(state);
-  if (page.FormLength > 0 && job.Prynda.Emulation == EmulationKind::Default) {
+  if (page.FormLength > 0 && job.Prynda.Emulation == EmulationKind::Own) {
     // In our own dialect the form is the page that /FF breaks at.
     page.PageHeight = static_cast<std::int32_t>(std::min<double>(page.TopMargin + page.FormLength, INT32_MAX));
   }

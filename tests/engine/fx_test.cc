@@ -460,8 +460,8 @@ TEST_F(FxTest, ACharacterNoFaceHasIsSubstitutedAndNamedOnce) {
   EXPECT_EQ(PageTexts(), std::vector<std::string>{"?"});
 }
 
-TEST_F(FxTest, TheDefaultDialectReturnsTheCarriageOnlyWhenAsked) {
-  job.Prynda.Emulation = EmulationKind::Default;
+TEST_F(FxTest, TheOwnDialectReturnsTheCarriageOnlyWhenAsked) {
+  job.Prynda.Emulation = EmulationKind::Own;
   Render("A\nB");
   EXPECT_EQ(Text('B').X, 65);
   job.Prynda.AutoCR = true;

@@ -1,9 +1,9 @@
-#include "render/own/escape_sequences.h"
+#include "render/own/own.h"
 
 #include <cmath>
 #include <cstdint>
 
-namespace prynda {
+namespace prynda::own {
 
 namespace {
 
@@ -53,4 +53,4 @@ void DoEscape(TRenderState& state) {
   }
 }
 
-}  // namespace prynda
+}  // namespace prynda::own

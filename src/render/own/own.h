@@ -1,6 +1,8 @@
 // Our own dialect: control bytes, the ESC subset and the 0xFA prefix commands, box-drawing
 // characters as lines, every other byte a character in its cell. Its page breaks are lazy: a
-// request sets PageFull and the next byte read begins the page, whatever that byte is.
+// request sets PageFull and the next byte read begins the page, whatever that byte is. This is
+// what its commands share: the dialect's modes beside the render state and the operations more
+// than one command needs.
 #pragma once
 
 #include <array>
@@ -9,10 +11,11 @@
 #include <optional>
 #include <span>
 
-#include "render/dialect.h"
+#include "device/print_system.h"
 #include "render/missing_characters.h"
+#include "render/render_state.h"
 
-namespace prynda {
+namespace prynda::own {
 
 // Our orientation command at the very start of a job (after one ESC l n): ESC " S, s, T or t,
 // or the prefix byte 0xFA with L or P; the orientation and where its letter is.
@@ -23,8 +26,8 @@ struct OwnOrientation {
 std::optional<OwnOrientation> OwnOrientationAt(std::span<const std::uint8_t> bytes);
 
 // What our dialect keeps beside the render state.
-struct DefaultModes {
-  DefaultModes(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed)
+struct OwnModes {
+  OwnModes(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed)
       : State(state), AutoCR(auto_cr), Text(text), PagesWhenPrinted(pages_when_printed) {}
 
   TRenderState& State;
@@ -52,30 +55,28 @@ struct DefaultModes {
 };
 
 // A line down, and the page break the settings ask for (/FF, /FF=n).
-void LineFeed(DefaultModes& own);
+void LineFeed(OwnModes& own);
 // The page-state reset: 10 cpi, 1/6-inch lines, the base style, black, the first line.
-void ResetPageState(DefaultModes& own);
+void ResetPageState(OwnModes& own);
 // Columns from the current one to the next tab stop (every eighth from the first).
 std::int64_t ColumnsToNextTab(const TRenderState& state);
 
-class DefaultDialect final : public Dialect {
- public:
-  // auto_cr: a line feed also returns the carriage (files with LF-only line ends).
-  DefaultDialect(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed);
+// The rest of an escape sequence after its ESC byte, acted on or skipped.
+void DoEscape(TRenderState& state);
+// The command letter after the prefix byte 0xFA, acted on.
+void DoPrefixCommand(OwnModes& own);
 
-  TPrinterOrientation Orientation(TRenderState& state) override;
-  void Start(TRenderState& state) override;
-  std::int32_t Byte(TRenderState& state, std::uint8_t c) override;
-  void Finish(TRenderState& state) override;
+// The argument bytes our dialect takes after ESC and `letter`, acted on or skipped (ESC " counts
+// its own by the letter after it); 0 for a command without arguments.
+constexpr int OwnEscapeArguments(std::uint8_t letter) {
+  switch (letter) {
+    case '$': return 2;
+    case '(': return 6;
+    case 'J': case 'j': case 'l':
+    case '!': case '-': case 'I': case 'R': case 'S': case 'W': case '_':
+    case 'h': case 'p': case 'q': case 't': case 'x': case '~': return 1;
+    default: return 0;
+  }
+}
 
- private:
-  // The page asked for, begun with the byte read after the request, at the top-left corner.
-  void BeginNewPage();
-  // A byte of text (0x21-0xFF) through the code page or UTF-8; the columns it moves.
-  std::int32_t Text(std::uint8_t c);
-  std::int32_t PrintCharacter(char32_t c);
-
-  DefaultModes own_;
-};
-
-}  // namespace prynda
+}  // namespace prynda::own
