@@ -260,13 +260,7 @@ Walk WalkOwnDialect(std::span<const std::uint8_t> bytes) {
       text.Byte(c);
     } else {
       const std::uint8_t code = in.Next();
-      if (code == '"') {
-        const std::uint8_t letter = in.Next();
-        if (letter == 'F') in.Skip(1);
-        if (letter == 'R' || letter == 'r') in.Skip(3);
-      } else {
-        in.Skip(static_cast<std::uint64_t>(own::OwnEscapeArguments(code)));
-      }
+      in.Skip(own::EscapeArguments(code, in.Peek()));
     }
   }
   return walk;

@@ -61,22 +61,49 @@ void ResetPageState(OwnModes& own);
 // Columns from the current one to the next tab stop (every eighth from the first).
 std::int64_t ColumnsToNextTab(const TRenderState& state);
 
+// The commands, as rows that know their bytes. The dispatcher reads a row's argument bytes (zeros
+// past the end of the input) and then calls Act; a row whose Act is kSkipped is consumed with its
+// bytes and does nothing. A code or letter without a row takes no bytes and means nothing.
+inline constexpr std::uint8_t kEsc = 0x1B;
+inline constexpr std::uint8_t kPrefix = 0xFA;  // 0xFA and a command letter
+inline constexpr std::uint8_t kQuoted = '"';   // ESC " and a letter of its own table
+
+using Args = std::array<std::uint8_t, 6>;
+using CommandAct = void (*)(OwnModes& own, const Args& args);
+inline constexpr CommandAct kSkipped = nullptr;
+
+// ESC and its code, and ESC " and its letter.
+struct EscCommand {
+  std::uint8_t Code;
+  std::uint8_t Arguments;
+  CommandAct Act;
+};
+// 0xFA and its letter.
+struct PrefixCommand {
+  std::uint8_t Code;
+  void (*Act)(OwnModes& own);
+};
+
+std::span<const EscCommand> EscCommands();
+std::span<const EscCommand> QuotedCommands();
+std::span<const PrefixCommand> PrefixCommands();
+
+// The row of `code` in `rows`; nullptr where there is none.
+template <class Row>
+const Row* FindRow(std::span<const Row> rows, std::uint8_t code) {
+  for (const Row& row : rows) {
+    if (row.Code == code) return &row;
+  }
+  return nullptr;
+}
+
+// The bytes our dialect takes after ESC and `code`, `next` being the byte after the code: the row's
+// argument bytes, and for ESC " its letter and that letter's.
+std::size_t EscapeArguments(std::uint8_t code, std::uint8_t next);
+
 // The rest of an escape sequence after its ESC byte, acted on or skipped.
-void DoEscape(TRenderState& state);
+void DoEscape(OwnModes& own);
 // The command letter after the prefix byte 0xFA, acted on.
 void DoPrefixCommand(OwnModes& own);
-
-// The argument bytes our dialect takes after ESC and `letter`, acted on or skipped (ESC " counts
-// its own by the letter after it); 0 for a command without arguments.
-constexpr int OwnEscapeArguments(std::uint8_t letter) {
-  switch (letter) {
-    case '$': return 2;
-    case '(': return 6;
-    case 'J': case 'j': case 'l':
-    case '!': case '-': case 'I': case 'R': case 'S': case 'W': case '_':
-    case 'h': case 'p': case 'q': case 't': case 'x': case '~': return 1;
-    default: return 0;
-  }
-}
 
 }  // namespace prynda::own

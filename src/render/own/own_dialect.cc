@@ -6,13 +6,6 @@
 
 namespace prynda::own {
 
-namespace {
-
-constexpr std::uint8_t kEsc = 0x1B;
-constexpr std::uint8_t kPrefix = 0xFA;
-
-}  // namespace
-
 void LineFeed(OwnModes& own) {
   TRenderState& state = own.State;
   const TJobSettings& settings = state.Settings;
@@ -49,7 +42,7 @@ OwnDialect::OwnDialect(TRenderState& state, bool auto_cr, OwnText text, bool pag
 std::optional<OwnOrientation> OwnOrientationAt(std::span<const std::uint8_t> bytes) {
   auto at = [&](std::size_t i) -> std::uint8_t { return i < bytes.size() ? bytes[i] : 0; };
   const std::size_t s = (at(0) == kEsc && at(1) == 'l') ? 3 : 0;
-  if (at(s) == kEsc && at(s + 1) == '"') {
+  if (at(s) == kEsc && at(s + 1) == kQuoted) {
     const std::uint8_t letter = at(s + 2);
     if (letter == 'S' || letter == 's') return OwnOrientation{TPrinterOrientation::Landscape, s + 2};
     if (letter == 'T' || letter == 't') return OwnOrientation{TPrinterOrientation::Portrait, s + 2};
@@ -112,7 +105,7 @@ std::int32_t OwnDialect::Byte(TRenderState& state, std::uint8_t c) {
       return 0;
     case 0x0C: state.Page.PageFull = true; return 0;
     case 0x0D: state.Page.CarriageReturn(); return 0;
-    case kEsc: DoEscape(state); return 0;
+    case kEsc: DoEscape(own_); return 0;
     case kPrefix: DoPrefixCommand(own_); return 0;
     default:
       if (c <= 0x20) return 1;  // the other control bytes and the blank: an empty column

@@ -1,6 +1,7 @@
 // The prefix commands: the byte 0xFA and a command letter - pitch, line spacing, the text's
 // attributes, expanded mode and the small font, the page-state reset and the form feed.
 #include "render/own/own.h"
+
 #include "render/page_cycle.h"
 #include "render/pitch_fonts.h"
 
@@ -9,17 +10,29 @@ namespace prynda::own {
 namespace {
 
 // Bold, italic and underline are laid on every font selected after them.
-void SetAttributes(TRenderState& state, TFontStyles set, TFontStyles clear) {
-  state.Text.TextStyle = static_cast<TFontStyles>((state.Text.TextStyle | set) & ~clear);
+template <TFontStyles Style, bool On>
+void Attribute(OwnModes& own) {
+  TRenderState& state = own.State;
+  state.Text.TextStyle = static_cast<TFontStyles>(On ? state.Text.TextStyle | Style : state.Text.TextStyle & ~Style);
   state.Canvas.Font().SetStyle(state.Text.TextStyle);
 }
 
-void BoldOn(TRenderState& state) { SetAttributes(state, fsBold, 0); }
-void BoldOff(TRenderState& state) { SetAttributes(state, 0, fsBold); }
-void ItalicOn(TRenderState& state) { SetAttributes(state, fsItalic, 0); }
-void ItalicOff(TRenderState& state) { SetAttributes(state, 0, fsItalic); }
-void UnderlineOn(TRenderState& state) { SetAttributes(state, fsUnderline, 0); }
-void UnderlineOff(TRenderState& state) { SetAttributes(state, 0, fsUnderline); }
+template <std::int32_t Pitch>
+void SelectPitchOf(OwnModes& own) {
+  SelectPitch(own.State, Pitch);
+}
+
+template <int PerInch>
+void LinesPerInch(OwnModes& own) {
+  own.State.Page.LineSpacing = own.State.Page.DpiY / PerInch;
+}
+
+void ResetAndFormFeed(OwnModes& own) {
+  ResetPageState(own);
+  own.State.Page.PageFull = true;
+}
+
+void FormFeed(OwnModes& own) { own.State.Page.PageFull = true; }
 
 // Expanded (double-width) mode: the expanded font at half the pitch, until it is switched off.
 void ExpandedOn(OwnModes& own) {
@@ -38,55 +51,59 @@ void ExpandedOff(OwnModes& own) {
   SelectPitch(own.State, own.SavedPitch);
 }
 
-// The small font sat on the bottom of the line or hung from its top.
-void SmallFontBottomAligned(TRenderState& state) {
+// The small font sat on the bottom of the line or hung from its top, and the 10-cpi font back.
+void SmallFontBottomAligned(OwnModes& own) {
+  TRenderState& state = own.State;
   SelectFont(state, state.Job.Font(JobFont::Small));
   UpdateBaselineShift(state);
 }
 
-void SmallFontTopAligned(TRenderState& state) {
+void SmallFontTopAligned(OwnModes& own) {
+  TRenderState& state = own.State;
   SelectFont(state, state.Job.Font(JobFont::Small));
   state.Text.BaselineShift = 0;
 }
 
-void NormalFont(TRenderState& state) {
+void NormalFont(OwnModes& own) {
+  TRenderState& state = own.State;
   SelectFont(state, state.Job.Font(JobFont::Cpi10));
   state.Text.BaselineShift = 0;
 }
 
+// L and P (the orientation) act only at the very start of the file (OwnOrientationAt).
+constexpr PrefixCommand kCommands[] = {
+    {'1', ResetPageState},
+    {'2', ResetAndFormFeed},
+    {'3', SelectPitchOf<kPitch10Cpi>},
+    {'4', SelectPitchOf<kPitch12Cpi>},
+    {'5', SelectPitchOf<kPitch17Cpi>},
+    {'6', SelectPitchOf<kPitch20Cpi>},
+    {'A', SmallFontBottomAligned},
+    {'B', SmallFontTopAligned},
+    {'E', ExpandedOn},
+    {'e', ExpandedOff},
+    {'a', NormalFont},
+    {'F', FormFeed},
+    {'f', FormFeed},
+    {'G', Attribute<fsBold, true>},
+    {'N', Attribute<fsBold, true>},
+    {'g', Attribute<fsBold, false>},
+    {'n', Attribute<fsBold, false>},
+    {'I', Attribute<fsItalic, true>},
+    {'i', Attribute<fsItalic, false>},
+    {'U', Attribute<fsUnderline, true>},
+    {'u', Attribute<fsUnderline, false>},
+    {'O', LinesPerInch<8>},
+    {'S', LinesPerInch<6>},
+};
+
 }  // namespace
 
+std::span<const PrefixCommand> PrefixCommands() { return kCommands; }
+
 void DoPrefixCommand(OwnModes& own) {
-  TRenderState& state = own.State;
-  switch (state.Input.NextChar()) {
-    case '1': ResetPageState(own); break;
-    case '2':
-      ResetPageState(own);
-      state.Page.PageFull = true;
-      break;
-    case '3': SelectPitch(state, kPitch10Cpi); break;
-    case '4': SelectPitch(state, kPitch12Cpi); break;
-    case '5': SelectPitch(state, kPitch17Cpi); break;
-    case '6': SelectPitch(state, kPitch20Cpi); break;
-    case 'A': SmallFontBottomAligned(state); break;
-    case 'B': SmallFontTopAligned(state); break;
-    case 'E': ExpandedOn(own); break;
-    case 'F':
-    case 'f': state.Page.PageFull = true; break;
-    case 'G':
-    case 'N': BoldOn(state); break;
-    case 'I': ItalicOn(state); break;
-    case 'O': state.Page.LineSpacing = state.Page.DpiY / 8; break;
-    case 'S': state.Page.LineSpacing = state.Page.DpiY / 6; break;
-    case 'U': UnderlineOn(state); break;
-    case 'a': NormalFont(state); break;
-    case 'e': ExpandedOff(own); break;
-    case 'g':
-    case 'n': BoldOff(state); break;
-    case 'i': ItalicOff(state); break;
-    case 'u': UnderlineOff(state); break;
-    default: break;  // "L" and "P" act only at the very start of the file; other letters mean nothing
-  }
+  // Other letters mean nothing.
+  if (const PrefixCommand* command = FindRow(PrefixCommands(), own.State.Input.NextChar())) command->Act(own);
 }
 
 }  // namespace prynda::own
