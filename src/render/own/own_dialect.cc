@@ -53,15 +53,16 @@ std::optional<OwnOrientation> OwnOrientationAt(std::span<const std::uint8_t> byt
   return std::nullopt;
 }
 
-TPrinterOrientation OwnDialect::Orientation(TRenderState& state) {
-  InputCursor& input = state.Input;
+TPrinterOrientation OwnDialect::Orientation() {
+  InputCursor& input = own_.State.Input;
   const auto found = OwnOrientationAt(std::span(input.Buffer.data(), static_cast<std::size_t>(input.BufCount)));
   if (!found) return TPrinterOrientation::Portrait;
   input.BufPos = static_cast<int>(found->Letter);
   return found->Orientation;
 }
 
-void OwnDialect::Start(TRenderState& state) {
+void OwnDialect::Start() {
+  TRenderState& state = own_.State;
   state.Page.FineUnits = state.Settings.Scale216 ? 216 : 180;
   ResetPageState(own_);
 }
@@ -81,7 +82,8 @@ void OwnDialect::BeginNewPage() {
   own_.LineNo = 1;
 }
 
-std::int32_t OwnDialect::Byte(TRenderState& state, std::uint8_t c) {
+std::int32_t OwnDialect::Byte(std::uint8_t c) {
+  TRenderState& state = own_.State;
   if (state.Page.PageFull) BeginNewPage();
   if (own_.Text != OwnText::PolishLetters) {
     // A byte that breaks off a UTF-8 sequence stands for a character of its own.
@@ -158,7 +160,7 @@ std::pair<char32_t, int> Measured(OwnModes& own, char32_t c) {
 
 }  // namespace
 
-void OwnDialect::Finish(TRenderState& state) { own_.Missing.Report(state.Job.Console); }
+void OwnDialect::Finish() { own_.Missing.Report(own_.State.Job.Console); }
 
 // A character of the text: a glyph centred in its cell, box-drawing lines, or a shade or block.
 std::int32_t OwnDialect::PrintCharacter(char32_t c) {

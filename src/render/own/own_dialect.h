@@ -13,10 +13,10 @@ class OwnDialect final : public Dialect {
   // auto_cr: a line feed also returns the carriage (files with LF-only line ends).
   OwnDialect(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed);
 
-  TPrinterOrientation Orientation(TRenderState& state) override;
-  void Start(TRenderState& state) override;
-  std::int32_t Byte(TRenderState& state, std::uint8_t c) override;
-  void Finish(TRenderState& state) override;
+  TPrinterOrientation Orientation() override;
+  void Start() override;
+  std::int32_t Byte(std::uint8_t c) override;
+  void Finish() override;
 
  private:
   // The page asked for, begun with the byte read after the request, at the top-left corner.
