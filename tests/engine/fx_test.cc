@@ -18,12 +18,6 @@ namespace {
 
 using namespace std::string_literals;
 
-// ESC, the command byte and its arguments.
-template <class... Bytes>
-std::string Esc(char command, Bytes... args) {
-  return std::string{'\x1b', command, static_cast<char>(args)...};
-}
-
 class FxTest : public EngineFixture {
  protected:
   FxTest() { job.Prynda.Emulation = EmulationKind::Fx; }
