@@ -51,23 +51,17 @@ void ExpandedOff(OwnModes& own) {
   SelectPitch(own.State, own.SavedPitch);
 }
 
-// The small font sat on the bottom of the line or hung from its top, and the 10-cpi font back.
-void SmallFontBottomAligned(OwnModes& own) {
+// A font of the set: the small font sat on the bottom of the line (shifted) or hung from its top,
+// the 10-cpi font.
+template <JobFont Font, bool Shifted>
+void SelectJobFont(OwnModes& own) {
   TRenderState& state = own.State;
-  SelectFont(state, state.Job.Font(JobFont::Small));
-  UpdateBaselineShift(state);
-}
-
-void SmallFontTopAligned(OwnModes& own) {
-  TRenderState& state = own.State;
-  SelectFont(state, state.Job.Font(JobFont::Small));
-  state.Text.BaselineShift = 0;
-}
-
-void NormalFont(OwnModes& own) {
-  TRenderState& state = own.State;
-  SelectFont(state, state.Job.Font(JobFont::Cpi10));
-  state.Text.BaselineShift = 0;
+  SelectFont(state, state.Job.Font(Font));
+  if constexpr (Shifted) {
+    UpdateBaselineShift(state);
+  } else {
+    state.Text.BaselineShift = 0;
+  }
 }
 
 // L and P (the orientation) act only at the very start of the file (OwnOrientationAt).
@@ -78,11 +72,11 @@ constexpr PrefixCommand kCommands[] = {
     {'4', SelectPitchOf<kPitch12Cpi>},
     {'5', SelectPitchOf<kPitch17Cpi>},
     {'6', SelectPitchOf<kPitch20Cpi>},
-    {'A', SmallFontBottomAligned},
-    {'B', SmallFontTopAligned},
+    {'A', SelectJobFont<JobFont::Small, true>},
+    {'B', SelectJobFont<JobFont::Small, false>},
     {'E', ExpandedOn},
     {'e', ExpandedOff},
-    {'a', NormalFont},
+    {'a', SelectJobFont<JobFont::Cpi10, false>},
     {'F', FormFeed},
     {'f', FormFeed},
     {'G', Attribute<fsBold, true>},
