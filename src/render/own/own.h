@@ -1,8 +1,8 @@
 // Our own dialect: control bytes, the ESC subset and the 0xFA prefix commands, box-drawing
 // characters as lines, every other byte a character in its cell. Its page breaks are lazy: a
 // request sets PageFull and the next byte read begins the page, whatever that byte is. This is
-// what its commands share: the dialect's modes beside the render state and the operations more
-// than one command needs.
+// what its parts share: the dialect's modes beside the render state, the shape of its command rows
+// (read by recognition too) and the operations more than one of them needs.
 #pragma once
 
 #include <array>
