@@ -16,7 +16,7 @@ namespace prynda {
 inline constexpr std::string_view kDefaultArchiveName = "{date}-{time}-{name}.pdf";
 
 enum class EmulationKind {
-  Default,  // our own dialect: the ESC subset and the 0xFA prefix commands
+  Own,      // our own dialect: the ESC subset and the 0xFA prefix commands
   Fx,       // Epson ESC/P (9-pin FX/LX; with "180", the 24-pin LQ/ESC/P2 units)
   Auto,     // whichever the job's bytes show; settled before anything is printed
 };
@@ -36,8 +36,8 @@ enum class OrientationChoice {
 };
 
 struct PryndaSettings {
-  EmulationKind Emulation = EmulationKind::Default;  // key "Emulation" (FX, Auto), options "/FX", "/AUTO"
-  bool AutoCR = false;  // key "AutoCR", option "/LF": in the default dialect a line feed also returns the carriage
+  EmulationKind Emulation = EmulationKind::Own;  // key "Emulation" (FX, Auto), options "/FX", "/AUTO"
+  bool AutoCR = false;  // key "AutoCR", option "/LF": in our own dialect a line feed also returns the carriage
   OwnText Text = OwnText::PolishLetters;  // chosen by what a recognised job holds, never by a key
   // A recognised text job: in our dialect a page asked for is begun only once something is
   // printed on it, so form feeds and line ends at the end of the job leave no blank page.

@@ -54,7 +54,7 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   const std::string emulation = ini.ReadText(kPryndaSection, "Emulation", "");
   settings.Emulation = SameTextIgnoringCase(emulation, "FX")     ? EmulationKind::Fx
                        : SameTextIgnoringCase(emulation, "Auto") ? EmulationKind::Auto
-                                                                 : EmulationKind::Default;
+                                                                 : EmulationKind::Own;
   settings.AutoCR = SettingFlag(ini.ReadText(kPryndaSection, "AutoCR", "F"));
   settings.Paper = PaperByName(ini.ReadText(kPryndaSection, "Paper", ""));
   settings.FormLength = WholeNumber(ini.ReadText(kPryndaSection, "FormLength", ""), 1, 999);

@@ -36,7 +36,7 @@ std::optional<Recognition> RecogniseJob(TJobContext& job) {
   const std::vector<std::uint8_t> head = ReadHead(job.InputPath(), whole);
   const Recognition found = Recognise(head, whole);
 
-  own.Emulation = found.Language == JobLanguage::EscP ? EmulationKind::Fx : EmulationKind::Default;
+  own.Emulation = found.Language == JobLanguage::EscP ? EmulationKind::Fx : EmulationKind::Own;
   if (job.Settings.Scale216) own.Pins = found.Pins;  // "180" says 24 pins whatever the job shows
   // The code page the user names stands; PL=1 names Mazovia as MAZ does.
   const bool named = own.CodePage.has_value() || job.Settings.CodePage == CodePageId::Mazovia;

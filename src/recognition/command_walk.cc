@@ -2,24 +2,16 @@
 
 #include <algorithm>
 #include <array>
-#include <string_view>
 
-#include "render/escape_sequences.h"
 #include "render/escp/fx.h"
+#include "render/own/own.h"
 
 namespace prynda::recognition {
 
 namespace {
 
 constexpr std::uint8_t kEsc = 0x1B;
-constexpr std::uint8_t kPrefix = 0xFA;
 constexpr int kUnknown = -1;
-
-// The ESC commands of our dialect that ESC/P has too: those it acts on, with the same bytes, and
-// those whose arguments it only skips (ESC ( six of them, where ESC/P counts its own).
-constexpr std::string_view kSharedEscapes = "$Jjl";
-constexpr std::string_view kSkippedEscapes = "!(-IRSW_hpqtx~";
-constexpr std::string_view kOwnLetters = "123456ABEFfGNIOSUaegniu";
 
 // The argument bytes of every ESC command of FX mode; kUnknown where it has none.
 const std::array<int, 256>& EscPArguments() {
@@ -36,8 +28,38 @@ const std::array<int, 256>& EscPArguments() {
   return arguments;
 }
 
-bool IsIn(std::string_view set, std::uint8_t c) {
-  return c != 0 && set.find(static_cast<char>(c)) != std::string_view::npos;
+// What an ESC command tells of the job, by the two dialects' rows.
+enum class EscKind : std::uint8_t {
+  None,     // neither has it
+  Own,      // only our dialect acts on it
+  Shared,   // both act on it
+  Skipped,  // our dialect only consumes its arguments
+  EscP,     // only FX mode has it
+};
+
+const std::array<EscKind, 256>& EscKinds() {
+  static const std::array<EscKind, 256> kinds = [] {
+    std::array<EscKind, 256> k;
+    const std::array<int, 256>& escp = EscPArguments();
+    for (std::size_t code = 0; code < k.size(); ++code) k[code] = escp[code] != kUnknown ? EscKind::EscP : EscKind::None;
+    for (const own::EscCommand& command : own::EscCommands()) {
+      k[command.Code] = command.Act == own::kSkipped       ? EscKind::Skipped
+                        : escp[command.Code] != kUnknown ? EscKind::Shared
+                                                         : EscKind::Own;
+    }
+    return k;
+  }();
+  return kinds;
+}
+
+// The letters after 0xFA that are our prefix commands.
+const std::array<bool, 256>& PrefixLetters() {
+  static const std::array<bool, 256> letters = [] {
+    std::array<bool, 256> l{};
+    for (const own::PrefixCommand& command : own::PrefixCommands()) l[command.Code] = true;
+    return l;
+  }();
+  return letters;
 }
 
 // The bytes, read once from the front.
@@ -130,36 +152,32 @@ void SkipRaster(Reader& in) {
 
 }  // namespace
 
-bool IsOwnCommandLetter(std::uint8_t letter) {
-  return IsIn(kOwnLetters, letter);
-}
-
 Walk WalkEscP(std::span<const std::uint8_t> bytes) {
   Walk walk;
   walk.Text.reserve(bytes.size());
   Reader in(bytes);
   TextSink text(walk, in);
   const std::array<int, 256>& arguments = EscPArguments();
+  const std::array<EscKind, 256>& kinds = EscKinds();
+  const std::array<bool, 256>& prefix_letters = PrefixLetters();
   std::array<std::uint8_t, 4> image_modes = {0, 1, 2, 3};  // ESC ? for ESC K, L, Y, Z
   bool script = false;                                     // ESC S: user characters are two bytes a column
   while (!in.AtEnd()) {
     const std::uint8_t c = in.Next();
     if (c == 0x0E || c == 0x0F || c == 0x12 || c == 0x14) ++walk.EscPCommands;
-    if (c == kPrefix && IsOwnCommandLetter(in.Peek())) ++walk.PrefixCommands;
+    if (c == own::kPrefix && prefix_letters[in.Peek()]) ++walk.PrefixCommands;
     if (c != kEsc) {
       text.Byte(c);
       continue;
     }
     if (in.AtEnd()) break;
     const std::uint8_t code = in.Next();
-    if (code == '\f' || code == '"') {
-      ++walk.OwnEscapes;
-    } else if (IsIn(kSharedEscapes, code)) {
-      ++walk.SharedCommands;
-    } else if (IsIn(kSkippedEscapes, code)) {
-      ++walk.SkippedCommands;
-    } else if (arguments[code] != kUnknown) {
-      ++walk.EscPCommands;
+    switch (kinds[code]) {
+      case EscKind::Own: ++walk.OwnEscapes; break;
+      case EscKind::Shared: ++walk.SharedCommands; break;
+      case EscKind::Skipped: ++walk.SkippedCommands; break;
+      case EscKind::EscP: ++walk.EscPCommands; break;
+      case EscKind::None: break;
     }
     if (arguments[code] == kUnknown) continue;  // ESC and the byte after it, as the printer takes them
     escp::Args args{};
@@ -254,19 +272,13 @@ Walk WalkOwnDialect(std::span<const std::uint8_t> bytes) {
   TextSink text(walk, in);
   while (!in.AtEnd()) {
     const std::uint8_t c = in.Next();
-    if (c == kPrefix) {
+    if (c == own::kPrefix) {
       in.Skip(1);  // the command letter, whichever it is
     } else if (c != kEsc) {
       text.Byte(c);
     } else {
       const std::uint8_t code = in.Next();
-      if (code == '"') {
-        const std::uint8_t letter = in.Next();
-        if (letter == 'F') in.Skip(1);
-        if (letter == 'R' || letter == 'r') in.Skip(3);
-      } else {
-        in.Skip(static_cast<std::uint64_t>(OwnEscapeArguments(code)));
-      }
+      in.Skip(own::EscapeArguments(code, in.Peek()));
     }
   }
   return walk;

@@ -16,12 +16,13 @@ struct LineEndCounts {
 };
 
 struct Walk {
-  // The commands, as the ESC/P walk counts them (recognition.h, step 3).
+  // The commands, as the ESC/P walk counts them (recognition.h, step 3), sorted by the rows of
+  // both dialects (render/own/own.h, render/escp/fx.h).
   std::size_t PrefixCommands = 0;  // 0xFA with one of our command letters
-  std::size_t OwnEscapes = 0;      // ESC ", ESC FF
-  std::size_t EscPCommands = 0;    // ESC commands outside our subset, SO SI DC2 DC4
-  std::size_t SharedCommands = 0;  // ESC $ J j l: both dialects act on them
-  std::size_t SkippedCommands = 0; // ESC ! ( - I R S W _ h p q t x ~: ours only skips their arguments
+  std::size_t OwnEscapes = 0;      // ESC commands only our dialect acts on (ESC ", ESC FF)
+  std::size_t EscPCommands = 0;    // ESC commands only FX mode has, SO SI DC2 DC4
+  std::size_t SharedCommands = 0;  // ESC commands both act on (ESC $ J j l)
+  std::size_t SkippedCommands = 0; // ESC commands whose arguments ours only consumes (ESC ! ( - W ...)
   std::size_t BitImages = 0;       // ESC K L Y Z * ^ .
   bool Pins24 = false;             // a command only 24-pin printers have
   // The text bytes in their order: printable bytes as they are, '\n' for a line end (CR, LF or
@@ -33,11 +34,8 @@ struct Walk {
 
 // As FX mode reads the bytes: the argument counts of its command tables (render/escp/fx.h).
 Walk WalkEscP(std::span<const std::uint8_t> bytes);
-// As our dialect reads them: its ESC subset and the 0xFA prefix commands. Counts only the text
-// and the line ends.
+// As our dialect reads them: the lengths of its command rows (render/own/own.h). Counts only the
+// text and the line ends.
 Walk WalkOwnDialect(std::span<const std::uint8_t> bytes);
-
-// Whether `letter` after 0xFA is one of our prefix commands.
-bool IsOwnCommandLetter(std::uint8_t letter);
 
 }  // namespace prynda::recognition

@@ -7,7 +7,7 @@
 #include "recognition/code_page_guess.h"
 #include "recognition/command_walk.h"
 #include "recognition/document_header.h"
-#include "render/default_dialect.h"
+#include "render/own/own.h"
 
 namespace prynda {
 
@@ -41,7 +41,7 @@ LineEnd LineEndsOf(const recognition::LineEndCounts& counts) {
 
 // `prefix_is_letter`: 0xFA is a letter of the text's table (Windows-1250's ú), no prefix.
 JobLanguage LanguageOf(std::span<const std::uint8_t> bytes, const Walk& walk, bool prefix_is_letter, bool whole_job) {
-  if (OwnOrientationAt(bytes)) return JobLanguage::OwnDialect;
+  if (own::OwnOrientationAt(bytes)) return JobLanguage::OwnDialect;
   const std::size_t own = walk.OwnEscapes + (prefix_is_letter ? 0 : walk.PrefixCommands);
   if (own > 0 && own >= walk.EscPCommands && walk.BitImages == 0) return JobLanguage::OwnDialect;
   // ESC/P acts on the commands whose argument ours only skips.

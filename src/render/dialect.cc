@@ -1,7 +1,7 @@
 #include "render/dialect.h"
 
-#include "render/default_dialect.h"
 #include "render/escp/fx_dialect.h"
+#include "render/own/own_dialect.h"
 
 namespace prynda {
 
@@ -10,7 +10,7 @@ std::unique_ptr<Dialect> MakeDialect(TRenderState& state) {
   if (own.Emulation == EmulationKind::Fx) {
     return std::make_unique<escp::FxDialect>(state, own.Pins == 24, JobCodePage(state.Job));
   }
-  return std::make_unique<DefaultDialect>(state, own.AutoCR, own.Text, own.PagesWhenPrinted);
+  return std::make_unique<own::OwnDialect>(state, own.AutoCR, own.Text, own.PagesWhenPrinted);
 }
 
 }  // namespace prynda

@@ -4,15 +4,6 @@
 
 namespace prynda {
 
-namespace {
-
-void SetAttributes(TRenderState& state, TFontStyles set, TFontStyles clear) {
-  state.Text.TextStyle = static_cast<TFontStyles>((state.Text.TextStyle | set) & ~clear);
-  state.Canvas.Font().SetStyle(state.Text.TextStyle);
-}
-
-}  // namespace
-
 JobFont FontForPitch(std::int32_t pitch) {
   switch (pitch) {
     case kPitch12Cpi: return JobFont::Cpi12;
@@ -38,44 +29,6 @@ void SelectPitch(TRenderState& state, std::int32_t pitch) {
   } else {
     UpdateBaselineShift(state);
   }
-}
-
-void BoldOn(TRenderState& state) { SetAttributes(state, fsBold, 0); }
-void BoldOff(TRenderState& state) { SetAttributes(state, 0, fsBold); }
-void ItalicOn(TRenderState& state) { SetAttributes(state, fsItalic, 0); }
-void ItalicOff(TRenderState& state) { SetAttributes(state, 0, fsItalic); }
-void UnderlineOn(TRenderState& state) { SetAttributes(state, fsUnderline, 0); }
-void UnderlineOff(TRenderState& state) { SetAttributes(state, 0, fsUnderline); }
-
-void ExpandedOn(DefaultModes& own) {
-  if (own.Expanded) return;
-  TRenderState& state = own.State;
-  own.Expanded = true;
-  own.SavedPitch = state.Text.Pitch;
-  SelectFont(state, state.Job.Font(JobFont::Expanded));
-  state.Text.Pitch = state.Text.Pitch / 2;
-  UpdateBaselineShift(state);
-}
-
-void ExpandedOff(DefaultModes& own) {
-  if (!own.Expanded) return;
-  own.Expanded = false;
-  SelectPitch(own.State, own.SavedPitch);
-}
-
-void SmallFontBottomAligned(TRenderState& state) {
-  SelectFont(state, state.Job.Font(JobFont::Small));
-  UpdateBaselineShift(state);
-}
-
-void SmallFontTopAligned(TRenderState& state) {
-  SelectFont(state, state.Job.Font(JobFont::Small));
-  state.Text.BaselineShift = 0;
-}
-
-void NormalFont(TRenderState& state) {
-  SelectFont(state, state.Job.Font(JobFont::Cpi10));
-  state.Text.BaselineShift = 0;
 }
 
 }  // namespace prynda

@@ -1,12 +1,9 @@
-// Pitch and fonts: the canvas font switched among the job's six fonts, the one font for each pitch
-// (both dialects), and our own dialect's attributes - bold, italic and underline laid on every font
-// selected, expanded (double-width) mode, and the small font hung from the top of the line or sat
-// on its bottom.
+// Pitch and fonts: the canvas font switched among the job's six fonts, carrying the text's
+// attributes, and the one font for each pitch.
 #pragma once
 
 #include <cstdint>
 
-#include "render/default_dialect.h"
 #include "render/render_state.h"
 
 namespace prynda {
@@ -22,18 +19,5 @@ JobFont FontForPitch(std::int32_t pitch);
 void SelectFont(TRenderState& state, const TFont& font);
 // The pitch's font and cell; its characters sit on the bottom of the 10-cpi line.
 void SelectPitch(TRenderState& state, std::int32_t pitch);
-
-void BoldOn(TRenderState& state);
-void BoldOff(TRenderState& state);
-void ItalicOn(TRenderState& state);
-void ItalicOff(TRenderState& state);
-void UnderlineOn(TRenderState& state);
-void UnderlineOff(TRenderState& state);
-
-void ExpandedOn(DefaultModes& own);
-void ExpandedOff(DefaultModes& own);
-void SmallFontBottomAligned(TRenderState& state);
-void SmallFontTopAligned(TRenderState& state);
-void NormalFont(TRenderState& state);
 
 }  // namespace prynda

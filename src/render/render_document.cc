@@ -63,7 +63,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
     return TRenderOutcome::NotStarted;
   }
   const std::unique_ptr<Dialect> dialect = MakeDialect(state);
-  TPrinterOrientation orientation = dialect->Orientation(state);
+  TPrinterOrientation orientation = dialect->Orientation();
   // The sheet, fit and offsets a job may ask for are set before anything is measured; a job that
   // asks for none of them takes the steps it always took.
   std::optional<TPrinterOrientation> saved_orientation;
@@ -99,20 +99,20 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
   page.PosY = page.TopMargin;
   page.PageFull = false;
   page.FormLength = FormLengthPixels(state);
-  if (page.FormLength > 0 && job.Prynda.Emulation == EmulationKind::Default) {
+  if (page.FormLength > 0 && job.Prynda.Emulation == EmulationKind::Own) {
     // In our own dialect the form is the page that /FF breaks at.
     page.PageHeight = static_cast<std::int32_t>(std::min<double>(page.TopMargin + page.FormLength, INT32_MAX));
   }
-  dialect->Start(state);
+  dialect->Start();
   if (settings.ShowMessages) WriteStartMessages(state);
 
   while (!input.AtEof) {
     StopIfRequested();
     const std::uint8_t c = input.NextChar();
     if (input.AtEof) break;
-    MoveColumns(state, dialect->Byte(state, c));
+    MoveColumns(state, dialect->Byte(c));
   }
-  dialect->Finish(state);
+  dialect->Finish();
 
   input.CloseInput();
   TRenderOutcome outcome = TRenderOutcome::Completed;

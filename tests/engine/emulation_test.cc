@@ -5,11 +5,13 @@
 // fonts 67 px em, 40 wide, 80 high; FontEM 12 pt, 60 wide, 120 high; FontAK 6 pt, 30 wide, 60 high.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "engine/engine_fixture.h"
+#include "render/own/own.h"
 
 namespace prynda::testing {
 namespace {
@@ -161,6 +163,37 @@ TEST_F(EmulationTest, SkippedSequencesConsumeTheirArguments) {
   EXPECT_EQ(TextOf('A').X, 5);
   EXPECT_EQ(TextOf('D').X, 3 * 60 + 5);
   EXPECT_EQ(TextOf('A').Y, 0);
+}
+
+TEST_F(EmulationTest, EveryEscapeTakesExactlyItsBytes) {
+  // Each sequence stands between A and B; argument bytes that would print (X, Y, Z) or break the
+  // page (FF) must do neither, and B must not be taken as one.
+  struct Case {
+    std::string sequence;
+    std::vector<std::string> pages = {"AB"};
+  };
+  const std::vector<Case> cases = {
+      {Esc('\x0c'), {"A", "B"}}, {Esc('$', 'X', 0)}, {Esc('J', 'X')}, {Esc('j', '\x0c')}, {Esc('l', '\x0c')},
+      {Esc('"', 'F', 'X')}, {Esc('"', 'R', 'X', 'Y', 'Z')}, {Esc('"', 'r', 'X', 'Y', 'Z')},
+      {Esc('"', 'S')}, {Esc('"', 't')}, {Esc('"', 'y')},  // the orientation acts only at the start
+      // consumed with their bytes
+      {Esc('!', 'X')}, {Esc('(', 'X', 'X', 'X', 'X', 'X', 'X')}, {Esc('-', 'X')}, {Esc('I', 'X')}, {Esc('R', 'X')},
+      {Esc('S', 'X')}, {Esc('W', 'X')}, {Esc('_', 'X')}, {Esc('h', 'X')}, {Esc('p', 'X')}, {Esc('q', 'X')},
+      {Esc('t', 'X')}, {Esc('x', 'X')}, {Esc('~', 'X')},
+      {Esc('y')},  // unknown: ESC and its byte
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.sequence));
+    system.Documents.clear();
+    Render("A" + c.sequence + "B");
+    EXPECT_EQ(PageTexts(), c.pages);
+  }
+  // Every row of the tables has its case above.
+  auto has_case = [&](const std::string& start) {
+    return std::ranges::any_of(cases, [&](const Case& c) { return c.sequence.starts_with(start); });
+  };
+  for (const own::EscCommand& row : own::EscCommands()) EXPECT_TRUE(has_case(Esc(row.Code))) << row.Code;
+  for (const own::EscCommand& row : own::QuotedCommands()) EXPECT_TRUE(has_case(Esc('"', row.Code))) << row.Code;
 }
 
 TEST_F(EmulationTest, EscFormFeedAndEscJBreakPages) {

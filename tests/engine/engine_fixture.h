@@ -31,6 +31,12 @@
 
 namespace prynda::testing {
 
+// ESC, the command byte and its arguments.
+template <class... Bytes>
+std::string Esc(char command, Bytes... args) {
+  return std::string{'\x1b', command, static_cast<char>(args)...};
+}
+
 // The recording system with a hook on the bell. The bell draws nothing and moves nothing, so a test
 // can put one into its input to act (say, shorten the file) at that point of a rendering run.
 class BellHookSystem final : public PrintSystemWrapper {

@@ -18,12 +18,6 @@ namespace {
 
 using namespace std::string_literals;
 
-// ESC, the command byte and its arguments.
-template <class... Bytes>
-std::string Esc(char command, Bytes... args) {
-  return std::string{'\x1b', command, static_cast<char>(args)...};
-}
-
 class FxTest : public EngineFixture {
  protected:
   FxTest() { job.Prynda.Emulation = EmulationKind::Fx; }
@@ -460,8 +454,8 @@ TEST_F(FxTest, ACharacterNoFaceHasIsSubstitutedAndNamedOnce) {
   EXPECT_EQ(PageTexts(), std::vector<std::string>{"?"});
 }
 
-TEST_F(FxTest, TheDefaultDialectReturnsTheCarriageOnlyWhenAsked) {
-  job.Prynda.Emulation = EmulationKind::Default;
+TEST_F(FxTest, TheOwnDialectReturnsTheCarriageOnlyWhenAsked) {
+  job.Prynda.Emulation = EmulationKind::Own;
   Render("A\nB");
   EXPECT_EQ(Text('B').X, 65);
   job.Prynda.AutoCR = true;

@@ -156,7 +156,7 @@ TEST(CodePagesTest, TablesHoldTheirCharts) {
   for (const Probe& probe : probes) {
     EXPECT_EQ(Decoded(probe.Table, probe.Bytes), probe.Characters) << CodePageOf(probe.Table).Name;
   }
-  // Mazovia's letters are those the default mode reads in it.
+  // Mazovia's letters are those our own dialect reads in it.
   for (int k = 0; k < kPolishLetters; ++k) {
     EXPECT_EQ(UpperHalf(CodePageOf(Mazovia))[CodePageTable[1][k] - 0x80u],
               UpperHalf(CodePageOf(Windows1250))[CodePageTable[kTargetRow][k] - 0x80u])

@@ -3,6 +3,6 @@
 #include "fuzz/render_on_fake.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  prynda::fuzzing::RenderOnFake(data, size, prynda::EmulationKind::Default);
+  prynda::fuzzing::RenderOnFake(data, size, prynda::EmulationKind::Own);
   return 0;
 }

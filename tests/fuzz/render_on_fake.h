@@ -21,7 +21,7 @@ inline void RenderOnFake(const std::uint8_t* data, std::size_t size, EmulationKi
   if (data[0] & 0x80) {
     fuzz.job.Prynda.CodePage = CodePages()[data[1] % CodePages().size()].Id;
     // Our dialect as a recognised job reads it: through the code page or as UTF-8.
-    if (emulation == EmulationKind::Default) {
+    if (emulation == EmulationKind::Own) {
       fuzz.job.Prynda.Text = (data[1] & 0x80) ? OwnText::Utf8 : OwnText::CodePage;
       fuzz.job.Prynda.PagesWhenPrinted = (data[1] & 0x40) != 0;
     }

@@ -194,7 +194,7 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
                           "OffsetX", "OffsetY", "MaxPages", "Background", "Archive", "ArchiveName"}) {
     EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
   }
-  EXPECT_EQ(job.Prynda.Emulation, EmulationKind::Default);
+  EXPECT_EQ(job.Prynda.Emulation, EmulationKind::Own);
   EXPECT_FALSE(job.Prynda.AutoCR || job.Prynda.ShapesThePage());
   EXPECT_EQ(job.Prynda.Background, "");
   EXPECT_EQ(job.Prynda.ArchiveFolder, "");
@@ -281,29 +281,29 @@ TEST_F(SettingsFileTest, OurOwnSectionAndItsOptions) {
     CodePageId Table = CodePageId::Pc852;  // FX mode's
   };
   const Case cases[] = {
-      {"", {}, EmulationKind::Default, false},
+      {"", {}, EmulationKind::Own, false},
       {"[Prynda]\nEmulation=fx\nAutoCR=Yes\nBogus=1\n", {}, EmulationKind::Fx, true},
       {"[prynda]\nemulation=FX \nautocr=y\n", {}, EmulationKind::Fx, false},
-      {"[Prynda]\nEmulation=ESC/P\nAutoCR=T\n", {}, EmulationKind::Default, true},
+      {"[Prynda]\nEmulation=ESC/P\nAutoCR=T\n", {}, EmulationKind::Own, true},
       // Read before the printer, whose failure ends the step.
       {"[FormKelvra]\nPRINTER=Zepsuta\n[Prynda]\nEmulation=FX\n", {}, EmulationKind::Fx, false},
       {"", {"/fx"}, EmulationKind::Fx, false},
-      {"", {"K=2", "/LF"}, EmulationKind::Default, true},
+      {"", {"K=2", "/LF"}, EmulationKind::Own, true},
       {"[Prynda]\nEmulation=FX\nAutoCR=1\n", {"/FF"}, EmulationKind::Fx, true},
       // The character table: by number, MAZ, or PL=1; the command line over the file.
-      {"[Prynda]\nCodePage=850\n", {}, EmulationKind::Default, false, CodePageId::Pc850},
-      {"[Prynda]\nCodePage=88592\n", {}, EmulationKind::Default, false, CodePageId::Iso8859_2},
-      {"[Prynda]\nCodePage=maz\n", {}, EmulationKind::Default, false, CodePageId::Mazovia},
-      {"[Prynda]\nCodePage=1251\n", {}, EmulationKind::Default, false},
-      {"[Prynda]\nCodePage=8520\n", {}, EmulationKind::Default, false},
-      {"[FormKelvra]\nPL=1\n", {}, EmulationKind::Default, false, CodePageId::Mazovia},
-      {"[FormKelvra]\nPL=1\n[Prynda]\nCodePage=866\n", {}, EmulationKind::Default, false, CodePageId::Pc866},
-      {"", {"MAZ"}, EmulationKind::Default, false, CodePageId::Mazovia},
-      {"[Prynda]\nCodePage=866\n", {"MAZ"}, EmulationKind::Default, false, CodePageId::Mazovia},
+      {"[Prynda]\nCodePage=850\n", {}, EmulationKind::Own, false, CodePageId::Pc850},
+      {"[Prynda]\nCodePage=88592\n", {}, EmulationKind::Own, false, CodePageId::Iso8859_2},
+      {"[Prynda]\nCodePage=maz\n", {}, EmulationKind::Own, false, CodePageId::Mazovia},
+      {"[Prynda]\nCodePage=1251\n", {}, EmulationKind::Own, false},
+      {"[Prynda]\nCodePage=8520\n", {}, EmulationKind::Own, false},
+      {"[FormKelvra]\nPL=1\n", {}, EmulationKind::Own, false, CodePageId::Mazovia},
+      {"[FormKelvra]\nPL=1\n[Prynda]\nCodePage=866\n", {}, EmulationKind::Own, false, CodePageId::Pc866},
+      {"", {"MAZ"}, EmulationKind::Own, false, CodePageId::Mazovia},
+      {"[Prynda]\nCodePage=866\n", {"MAZ"}, EmulationKind::Own, false, CodePageId::Mazovia},
       {"[Prynda]\nCodePage=866\n", {"/fx/cp=895"}, EmulationKind::Fx, false, CodePageId::Kamenicky},
-      {"", {"MAZ", "/CP=1250"}, EmulationKind::Default, false, CodePageId::Windows1250},
+      {"", {"MAZ", "/CP=1250"}, EmulationKind::Own, false, CodePageId::Windows1250},
       {"", {"/CP=437/FX"}, EmulationKind::Fx, false, CodePageId::Pc437},
-      {"[Prynda]\nCodePage=866\n", {"/CP=999"}, EmulationKind::Default, false, CodePageId::Pc866},
+      {"[Prynda]\nCodePage=866\n", {"/CP=999"}, EmulationKind::Own, false, CodePageId::Pc866},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Settings + ::testing::PrintToString(c.Options));

@@ -157,14 +157,15 @@ void ResetPrinter(Fx& fx) {
 
 FxDialect::FxDialect(TRenderState& state, bool pins24, const CodePage& table) : fx_(state, pins24, table) {}
 
-void FxDialect::Start(TRenderState& state) {
+void FxDialect::Start() {
+  TRenderState& state = fx_.State;
   state.Page.FineUnits = fx_.Pins24 ? 180 : 216;
   ResetText(state);
   ResetPrinter(fx_);
   state.Page.PosY = state.Page.TopMargin + fx_.TopOfPage;
 }
 
-std::int32_t FxDialect::Byte(TRenderState&, std::uint8_t c) {
+std::int32_t FxDialect::Byte(std::uint8_t c) {
   if (c >= 0x20 && c != 0x7F) {
     Print(fx_, c);
   } else if (c < 0x20) {
@@ -174,6 +175,6 @@ std::int32_t FxDialect::Byte(TRenderState&, std::uint8_t c) {
   return 0;  // the head has moved already: by cells and the space of ESC SP, not by columns
 }
 
-void FxDialect::Finish(TRenderState& state) { fx_.Missing.Report(state.Job.Console); }
+void FxDialect::Finish() { fx_.Missing.Report(fx_.State.Job.Console); }
 
 }  // namespace prynda::escp

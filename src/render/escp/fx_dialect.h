@@ -14,11 +14,11 @@ class FxDialect final : public Dialect {
   FxDialect(TRenderState& state, bool pins24, const CodePage& table);
 
   // The orientation stays portrait: ESC/P has no command for it.
-  TPrinterOrientation Orientation(TRenderState&) override { return TPrinterOrientation::Portrait; }
-  void Start(TRenderState& state) override;
-  std::int32_t Byte(TRenderState& state, std::uint8_t c) override;
+  TPrinterOrientation Orientation() override { return TPrinterOrientation::Portrait; }
+  void Start() override;
+  std::int32_t Byte(std::uint8_t c) override;
   // Names the characters that no face had, if there were any.
-  void Finish(TRenderState& state) override;
+  void Finish() override;
 
  private:
   Fx fx_;

@@ -1,6 +1,8 @@
 // Our own dialect: control bytes, the ESC subset and the 0xFA prefix commands, box-drawing
 // characters as lines, every other byte a character in its cell. Its page breaks are lazy: a
-// request sets PageFull and the next byte read begins the page, whatever that byte is.
+// request sets PageFull and the next byte read begins the page, whatever that byte is. This is
+// what its parts share: the dialect's modes beside the render state, the shape of its command rows
+// (read by recognition too) and the operations more than one of them needs.
 #pragma once
 
 #include <array>
@@ -9,10 +11,11 @@
 #include <optional>
 #include <span>
 
-#include "render/dialect.h"
+#include "device/print_system.h"
 #include "render/missing_characters.h"
+#include "render/render_state.h"
 
-namespace prynda {
+namespace prynda::own {
 
 // Our orientation command at the very start of a job (after one ESC l n): ESC " S, s, T or t,
 // or the prefix byte 0xFA with L or P; the orientation and where its letter is.
@@ -23,8 +26,8 @@ struct OwnOrientation {
 std::optional<OwnOrientation> OwnOrientationAt(std::span<const std::uint8_t> bytes);
 
 // What our dialect keeps beside the render state.
-struct DefaultModes {
-  DefaultModes(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed)
+struct OwnModes {
+  OwnModes(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed)
       : State(state), AutoCR(auto_cr), Text(text), PagesWhenPrinted(pages_when_printed) {}
 
   TRenderState& State;
@@ -52,30 +55,55 @@ struct DefaultModes {
 };
 
 // A line down, and the page break the settings ask for (/FF, /FF=n).
-void LineFeed(DefaultModes& own);
+void LineFeed(OwnModes& own);
 // The page-state reset: 10 cpi, 1/6-inch lines, the base style, black, the first line.
-void ResetPageState(DefaultModes& own);
+void ResetPageState(OwnModes& own);
 // Columns from the current one to the next tab stop (every eighth from the first).
 std::int64_t ColumnsToNextTab(const TRenderState& state);
 
-class DefaultDialect final : public Dialect {
- public:
-  // auto_cr: a line feed also returns the carriage (files with LF-only line ends).
-  DefaultDialect(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed);
+// The commands, as rows that know their bytes. The dispatcher reads a row's argument bytes (zeros
+// past the end of the input) and then calls Act; a row whose Act is kSkipped is consumed with its
+// bytes and does nothing. A code or letter without a row takes no bytes and means nothing.
+inline constexpr std::uint8_t kEsc = 0x1B;
+inline constexpr std::uint8_t kPrefix = 0xFA;  // 0xFA and a command letter
+inline constexpr std::uint8_t kQuoted = '"';   // ESC " and a letter of its own table
 
-  TPrinterOrientation Orientation(TRenderState& state) override;
-  void Start(TRenderState& state) override;
-  std::int32_t Byte(TRenderState& state, std::uint8_t c) override;
-  void Finish(TRenderState& state) override;
+using Args = std::array<std::uint8_t, 6>;
+using CommandAct = void (*)(OwnModes& own, const Args& args);
+inline constexpr CommandAct kSkipped = nullptr;
 
- private:
-  // The page asked for, begun with the byte read after the request, at the top-left corner.
-  void BeginNewPage();
-  // A byte of text (0x21-0xFF) through the code page or UTF-8; the columns it moves.
-  std::int32_t Text(std::uint8_t c);
-  std::int32_t PrintCharacter(char32_t c);
-
-  DefaultModes own_;
+// ESC and its code, and ESC " and its letter.
+struct EscCommand {
+  std::uint8_t Code;
+  std::uint8_t Arguments;
+  CommandAct Act;
+};
+// 0xFA and its letter.
+struct PrefixCommand {
+  std::uint8_t Code;
+  void (*Act)(OwnModes& own);
 };
 
-}  // namespace prynda
+std::span<const EscCommand> EscCommands();
+std::span<const EscCommand> QuotedCommands();
+std::span<const PrefixCommand> PrefixCommands();
+
+// The row of `code` in `rows`; nullptr where there is none.
+template <class Row>
+const Row* FindRow(std::span<const Row> rows, std::uint8_t code) {
+  for (const Row& row : rows) {
+    if (row.Code == code) return &row;
+  }
+  return nullptr;
+}
+
+// The bytes our dialect takes after ESC and `code`, `next` being the byte after the code: the row's
+// argument bytes, and for ESC " its letter and that letter's.
+std::size_t EscapeArguments(std::uint8_t code, std::uint8_t next);
+
+// The rest of an escape sequence after its ESC byte, acted on or skipped.
+void DoEscape(OwnModes& own);
+// The command letter after the prefix byte 0xFA, acted on.
+void DoPrefixCommand(OwnModes& own);
+
+}  // namespace prynda::own

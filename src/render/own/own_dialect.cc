@@ -1,21 +1,12 @@
-#include "render/default_dialect.h"
+#include "render/own/own_dialect.h"
 
 #include "render/box_drawing.h"
 #include "render/characters.h"
-#include "render/escape_sequences.h"
 #include "render/page_cycle.h"
-#include "render/prefix_commands.h"
 
-namespace prynda {
+namespace prynda::own {
 
-namespace {
-
-constexpr std::uint8_t kEsc = 0x1B;
-constexpr std::uint8_t kPrefix = 0xFA;
-
-}  // namespace
-
-void LineFeed(DefaultModes& own) {
+void LineFeed(OwnModes& own) {
   TRenderState& state = own.State;
   const TJobSettings& settings = state.Settings;
   // In page-height mode the page is full when the next line would not fit on it whole.
@@ -30,7 +21,7 @@ void LineFeed(DefaultModes& own) {
   }
 }
 
-void ResetPageState(DefaultModes& own) {
+void ResetPageState(OwnModes& own) {
   own.LineNo = 1;
   own.Expanded = false;
   own.SavedPitch = kPitch10Cpi;
@@ -42,7 +33,7 @@ std::int64_t ColumnsToNextTab(const TRenderState& state) {
   return ((1 - state.Page.Column) % 8 + 8) % 8;
 }
 
-DefaultDialect::DefaultDialect(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed)
+OwnDialect::OwnDialect(TRenderState& state, bool auto_cr, OwnText text, bool pages_when_printed)
     : own_(state, auto_cr, text, pages_when_printed) {
   if (text == OwnText::PolishLetters) state.Input.Translation = MakeTranslation(state.Settings.CodePage);
   if (text == OwnText::CodePage) own_.Upper = UpperHalf(JobCodePage(state.Job));
@@ -51,7 +42,7 @@ DefaultDialect::DefaultDialect(TRenderState& state, bool auto_cr, OwnText text, 
 std::optional<OwnOrientation> OwnOrientationAt(std::span<const std::uint8_t> bytes) {
   auto at = [&](std::size_t i) -> std::uint8_t { return i < bytes.size() ? bytes[i] : 0; };
   const std::size_t s = (at(0) == kEsc && at(1) == 'l') ? 3 : 0;
-  if (at(s) == kEsc && at(s + 1) == '"') {
+  if (at(s) == kEsc && at(s + 1) == kQuoted) {
     const std::uint8_t letter = at(s + 2);
     if (letter == 'S' || letter == 's') return OwnOrientation{TPrinterOrientation::Landscape, s + 2};
     if (letter == 'T' || letter == 't') return OwnOrientation{TPrinterOrientation::Portrait, s + 2};
@@ -62,20 +53,21 @@ std::optional<OwnOrientation> OwnOrientationAt(std::span<const std::uint8_t> byt
   return std::nullopt;
 }
 
-TPrinterOrientation DefaultDialect::Orientation(TRenderState& state) {
-  InputCursor& input = state.Input;
+TPrinterOrientation OwnDialect::Orientation() {
+  InputCursor& input = own_.State.Input;
   const auto found = OwnOrientationAt(std::span(input.Buffer.data(), static_cast<std::size_t>(input.BufCount)));
   if (!found) return TPrinterOrientation::Portrait;
   input.BufPos = static_cast<int>(found->Letter);
   return found->Orientation;
 }
 
-void DefaultDialect::Start(TRenderState& state) {
+void OwnDialect::Start() {
+  TRenderState& state = own_.State;
   state.Page.FineUnits = state.Settings.Scale216 ? 216 : 180;
   ResetPageState(own_);
 }
 
-void DefaultDialect::BeginNewPage() {
+void OwnDialect::BeginNewPage() {
   PageModel& page = own_.State.Page;
   if (!own_.PagesWhenPrinted) {
     BeginPage(own_.State);
@@ -90,7 +82,8 @@ void DefaultDialect::BeginNewPage() {
   own_.LineNo = 1;
 }
 
-std::int32_t DefaultDialect::Byte(TRenderState& state, std::uint8_t c) {
+std::int32_t OwnDialect::Byte(std::uint8_t c) {
+  TRenderState& state = own_.State;
   if (state.Page.PageFull) BeginNewPage();
   if (own_.Text != OwnText::PolishLetters) {
     // A byte that breaks off a UTF-8 sequence stands for a character of its own.
@@ -114,7 +107,7 @@ std::int32_t DefaultDialect::Byte(TRenderState& state, std::uint8_t c) {
       return 0;
     case 0x0C: state.Page.PageFull = true; return 0;
     case 0x0D: state.Page.CarriageReturn(); return 0;
-    case kEsc: DoEscape(state); return 0;
+    case kEsc: DoEscape(own_); return 0;
     case kPrefix: DoPrefixCommand(own_); return 0;
     default:
       if (c <= 0x20) return 1;  // the other control bytes and the blank: an empty column
@@ -123,7 +116,7 @@ std::int32_t DefaultDialect::Byte(TRenderState& state, std::uint8_t c) {
   }
 }
 
-std::int32_t DefaultDialect::Text(std::uint8_t c) {
+std::int32_t OwnDialect::Text(std::uint8_t c) {
   if (c < 0x80) return PrintCharacter(c);
   if (own_.Text == OwnText::CodePage) return PrintCharacter(own_.Upper[c - 0x80u]);
   // UTF-8: a lead byte, then its continuation bytes; what cannot be one is a character of its own.
@@ -146,7 +139,7 @@ std::int32_t DefaultDialect::Text(std::uint8_t c) {
 namespace {
 
 // A character of the text as the canvas font draws it, and its width.
-std::pair<char32_t, int> Measured(DefaultModes& own, char32_t c) {
+std::pair<char32_t, int> Measured(OwnModes& own, char32_t c) {
   TCanvas& canvas = own.State.Canvas;
   const bool kept = c < own.Widths.size();
   if (kept) {
@@ -167,10 +160,10 @@ std::pair<char32_t, int> Measured(DefaultModes& own, char32_t c) {
 
 }  // namespace
 
-void DefaultDialect::Finish(TRenderState& state) { own_.Missing.Report(state.Job.Console); }
+void OwnDialect::Finish() { own_.Missing.Report(own_.State.Job.Console); }
 
 // A character of the text: a glyph centred in its cell, box-drawing lines, or a shade or block.
-std::int32_t DefaultDialect::PrintCharacter(char32_t c) {
+std::int32_t OwnDialect::PrintCharacter(char32_t c) {
   TRenderState& state = own_.State;
   const Character character = ClassifyCharacter(c);
   if (own_.PageDeferred && character.CodePoint != U' ') {
@@ -191,4 +184,4 @@ std::int32_t DefaultDialect::PrintCharacter(char32_t c) {
   return 1;
 }
 
-}  // namespace prynda
+}  // namespace prynda::own
