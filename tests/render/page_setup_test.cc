@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_fixture.h"
+#include "support/engine_fixture.h"
 
 namespace prynda::testing {
 namespace {

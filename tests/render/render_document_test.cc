@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_fixture.h"
 #include "render/render_state.h"
+#include "support/engine_fixture.h"
 
 namespace prynda::testing {
 namespace {

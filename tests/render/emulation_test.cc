@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine_fixture.h"
 #include "render/own/own.h"
+#include "support/engine_fixture.h"
 
 namespace prynda::testing {
 namespace {

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "engine/engine_fixture.h"
 #include "render/input_cursor.h"
+#include "support/engine_fixture.h"
 
 namespace prynda::testing {
 namespace {
