@@ -9,7 +9,8 @@ For changes that must not change a page.
 The jobs: every sample of examples/ with the options the gallery prints it with, and without; the
 standard workload (bench/generate_workload.py) with and without /FF, in FX mode and with /AUTO;
 every file of the corpus folder in FX mode (with 180, /CP=850 and /CP=895 where the capture asks for
-them), in the default mode and with /AUTO. The captures stay where they are; PDFs go to a temporary folder.
+them), in our own dialect and with /AUTO. The captures stay where they are; PDFs go to a temporary
+folder.
 """
 import argparse
 import hashlib

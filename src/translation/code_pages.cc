@@ -21,7 +21,7 @@ constexpr Change kKamenicky[] = {
     {0xA8, u'š'}, {0xA9, u'ř'}, {0xAA, u'ŕ'}, {0xAB, u'Ŕ'}, {0xAC, u'¼'}, {0xAD, u'§'},
 };
 
-// Mazovia: PC437 with the eighteen Polish letters where the default mode finds them.
+// Mazovia: PC437 with the eighteen Polish letters where our own dialect finds them.
 constexpr Change kMazovia[] = {
     {0x86, u'ą'}, {0x8D, u'ć'}, {0x91, u'ę'}, {0x92, u'ł'}, {0xA4, u'ń'}, {0xA2, u'ó'}, {0x9E, u'ś'}, {0xA7, u'ż'},
     {0xA6, u'ź'}, {0x8F, u'Ą'}, {0x95, u'Ć'}, {0x90, u'Ę'}, {0x9C, u'Ł'}, {0xA5, u'Ń'}, {0xA3, u'Ó'}, {0x98, u'Ś'},
