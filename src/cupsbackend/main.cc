@@ -102,11 +102,11 @@ int main(int argc, char** argv) {
   job.QueueMaxPages = QueuePageLimit(queue);
   // Standard input is kept in a file that has no name, so that nothing is left behind however
   // the backend ends.
-  prynda::StandardInputCopy standard_input;
+  prynda::HiddenFile standard_input;
   if (argc == 7) {
     job.InputFile = argv[6];
   } else {
-    if (!standard_input.Make()) return Fail("Cannot keep the job's data for printing");
+    if (!standard_input.TakeStandardInput()) return Fail("Cannot keep the job's data for printing");
     job.InputFile = standard_input.Path();
   }
 

@@ -99,9 +99,16 @@ struct TDocInfo {
 
 enum class TContextKind { Information, Device };
 
-// A document that needs no drawing, in the form it is handed to the printer: PDF, PostScript, or a
-// printer language (PCL and the like) that the printer reads itself, passed on byte for byte.
-enum class TDocumentFormat { Pdf, PostScript, Raw };
+// A document that needs no drawing, in the form it is handed to the printer: PDF, PostScript, a
+// printer language (PCL and the like) that the printer reads itself, passed on byte for byte, or
+// pages of dots in the raster formats of driverless printing (PWG raster, Apple raster).
+enum class TDocumentFormat { Pdf, PostScript, Raw, PwgRaster, AppleRaster };
+
+// Whether a document of `format` is a page description that a PDF can be made of (Ghostscript
+// makes one of PostScript).
+constexpr bool IsPageDescription(TDocumentFormat format) {
+  return format == TDocumentFormat::Pdf || format == TDocumentFormat::PostScript;
+}
 
 // What became of a document handed on: printed (given to the spooler, or written); the printer
 // cannot take that format here (nothing is printed); or no printer of that name is known.

@@ -197,8 +197,8 @@ int ProgramEntry(TJobContext& job) {
   job.InputFileName = job.Params.size() > 1 ? job.Params[1] : std::string();
   if (job.InputFileName == kStandardInputParameter) {
     // The job comes from a pipe: kept in a file of its own, so that it can be read again.
-    StandardInputCopy copy;
-    if (!copy.Make()) {
+    HiddenFile copy;
+    if (!copy.TakeStandardInput()) {
       job.Console.Error("Nie mogę odczytać zadania ze standardowego wejścia");
       return 1;
     }

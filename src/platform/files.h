@@ -36,18 +36,24 @@ class InputFile {
   std::int64_t size_ = 0;
 };
 
-// Standard input kept in a file that nobody else sees - unnamed on Linux, deleted as it is closed
-// on Windows - so that it can be read from the start again, and is gone however the program ends.
-class StandardInputCopy {
+// A file that nobody else sees - unnamed on Linux, deleted as it is closed on Windows - written
+// once, then read from the start as often as needed, and gone however the program ends: standard
+// input kept so that it can be read again, a document made of the job for printing.
+class HiddenFile {
  public:
-  StandardInputCopy() = default;
-  ~StandardInputCopy();
-  StandardInputCopy(const StandardInputCopy&) = delete;
-  StandardInputCopy& operator=(const StandardInputCopy&) = delete;
+  HiddenFile() = default;
+  ~HiddenFile();
+  HiddenFile(const HiddenFile&) = delete;
+  HiddenFile& operator=(const HiddenFile&) = delete;
 
-  // Reads standard input to its end; false when it cannot be read or kept.
-  bool Make();
-  // A path the copy opens by while this object lives.
+  // A new empty file in the system's temporary folder; false when none can be made.
+  bool Create();
+  // Appends `size` bytes; false when they cannot all be written.
+  bool Write(const void* data, std::size_t size);
+  // Creates the file and reads standard input to its end into it; false when it cannot be read or
+  // kept.
+  bool TakeStandardInput();
+  // A path the file opens by (for reading, from its start) while this object lives.
   const std::string& Path() const { return path_; }
 
  private:

@@ -90,29 +90,37 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 }  // namespace
 
-StandardInputCopy::~StandardInputCopy() {
+HiddenFile::~HiddenFile() {
   if (handle_ >= 0) ::close(static_cast<int>(handle_));
 }
 
-bool StandardInputCopy::Make() {
-  // Without standard input the copy's own descriptor would take its number.
-  if (::fcntl(STDIN_FILENO, F_GETFD) < 0) return false;
+bool HiddenFile::Create() {
+  if (handle_ >= 0) return false;
   const char* folder = std::getenv("TMPDIR");
   std::string path = std::string(folder != nullptr && *folder == '/' ? folder : "/tmp") + "/prynda-XXXXXX";
   const int fd = ::mkostemp(path.data(), O_CLOEXEC);
   if (fd < 0) return false;
   ::unlink(path.c_str());
   handle_ = fd;
+  path_ = DescriptorPath(fd);
+  return true;
+}
+
+bool HiddenFile::Write(const void* data, std::size_t size) {
+  return handle_ >= 0 && WriteAll(static_cast<int>(handle_), static_cast<const char*>(data), size);
+}
+
+bool HiddenFile::TakeStandardInput() {
+  // Without standard input the file's own descriptor would take its number.
+  if (::fcntl(STDIN_FILENO, F_GETFD) < 0 || !Create()) return false;
   char buffer[65536];
   for (;;) {
     const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
-    if (n == 0) break;
-    if (!WriteAll(fd, buffer, static_cast<std::size_t>(n))) return false;
+    if (n == 0) return true;
+    if (!Write(buffer, static_cast<std::size_t>(n))) return false;
   }
-  path_ = DescriptorPath(fd);
-  return true;
 }
 
 namespace {

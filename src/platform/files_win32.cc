@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -37,11 +38,12 @@ std::string ExecutablePath(const std::string& fallback) {
   return (length == 0 || length >= sizeof buffer) ? fallback : std::string(buffer, length);
 }
 
-StandardInputCopy::~StandardInputCopy() {
+HiddenFile::~HiddenFile() {
   if (handle_ != -1) CloseHandle(AsHandle(handle_));
 }
 
-bool StandardInputCopy::Make() {
+bool HiddenFile::Create() {
+  if (handle_ != -1) return false;
   char folder[MAX_PATH + 1];
   char name[MAX_PATH + 1];
   if (GetTempPathA(sizeof folder, folder) == 0 || GetTempFileNameA(folder, "prn", 0, name) == 0) return false;
@@ -52,21 +54,35 @@ bool StandardInputCopy::Make() {
     return false;
   }
   handle_ = reinterpret_cast<std::intptr_t>(file);
+  path_ = name;
+  return true;
+}
+
+bool HiddenFile::Write(const void* data, std::size_t size) {
+  const char* bytes = static_cast<const char*>(data);
+  while (size > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD written = 0;
+    if (handle_ == -1 || !WriteFile(AsHandle(handle_), bytes, chunk, &written, nullptr) || written == 0) return false;
+    bytes += written;
+    size -= written;
+  }
+  return true;
+}
+
+bool HiddenFile::TakeStandardInput() {
+  if (!Create()) return false;
   HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
   if (input == INVALID_HANDLE_VALUE || input == nullptr) return false;
   char buffer[65536];
   for (;;) {
     DWORD got = 0;
     if (!ReadFile(input, buffer, sizeof buffer, &got, nullptr)) {
-      if (GetLastError() == ERROR_BROKEN_PIPE) break;  // the writer has closed its end
-      return false;
+      return GetLastError() == ERROR_BROKEN_PIPE;  // the writer has closed its end
     }
-    if (got == 0) break;
-    DWORD written = 0;
-    if (!WriteFile(file, buffer, got, &written, nullptr) || written != got) return false;
+    if (got == 0) return true;
+    if (!Write(buffer, got)) return false;
   }
-  path_ = name;
-  return true;
 }
 
 InputFile::~InputFile() { Close(); }

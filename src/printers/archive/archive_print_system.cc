@@ -277,8 +277,8 @@ TPassOnResult ArchivingPrintSystem::PassOn(const std::string& printer, const TDe
   // the document. A stop request meanwhile stops the job.
   std::optional<ArchiveFile> file;
   std::string failure;
-  if (format == TDocumentFormat::Raw) {
-    failure = "A document in a printer's language (PCL) cannot be made a PDF";
+  if (!IsPageDescription(format)) {
+    failure = "A document in a printer's language cannot be made a PDF";
   } else {
     file.emplace(request.Folder);
     try {

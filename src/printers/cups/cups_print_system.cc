@@ -298,6 +298,8 @@ TPassOnResult CupsPrintSystem::PassOn(const std::string& printer, const TDeviceS
   if (dest == nullptr) return TPassOnResult::UnknownPrinter;
   const char* type = format == TDocumentFormat::Pdf          ? CUPS_FORMAT_PDF
                      : format == TDocumentFormat::PostScript ? CUPS_FORMAT_POSTSCRIPT
+                     : format == TDocumentFormat::PwgRaster  ? "image/pwg-raster"
+                     : format == TDocumentFormat::AppleRaster ? "image/urf"
                                                              : CUPS_FORMAT_RAW;
   CupsJobSink job(*dest, settings.Copies, std::string(), job_options_, type);
   // A queue that lists its document formats and not this one would refuse the job.

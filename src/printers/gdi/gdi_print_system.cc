@@ -456,6 +456,7 @@ TPassOnResult GdiPrintSystem::PassOn(const std::string& printer, const TDeviceSe
     PassOnRaw(printer, handle, info, path, offset);
     return TPassOnResult::Printed;
   }
+  if (!IsPageDescription(format)) return TPassOnResult::Unsupported;
   // PDF and PostScript: Ghostscript draws the pages on the printer through the spooler, with no
   // window of its own. A '%' in the printer's name is doubled, as Ghostscript reads its output name.
   const std::string program = GhostscriptProgram();

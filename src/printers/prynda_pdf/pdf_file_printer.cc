@@ -123,7 +123,7 @@ std::unique_ptr<PrintContext> PdfFilePrintSystem::CreateContext(const std::strin
 TPassOnResult PdfFilePrintSystem::PassOn(const std::string& printer, const TDeviceSettings&, const TDocInfo& info,
                                          TDocumentFormat format, const std::string& path, std::uint64_t offset) {
   if (!SameTextIgnoringCase(printer, kPdfPrinterName)) return TPassOnResult::UnknownPrinter;
-  if (format == TDocumentFormat::Raw) return TPassOnResult::Unsupported;
+  if (!IsPageDescription(format)) return TPassOnResult::Unsupported;
   const std::string output = PdfOutputPath(info.SourcePath, std::getenv("PRYNDA_PDF"));
   if (SameFile(output, path)) throw EPrinter("The PDF file would replace the document itself: " + output);
   PdfFileSink sink;
