@@ -278,7 +278,8 @@ TPassOnResult ArchivingPrintSystem::PassOn(const std::string& printer, const TDe
   std::optional<ArchiveFile> file;
   std::string failure;
   if (!IsPageDescription(format)) {
-    failure = "A document in a printer's language cannot be made a PDF";
+    failure = format == TDocumentFormat::Raw ? "A document in a printer's language (PCL) cannot be made a PDF"
+                                             : "A raster document cannot be made a PDF";
   } else {
     file.emplace(request.Folder);
     try {
