@@ -29,6 +29,23 @@ std::string_view LanguageKey(JobLanguage language) {
     case JobLanguage::Pcl: return "pcl";
     case JobLanguage::PostScript: return "postscript";
     case JobLanguage::Pdf: return "pdf";
+    case JobLanguage::Utf16Text: return "utf-16";
+    case JobLanguage::InkjetRaster: return "inkjet";
+    case JobLanguage::PclXl: return "pcl-xl";
+    case JobLanguage::Receipt: return "escpos";
+    case JobLanguage::PwgRaster: return "pwg";
+    case JobLanguage::AppleRaster: return "urf";
+    case JobLanguage::Xps: return "xps";
+    case JobLanguage::Png: return "png";
+    case JobLanguage::Jpeg: return "jpeg";
+    case JobLanguage::Tiff: return "tiff";
+    case JobLanguage::Gif: return "gif";
+    case JobLanguage::Bmp: return "bmp";
+    case JobLanguage::HpGl: return "hpgl";
+    case JobLanguage::Archive: return "archive";
+    case JobLanguage::Compressed: return "compressed";
+    case JobLanguage::Program: return "program";
+    case JobLanguage::BinaryData: return "binary";
   }
   return "?";
 }
@@ -90,7 +107,8 @@ int main(int argc, char** argv) {
     const recognition::Walk walk = recognition::WalkEscP(head);
     std::cout << "  walk: prefix " << walk.PrefixCommands << ", own " << walk.OwnEscapes << ", escp " << walk.EscPCommands << ", shared "
               << walk.SharedCommands << ", skipped " << walk.SkippedCommands << ", images " << walk.BitImages
-              << ", 24-pin " << walk.Pins24
+              << ", 24-pin " << walk.Pins24 << ", inkjet " << walk.InkjetCommands << ", receipt "
+              << walk.ReceiptCommands << ", stray " << walk.StrayBytes << " of " << walk.TextBytes
               << ", line ends crlf " << walk.LineEnds.CrLf << " lf " << walk.LineEnds.Lf << " cr "
               << walk.LineEnds.Cr << '\n';
     const recognition::Walk& text_walk =

@@ -291,6 +291,7 @@ std::optional<PryndaQueue> PryndaQueueBehind(const std::string& target, const As
 int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostream& log,
                     ArchiveContextMaker archive_contexts) {
   std::string failure;
+  int code = kBackendFailed;  // the target's fault unless the job's own is found
   {
     LogLines info_lines(log, "INFO: ");
     std::ostream info(&info_lines);
@@ -332,13 +333,17 @@ int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostrea
           // A job that printed but is in no archive has said so in an ERROR: line, which stays the
           // queue's message. It still ends well: a failure would have the job printed again.
           if (job.ArchiveFailure.empty()) log << "INFO: Printed on " << LogText(request.Target) << '\n' << std::flush;
-          return 0;
+          return kBackendOk;
         }
         failure = "The job's data could not be read; nothing was printed";
       }
     } catch (const PageLimitExceeded& e) {
       failure = "The job would print more than " + std::to_string(e.Limit()) +
                 " pages (prynda-max-pages); nothing was printed";
+      code = kBackendCancel;
+    } catch (const JobRefused& e) {
+      failure = e.LogMessage();
+      code = kBackendCancel;
     } catch (const std::exception& e) {
       failure = e.what();
     } catch (...) {
@@ -346,8 +351,10 @@ int PrintBackendJob(const TBackendJob& request, PrintSystem& system, std::ostrea
     }
   }
   // The printer object is gone by now: a document it had begun on the target is cancelled.
-  log << "ERROR: " << LogText(failure, kWholeLine) << '\n' << std::flush;
-  return 1;
+  log << "ERROR: " << LogText(failure, kWholeLine);
+  if (code == kBackendCancel) log << "; the job is cancelled, the queue goes on";
+  log << '\n' << std::flush;
+  return code;
 }
 
 }  // namespace prynda

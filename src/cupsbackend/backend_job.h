@@ -5,7 +5,10 @@
 // What it says goes to standard error as the scheduler reads a backend: "INFO:" lines for
 // progress (Prynda's own messages among them), "PAGE: n copies" as each page ends, "WARNING:"
 // for an option it ignores, "ERROR:" for the failure that ends a job. Exit code 0 when the job
-// went to TARGET whole, 1 (the scheduler's "failed") otherwise; then nothing stays on TARGET.
+// went to TARGET whole; otherwise nothing stays on TARGET, and the code says whose fault it was:
+// the job's own (refused for what it is, or over the page limit) cancels only that job, whatever
+// the queue's error policy, so that the queue takes the next at once; TARGET's (a queue missing
+// or refusing, the scheduler gone) is the printer's "failed", for the queue's policy to act on.
 //
 // Jobs come from the network, usually unauthenticated: the backend prints at most a page limit
 // of each, refuses a TARGET that would hand the job back to a prynda: queue, marks what it
@@ -27,6 +30,11 @@
 namespace prynda {
 
 inline constexpr std::string_view kBackendScheme = "prynda";
+
+// The scheduler's exit codes of a backend (CUPS_BACKEND_OK, _FAILED, _CANCEL).
+inline constexpr int kBackendOk = 0;
+inline constexpr int kBackendFailed = 1;
+inline constexpr int kBackendCancel = 5;
 // What the backend prints when run without arguments: how the scheduler lists it (lpinfo -v).
 inline constexpr std::string_view kBackendDiscoveryLine =
     "network prynda \"Unknown\" \"Prynda: DOS printer files printed on another queue\"";
@@ -97,7 +105,7 @@ struct TBackendJob {
 // said above and returns the exit code. The input file is never removed, whatever the settings
 // file says, and nothing waits for Enter. The job prints at most a page limit: the queue's
 // prynda-max-pages, else MaxPages of the settings file, else kDefaultPageLimit; the job's own
-// prynda-max-pages may lower it, never raise it. A job that would print more fails whole.
+// prynda-max-pages may lower it, never raise it. A job that would print more is cancelled whole.
 // Where the system's settings file names an archive, a job that prints is archived through
 // `archive_contexts` ({user} the job's user, {name} its title without an extension); one whose
 // archive fails says so in an ERROR: line and still ends with 0, since it has been printed.

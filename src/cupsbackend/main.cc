@@ -21,11 +21,9 @@
 
 namespace {
 
-constexpr int kFailed = 1;  // CUPS_BACKEND_FAILED: the printer's error policy decides what follows
-
 int Fail(const std::string& message) {
   std::cerr << "ERROR: " << prynda::LogText(message, std::numeric_limits<std::size_t>::max()) << std::endl;
-  return kFailed;
+  return prynda::kBackendFailed;  // the printer's error policy decides what follows
 }
 
 // The scheduler starts its backends with HOME (and TMPDIR) at its temporary folder, which every
@@ -72,7 +70,7 @@ int main(int argc, char** argv) {
   }
   if (argc != 6 && argc != 7) {
     std::cerr << "Usage: " << argv[0] << " job-id user title copies options [file]" << std::endl;
-    return kFailed;
+    return prynda::kBackendFailed;
   }
   prynda::InstallStopHandlers();
 

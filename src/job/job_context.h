@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "job/job_settings.h"
 #include "job/prynda_settings.h"
 #include "platform/console.h"
+#include "platform/files.h"
 
 namespace prynda {
 
@@ -31,11 +33,20 @@ enum class JobFont : std::uint8_t {
 };
 inline constexpr std::size_t kJobFonts = 6;
 
-// A job recognised as a document of its own - PostScript, PDF, PCL - handed on as it is from
-// Start (past a PJL header) instead of being drawn.
+// A job recognised as a document of its own - PostScript, PDF, a printer language (PCL, PCL XL,
+// ESC/POS), raster pages - handed on as it is from Start (past a PJL header) instead of being
+// drawn.
 struct PassedOnDocument {
   TDocumentFormat Format = TDocumentFormat::Pdf;
   std::uint64_t Start = 0;
+  std::string Language;  // a printer language's or raster's name for the console ("PCL", "ESC/POS")
+};
+
+// Why a job is not printed for what it is: in the console's words (Polish, ending "nic nie
+// wydrukowano") and in the print server's log's (English).
+struct JobRefusal {
+  std::string Message;
+  std::string LogMessage;
 };
 
 struct TJobContext {
@@ -52,6 +63,10 @@ struct TJobContext {
   TJobSettings Settings;
   PryndaSettings Prynda;  // the [Prynda] section and its options, apart from the fields above
   std::optional<PassedOnDocument> Document;  // set by recognition
+  std::optional<JobRefusal> Refusal;         // set by recognition: the job is not printed
+  // A file made of the job before it is printed (UTF-16 text as UTF-8, XPS as PDF): InputSource
+  // names it while the job lives.
+  std::shared_ptr<HiddenFile> MadeFile;
   bool PauseAtEnd = false;
 
   // The archive the job's document goes to as well where the settings name a folder; none in

@@ -36,25 +36,31 @@ void DeleteInputFile(TJobContext& job) {
   }
 }
 
+// The console's lines about a job that is not drawn by a dialect.
+void WriteUndrawnJobStart(TJobContext& job) {
+  if (!job.Settings.ShowMessages) return;
+  WriteJobStart(job);
+  job.Console.Line(" * rozpoznano : ", job.Prynda.Recognised);
+}
+
 // The job that needs no drawing, handed to the printer as it is; a printer that cannot take it
-// ends the job as a failure ends it, with nothing printed.
+// refuses the job, nothing printed.
 TRenderOutcome PassOnDocument(TJobContext& job, const PassedOnDocument& document) {
   TPrinter& printer = job.CurrentPrinter;
   const bool talk = job.Settings.ShowMessages;
-  if (talk) {
-    WriteJobStart(job);
-    job.Console.Line(" * rozpoznano : ", job.Prynda.Recognised);
-    // A document handed on is printed as it is: no form goes under it.
-    if (!job.Prynda.Background.empty()) job.Console.Line(" * formularz : pominięty, dokument idzie bez zmian");
-  }
+  WriteUndrawnJobStart(job);
+  // A document handed on is printed as it is: no form goes under it.
+  if (talk && !job.Prynda.Background.empty()) job.Console.Line(" * formularz : pominięty, dokument idzie bez zmian");
   const std::int16_t copies = printer.CopyCount();
   printer.SetCopyCount(static_cast<std::int16_t>(job.Settings.Copies));
   const TPassOnResult result = printer.PassOn(document.Format, job.InputPath(), document.Start);
   printer.SetCopyCount(copies);
   if (result == TPassOnResult::Unsupported) {
-    if (document.Format == TDocumentFormat::Raw) {
-      throw std::runtime_error("Zadanie w języku PCL: drukarka " + printer.PrinterNames()[printer.SelectedIndex()] +
-                               " go nie przyjmie, PCL drukuje tylko drukarka, która go zna; nic nie wydrukowano");
+    const std::string& printer_name = printer.PrinterNames()[printer.SelectedIndex()];
+    if (!IsPageDescription(document.Format)) {
+      throw JobRefused({"Zadanie w języku " + document.Language + ": drukarka " + printer_name + " go nie przyjmie, " +
+                            document.Language + " drukuje tylko drukarka, która go zna; nic nie wydrukowano",
+                        "The job is in " + document.Language + ", which the printer does not take; nothing was printed"});
     }
     throw std::runtime_error(std::string("Zadanie w ") +
                              (document.Format == TDocumentFormat::Pdf ? "PDF" : "PostScripcie") +
@@ -62,7 +68,7 @@ TRenderOutcome PassOnDocument(TJobContext& job, const PassedOnDocument& document
                              "wydrukowano");
   }
   if (talk) {
-    if (document.Format == TDocumentFormat::Raw) job.Console.Line(" * PCL : wysłano na drukarkę bez zmian");
+    if (!IsPageDescription(document.Format)) job.Console.Line(" * ", document.Language, " : wysłano na drukarkę bez zmian");
     job.Console.Line("Zadanie wykonano");
   }
   return TRenderOutcome::Completed;
@@ -122,8 +128,9 @@ void ReportArchive(TJobContext& job) {
     return;
   }
   job.ArchiveFailure = result.Failure.empty() ? std::string("Unknown failure") : result.Failure;
-  if (job.Document && job.Document->Format == TDocumentFormat::Raw) {
-    job.Console.Error("Wydrukowano, ale nie zarchiwizowano: zadania w PCL nie da się zapisać jako PDF");
+  if (job.Document && !IsPageDescription(job.Document->Format)) {
+    job.Console.Error("Wydrukowano, ale nie zarchiwizowano: zadania w " + job.Document->Language +
+                      " nie da się zapisać jako PDF");
   } else {
     job.Console.Error("Wydrukowano, ale nie zarchiwizowano: " + job.ArchiveFailure);
   }
@@ -175,6 +182,10 @@ bool PrepareJob(TJobContext& job) {
 }
 
 TRenderOutcome PrintJob(TJobContext& job) {
+  if (job.Refusal) {
+    WriteUndrawnJobStart(job);
+    throw JobRefused(*job.Refusal);
+  }
   const bool archiving = AskForArchive(job);
   const TRenderOutcome outcome =
       job.Document ? PassOnDocument(job, *job.Document) : RenderDocument(job, job.CurrentPrinter.PageCanvas());

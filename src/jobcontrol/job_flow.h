@@ -3,6 +3,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,19 @@ inline constexpr std::string_view kStandardInputName = "stdin";
 
 // The exit code of a job that printed but could not be archived.
 inline constexpr int kNotArchivedExitCode = 2;
+
+// A job refused for what it is (an archive, a plot, a language the printer does not take, a
+// picture that cannot be read): its own fault, nothing of it printed. what() is the console's
+// Polish message; LogMessage() the print server's English one.
+class JobRefused : public std::runtime_error {
+ public:
+  explicit JobRefused(const JobRefusal& refusal)
+      : std::runtime_error(refusal.Message), log_message_(refusal.LogMessage) {}
+  const std::string& LogMessage() const { return log_message_; }
+
+ private:
+  std::string log_message_;
+};
 
 // Runs the whole program over a print system and console streams; returns the exit code: 0 on
 // every end of its own, 1 when a failure escapes the job (its message then goes to `err`),

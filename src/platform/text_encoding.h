@@ -48,4 +48,21 @@ constexpr std::size_t Utf8SequenceLength(std::span<const std::uint8_t> bytes) {
   return length;
 }
 
+// UTF-16 read as it comes, block by block, into UTF-8: a pair of surrogates split between blocks
+// is kept whole; a surrogate without its partner becomes U+FFFD, and so does an odd last byte
+// (Finish).
+class Utf16ToUtf8 {
+ public:
+  explicit Utf16ToUtf8(bool little_endian) : little_(little_endian) {}
+  // The UTF-8 of `bytes`, appended to `out`.
+  void Convert(std::span<const std::uint8_t> bytes, std::string& out);
+  // What is left of the last block, appended to `out`.
+  void Finish(std::string& out);
+
+ private:
+  bool little_;
+  int odd_ = -1;           // a byte waiting for the other half of its unit; -1: none
+  char32_t high_ = 0;      // a high surrogate waiting for its low one; 0: none
+};
+
 }  // namespace prynda

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 
 #include "render/escp/fx.h"
 #include "render/own/own.h"
@@ -85,6 +86,8 @@ class TextSink {
 
   // The byte just read, at Position() - 1.
   void Byte(std::uint8_t c) {
+    ++walk_.TextBytes;
+    if (IsStray(c)) ++walk_.StrayBytes;
     if (c >= 0x20 && c != 0x7F) {
       walk_.Text.push_back(c);
       return;
@@ -108,6 +111,12 @@ class TextSink {
   void Gap() { walk_.Text.push_back(' '); }
 
  private:
+  // SOH to ACK, DLE, NAK, SYN, ETB, EM, FS, GS, RS, US: no printer of either dialect acts on them,
+  // and text has none. (SUB ends many a DOS text file.)
+  static bool IsStray(std::uint8_t c) {
+    return (c >= 0x01 && c <= 0x06) || c == 0x10 || (c >= 0x15 && c <= 0x17) || c == 0x19 || (c >= 0x1C && c <= 0x1F);
+  }
+
   Walk& walk_;
   const Reader& reader_;
   std::size_t partner_ = static_cast<std::size_t>(-1);  // where the second byte of a pair is
@@ -126,14 +135,9 @@ void SkipStops(Reader& in) {
   }
 }
 
-// ESC . c v h m nL nH and its data.
-void SkipRaster(Reader& in) {
-  const std::uint8_t compression = in.Next();
-  in.Skip(2);
-  const std::uint8_t rows = in.Next();
-  const std::uint32_t low = in.Next();
-  const std::uint32_t dots = low + 256u * in.Next();
-  const std::uint64_t size = static_cast<std::uint64_t>(rows) * ((dots + 7) / 8);
+// `size` bytes of raster data as `compression` gives them: 0 as they are, 1 in runs (a counter
+// below 128: that many bytes and one more follow; above: the next byte 257 - counter times).
+void SkipRasterData(Reader& in, std::uint8_t compression, std::uint64_t size) {
   if (compression == 0) {
     in.Skip(size);
   } else if (compression == 1) {
@@ -150,6 +154,101 @@ void SkipRaster(Reader& in) {
   }
 }
 
+// ESC . c v h m nL nH and its data.
+void SkipRaster(Reader& in) {
+  const std::uint8_t compression = in.Next();
+  in.Skip(2);
+  const std::uint8_t rows = in.Next();
+  const std::uint32_t low = in.Next();
+  const std::uint32_t dots = low + 256u * in.Next();
+  SkipRasterData(in, compression, static_cast<std::uint64_t>(rows) * ((dots + 7) / 8));
+}
+
+// The rest of an inkjet's ESC i r c b nL nH m after its colour: nL nH bytes a row, m rows.
+void SkipInkjetRows(Reader& in) {
+  const std::uint8_t compression = in.Next();
+  in.Skip(1);  // bits a dot
+  const std::uint32_t low = in.Next();
+  const std::uint32_t bytes = low + 256u * in.Next();
+  const std::uint32_t rows_low = in.Next();
+  const std::uint32_t rows = rows_low + 256u * in.Next();
+  SkipRasterData(in, compression, static_cast<std::uint64_t>(bytes) * rows);
+}
+
+// Remote mode after its ESC ( R header: commands of two capital letters, nL nH and that many
+// bytes, up to ESC 0 0 0; false where the bytes are no such command (the walk goes on there).
+bool SkipRemoteMode(Reader& in) {
+  while (!in.AtEnd()) {
+    if (in.Peek() == kEsc) {
+      if (in.At(in.Position() + 1) != 0 || in.At(in.Position() + 2) != 0 || in.At(in.Position() + 3) != 0) return false;
+      in.Skip(4);
+      return true;
+    }
+    const std::uint8_t first = in.At(in.Position());
+    const std::uint8_t second = in.At(in.Position() + 1);
+    if (first < 'A' || first > 'Z' || second < 'A' || second > 'Z') return false;
+    in.Skip(2);
+    const std::uint32_t low = in.Next();
+    in.Skip(low + 256u * in.Next());
+  }
+  return true;
+}
+
+// An ESC/POS command after its GS or FS byte, skipped with its arguments and data; false where
+// the byte after it starts none (the walk then counts the GS or FS as text).
+bool SkipReceiptCommand(Reader& in, std::uint8_t lead) {
+  const std::uint8_t code = in.Peek();
+  // GS: character size, cut, barcode height and width and text, left margin and print area,
+  // motion units, reverse print, ... ; FS: Kanji modes and the NV logo.
+  constexpr std::string_view kGsOne = "!BEHIIafhrw/bc";
+  constexpr std::string_view kGsTwo = "LWP\\";
+  const auto in_set = [code](std::string_view set) { return set.find(static_cast<char>(code)) != std::string_view::npos; };
+  const std::size_t at = in.Position() + 1;
+  if (lead == 0x1C) {
+    if (code == 'p') {
+      in.Skip(3);
+    } else if (code == '!' || code == 'C' || code == '-' || code == 'W') {
+      in.Skip(2);
+    } else if (code == '&' || code == '.') {
+      in.Skip(1);
+    } else {
+      return false;
+    }
+    return true;
+  }
+  if (in_set(kGsOne)) {
+    in.Skip(2);
+  } else if (in_set(kGsTwo)) {
+    in.Skip(3);
+  } else if (code == 'V') {
+    in.Skip(in.At(at) >= 65 ? 3 : 2);  // a cut; from 65 on, a feed before it
+  } else if (code == 'v' && in.At(at) == '0') {
+    // Raster bit image: m xL xH yL yH, then xL + 256 xH bytes a row, yL + 256 yH rows.
+    const std::uint64_t row = in.At(at + 2) + 256u * in.At(at + 3);
+    const std::uint64_t rows = in.At(at + 4) + 256u * in.At(at + 5);
+    in.Skip(7 + row * rows);
+  } else if (code == '(' || code == '8') {
+    // pL pH and that many bytes (GS ( k: QR codes and other symbols; GS 8 L: four length bytes).
+    const std::uint64_t length = code == '(' ? in.At(at + 1) + 256u * in.At(at + 2)
+                                             : in.At(at + 1) + 256u * in.At(at + 2) + 65536u * in.At(at + 3) +
+                                                   16777216u * in.At(at + 4);
+    in.Skip(code == '(' ? 4 + length : 6 + length);
+  } else if (code == 'k') {
+    // A barcode: m from 65 on counts its data, below it ends with NUL.
+    const std::uint8_t m = in.At(at);
+    if (m >= 65) {
+      in.Skip(3 + in.At(at + 1));
+    } else {
+      in.Skip(2);
+      while (!in.AtEnd() && in.Next() != 0) {
+      }
+    }
+  } else {
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 Walk WalkEscP(std::span<const std::uint8_t> bytes) {
@@ -162,16 +261,27 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
   const std::array<bool, 256>& prefix_letters = PrefixLetters();
   std::array<std::uint8_t, 4> image_modes = {0, 1, 2, 3};  // ESC ? for ESC K, L, Y, Z
   bool script = false;                                     // ESC S: user characters are two bytes a column
+  bool inkjet = false;  // graphics mode or remote mode seen: ESC i is a row of dots
   while (!in.AtEnd()) {
     const std::uint8_t c = in.Next();
     if (c == 0x0E || c == 0x0F || c == 0x12 || c == 0x14) ++walk.EscPCommands;
     if (c == own::kPrefix && prefix_letters[in.Peek()]) ++walk.PrefixCommands;
+    if ((c == 0x1D || c == 0x1C) && SkipReceiptCommand(in, c)) {
+      ++walk.ReceiptCommands;
+      continue;
+    }
     if (c != kEsc) {
       text.Byte(c);
       continue;
     }
     if (in.AtEnd()) break;
     const std::uint8_t code = in.Next();
+    // ESC/POS: a line count after ESC d, a switch after ESC E and ESC G, where ESC/P takes none.
+    if ((code == 'd' && in.Peek() < 0x20) || ((code == 'E' || code == 'G') && in.Peek() <= 1 && !in.AtEnd())) {
+      ++walk.ReceiptCommands;
+      in.Skip(1);
+      continue;
+    }
     switch (kinds[code]) {
       case EscKind::Own: ++walk.OwnEscapes; break;
       case EscKind::Shared: ++walk.SharedCommands; break;
@@ -208,7 +318,15 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
         walk.Pins24 = true;
         SkipRaster(in);
         ++walk.BitImages;
+        if (inkjet) ++walk.InkjetCommands;
         text.Gap();
+        break;
+      case 'i':
+        if (inkjet) {
+          SkipInkjetRows(in);
+          ++walk.InkjetCommands;
+          text.Gap();
+        }
         break;
       case '?':
         if (args[1] >= 32) walk.Pins24 = true;
@@ -219,7 +337,12 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
         break;
       case '(':
         walk.Pins24 = true;
-        if (args[0] == '^') {  // its data prints as characters
+        if (args[0] == 'G' || args[0] == 'R') {
+          in.Skip(count12);
+          if (args[0] == 'R' && !SkipRemoteMode(in)) break;
+          inkjet = true;
+          ++walk.InkjetCommands;
+        } else if (args[0] == '^') {  // its data prints as characters
           for (std::uint32_t i = 0; i < count12 && !in.AtEnd(); ++i) {
             const std::uint8_t byte = in.Next();
             if (byte >= 0x20) {

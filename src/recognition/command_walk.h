@@ -25,6 +25,16 @@ struct Walk {
   std::size_t SkippedCommands = 0; // ESC commands whose arguments ours only consumes (ESC ! ( - W ...)
   std::size_t BitImages = 0;       // ESC K L Y Z * ^ .
   bool Pins24 = false;             // a command only 24-pin printers have
+  // ESC/P 2 raster as inkjet printers take it: graphics mode (ESC ( G), remote mode (ESC ( R ...
+  // ESC 0 0 0, walked command by command), rows of dots by ESC i; and ESC . rows among them.
+  std::size_t InkjetCommands = 0;
+  // ESC/POS, the receipt printers' language: GS and FS commands (walked by their lengths), and
+  // ESC commands whose argument ESC/P has not (ESC d n, ESC E/G with 0 or 1).
+  std::size_t ReceiptCommands = 0;
+  // The bytes left as text (not commands, arguments or image data), and of them the control
+  // bytes that mean nothing to a printer of either dialect: a job of many is no printout.
+  std::size_t TextBytes = 0;
+  std::size_t StrayBytes = 0;
   // The text bytes in their order: printable bytes as they are, '\n' for a line end (CR, LF or
   // a pair of them), FF and VT, a blank for any other control byte and for an image. Commands
   // leave nothing, so that a mode switched inside a word leaves the word whole.

@@ -35,11 +35,13 @@ std::optional<JobLanguage> EnteredLanguage(std::string_view line) {
   const std::string_view name = std::string_view(upper).substr(kEnter.size());
   if (name == "POSTSCRIPT") return JobLanguage::PostScript;
   if (name == "PDF") return JobLanguage::Pdf;
-  if (name.substr(0, 3) == "PCL") return JobLanguage::Pcl;  // PCL, PCLXL
+  if (name == "PCLXL") return JobLanguage::PclXl;
+  if (name.substr(0, 3) == "PCL") return JobLanguage::Pcl;
   return std::nullopt;
 }
 
-// PCL before any text: resets, UELs and blank control bytes between its sequences.
+}  // namespace
+
 bool StartsAsPcl(std::span<const std::uint8_t> bytes, std::size_t at) {
   while (at < bytes.size()) {
     const std::uint8_t c = bytes[at];
@@ -65,8 +67,6 @@ bool StartsAsPcl(std::span<const std::uint8_t> bytes, std::size_t at) {
   }
   return false;
 }
-
-}  // namespace
 
 std::size_t PclSequenceLength(std::span<const std::uint8_t> bytes) {
   // ESC, a parameterised character ! to /, a group character ` to ~ (ESC ( and ESC ) may go
@@ -98,7 +98,7 @@ std::size_t PclSequenceLength(std::span<const std::uint8_t> bytes) {
   return 0;
 }
 
-std::optional<Document> FindDocument(std::span<const std::uint8_t> bytes) {
+Header ReadHeader(std::span<const std::uint8_t> bytes) {
   std::size_t at = 0;
   bool pjl = false;
   std::optional<JobLanguage> entered;
@@ -125,11 +125,7 @@ std::optional<Document> FindDocument(std::span<const std::uint8_t> bytes) {
     }
   }
   skip_ctrl_d();
-  if (entered) return Document{*entered, at};
-  if (StartsWith(bytes, at, "%PDF-")) return Document{JobLanguage::Pdf, at};
-  if (StartsWith(bytes, at, "%!")) return Document{JobLanguage::PostScript, at};
-  if (pjl || StartsAsPcl(bytes, at)) return Document{JobLanguage::Pcl, at};
-  return std::nullopt;
+  return Header{at, pjl, entered};
 }
 
 }  // namespace prynda::recognition

@@ -1,5 +1,5 @@
-// The documents that are handed on as they are - PostScript, PDF, PCL - told by their first bytes,
-// past a PJL header and Ctrl-D bytes (recognition.h, step 1).
+// What comes before a job's own bytes - Ctrl-D bytes and a PJL header - and the printer languages
+// a job begins with as a whole: PCL (recognition.h, step 1).
 #pragma once
 
 #include <cstddef>
@@ -11,13 +11,17 @@
 
 namespace prynda::recognition {
 
-struct Document {
-  JobLanguage Language;  // PostScript, Pdf or Pcl
-  std::size_t Start;     // past the PJL header and the Ctrl-D bytes
+struct Header {
+  std::size_t Start = 0;                // past the PJL header and the Ctrl-D bytes
+  bool Pjl = false;                     // a PJL header (a UEL or @PJL lines)
+  std::optional<JobLanguage> Entered;   // the language its ENTER LANGUAGE names, if ours to tell
 };
 
-// Nothing when the bytes are none of the three.
-std::optional<Document> FindDocument(std::span<const std::uint8_t> bytes);
+Header ReadHeader(std::span<const std::uint8_t> bytes);
+
+// PCL before any text at `at`: resets, UELs and blank control bytes between its sequences, and
+// one sequence that carries a value.
+bool StartsAsPcl(std::span<const std::uint8_t> bytes, std::size_t at);
 
 // The length of PCL's parameterised escape sequence at the start of `bytes` (ESC & l 1 O,
 // ESC ( s 0 p 12 H, ESC ( 10 U, ESC * b 20 W without its data); 0 when it is none.

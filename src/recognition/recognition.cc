@@ -7,6 +7,7 @@
 #include "recognition/code_page_guess.h"
 #include "recognition/command_walk.h"
 #include "recognition/document_header.h"
+#include "recognition/file_kind.h"
 #include "render/own/own.h"
 
 namespace prynda {
@@ -39,8 +40,46 @@ LineEnd LineEndsOf(const recognition::LineEndCounts& counts) {
   return counts.Lf >= counts.Cr ? LineEnd::Lf : LineEnd::Cr;
 }
 
+bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view text) {
+  return bytes.size() >= text.size() && std::equal(text.begin(), text.end(), bytes.begin());
+}
+
+// Raster pages and PCL XL, told by what their streams begin with.
+std::optional<JobLanguage> PrinterStream(std::span<const std::uint8_t> bytes) {
+  for (const std::string_view sync : {"RaS2", "2SaR", "RaS3", "3SaR", "RaSt", "tSaR"}) {
+    if (StartsWith(bytes, sync)) return JobLanguage::PwgRaster;
+  }
+  if (StartsWith(bytes, std::string_view("UNIRAST\0", 8))) return JobLanguage::AppleRaster;
+  if (StartsWith(bytes, ") HP-PCL XL")) return JobLanguage::PclXl;
+  return std::nullopt;
+}
+
+// UTF-16 after its byte-order mark, as long as what follows reads as text: no more stray control
+// characters than a printout has.
+bool IsUtf16Text(std::span<const std::uint8_t> bytes) {
+  if (bytes.size() < 2) return false;
+  const bool little = bytes[0] == 0xFF && bytes[1] == 0xFE;
+  if (!little && !(bytes[0] == 0xFE && bytes[1] == 0xFF)) return false;
+  std::size_t units = 0;
+  std::size_t stray = 0;
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    const unsigned unit = little ? bytes[i] + 256u * bytes[i + 1] : 256u * bytes[i] + bytes[i + 1];
+    ++units;
+    if (unit < 0x20 && unit != '\r' && unit != '\n' && unit != '\t' && unit != '\f') ++stray;
+  }
+  return stray * 1000 <= units * kMostStrayPerMille;
+}
+
+// The characters the text would put on paper (blanks and line ends aside).
+std::size_t PrintedCharacters(const Walk& walk) {
+  return static_cast<std::size_t>(std::count_if(walk.Text.begin(), walk.Text.end(), [](std::uint8_t c) { return c > 0x20; }));
+}
+
 // `prefix_is_letter`: 0xFA is a letter of the text's table (Windows-1250's ú), no prefix.
 JobLanguage LanguageOf(std::span<const std::uint8_t> bytes, const Walk& walk, bool prefix_is_letter, bool whole_job) {
+  if (walk.StrayBytes * 1000 > walk.TextBytes * kMostStrayPerMille) return JobLanguage::BinaryData;
+  if (walk.InkjetCommands > 0 && PrintedCharacters(walk) * 100 <= bytes.size()) return JobLanguage::InkjetRaster;
+  if (walk.ReceiptCommands >= kReceiptEvidence) return JobLanguage::Receipt;
   if (own::OwnOrientationAt(bytes)) return JobLanguage::OwnDialect;
   const std::size_t own = walk.OwnEscapes + (prefix_is_letter ? 0 : walk.PrefixCommands);
   if (own > 0 && own >= walk.EscPCommands && walk.BitImages == 0) return JobLanguage::OwnDialect;
@@ -58,9 +97,23 @@ Recognition Recognise(std::span<const std::uint8_t> head, bool whole_job) {
     whole_job = false;
   }
   Recognition job;
-  if (const auto document = recognition::FindDocument(head)) {
-    job.Language = document->Language;
-    job.DocumentStart = document->Start;
+  const recognition::Header header = recognition::ReadHeader(head);
+  const std::span<const std::uint8_t> document = head.subspan(header.Start);
+  std::optional<JobLanguage> found = header.Entered;
+  if (!found && StartsWith(document, "%PDF-")) found = JobLanguage::Pdf;
+  if (!found && StartsWith(document, "%!")) found = JobLanguage::PostScript;
+  if (!found) found = PrinterStream(document);
+  if (!found) {
+    if (auto kind = recognition::KindOfFile(document)) {
+      found = kind->Language;
+      job.Detail = std::move(kind->Detail);
+    }
+  }
+  if (!found && IsUtf16Text(document)) found = JobLanguage::Utf16Text;
+  if (!found && (header.Pjl || recognition::StartsAsPcl(head, header.Start))) found = JobLanguage::Pcl;
+  if (found) {
+    job.Language = *found;
+    job.DocumentStart = header.Start;
     return job;
   }
   if (head.size() >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
@@ -96,17 +149,37 @@ Recognition Recognise(std::span<const std::uint8_t> head, bool whole_job) {
   return job;
 }
 
-std::string_view PolishName(const Recognition& job) {
+std::string PolishName(const Recognition& job) {
+  const auto with_detail = [&job](std::string_view name) {
+    return job.Detail.empty() ? std::string(name) : std::string(name) + " " + job.Detail;
+  };
   switch (job.Language) {
-    case JobLanguage::Text: return kNameText;
-    case JobLanguage::Utf8Text: return kNameUtf8Text;
-    case JobLanguage::OwnDialect: return kNameOwnDialect;
-    case JobLanguage::EscP: return job.Pins == 24 ? kNameEscP24 : kNameEscP9;
-    case JobLanguage::Pcl: return kNamePcl;
-    case JobLanguage::PostScript: return kNamePostScript;
-    case JobLanguage::Pdf: return kNamePdf;
+    case JobLanguage::Text: return std::string(kNameText);
+    case JobLanguage::Utf8Text: return std::string(kNameUtf8Text);
+    case JobLanguage::OwnDialect: return std::string(kNameOwnDialect);
+    case JobLanguage::EscP: return std::string(job.Pins == 24 ? kNameEscP24 : kNameEscP9);
+    case JobLanguage::Pcl: return std::string(kNamePcl);
+    case JobLanguage::PostScript: return std::string(kNamePostScript);
+    case JobLanguage::Pdf: return std::string(kNamePdf);
+    case JobLanguage::Utf16Text: return std::string(kNameUtf16Text);
+    case JobLanguage::InkjetRaster: return std::string(kNameInkjetRaster);
+    case JobLanguage::PclXl: return std::string(kNamePclXl);
+    case JobLanguage::Receipt: return std::string(kNameReceipt);
+    case JobLanguage::PwgRaster: return std::string(kNamePwgRaster);
+    case JobLanguage::AppleRaster: return std::string(kNameAppleRaster);
+    case JobLanguage::Xps: return std::string(kNameXps);
+    case JobLanguage::Png: return std::string(kNamePng);
+    case JobLanguage::Jpeg: return std::string(kNameJpeg);
+    case JobLanguage::Tiff: return std::string(kNameTiff);
+    case JobLanguage::Gif: return std::string(kNameGif);
+    case JobLanguage::Bmp: return std::string(kNameBmp);
+    case JobLanguage::HpGl: return std::string(kNameHpGl);
+    case JobLanguage::Archive: return with_detail(kNameArchive);
+    case JobLanguage::Compressed: return with_detail(kNameCompressed);
+    case JobLanguage::Program: return with_detail(kNameProgram);
+    case JobLanguage::BinaryData: return std::string(kNameBinaryData);
   }
-  return kNameText;
+  return std::string(kNameText);
 }
 
 }  // namespace prynda

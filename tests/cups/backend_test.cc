@@ -296,13 +296,40 @@ TEST_F(BackendTest, AJobPastItsPageLimitPrintsNothing) {
     const std::vector<JobInfo> jobs = EndedJobs(2);
     Client(c.After);
     ASSERT_EQ(jobs.size(), 2u);
-    EXPECT_EQ(jobs[0].State, IPP_JSTATE_ABORTED);
+    EXPECT_EQ(jobs[0].State, IPP_JSTATE_CANCELED) << "the job's own fault";
     EXPECT_EQ(jobs[1].Printer, "PryndaFile");
     EXPECT_EQ(jobs[1].State, IPP_JSTATE_CANCELED);
     EXPECT_FALSE(fs::exists(Output()) && fs::file_size(Output()) > 0) << "nothing may be printed";
     const std::string log = Shell("cat " + (server_ / "log" / "error_log").string());
     EXPECT_NE(log.find("[Job " + std::to_string(jobs[0].Id) +
                        "] The job would print more than 2 pages (prynda-max-pages); nothing was printed"),
+              std::string::npos) << log;
+  }
+}
+
+// A job refused for what it is ends only itself, whatever the queue's error policy: the queue
+// stays enabled and prints the next job at once.
+TEST_F(BackendTest, ARefusedJobEndsOnlyItself) {
+  // (A compressed file would not do: the scheduler unpacks gzip itself.)
+  const std::string program = dir_.File("faktura.exe");
+  fs::copy_file("/bin/true", program);
+  for (const std::string policy : {"stop-printer", "retry-job", "retry-current-job"}) {
+    SCOPED_TRACE(policy);
+    Restart();
+    Client("lpadmin -p PryndaDos -o printer-error-policy=" + policy + " -o prynda-auto-default=true");
+    Client("lp -d PryndaDos " + program);
+    Client("lp -d PryndaDos " + (kExamples / "faktura.txt").string());
+    const std::vector<JobInfo> jobs = EndedJobs(3);
+    Client("lpadmin -p PryndaDos -o printer-error-policy=abort-job -R prynda-auto-default");
+    ASSERT_EQ(jobs.size(), 3u);
+    EXPECT_EQ(jobs[0].State, IPP_JSTATE_CANCELED);
+    EXPECT_EQ(jobs[1].State, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(jobs[2].Printer, "PryndaFile");
+    EXPECT_EQ(PdfPageCount(Output()), 2);
+    const std::string log = Shell("cat " + (server_ / "log" / "error_log").string());
+    EXPECT_NE(log.find("[Job " + std::to_string(jobs[0].Id) +
+                       "] The job is a program (ELF), not a printout; nothing was printed; the job is "
+                       "cancelled, the queue goes on"),
               std::string::npos) << log;
   }
 }
