@@ -117,14 +117,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CM
 
 # The Debian package. Its dependencies: the shared libraries dpkg-shlibdeps finds, and those the
 # program opens itself when it first needs them (libcups, HarfBuzz's subsetter, qpdf's library for
-# PDF forms: the versions that have every function it takes from them), and the faces of the
-# built-in fonts; Ghostscript is recommended.
+# PDF forms, libmagic with which recognition tells documents, pictures and archives: the versions
+# that have every function it takes from them), and the faces of the built-in fonts; Ghostscript
+# is recommended.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION text)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcups2 (>= 1.7.0), libharfbuzz-subset0 (>= 6.0.0), libqpdf29 (>= 11.0.0), fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libcups2 (>= 1.7.0), libharfbuzz-subset0 (>= 6.0.0), libqpdf29 (>= 11.0.0), libmagic1 (>= 1:5.38), fonts-liberation")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)  # the printers; without a scheduler only "Prynda PDF" prints
 # Recommended: libuchardet, opened when recognition meets a tie among code pages it can break
 # (without it the table order breaks the tie); ghostscript, which "Prynda PDF" runs on PostScript
