@@ -2,6 +2,8 @@
 // other option; the console's line says what was recognised, and the PDF's text reads back right.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -90,6 +92,80 @@ TEST(RecognitionPrintTest, APdfIsCopiedAndPclRefused) {
   EXPECT_EQ(PdfPageCount(dir.File("pcl.pdf")), -1);
   EXPECT_EQ(Shell("ls '" + dir.Path() + "'").find("pcl.pdf"), std::string::npos);
   EXPECT_NE(Shell("ls '" + dir.Path() + "'").find("zadanie.pcl"), std::string::npos) << "the file is kept";
+}
+
+// Every kind of file a print server may be sent gets one of three answers on "Prynda PDF":
+// printed as what it is, handed on, or refused by name - exit code 1, no PDF, and "E" deletes
+// nothing. The console's line names the kind always.
+TEST(RecognitionPrintTest, EveryKindIsPrintedOrRefusedByName) {
+  TempDir dir;
+  const std::string page = dir.Write("strona.ps", "%!PS\n/Courier findfont 20 scalefont setfont 72 700 moveto "
+                                                  "(Pozdrowienia) show showpage\n");
+  const auto ghostscript = [&](const std::string& device) {
+    const std::string out = dir.File("strona." + device);
+    Shell("gs -q -dSAFER -dBATCH -dNOPAUSE -r30 -sDEVICE=" + device + " -sOutputFile=" + out + " " + page);
+    return Shell("cat '" + out + "'");
+  };
+  const auto utf16 = [](const std::string& utf8, bool little) {
+    std::string bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (std::size_t i = 0; i < utf8.size();) {
+      char32_t c = static_cast<unsigned char>(utf8[i]);
+      const int extra = c < 0x80 ? 0 : c < 0xE0 ? 1 : c < 0xF0 ? 2 : 3;
+      if (extra > 0) c &= 0x3F >> extra;
+      for (int k = 1; k <= extra; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+      i += 1 + extra;
+      const char low = static_cast<char>(c & 0xFF), high = static_cast<char>(c >> 8);
+      bytes += little ? std::string{low, high} : std::string{high, low};
+    }
+    return bytes;
+  };
+  std::string noise;
+  for (std::uint32_t x = 12345; noise.size() < 65536;) {
+    x = x * 1103515245u + 12345u;
+    noise += static_cast<char>(x >> 23);
+  }
+  dir.Write("faktura.txt", "Faktura nr 12/2026\r\n");
+  Shell("cd '" + dir.Path() + "' && gzip -k faktura.txt && tar cf faktura.tar faktura.txt");
+  struct Case {
+    std::string Name;
+    std::string Bytes;
+    std::string Recognised;  // the console's line
+    std::string Refusal;     // in the message on standard error; "": printed
+    std::string Word;        // printed: in the PDF's text
+  };
+  const std::vector<Case> cases = {
+      {"UTF-16, little-endian", utf16("Zażółć gęślą jaźń\r\nKsiążka\r\n", true), "tekst UTF-16", "", "Książka"},
+      {"UTF-16, big-endian", utf16("Faktura — żółw\r\n", false), "tekst UTF-16", "", "żółw"},
+      {"PCL XL", ghostscript("pxlmono"), "PCL XL", "Zadanie w języku PCL XL: drukarka Prynda PDF go nie przyjmie", ""},
+      {"a receipt", "\x1b@\x1b" "a\x01Paragon fiskalny\n\x1b" "E\x01SUMA 12,00\x1b" "E\x00\n\x1d" "V\x41\x03"s,
+       "ESC/POS (drukarka paragonów)", "Zadanie w języku ESC/POS: drukarka Prynda PDF go nie przyjmie", ""},
+      {"an HP-GL/2 plot", "IN;SP1;PU100,100;PD2000,100,2000,2000,100,2000,100,100;PU;SP0;", "HP-GL/2 (ploter)",
+       "Zadanie w języku HP-GL/2 to rysunek dla plotera", ""},
+      {"gzip", Shell("cat '" + dir.File("faktura.txt.gz") + "'"), "plik skompresowany gzip",
+       "Zadanie to plik skompresowany gzip, nie wydruk", ""},
+      {"tar", Shell("cat '" + dir.File("faktura.tar") + "'"), "archiwum tar", "Zadanie to archiwum tar, nie wydruk", ""},
+      {"a program", Shell("cat /bin/true"), "program ELF", "Zadanie to program ELF, nie wydruk", ""},
+      {"noise", noise, "dane binarne", "Zadanie to dane binarne, nie wydruk", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    dir.Write("zadanie.prn", c.Bytes);
+    const std::string pdf = dir.File("zadanie.pdf");
+    std::filesystem::remove(pdf);
+    const ProgramRun run = RunPrynda({.Args = {dir.File("zadanie.prn"), "/AUTO", "E"},
+                                      .Env = {{"PRYNDA_PDF", pdf}, {"LC_ALL", "C.UTF-8"}}});
+    EXPECT_NE(run.Out.find(" * rozpoznano : " + c.Recognised + "\n"), std::string::npos) << run.Out;
+    if (c.Refusal.empty()) {
+      EXPECT_EQ(run.ExitCode, 0) << run.Err;
+      EXPECT_NE(Shell("pdftotext '" + pdf + "' -").find(c.Word), std::string::npos);
+      continue;
+    }
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_NE(run.Err.find(c.Refusal), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("nic nie wydrukowano"), std::string::npos) << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(pdf));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("zadanie.prn"))) << "E deletes nothing";
+  }
 }
 
 }  // namespace

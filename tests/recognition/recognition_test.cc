@@ -79,6 +79,53 @@ TEST(RecognitionTest, TellsTheLanguageAndWhereADocumentBegins) {
   }
 }
 
+// What is no DOS printout: raster pages, PCL XL, receipts, inkjet raster and UTF-16 told by the walk
+// and the bytes they begin with; pictures, XPS, archives and programs by the system's library for
+// telling file types; bytes that are neither text nor commands by the control bytes among them.
+TEST(RecognitionTest, TellsWhatIsNoDosPrintout) {
+  struct Case {
+    const char* Name;
+    std::string Bytes;
+    JobLanguage Language;
+    std::string_view Polish;
+  };
+  // A ZIP's first local header, naming its first part.
+  const auto zip = [](std::string_view part) {
+    return "PK\x03\x04\x14\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x05\x00\x00\x00\x05\x00\x00\x00"s +
+           static_cast<char>(part.size()) + "\x00\x00\x00"s + std::string(part) + "<x/>\n";
+  };
+  std::string binary;
+  for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 7919) % 251);
+  const Case cases[] = {
+      {"PWG raster", "RaS2PwgRaster\0"s + std::string(100, '\0'), JobLanguage::PwgRaster, kNamePwgRaster},
+      {"Apple raster", "UNIRAST\0\0\0\0\x01"s, JobLanguage::AppleRaster, kNameAppleRaster},
+      {"PCL XL after PJL", kUel + "@PJL ENTER LANGUAGE = PCLXL\n) HP-PCL XL;2;0\r\n", JobLanguage::PclXl, kNamePclXl},
+      {"PCL XL alone", ") HP-PCL XL;3;0;Comment\r\n\xd1\x58\x02\x00"s, JobLanguage::PclXl, kNamePclXl},
+      {"a receipt", "\x1b@\x1b" "a\x01" "Paragon\n\x1b" "d\x03\x1d" "V\x01"s, JobLanguage::Receipt, kNameReceipt},
+      {"inkjet raster",
+       "\x1b@\x1b(R\x08\x00\x00REMOTE1PM\x02\x00\x00\x00SN\x03\x00\x00\x00\x00\x1b\x00\x00\x00"
+       "\x1b(G\x01\x00\x01\x1bi\x01\x00\x01\x02\x00\x02\x00\xff\xff\xff\xff\r\x0c"s,
+       JobLanguage::InkjetRaster, kNameInkjetRaster},
+      {"UTF-16", "\xff\xfeZ\x00" "a\x00\x7c\x01\r\x00\n\x00"s, JobLanguage::Utf16Text, kNameUtf16Text},
+      {"binary data", binary, JobLanguage::BinaryData, kNameBinaryData},
+      {"PNG", "\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\x00\x00\x00\x10\x00\x00\x00\x10\x08\x02\x00\x00\x00"s,
+       JobLanguage::Png, kNamePng},
+      {"JPEG", "\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"s, JobLanguage::Jpeg, kNameJpeg},
+      {"GIF", "GIF89a\x10\x00\x10\x00\x80\x00\x00"s, JobLanguage::Gif, kNameGif},
+      {"TIFF", "II*\x00\x08\x00\x00\x00"s, JobLanguage::Tiff, kNameTiff},
+      {"XPS", zip("FixedDocSeq.fdseq"), JobLanguage::Xps, kNameXps},
+      {"a ZIP", zip("dokumenty/faktura.txt"), JobLanguage::Archive, "archiwum ZIP"},
+      {"gzip", "\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\x4b\x4c\x4a\x06\x00"s, JobLanguage::Compressed,
+       "plik skompresowany gzip"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const Recognition job = Of(c.Bytes);
+    EXPECT_EQ(job.Language, c.Language);
+    EXPECT_EQ(PolishName(job), c.Polish);
+  }
+}
+
 TEST(RecognitionTest, AUtf8SequenceCutShortIsTheJobsFaultOnlyAtItsEnd) {
   const std::string cut = "Łódź\n\xC5";
   EXPECT_EQ(Of(cut, false).Language, JobLanguage::Utf8Text);
