@@ -112,7 +112,7 @@ TEST(RecognitionTest, TellsWhatIsNoDosPrintout) {
        JobLanguage::Png, kNamePng},
       {"JPEG", "\xff\xd8\xff\xe0\x00\x10JFIF\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00"s, JobLanguage::Jpeg, kNameJpeg},
       {"GIF", "GIF89a\x10\x00\x10\x00\x80\x00\x00"s, JobLanguage::Gif, kNameGif},
-      {"TIFF", "II*\x00\x08\x00\x00\x00"s, JobLanguage::Tiff, kNameTiff},
+      {"TIFF", "MM\x00*\x00\x00\x00\x08\x00\x01\x01\x00\x00\x03\x00\x00\x00\x01\x00\x10\x00\x00\x00\x00\x00\x00"s, JobLanguage::Tiff, kNameTiff},
       {"XPS", zip("FixedDocSeq.fdseq"), JobLanguage::Xps, kNameXps},
       {"a ZIP", zip("dokumenty/faktura.txt"), JobLanguage::Archive, "archiwum ZIP"},
       {"gzip", "\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\x4b\x4c\x4a\x06\x00"s, JobLanguage::Compressed,
