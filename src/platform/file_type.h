@@ -12,7 +12,7 @@ namespace prynda {
 
 struct FileType {
   std::string Mime;         // "image/png"; "" where the system has no answer
-  std::string Description;  // libmagic's words for a type it has no MIME type of its own for
+  std::string Description;  // libmagic's words for a ZIP it has no MIME type of its own for
                             // ("Microsoft OOXML"); "" elsewhere
 };
 

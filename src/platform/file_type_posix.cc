@@ -4,7 +4,9 @@
 
 #include <magic.h>
 
+#include <algorithm>
 #include <mutex>
+#include <string_view>
 
 #include "platform/runtime_library.h"
 
@@ -44,7 +46,10 @@ FileType TellFileType(std::span<const std::uint8_t> head) {
   FileType type;
   magic.magic_setflags(cookie, MAGIC_MIME_TYPE | kStructureOnly);
   type.Mime = Answer(magic.magic_buffer(cookie, looked_at.data(), looked_at.size()));
-  if (type.Mime == "application/octet-stream") {
+  // Office's and XPS's ZIPs may be named only in words; other data is not asked twice.
+  constexpr std::string_view kZip = "PK\x03\x04";
+  const bool zip = looked_at.size() >= kZip.size() && std::equal(kZip.begin(), kZip.end(), looked_at.begin());
+  if (zip && type.Mime == "application/octet-stream") {
     magic.magic_setflags(cookie, kStructureOnly);
     type.Description = Answer(magic.magic_buffer(cookie, looked_at.data(), looked_at.size()));
     if (type.Description == "data") type.Description.clear();
