@@ -325,12 +325,7 @@ class GdiContext final : public PrintContext {
   // lies the physical offsets before the printable area's, and what falls in the margins the
   // printer cannot print is cut off there.
   void DrawForm() {
-    if (form_rows_.empty()) {
-      const FormPicture& picture = form_->Picture();
-      MakeBitmap(TImage{picture.Width, picture.Height, picture.Channels, picture.Width * picture.Channels,
-                        picture.Dots.data()},
-                 form_info_, form_rows_);
-    }
+    if (form_rows_.empty()) MakeBitmap(form_->Picture().Image(), form_info_, form_rows_);
     DrawBitmap(-GetDeviceCaps(dc_, PHYSICALOFFSETX), -GetDeviceCaps(dc_, PHYSICALOFFSETY),
                GetDeviceCaps(dc_, PHYSICALWIDTH), GetDeviceCaps(dc_, PHYSICALHEIGHT), form_info_, form_rows_,
                "cannot draw the form");

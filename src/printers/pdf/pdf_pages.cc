@@ -355,10 +355,7 @@ int PdfPageContext::FormObject(std::array<double, 6>& matrix) {
     const FormPicture& picture = form.Picture();
     if (form_image_ == 0) {
       form_image_ = writer_->NewObject();
-      WriteImage(*writer_, form_image_,
-                 TImage{picture.Width, picture.Height, picture.Channels, picture.Width * picture.Channels,
-                        picture.Dots.data()},
-                 image_data_);
+      WriteImage(*writer_, form_image_, picture.Image(), image_data_);
     }
     // An image fills the unit square, its first row at the top.
     matrix = {geometry_.WidthPoints, 0, 0, geometry_.HeightPoints, 0, 0};
