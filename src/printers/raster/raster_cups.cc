@@ -166,35 +166,43 @@ class CupsRasterReader final : public RasterReader {
   bool read_failed_ = false;
   int pages_ = 0;
   std::vector<std::uint8_t> line_;    // a line as libcups gives it
+  std::vector<std::uint8_t> eight_;   // the line's samples as 8 bits, where they are not
   std::vector<std::uint8_t> dots_;    // the line made grey or RGB
   std::vector<std::uint32_t> sums_;   // a reduced page's line of sums
 };
 
 void CupsRasterReader::ConvertLine(Colours colours, unsigned bits, std::size_t width) {
-  const int samples = SamplesOf(colours);
-  const auto sample = [&](std::size_t x, int c) -> unsigned {
-    const std::size_t index = x * static_cast<std::size_t>(samples) + static_cast<std::size_t>(c);
-    if (bits == 1) return (line_[x / 8] >> (7 - x % 8)) & 1 ? 255 : 0;
-    if (bits == 8) return line_[index];
-    std::uint16_t value;  // in the machine's order: libcups swaps them where the file's differs
-    std::memcpy(&value, &line_[index * 2], 2);
-    return value >> 8;
-  };
-  std::uint8_t* out = dots_.data();
-  for (std::size_t x = 0; x < width; ++x) {
-    switch (colours) {
-      case Colours::Light: *out++ = static_cast<std::uint8_t>(sample(x, 0)); break;
-      case Colours::Ink: *out++ = static_cast<std::uint8_t>(255 - sample(x, 0)); break;
-      case Colours::Rgb:
-        for (int c = 0; c < 3; ++c) *out++ = static_cast<std::uint8_t>(sample(x, c));
-        break;
-      case Colours::Cmyk: {
-        // Ink on white: each colour is what its ink and the black leave of the paper.
-        const unsigned paper = 255 - sample(x, 3);
-        for (int c = 0; c < 3; ++c) *out++ = static_cast<std::uint8_t>(((255 - sample(x, c)) * paper + 127) / 255);
-        break;
+  const std::size_t count = width * static_cast<std::size_t>(SamplesOf(colours));
+  // Every sample as 8 bits first: a 16-bit one keeps its high byte (libcups gives it in the
+  // machine's order), a 1-bit one becomes 0 or 255.
+  const std::uint8_t* in = line_.data();
+  if (bits != 8) {
+    eight_.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      if (bits == 1) {
+        eight_[i] = (line_[i / 8] >> (7 - i % 8)) & 1 ? 255 : 0;
+      } else {
+        std::uint16_t value;
+        std::memcpy(&value, &line_[i * 2], 2);
+        eight_[i] = static_cast<std::uint8_t>(value >> 8);
       }
     }
+    in = eight_.data();
+  }
+  std::uint8_t* out = dots_.data();
+  switch (colours) {
+    case Colours::Light:
+    case Colours::Rgb: std::memcpy(out, in, count); break;
+    case Colours::Ink:
+      for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<std::uint8_t>(255 - in[i]);
+      break;
+    case Colours::Cmyk:
+      // Ink on white: each colour is what its ink and the black leave of the paper.
+      for (std::size_t x = 0; x < width; ++x, in += 4, out += 3) {
+        const unsigned paper = 255u - in[3];
+        for (int c = 0; c < 3; ++c) out[c] = static_cast<std::uint8_t>(((255u - in[c]) * paper + 127) / 255);
+      }
+      break;
   }
 }
 
