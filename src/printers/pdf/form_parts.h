@@ -25,14 +25,7 @@ enum class FormProblem {
   NoPdfLibrary,    // a PDF, and qpdf's library is not installed
 };
 
-class FormError : public std::runtime_error {
- public:
-  FormError(FormProblem problem, const std::string& detail) : std::runtime_error(detail), problem_(problem) {}
-  FormProblem Problem() const { return problem_; }
-
- private:
-  FormProblem problem_;
-};
+using FormError = ProblemError<FormProblem>;
 
 // A picture form's dots as they lie on white paper.
 using FormPicture = Picture;

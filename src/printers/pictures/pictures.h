@@ -23,14 +23,18 @@ enum class PictureProblem {
   TooLarge,   // more than kMostPictureDots dots
 };
 
-class PictureError : public std::runtime_error {
+// An error that tells which of the kinds of problem `Kind` names it is; its text says what failed.
+template <typename Kind>
+class ProblemError : public std::runtime_error {
  public:
-  PictureError(PictureProblem problem, const std::string& detail) : std::runtime_error(detail), problem_(problem) {}
-  PictureProblem Problem() const { return problem_; }
+  ProblemError(Kind problem, const std::string& detail) : std::runtime_error(detail), problem_(problem) {}
+  Kind Problem() const { return problem_; }
 
  private:
-  PictureProblem problem_;
+  Kind problem_;
 };
+
+using PictureError = ProblemError<PictureProblem>;
 
 // The most dots a picture may have: A4 at 600 dpi is 35 million. Fuzzing builds allow far fewer,
 // so that the pictures a fuzzer makes up are decoded quickly.

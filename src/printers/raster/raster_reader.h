@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <stdexcept>
 #include <string>
 
 #include "printers/pictures/pictures.h"
@@ -22,14 +21,7 @@ enum class RasterProblem {
   TooLarge,  // a page of more than kMostRasterDots dots, or kMostRasterSide a side
 };
 
-class RasterError : public std::runtime_error {
- public:
-  RasterError(RasterProblem problem, const std::string& detail) : std::runtime_error(detail), problem_(problem) {}
-  RasterProblem Problem() const { return problem_; }
-
- private:
-  RasterProblem problem_;
-};
+using RasterError = ProblemError<RasterProblem>;
 
 inline constexpr std::int64_t kMostRasterDots = 4 * kMostPictureDots;
 #ifdef PRYNDA_FUZZING_LIMITS
