@@ -270,8 +270,12 @@ void CupsRasterReader::ReadPage(const cups_page_header2_t& header, RasterPage& p
       std::memcpy(page.Dots.data() + y * out_row, dots_.data(), out_row);
       continue;
     }
-    for (std::size_t x = 0; x < in_width; ++x) {
-      for (int c = 0; c < channels; ++c) sums_[(x / f) * channels + c] += dots_[x * channels + c];
+    const std::uint8_t* in = dots_.data();
+    std::uint32_t* sum = sums_.data();
+    for (std::size_t x = 0; x < in_width; x += f, sum += channels) {
+      for (std::size_t k = std::min(f, in_width - x); k > 0; --k) {
+        for (int c = 0; c < channels; ++c) sum[c] += *in++;
+      }
     }
     if (y % f != f - 1 && y + 1 != static_cast<std::size_t>(height)) continue;
     // Each reduced dot is the mean of the dots of its cell; the last row and column may be narrower.
