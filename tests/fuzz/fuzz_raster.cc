@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int pages = 0; pages < 4 && reader->NextPage(page); ++pages) {
       if (page.Width <= 0 || page.Height <= 0 || (page.Channels != 1 && page.Channels != 3) ||
           page.Dots.size() != static_cast<std::size_t>(page.Width) * page.Height * page.Channels ||
-          static_cast<std::int64_t>(page.Width) * page.Height > kMostPictureDots || !(page.WidthPoints > 0)) {
+          static_cast<std::int64_t>(page.Width) * page.Height > kMostRasterPageDots || !(page.WidthPoints > 0)) {
         __builtin_trap();
       }
     }

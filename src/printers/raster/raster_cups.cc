@@ -244,7 +244,7 @@ void CupsRasterReader::ReadPage(const cups_page_header2_t& header, RasterPage& p
 
   // The smallest whole factor that brings the page within the dots a picture may have.
   std::int64_t factor = 1;
-  while (((width + factor - 1) / factor) * ((height + factor - 1) / factor) > kMostPictureDots) ++factor;
+  while (((width + factor - 1) / factor) * ((height + factor - 1) / factor) > kMostRasterPageDots) ++factor;
   const std::size_t out_width = static_cast<std::size_t>((width + factor - 1) / factor);
   const std::size_t out_height = static_cast<std::size_t>((height + factor - 1) / factor);
   const int channels = samples == 1 ? 1 : 3;

@@ -1,10 +1,10 @@
 // Pages of dots in the raster formats of driverless printing, PWG raster and Apple raster, read
 // page by page (Linux: libcups's raster reader, opened at run time; Windows has none). Each page
 // becomes grey or RGB dots of 8 bits: black and white, grey, RGB and CMYK pages of 1, 8 or 16 bits
-// a colour are read. A page of more than kMostPictureDots dots (1200 dpi on A4) is reduced as it
-// is read, by the smallest whole factor that brings it under, each dot the mean of those it stands
-// for; one of more than kMostRasterDots dots, or kMostRasterSide a side, is refused. A page's dots
-// are kept from page to page.
+// a colour are read. A page of more than kMostRasterPageDots dots (A4 at more than 600 dpi) is
+// reduced as it is read, by the smallest whole factor that brings it under, each dot the mean of
+// those it stands for; one of more than kMostRasterDots dots, or kMostRasterSide a side, is
+// refused. A page's dots are kept from page to page.
 #pragma once
 
 #include <cstdint>
@@ -23,12 +23,15 @@ enum class RasterProblem {
 
 using RasterError = ProblemError<RasterProblem>;
 
-inline constexpr std::int64_t kMostRasterDots = 4 * kMostPictureDots;
+// Fuzzing builds keep far smaller pages, so that a fuzzer's pages cost it little.
 #ifdef PRYNDA_FUZZING_LIMITS
+inline constexpr std::int64_t kMostRasterPageDots = 1 << 12;
 inline constexpr std::int64_t kMostRasterSide = 1 << 10;
 #else
+inline constexpr std::int64_t kMostRasterPageDots = kMostPictureDots;
 inline constexpr std::int64_t kMostRasterSide = 1 << 20;
 #endif
+inline constexpr std::int64_t kMostRasterDots = 4 * kMostRasterPageDots;
 
 // A page's dots (their resolution as read, after any reduction) and the sheet it was made for.
 struct RasterPage : Picture {
