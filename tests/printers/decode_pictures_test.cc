@@ -6,7 +6,7 @@
 #include <string>
 
 #include "printers/pictures/pictures.h"
-#include "support/picture_files.h"
+#include "printers/picture_files.h"
 
 namespace prynda {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "support/picture_files.h"
+#include "printers/picture_files.h"
 
 namespace prynda {
 namespace {
