@@ -130,8 +130,12 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)  # the printers; without a scheduler onl
 # Recommended: libuchardet, opened when recognition meets a tie among code pages it can break
 # (without it the table order breaks the tie); ghostscript, which "Prynda PDF" runs on PostScript
 # jobs and says is needed when it is missing (every other job prints without it; CUPS queues
-# convert PostScript with their own filters).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libuchardet0 (>= 0.0.7), ghostscript")
+# convert PostScript with their own filters); the decoders of pictures, each opened only when a
+# picture of its format is printed (without one that format is refused by name, every other job
+# prints): libjpeg-turbo's TurboJPEG, libtiff 4.5 (its open options), giflib 5 and gdk-pixbuf's BMP
+# loader. Raster documents are read by libcups itself (2.3 and later).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "libuchardet0 (>= 0.0.7), ghostscript, libturbojpeg0, libtiff6 (>= 4.5.0), libgif7, libgdk-pixbuf-2.0-0")
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/conffiles CONTENT "${PRYNDA_SETTINGS_DIR}/prynda.ini\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -116,13 +116,23 @@ void TCanvas::FillRect(int x, int y, int width, int height, int percent) {
   context.FillRect(x, y, width, height, tint);
 }
 
-void TCanvas::DrawImage(int x, int y, int width, int height, const TMonoImage& image) {
-  PrintContext& context = Prepare(true);
+bool TCanvas::PlaceImage(int& x, int& y, int width, int height, int columns, int rows) const {
   x += printer_.offset_x_;
   y += printer_.offset_y_;
-  if (width <= 0 || height <= 0 || image.Width <= 0 || image.Height <= 0) return;
-  if (BoxOffSheet(x, y, std::int64_t{x} + width - 1, std::int64_t{y} + height - 1)) return;
+  if (width <= 0 || height <= 0 || columns <= 0 || rows <= 0) return false;
+  return !BoxOffSheet(x, y, std::int64_t{x} + width - 1, std::int64_t{y} + height - 1);
+}
+
+void TCanvas::DrawImage(int x, int y, int width, int height, const TMonoImage& image) {
+  PrintContext& context = Prepare(true);
+  if (!PlaceImage(x, y, width, height, image.Width, image.Height)) return;
   context.ImageMask(x, y, width, height, image, printer_.ColorToRgb(font_.Color()));
+}
+
+void TCanvas::DrawImage(int x, int y, int width, int height, const TImage& image) {
+  PrintContext& context = Prepare(true);
+  if (!PlaceImage(x, y, width, height, image.Width, image.Height)) return;
+  context.DrawImage(x, y, width, height, image);
 }
 
 void TCanvas::DrawPolyline(std::span<const TPoint> points) {

@@ -65,6 +65,8 @@ class TCanvas {
   void DrawPolyline(std::span<const TPoint> points);
   // A monochrome image stretched over (x, y, width, height), its dots in the font's colour.
   void DrawImage(int x, int y, int width, int height, const TMonoImage& image);
+  // A picture of grey or coloured dots stretched over (x, y, width, height), covering the page.
+  void DrawImage(int x, int y, int width, int height, const TImage& image);
 
  private:
   friend class TPrinter;
@@ -78,6 +80,9 @@ class TCanvas {
   template <typename Width>
   bool TextOffSheet(int x, int y, Width width);
   bool LinesOffSheet(std::span<const TPoint> points) const;
+  // (x, y) moved by the page's offsets; false when an image of columns x rows dots stretched over
+  // the box would show nothing (empty, or wholly off the sheet).
+  bool PlaceImage(int& x, int& y, int width, int height, int columns, int rows) const;
   bool BoxOffSheet(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) const;
 
   TPrinter& printer_;

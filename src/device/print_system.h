@@ -92,6 +92,16 @@ struct TMonoImage {
   const std::uint8_t* Bits = nullptr;
 };
 
+// A picture of opaque dots: Width x Height, row by row from the top, each row Stride bytes with
+// Channels bytes a dot (1: grey, 3: red, green, blue), 8 bits each.
+struct TImage {
+  int Width = 0;
+  int Height = 0;
+  int Channels = 3;
+  int Stride = 0;
+  const std::uint8_t* Pixels = nullptr;
+};
+
 struct TDocInfo {
   std::string DocumentName;  // the title the spooler shows
   std::string SourcePath;    // the file being printed; a printer that writes files names its output after it
@@ -173,6 +183,9 @@ class PrintContext {
   // The image's dots in `color`, the image stretched over (x, y, width, height); where a bit is
   // clear the page stays as it was. Each dot covers its own cell, without blur or gap.
   virtual void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) = 0;
+  // The picture stretched over (x, y, width, height), covering what lies under it. The context
+  // keeps what it needs of the dots before it returns.
+  virtual void DrawImage(int x, int y, int width, int height, const TImage& image) = 0;
 };
 
 // The system's printers. A printer that is missing is an answer (an empty list, "", nullopt,

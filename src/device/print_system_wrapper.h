@@ -47,6 +47,9 @@ class PrintContextWrapper : public PrintContext {
   void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override {
     target_->ImageMask(x, y, width, height, image, color);
   }
+  void DrawImage(int x, int y, int width, int height, const TImage& image) override {
+    target_->DrawImage(x, y, width, height, image);
+  }
 
  private:
   std::unique_ptr<PrintContext> target_;

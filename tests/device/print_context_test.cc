@@ -66,6 +66,7 @@ const std::map<std::string_view, Call>& Calls() {
       {"FillRect", [](PrintContext& c, int) { c.FillRect(0, 0, 10, 10, 0); }},
       {"Polyline", [](PrintContext& c, int) { c.Polyline(line, 2, 1, 0); }},
       {"ImageMask", [](PrintContext& c, int) { c.ImageMask(0, 0, 10, 10, TMonoImage{1, 1, 1, &dot}, 0); }},
+      {"DrawImage", [](PrintContext& c, int) { c.DrawImage(0, 0, 10, 10, TImage{1, 1, 1, 1, &dot}); }},
       // A handle the context never gave.
       {"MeasureText?", [](PrintContext& c, int font) { c.MeasureText(font + 7, "A"); }},
       {"MeasureUnicode?", [](PrintContext& c, int font) { c.MeasureUnicode(font + 7, U"A"); }},
@@ -89,6 +90,7 @@ TEST_P(PrintContextTest, EveryCallOutOfTurnRaisesEPrinter) {
       {kInformation, "", "StartPage"},
       {kInformation, "", "AbortDoc"},
       {kInformation, "", "TextOut"},
+      {kInformation, "", "DrawImage"},
       {kInformation, "", "MeasureText?"},
       {kInformation, "", "MeasureUnicode?"},
       {kInformation, "", "HasGlyph?"},
@@ -103,6 +105,8 @@ TEST_P(PrintContextTest, EveryCallOutOfTurnRaisesEPrinter) {
       {kDevice, "StartDoc", "EndPage"},
       {kDevice, "StartDoc", "Polyline"},
       {kDevice, "StartDoc StartPage EndPage", "ImageMask"},
+      {kDevice, "StartDoc", "DrawImage"},
+      {kDevice, "StartDoc StartPage DrawImage EndPage EndDoc", "DrawImage"},
       {kDevice, "StartDoc StartPage EndPage", "EndPage"},
       // In a page.
       {kDevice, "StartDoc StartPage", "StartPage"},

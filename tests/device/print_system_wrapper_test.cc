@@ -53,6 +53,7 @@ TEST(PrintSystemWrapperTest, ASubclassChangesItsOwnCallAndForwardsTheRest) {
   context.FillRect(0, 0, 10, 10, 0);
   context.Polyline(line, 2, 1, 0);
   context.ImageMask(0, 0, 10, 10, TMonoImage{1, 1, 1, &dot}, 0);
+  context.DrawImage(0, 0, 10, 10, TImage{1, 1, 1, 1, &dot});
   context.EndPage();
   context.EndDoc();
   PrintContextWrapper aborted(system.CreateContext("Fake Printer", TDeviceSettings{}, TContextKind::Device));
@@ -63,7 +64,7 @@ TEST(PrintSystemWrapperTest, ASubclassChangesItsOwnCallAndForwardsTheRest) {
                             "PrinterNames", "DefaultPrinter", "DeviceSettings", "SystemColor", "PassOn", "CreateContext",
                             "Caps", "FontFaces", "RealizeFont", "MeasureText", "MeasureUnicode", "HasGlyph",
                             "StartDoc", "StartPage", "TextOut", "TextOutUnicode", "FillRect", "Polyline",
-                            "ImageMask", "EndPage", "EndDoc", "CreateContext", "StartDoc", "AbortDoc"}));
+                            "ImageMask", "DrawImage", "EndPage", "EndDoc", "CreateContext", "StartDoc", "AbortDoc"}));
   EXPECT_EQ(context.Pages, 1);
   EXPECT_TRUE(fake.Documents.at(0).Finished);
   EXPECT_TRUE(fake.Documents.at(1).Aborted);

@@ -156,6 +156,13 @@ class RecordingContext final : public PrintContext {
       Page().Images.push_back(std::move(recorded));
     });
   }
+  void DrawImage(int x, int y, int width, int height, const TImage& image) override {
+    order_.Run(DocumentCall::Draw, [&] {
+      system_.Hit("DrawImage");
+      Page().Pictures.push_back(
+          RecordedPicture{x, y, width, height, image.Width, image.Height, image.Channels, PictureChecksum(image)});
+    });
+  }
 
  private:
   void Record(int x, int y, int font, TRgb color, std::optional<TRgb> background, std::string text, bool unicode) {
@@ -194,6 +201,16 @@ class RecordingContext final : public PrintContext {
 };
 
 }  // namespace
+
+std::uint32_t PictureChecksum(const TImage& image) {
+  std::uint32_t hash = 2166136261u;
+  const std::size_t row = static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Channels);
+  for (int y = 0; y < image.Height; ++y) {
+    const std::uint8_t* dots = image.Pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.Stride);
+    for (std::size_t i = 0; i < row; ++i) hash = (hash ^ dots[i]) * 16777619u;
+  }
+  return hash;
+}
 
 TDeviceCaps CapsOf(const FakePrinter& printer, TPrinterOrientation orientation) {
   TDeviceCaps caps;

@@ -54,11 +54,27 @@ struct RecordedImage {
   TRgb Color = 0;
 };
 
+// A picture as plain values: where it lands, its size and channels, and a checksum of its dots.
+struct RecordedPicture {
+  int X = 0;
+  int Y = 0;
+  int Width = 0;
+  int Height = 0;
+  int Columns = 0;  // the picture's own dots
+  int Rows = 0;
+  int Channels = 0;
+  std::uint32_t Checksum = 0;  // PictureChecksum of its dots
+};
+
+// FNV-1a over the dots row by row, without the rows' padding.
+std::uint32_t PictureChecksum(const TImage& image);
+
 struct RecordedPage {
   int FormPage = -1;  // the page of the settings' form under it; -1: none
   std::vector<RecordedText> Texts;
   std::vector<RecordedLine> Lines;
   std::vector<RecordedImage> Images;
+  std::vector<RecordedPicture> Pictures;
   std::vector<RecordedFill> Fills;
 };
 

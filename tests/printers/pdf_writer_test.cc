@@ -188,6 +188,51 @@ TEST(PdfWriterTest, ImagesAreMasksWithEveryDotInItsCellAndBandsJoined) {
   EXPECT_GT(at((300 + 5) * 1.2, (100 + 201) * 1.2), 128) << "and ends where the third band ends";
 }
 
+TEST(PdfWriterTest, PicturesLieWhereCairoPutsThem) {
+  // A picture of 4 x 2 coloured dots (padded rows) and a grey one of 2 x 1, stretched; at 600 dpi
+  // drawn, read back at 60: a tenth of a device pixel a pixel.
+  const std::uint8_t colours[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 9, 9,
+                                  0, 0, 0, 255, 255, 0, 0, 255, 255, 255, 0, 255, 9, 9};
+  const std::uint8_t greys[] = {0, 160};
+  const auto draw = [&](PrintContext& context) {
+    context.StartDoc(TDocInfo{"obrazy", ""});
+    context.StartPage();
+    context.DrawImage(200, 300, 1200, 600, TImage{4, 2, 3, 14, colours});
+    context.DrawImage(1000, 1500, 800, 400, TImage{2, 1, 1, 2, greys});
+    context.EndPage();
+    context.EndDoc();
+  };
+  TempDir dir;
+  FontLibrary fonts;
+  std::vector<std::string> pdfs;
+  for (bool cairo : {false, true}) {
+    auto sink = std::make_unique<MemorySink>();
+    MemorySink* bytes = sink.get();
+    std::unique_ptr<PrintContext> context;
+    const TPageGeometry page = A4Geometry(600, 100, TPrinterOrientation::Portrait);
+    if (cairo) {
+      context = std::make_unique<CairoPdfContext>(fonts, page, std::move(sink));
+    } else {
+      context = std::make_unique<PdfPageContext>(fonts, page, std::move(sink));
+    }
+    draw(*context);
+    pdfs.push_back(dir.Write(cairo ? "cairo.pdf" : "ours.pdf", bytes->bytes));
+  }
+  int width = 0;
+  const std::vector<unsigned char> ours = Raster(pdfs[0], 60, width);
+  const std::vector<unsigned char> reference = Raster(pdfs[1], 60, width);
+  ASSERT_EQ(ours.size(), reference.size());
+  std::size_t differing = 0;
+  for (std::size_t i = 0; i < ours.size(); ++i) differing += std::abs(ours[i] - reference[i]) > 24;
+  EXPECT_LT(differing, 40u) << "only along the pictures' edges";
+  // The origin is 100 device pixels in; the first dot of each picture, in the middle of its cell.
+  auto at = [&](int x, int y) { return int{ours[static_cast<std::size_t>((100 + y) / 10 * width + (100 + x) / 10)]}; };
+  EXPECT_NEAR(at(200 + 150, 300 + 150), 76, 8) << "red in grey";
+  EXPECT_NEAR(at(200 + 450, 300 + 450), 226, 8) << "yellow";
+  EXPECT_EQ(at(1000 + 200, 1500 + 200), 0);
+  EXPECT_NEAR(at(1000 + 600, 1500 + 200), 160, 2);
+}
+
 // --- The writer against the cairo reference, on every sample ---------------------------------
 
 struct Word {

@@ -65,6 +65,7 @@ CairoPdfContext::CairoPdfContext(FontLibrary& fonts, const TPageGeometry& geomet
       order_(sink_ ? TContextKind::Device : TContextKind::Information) {}
 
 CairoPdfContext::~CairoPdfContext() {
+  DropPictures();
   if (in_document_) {
     CloseSurface();
     sink_->Discard();
@@ -166,7 +167,15 @@ void CairoPdfContext::BeginDocument(const TDocInfo& info) {
 }
 
 void CairoPdfContext::StartPage() {
-  order_.Run(DocumentCall::StartPage, [&] { page_.Clear(); });
+  order_.Run(DocumentCall::StartPage, [&] {
+    page_.Clear();
+    DropPictures();
+  });
+}
+
+void CairoPdfContext::DropPictures() noexcept {
+  for (const PlacedPicture& picture : pictures_) cairo_surface_destroy(picture.Surface);
+  pictures_.clear();
 }
 
 void CairoPdfContext::EndPage() {
@@ -186,6 +195,17 @@ void CairoPdfContext::EmitPage() {
       cairo_fill(cr_);
     }
   };
+  for (const PlacedPicture& picture : pictures_) {
+    cairo_save(cr_);
+    cairo_translate(cr_, picture.X, picture.Y);
+    cairo_scale(cr_, static_cast<double>(picture.Width) / cairo_image_surface_get_width(picture.Surface),
+                static_cast<double>(picture.Height) / cairo_image_surface_get_height(picture.Surface));
+    cairo_set_source_surface(cr_, picture.Surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr_), CAIRO_FILTER_NEAREST);
+    cairo_paint(cr_);
+    cairo_restore(cr_);
+  }
+  DropPictures();
   fill(page_.Backgrounds());
   fill(page_.Fills());
   for (const auto& batch : page_.Lines()) {
@@ -304,6 +324,25 @@ void CairoPdfContext::ImageMask(int x, int y, int width, int height, const TMono
     }
     SetSource(cr_, color);
     cairo_fill(cr_);
+  });
+}
+
+// The dots copied into a cairo image of its own kind: a word a dot, red, green and blue.
+void CairoPdfContext::DrawImage(int x, int y, int width, int height, const TImage& image) {
+  order_.Run(DocumentCall::Draw, [&] {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, image.Width, image.Height);
+    const int stride = cairo_image_surface_get_stride(surface);
+    unsigned char* data = cairo_image_surface_get_data(surface);
+    for (int row = 0; row < image.Height; ++row) {
+      const std::uint8_t* in = image.Pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(image.Stride);
+      auto* out = reinterpret_cast<std::uint32_t*>(data + static_cast<std::size_t>(row) * stride);
+      for (int column = 0; column < image.Width; ++column, in += image.Channels) {
+        const std::uint32_t r = in[0], g = in[image.Channels == 3 ? 1 : 0], b = in[image.Channels == 3 ? 2 : 0];
+        out[column] = r << 16 | g << 8 | b;
+      }
+    }
+    cairo_surface_mark_dirty(surface);
+    pictures_.push_back(PlacedPicture{surface, x, y, width, height});
   });
 }
 

@@ -48,6 +48,7 @@ class CairoPdfContext final : public PrintContext {
   void FillRect(int x, int y, int width, int height, TRgb color) override;
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override;
   void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override;
+  void DrawImage(int x, int y, int width, int height, const TImage& image) override;
 
  private:
   SizedFont& FontAt(int font);
@@ -55,6 +56,7 @@ class CairoPdfContext final : public PrintContext {
   void BeginDocument(const TDocInfo& info);
   void EndDocument();
   void EmitPage();
+  void DropPictures() noexcept;
   void CheckStatus();
   void CloseSurface() noexcept;
 
@@ -67,6 +69,12 @@ class CairoPdfContext final : public PrintContext {
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
   PageBatch page_;
+  // The page's pictures, as cairo's own images with their places, painted first when it ends.
+  struct PlacedPicture {
+    cairo_surface_t* Surface;
+    int X, Y, Width, Height;
+  };
+  std::vector<PlacedPicture> pictures_;
   DocumentOrder order_;
   bool in_document_ = false;  // cairo is writing a begun document
 };

@@ -157,6 +157,10 @@ class ArchivingContext final : public PrintContextWrapper {
     PrintContextWrapper::ImageMask(x, y, width, height, image, color);
     Archive([&](PrintContext& archive) { archive.ImageMask(x, y, width, height, image, color); });
   }
+  void DrawImage(int x, int y, int width, int height, const TImage& image) override {
+    PrintContextWrapper::DrawImage(x, y, width, height, image);
+    Archive([&](PrintContext& archive) { archive.DrawImage(x, y, width, height, image); });
+  }
 
  private:
   template <typename Call>

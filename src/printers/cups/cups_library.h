@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cups/cups.h>
+#include <cups/raster.h>
 
 #include "platform/runtime_library.h"
 
@@ -27,5 +28,17 @@ struct CupsLibrary {
 
 // The library's functions; nullptr when libcups is not installed (then there are no CUPS printers).
 const CupsLibrary* Cups();
+
+// Its raster reader (in libcups itself since CUPS 2.3), opened as the rest of it is, on its own:
+// an older libcups still prints, it only reads no raster.
+#define PRYNDA_CUPS_RASTER_FUNCTIONS(X) \
+  X(cupsRasterOpenIO) X(cupsRasterReadHeader2) X(cupsRasterReadPixels) X(cupsRasterClose) X(cupsRasterErrorString)
+
+struct CupsRasterLibrary {
+  PRYNDA_CUPS_RASTER_FUNCTIONS(PRYNDA_FUNCTION_POINTER)
+};
+
+// nullptr when libcups is not installed or has no raster reader.
+const CupsRasterLibrary* CupsRaster();
 
 }  // namespace prynda

@@ -111,6 +111,12 @@ void PassOnRaw(const std::string& printer, HANDLE handle, const TDocInfo& info, 
   }
 }
 
+// A DIB's header with room for a palette of 256 colours.
+struct BitmapHeader {
+  BITMAPINFOHEADER header;
+  RGBQUAD colors[256];
+};
+
 class GdiContext final : public PrintContext {
  public:
   GdiContext(HDC dc, std::string printer, TContextKind kind, std::shared_ptr<const PageForm> form)
@@ -307,40 +313,68 @@ class GdiContext final : public PrintContext {
     });
   }
 
+  void DrawImage(int x, int y, int width, int height, const TImage& image) override {
+    order_.Run(DocumentCall::Draw, [&] {
+      MakeBitmap(image, picture_info_, rows_);
+      DrawBitmap(x, y, width, height, picture_info_, rows_, "cannot draw a picture");
+    });
+  }
+
  private:
   // The picture form over the whole physical sheet, before anything else of the page: its origin
   // lies the physical offsets before the printable area's, and what falls in the margins the
   // printer cannot print is cut off there.
   void DrawForm() {
-    const FormPicture& picture = form_->Picture();
-    if (form_rows_.empty()) {
-      // A bottom-up DIB of blue, green and red, each row padded to four bytes.
-      const std::size_t stride = (static_cast<std::size_t>(picture.Width) * 3 + 3) / 4 * 4;
-      form_rows_.assign(stride * static_cast<std::size_t>(picture.Height), 0);
-      for (int row = 0; row < picture.Height; ++row) {
-        std::uint8_t* out = form_rows_.data() + stride * static_cast<std::size_t>(picture.Height - 1 - row);
-        const std::uint8_t* in = picture.Dots.data() + static_cast<std::size_t>(row) * picture.Width * picture.Channels;
-        for (int column = 0; column < picture.Width; ++column, in += picture.Channels, out += 3) {
-          out[0] = in[picture.Channels == 3 ? 2 : 0];
-          out[1] = in[picture.Channels == 3 ? 1 : 0];
-          out[2] = in[0];
-        }
+    if (form_rows_.empty()) MakeBitmap(form_->Picture().Image(), form_info_, form_rows_);
+    DrawBitmap(-GetDeviceCaps(dc_, PHYSICALOFFSETX), -GetDeviceCaps(dc_, PHYSICALOFFSETY),
+               GetDeviceCaps(dc_, PHYSICALWIDTH), GetDeviceCaps(dc_, PHYSICALHEIGHT), form_info_, form_rows_,
+               "cannot draw the form");
+  }
+
+  // The picture as a bottom-up DIB: rows of blue, green and red, or of greys through a palette of
+  // them, each row padded to four bytes.
+  static void MakeBitmap(const TImage& image, BitmapHeader& info, std::vector<std::uint8_t>& rows) {
+    const bool grey = image.Channels == 1;
+    info = BitmapHeader{};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = image.Width;
+    info.header.biHeight = image.Height;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = grey ? 8 : 24;
+    info.header.biCompression = BI_RGB;
+    if (grey) {
+      info.header.biClrUsed = 256;
+      for (int i = 0; i < 256; ++i) {
+        const auto level = static_cast<BYTE>(i);
+        info.colors[i] = RGBQUAD{level, level, level, 0};
       }
     }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.Width;
-    info.bmiHeader.biHeight = picture.Height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    const std::size_t width = static_cast<std::size_t>(image.Width);
+    const std::size_t stride = (width * (grey ? 1 : 3) + 3) / 4 * 4;
+    rows.assign(stride * static_cast<std::size_t>(image.Height), 0);
+    for (int row = 0; row < image.Height; ++row) {
+      std::uint8_t* out = rows.data() + stride * static_cast<std::size_t>(image.Height - 1 - row);
+      const std::uint8_t* in = image.Pixels + static_cast<std::size_t>(row) * static_cast<std::size_t>(image.Stride);
+      if (grey) {
+        std::memcpy(out, in, width);
+        continue;
+      }
+      for (std::size_t column = 0; column < width; ++column, in += 3, out += 3) {
+        out[0] = in[2];
+        out[1] = in[1];
+        out[2] = in[0];
+      }
+    }
+  }
+
+  // The bitmap stretched over (x, y, width, height) with the printer's halftoning.
+  void DrawBitmap(int x, int y, int width, int height, const BitmapHeader& info, const std::vector<std::uint8_t>& rows,
+                  const char* failure) {
     SetStretchBltMode(dc_, HALFTONE);
     SetBrushOrgEx(dc_, 0, 0, nullptr);
-    const int x = -GetDeviceCaps(dc_, PHYSICALOFFSETX);
-    const int y = -GetDeviceCaps(dc_, PHYSICALOFFSETY);
-    if (StretchDIBits(dc_, x, y, GetDeviceCaps(dc_, PHYSICALWIDTH), GetDeviceCaps(dc_, PHYSICALHEIGHT), 0, 0,
-                      picture.Width, picture.Height, form_rows_.data(), &info, DIB_RGB_COLORS, SRCCOPY) == 0) {
-      Fail("cannot draw the form");
+    if (StretchDIBits(dc_, x, y, width, height, 0, 0, info.header.biWidth, info.header.biHeight, rows.data(),
+                      reinterpret_cast<const BITMAPINFO*>(&info), DIB_RGB_COLORS, SRCCOPY) == 0) {
+      Fail(failure);
     }
   }
 
@@ -365,7 +399,9 @@ class GdiContext final : public PrintContext {
   HDC dc_;
   std::string printer_;
   std::shared_ptr<const PageForm> form_;
+  BitmapHeader form_info_{};
   std::vector<std::uint8_t> form_rows_;  // the picture form as a bitmap, made for the first page
+  BitmapHeader picture_info_{};
   std::vector<TFontSpec> specs_;
   std::vector<HFONT> fonts_;
   std::map<std::pair<int, TRgb>, HPEN> pens_;

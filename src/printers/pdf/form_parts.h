@@ -1,11 +1,14 @@
 // What forms are made of, for the form (page_form.h) and the readers of its two kinds (pdf_form.h,
-// png_picture.h): why a form cannot be used, a picture's dots, a PDF page's box.
+// and the pictures' decoder, printers/pictures/pictures.h): why a form cannot be used, a picture's
+// dots, a PDF page's box.
 #pragma once
 
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "printers/pictures/pictures.h"
 
 namespace prynda {
 
@@ -22,26 +25,13 @@ enum class FormProblem {
   NoPdfLibrary,    // a PDF, and qpdf's library is not installed
 };
 
-class FormError : public std::runtime_error {
- public:
-  FormError(FormProblem problem, const std::string& detail) : std::runtime_error(detail), problem_(problem) {}
-  FormProblem Problem() const { return problem_; }
+using FormError = ProblemError<FormProblem>;
 
- private:
-  FormProblem problem_;
-};
+// A picture form's dots as they lie on white paper.
+using FormPicture = Picture;
 
-// A picture's dots as they lie on white paper: rows from the top, Channels bytes a dot (1: grey,
-// 3: red, green, blue), no padding.
-struct FormPicture {
-  int Width = 0;
-  int Height = 0;
-  int Channels = 3;
-  std::vector<std::uint8_t> Dots;
-};
-
-// The most dots a picture form may have: A4 at 600 dpi is 35 million.
-inline constexpr std::int64_t kMostFormDots = 64'000'000;
+// The most dots a picture form may have.
+inline constexpr std::int64_t kMostFormDots = kMostPictureDots;
 
 // A page's box in its own PDF units and the quarter turns it is shown with (its /Rotate).
 struct FormBox {

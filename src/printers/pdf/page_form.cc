@@ -5,7 +5,7 @@
 
 #include "platform/files.h"
 #include "printers/pdf/pdf_form.h"
-#include "printers/pdf/png_picture.h"
+#include "printers/pictures/pictures.h"
 
 namespace prynda {
 
@@ -31,17 +31,17 @@ std::string ReadWhole(const std::string& path) {
   return bytes;
 }
 
-// A picture with no colour in it keeps one channel: a third of the data to write.
-void GreyWhereItIs(FormPicture& picture) {
-  if (picture.Channels != 3) return;
-  const std::vector<std::uint8_t>& dots = picture.Dots;
-  for (std::size_t i = 0; i + 2 < dots.size(); i += 3) {
-    if (dots[i] != dots[i + 1] || dots[i] != dots[i + 2]) return;
+constexpr char kPngSignature[] = "\x89PNG\r\n\x1a\n";
+
+// A PNG form: the picture as it lies on white paper, one channel where it has no colour.
+FormPicture PngForm(const std::string& bytes) {
+  try {
+    return DecodePicture(PictureFormat::Png,
+                         std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  } catch (const PictureError& error) {
+    throw FormError(error.Problem() == PictureProblem::TooLarge ? FormProblem::TooLarge : FormProblem::DamagedPng,
+                    error.what());
   }
-  std::vector<std::uint8_t> grey(dots.size() / 3);
-  for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = dots[i * 3];
-  picture.Dots.swap(grey);
-  picture.Channels = 1;
 }
 
 }  // namespace
@@ -62,9 +62,7 @@ std::array<double, 6> SheetMatrix(const FormBox& box, double width, double heigh
 std::shared_ptr<const PageForm> PageForm::Load(const std::string& path) {
   std::string bytes = ReadWhole(path);
   if (bytes.starts_with(std::string_view(kPngSignature, 8))) {
-    FormPicture picture = DecodePng(bytes);
-    GreyWhereItIs(picture);
-    return std::make_shared<const PageForm>(path, std::move(picture));
+    return std::make_shared<const PageForm>(path, PngForm(bytes));
   }
   // A PDF may have bytes before its header; readers look for it in the first kilobyte.
   if (std::string_view(bytes).substr(0, 1024).find("%PDF-") != std::string_view::npos) {

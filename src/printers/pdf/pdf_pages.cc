@@ -60,6 +60,28 @@ void AppendSegment(std::string& out, int x1, int y1, int x2, int y2) {
   out += " l\n";
 }
 
+// The picture's dots as the image object `object`: grey or RGB, 8 bits a channel, rows from the
+// top. Rows that are not packed are packed into `packed` first.
+void WriteImage(PdfWriter& writer, int object, const TImage& image, std::vector<std::uint8_t>& packed) {
+  const std::size_t row = static_cast<std::size_t>(image.Width) * static_cast<std::size_t>(image.Channels);
+  std::string_view data(reinterpret_cast<const char*>(image.Pixels), row * static_cast<std::size_t>(image.Height));
+  if (static_cast<std::size_t>(image.Stride) != row) {
+    packed.resize(row * static_cast<std::size_t>(image.Height));
+    for (int y = 0; y < image.Height; ++y) {
+      std::copy_n(image.Pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(image.Stride), row,
+                  packed.data() + static_cast<std::size_t>(y) * row);
+    }
+    data = std::string_view(reinterpret_cast<const char*>(packed.data()), packed.size());
+  }
+  std::string dictionary = "/Type/XObject/Subtype/Image/Width ";
+  AppendInt(dictionary, image.Width);
+  dictionary += "/Height ";
+  AppendInt(dictionary, image.Height);
+  dictionary += image.Channels == 1 ? "/ColorSpace/DeviceGray" : "/ColorSpace/DeviceRGB";
+  dictionary += "/BitsPerComponent 8";
+  writer.WriteStream(object, data, dictionary);
+}
+
 // A PDF text string of the title: UTF-16BE in hex, from UTF-8 (any other byte becomes U+FFFD).
 std::string TitleString(std::string_view text) {
   std::string out = "<FEFF";
@@ -171,6 +193,7 @@ void PdfPageContext::StartPage() {
   order_.Run(DocumentCall::StartPage, [&] {
     page_.Clear();
     pictures_.Clear();
+    page_pictures_.clear();
   });
 }
 
@@ -203,6 +226,21 @@ void PdfPageContext::WriteContent() {
   AppendReal(out, geometry_.HeightPoints - caps.PhysicalOffsetY * sy, 4);
   out += " cm\n1 J 1 j\n";
 
+  // Pictures first: they cover the paper, and what is drawn on the page lies on them.
+  for (std::size_t i = 0; i < page_pictures_.size(); ++i) {
+    const PlacedImage& picture = page_pictures_[i];
+    out += "q ";
+    AppendInt(out, picture.Width);
+    out += " 0 0 ";
+    AppendInt(out, -picture.Height);
+    out += ' ';
+    AppendInt(out, picture.X);
+    out += ' ';
+    AppendInt(out, std::int64_t{picture.Y} + picture.Height);
+    out += " cm /Pic";
+    AppendInt(out, static_cast<long long>(i));
+    out += " Do Q\n";
+  }
   AppendRects(out, page_.Backgrounds());
   AppendRects(out, page_.Fills());  // each colour's rectangles as one path: shared edges leave no seam
   for (const auto& batch : page_.Lines()) {
@@ -317,15 +355,7 @@ int PdfPageContext::FormObject(std::array<double, 6>& matrix) {
     const FormPicture& picture = form.Picture();
     if (form_image_ == 0) {
       form_image_ = writer_->NewObject();
-      std::string dictionary = "/Type/XObject/Subtype/Image/Width ";
-      AppendInt(dictionary, picture.Width);
-      dictionary += "/Height ";
-      AppendInt(dictionary, picture.Height);
-      dictionary += picture.Channels == 1 ? "/ColorSpace/DeviceGray" : "/ColorSpace/DeviceRGB";
-      dictionary += "/BitsPerComponent 8";
-      writer_->WriteStream(
-          form_image_,
-          std::string_view(reinterpret_cast<const char*>(picture.Dots.data()), picture.Dots.size()), dictionary);
+      WriteImage(*writer_, form_image_, picture.Image(), image_data_);
     }
     // An image fills the unit square, its first row at the top.
     matrix = {geometry_.WidthPoints, 0, 0, geometry_.HeightPoints, 0, 0};
@@ -374,8 +404,15 @@ void PdfPageContext::WritePage() {
     writer_->Write(" 0 R");
   }
   writer_->Write(">>");
-  if (!page_images_.empty() || page_form_ != 0) {
+  if (!page_images_.empty() || !page_pictures_.empty() || page_form_ != 0) {
     writer_->Write("/XObject<<");
+    for (std::size_t i = 0; i < page_pictures_.size(); ++i) {
+      writer_->Write("/Pic");
+      writer_->WriteInt(static_cast<long long>(i));
+      writer_->Write(" ");
+      writer_->WriteInt(page_pictures_[i].Object);
+      writer_->Write(" 0 R");
+    }
     if (page_form_ != 0) {
       writer_->Write("/Paper ");
       writer_->WriteInt(page_form_);
@@ -467,6 +504,15 @@ void PdfPageContext::Polyline(const TPoint* points, std::size_t count, int width
 
 void PdfPageContext::ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) {
   order_.Run(DocumentCall::Draw, [&] { pictures_.Add(x, y, width, height, image, color); });
+}
+
+// The picture's object is written at once, so that the page keeps only where it lies.
+void PdfPageContext::DrawImage(int x, int y, int width, int height, const TImage& image) {
+  order_.Run(DocumentCall::Draw, [&] {
+    const int object = writer_->NewObject();
+    WriteImage(*writer_, object, image, image_data_);
+    page_pictures_.push_back(PlacedImage{object, x, y, width, height});
+  });
 }
 
 }  // namespace prynda

@@ -1,8 +1,9 @@
 // A print context that writes its pages as PDF itself: each page's drawing is collected, then
 // written as one compressed content stream of plain operators (every glyph at its own device-pixel
-// position), with the fonts embedded as subsets at the end. The geometry's form lies under every
-// page: a picture as one image, a PDF's pages as form XObjects, each written once in the document
-// and used by every page that shows it. Used by every backend that makes PDF.
+// position), with the fonts embedded as subsets at the end; a picture drawn on a page is an image
+// of its own, under the page's other drawing. The geometry's form lies under every page: a
+// picture as one image, a PDF's pages as form XObjects, each written once in the document and used
+// by every page that shows it. Used by every backend that makes PDF.
 #pragma once
 
 #include <array>
@@ -49,8 +50,15 @@ class PdfPageContext final : public PrintContext {
   void FillRect(int x, int y, int width, int height, TRgb color) override;
   void Polyline(const TPoint* points, std::size_t count, int width, TRgb color) override;
   void ImageMask(int x, int y, int width, int height, const TMonoImage& image, TRgb color) override;
+  void DrawImage(int x, int y, int width, int height, const TImage& image) override;
 
  private:
+  // A picture drawn on the page: its image object, written when it was drawn, and its place.
+  struct PlacedImage {
+    int Object = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0;
+  };
+
   SizedFont& FontAt(int font);
   void WriteContent();
   // The form's object under the page being written (written when first used), and the matrix
@@ -70,7 +78,8 @@ class PdfPageContext final : public PrintContext {
   PdfFontSet font_set_;
   std::string content_;                 // the page being written, kept from page to page
   std::vector<const PdfFontSet::Entry*> page_fonts_;  // the fonts the page uses
-  std::vector<int> page_images_;        // the page's pictures as image objects, in order
+  std::vector<int> page_images_;        // the page's image masks as image objects, in order
+  std::vector<PlacedImage> page_pictures_;  // the page's pictures, in order
   std::vector<std::uint8_t> image_data_;  // a picture's rows as written, kept from page to page
   std::vector<int> pages_;              // page objects, in order
   int pages_object_ = 0;
