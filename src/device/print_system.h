@@ -119,6 +119,9 @@ enum class TDocumentFormat { Pdf, PostScript, Raw, PwgRaster, AppleRaster };
 constexpr bool IsPageDescription(TDocumentFormat format) {
   return format == TDocumentFormat::Pdf || format == TDocumentFormat::PostScript;
 }
+constexpr bool IsRaster(TDocumentFormat format) {
+  return format == TDocumentFormat::PwgRaster || format == TDocumentFormat::AppleRaster;
+}
 
 // What became of a document handed on: printed (given to the spooler, or written); the printer
 // cannot take that format here (nothing is printed); or no printer of that name is known.

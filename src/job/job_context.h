@@ -42,6 +42,13 @@ struct PassedOnDocument {
   std::string Language;  // a printer language's or raster's name for the console ("PCL", "ESC/POS")
 };
 
+// A job recognised as a picture (its format's name: "PNG", "JPEG", "TIFF", "GIF", "BMP") from
+// Start on, printed as one page fitted to the printable area instead of being drawn by a dialect.
+struct PictureJob {
+  std::string Format;
+  std::uint64_t Start = 0;
+};
+
 // Why a job is not printed for what it is: in the console's words (Polish, ending "nic nie
 // wydrukowano") and in the print server's log's (English).
 struct JobRefusal {
@@ -63,6 +70,7 @@ struct TJobContext {
   TJobSettings Settings;
   PryndaSettings Prynda;  // the [Prynda] section and its options, apart from the fields above
   std::optional<PassedOnDocument> Document;  // set by recognition
+  std::optional<PictureJob> Picture;         // set by recognition
   std::optional<JobRefusal> Refusal;         // set by recognition: the job is not printed
   // A file made of the job before it is printed (UTF-16 text as UTF-8, XPS as PDF): InputSource
   // names it while the job lives.

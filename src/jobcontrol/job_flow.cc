@@ -10,6 +10,7 @@
 
 #include "jobcontrol/font_set.h"
 #include "jobcontrol/options.h"
+#include "jobcontrol/picture_pages.h"
 #include "jobcontrol/printer_selection.h"
 #include "jobcontrol/recognised_job.h"
 #include "jobcontrol/settings_file.h"
@@ -36,13 +37,6 @@ void DeleteInputFile(TJobContext& job) {
   }
 }
 
-// The console's lines about a job that is not drawn by a dialect.
-void WriteUndrawnJobStart(TJobContext& job) {
-  if (!job.Settings.ShowMessages) return;
-  WriteJobStart(job);
-  job.Console.Line(" * rozpoznano : ", job.Prynda.Recognised);
-}
-
 // The job that needs no drawing, handed to the printer as it is; a printer that cannot take it
 // refuses the job, nothing printed.
 TRenderOutcome PassOnDocument(TJobContext& job, const PassedOnDocument& document) {
@@ -55,6 +49,9 @@ TRenderOutcome PassOnDocument(TJobContext& job, const PassedOnDocument& document
   printer.SetCopyCount(static_cast<std::int16_t>(job.Settings.Copies));
   const TPassOnResult result = printer.PassOn(document.Format, job.InputPath(), document.Start);
   printer.SetCopyCount(copies);
+  if (result == TPassOnResult::Unsupported && IsRaster(document.Format)) {
+    return PrintRasterPages(job, document, /*announced=*/true);  // drawn here, page by page
+  }
   if (result == TPassOnResult::Unsupported) {
     const std::string& printer_name = printer.PrinterNames()[printer.SelectedIndex()];
     if (!IsPageDescription(document.Format)) {
@@ -138,6 +135,12 @@ void ReportArchive(TJobContext& job) {
 
 }  // namespace
 
+void WriteUndrawnJobStart(TJobContext& job) {
+  if (!job.Settings.ShowMessages) return;
+  WriteJobStart(job);
+  job.Console.Line(" * rozpoznano : ", job.Prynda.Recognised);
+}
+
 void WaitForEnter(TConsole& console) {
   console.Prompt("Naciśnij Enter");
   console.ReadLine();
@@ -187,8 +190,9 @@ TRenderOutcome PrintJob(TJobContext& job) {
     throw JobRefused(*job.Refusal);
   }
   const bool archiving = AskForArchive(job);
-  const TRenderOutcome outcome =
-      job.Document ? PassOnDocument(job, *job.Document) : RenderDocument(job, job.CurrentPrinter.PageCanvas());
+  const TRenderOutcome outcome = job.Document  ? PassOnDocument(job, *job.Document)
+                                 : job.Picture ? PrintPicture(job, *job.Picture)
+                                               : RenderDocument(job, job.CurrentPrinter.PageCanvas());
   if (archiving && outcome == TRenderOutcome::Completed) ReportArchive(job);
   if (const int request = StopRequest()) RaiseStoppedAfterJob(request);  // and the file is kept
 

@@ -56,6 +56,9 @@ void RunJob(TJobContext& job);
 bool PrepareJob(TJobContext& job);
 TRenderOutcome PrintJob(TJobContext& job);
 void ShowBanner(TJobContext& job);
+// The console's first lines about a job that no dialect draws: the file, the printer and what the
+// job was recognised as.
+void WriteUndrawnJobStart(TJobContext& job);
 void ShowUsage(TJobContext& job);
 void WaitForEnter(TConsole& console);
 

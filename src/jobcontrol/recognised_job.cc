@@ -71,6 +71,18 @@ std::optional<PassedOnDocument> HandedOn(const Recognition& found) {
   }
 }
 
+// A picture's format by the name PictureJob gives it; "" for what is no picture.
+std::string_view PictureFormatOf(JobLanguage language) {
+  switch (language) {
+    case JobLanguage::Png: return "PNG";
+    case JobLanguage::Jpeg: return "JPEG";
+    case JobLanguage::Tiff: return "TIFF";
+    case JobLanguage::Gif: return "GIF";
+    case JobLanguage::Bmp: return "BMP";
+    default: return "";
+  }
+}
+
 // Why a job that no printer prints is refused.
 JobRefusal NoPrintout(const Recognition& found, const std::string& name) {
   if (found.Language == JobLanguage::HpGl) {
@@ -128,9 +140,12 @@ std::optional<Recognition> RecogniseJob(TJobContext& job) {
   }
   job.Document = HandedOn(found);
   if (IsNoPrintout(found.Language)) job.Refusal = NoPrintout(found, name);
-  if (found.Language >= JobLanguage::Xps && found.Language <= JobLanguage::Bmp) {
+  if (const std::string_view format = PictureFormatOf(found.Language); !format.empty()) {
+    job.Picture = PictureJob{std::string(format), found.DocumentStart};
+  }
+  if (found.Language == JobLanguage::Xps) {
     job.Refusal = JobRefusal{"Zadanie to " + name + ": tego rodzaju plików ta wersja nie drukuje; nic nie wydrukowano",
-                             "The job is a picture or an XPS document, which this version does not print"};
+                             "The job is an XPS document, which this version does not print"};
   }
 
   own.Recognised = name;

@@ -40,7 +40,7 @@ void DrawPage(TCanvas& canvas, const TDeviceCaps& caps, const ImagePage& page) {
 
 }  // namespace
 
-TRenderOutcome PrintImagePages(TJobContext& job, TCanvas& canvas, ImagePageSource& pages) {
+TRenderOutcome PrintImagePages(TJobContext& job, TCanvas& canvas, ImagePageSource& pages, bool announced) {
   TRenderState state(job, canvas);  // the page count, its limit and its messages, as printouts keep them
   const TJobSettings& settings = job.Settings;
   TPrinter& printer = job.CurrentPrinter;
@@ -60,8 +60,8 @@ TRenderOutcome PrintImagePages(TJobContext& job, TCanvas& canvas, ImagePageSourc
     state.Page.PageNo = 1;
     printer.StartDocument();
     if (settings.ShowMessages) {
-      WriteJobStart(job);
-      if (!job.Prynda.Recognised.empty()) job.Console.Line(" * rozpoznano : ", job.Prynda.Recognised);
+      if (!announced) WriteJobStart(job);
+      if (!announced && !job.Prynda.Recognised.empty()) job.Console.Line(" * rozpoznano : ", job.Prynda.Recognised);
       if (!job.Prynda.Background.empty()) job.Console.Line(" * formularz : ", Raw{job.Prynda.Background});
       PrintPageMessage(state);
     }

@@ -34,7 +34,8 @@ class ImagePageSource {
 // Prints the source's pages as one document. The orientation is taken from the first page (a page
 // wider than tall is printed in landscape) unless the settings name one. NotStarted for a source
 // without a page, the printer untouched; PageLimitExceeded past the job's page limit,
-// JobInterrupted on a stop request, as RenderDocument raises them.
-TRenderOutcome PrintImagePages(TJobContext& job, TCanvas& canvas, ImagePageSource& pages);
+// JobInterrupted on a stop request, as RenderDocument raises them. `announced`: the console's
+// first lines about the job are written already (a document the printer would not take as it is).
+TRenderOutcome PrintImagePages(TJobContext& job, TCanvas& canvas, ImagePageSource& pages, bool announced = false);
 
 }  // namespace prynda

@@ -101,9 +101,9 @@ TEST(RecognitionPrintTest, EveryKindIsPrintedOrRefusedByName) {
   TempDir dir;
   const std::string page = dir.Write("strona.ps", "%!PS\n/Courier findfont 20 scalefont setfont 72 700 moveto "
                                                   "(Pozdrowienia) show showpage\n");
-  const auto ghostscript = [&](const std::string& device) {
+  const auto ghostscript = [&](const std::string& device, const std::string& options = "") {
     const std::string out = dir.File("strona." + device);
-    Shell("gs -q -dSAFER -dBATCH -dNOPAUSE -r30 -sDEVICE=" + device + " -sOutputFile=" + out + " " + page);
+    Shell("gs -q -dSAFER -dBATCH -dNOPAUSE -r30 " + options + " -sDEVICE=" + device + " -sOutputFile=" + out + " " + page);
     return Shell("cat '" + out + "'");
   };
   const auto utf16 = [](const std::string& utf8, bool little) {
@@ -131,9 +131,17 @@ TEST(RecognitionPrintTest, EveryKindIsPrintedOrRefusedByName) {
     std::string Bytes;
     std::string Recognised;  // the console's line
     std::string Refusal;     // in the message on standard error; "": printed
-    std::string Word;        // printed: in the PDF's text
+    std::string Word;        // printed: in the PDF's text; "": a picture, one page of it
   };
   const std::vector<Case> cases = {
+      {"PNG", ghostscript("png16m"), "obraz PNG", "", ""},
+      {"JPEG", ghostscript("jpeg"), "obraz JPEG", "", ""},
+      {"TIFF", ghostscript("tiff24nc"), "obraz TIFF", "", ""},
+      {"BMP", ghostscript("bmp16m"), "obraz BMP", "", ""},
+      {"PWG raster", ghostscript("pwgraster"), "PWG raster", "", ""},
+      {"Apple raster", ghostscript("urf", "-dcupsColorSpace=18 -dcupsBitsPerColor=8"), "Apple raster (URF)", "", ""},
+      {"a damaged PNG", ghostscript("png16m").substr(0, 200), "obraz PNG",
+       "Zadanie to obraz PNG, ale plik jest uszkodzony", ""},
       {"UTF-16, little-endian", utf16("Zażółć gęślą jaźń\r\nKsiążka\r\n", true), "tekst UTF-16", "", "Książka"},
       {"UTF-16, big-endian", utf16("Faktura — żółw\r\n", false), "tekst UTF-16", "", "żółw"},
       {"PCL XL", ghostscript("pxlmono"), "PCL XL", "Zadanie w języku PCL XL: drukarka Prynda PDF go nie przyjmie", ""},
@@ -158,6 +166,10 @@ TEST(RecognitionPrintTest, EveryKindIsPrintedOrRefusedByName) {
     if (c.Refusal.empty()) {
       EXPECT_EQ(run.ExitCode, 0) << run.Err;
       EXPECT_NE(Shell("pdftotext '" + pdf + "' -").find(c.Word), std::string::npos);
+      if (c.Word.empty()) {
+        EXPECT_EQ(PdfPageCount(pdf), 1);
+        EXPECT_NE(Shell("pdfimages -list '" + pdf + "'").find("image"), std::string::npos) << "the picture is there";
+      }
       continue;
     }
     EXPECT_EQ(run.ExitCode, 1);

@@ -1,0 +1,138 @@
+#include "jobcontrol/picture_pages.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "jobcontrol/job_flow.h"
+#include "platform/files.h"
+#include "printers/pictures/pictures.h"
+#include "printers/raster/raster_reader.h"
+#include "render/image_pages.h"
+
+namespace prynda {
+
+namespace {
+
+// A picture file larger than this is not read: a picture of the most dots kMostPictureDots allows
+// takes far less in any of its formats but BMP (3 bytes a dot).
+constexpr std::int64_t kMostPictureBytes = 3 * kMostPictureDots + (1 << 20);
+
+constexpr std::array kFormats = {PictureFormat::Png, PictureFormat::Jpeg, PictureFormat::Tiff, PictureFormat::Gif,
+                                 PictureFormat::Bmp};
+
+// Why the job's `kind` ("obraz PNG", "PWG raster") cannot be printed: the console's words and the
+// log's, with the reader's own detail there.
+template <typename Problem>
+JobRefusal Unreadable(const std::string& kind, Problem problem, Problem no_reader, Problem too_large,
+                      const std::string& detail) {
+  if (problem == no_reader) {
+    return {"Zadanie to " + kind + ": na tym komputerze nie ma biblioteki, która go odczyta; nic nie wydrukowano",
+            "The job is " + detail + "; nothing was printed"};
+  }
+  if (problem == too_large) {
+    return {"Zadanie to " + kind + " za duży do wydruku; nic nie wydrukowano",
+            "The job is too large to print (" + detail + "); nothing was printed"};
+  }
+  return {"Zadanie to " + kind + ", ale plik jest uszkodzony; nic nie wydrukowano",
+          "The job cannot be read (" + detail + "); nothing was printed"};
+}
+
+std::vector<std::uint8_t> ReadFrom(const std::string& path, std::uint64_t start, const std::string& kind) {
+  InputFile file;
+  if (!file.Open(path)) throw std::runtime_error("Nie mogę odczytać pliku zadania; nic nie wydrukowano");
+  if (file.Size() - static_cast<std::int64_t>(start) > kMostPictureBytes) {
+    throw JobRefused({"Zadanie to " + kind + " za duży do wydruku; nic nie wydrukowano",
+                      "The job is a picture file too large to print; nothing was printed"});
+  }
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const std::int64_t n = file.Read(bytes.data() + got, bytes.size() - got);
+    if (n < 0) throw std::runtime_error("Nie mogę odczytać pliku zadania; nic nie wydrukowano");
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  bytes.resize(got);
+  bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min<std::uint64_t>(start, got)));
+  return bytes;
+}
+
+class OnePicture final : public ImagePageSource {
+ public:
+  explicit OnePicture(const Picture& picture) : picture_(picture) {}
+  bool NextPage(ImagePage& page) override {
+    if (given_) return false;
+    given_ = true;
+    page = {picture_.Image(), ImagePlacement::FitPrintableArea};
+    return true;
+  }
+
+ private:
+  const Picture& picture_;
+  bool given_ = false;
+};
+
+class RasterPages final : public ImagePageSource {
+ public:
+  explicit RasterPages(RasterReader& reader) : reader_(reader) {}
+  bool NextPage(ImagePage& page) override {
+    if (!reader_.NextPage(page_)) return false;
+    page = {page_.Image(), ImagePlacement::WholeSheet};
+    return true;
+  }
+
+ private:
+  RasterReader& reader_;
+  RasterPage page_;
+};
+
+}  // namespace
+
+TRenderOutcome PrintPicture(TJobContext& job, const PictureJob& job_picture) {
+  const std::string kind = "obraz " + job_picture.Format;
+  PictureFormat format = PictureFormat::Png;
+  for (const PictureFormat known : kFormats) {
+    if (job_picture.Format == PictureFormatName(known)) format = known;
+  }
+  Picture picture;
+  try {
+    try {
+      picture = DecodePicture(format, ReadFrom(job.InputPath(), job_picture.Start, kind));
+    } catch (const PictureError& e) {
+      throw JobRefused(Unreadable(kind, e.Problem(), PictureProblem::NoDecoder, PictureProblem::TooLarge, e.what()));
+    }
+  } catch (const JobRefused&) {
+    WriteUndrawnJobStart(job);  // what the job is, before why it is refused
+    throw;
+  }
+  OnePicture page(picture);
+  return PrintImagePages(job, job.CurrentPrinter.PageCanvas(), page);
+}
+
+TRenderOutcome PrintRasterPages(TJobContext& job, const PassedOnDocument& document, bool announced) {
+  const std::string& kind = document.Language;
+  try {
+    const std::unique_ptr<RasterReader> reader = RasterReader::Open(job.InputPath(), document.Start);
+    RasterPages pages(*reader);
+    const TRenderOutcome outcome = PrintImagePages(job, job.CurrentPrinter.PageCanvas(), pages, announced);
+    if (outcome == TRenderOutcome::NotStarted) {
+      throw JobRefused({"Zadanie to " + kind + " bez żadnej strony; nic nie wydrukowano",
+                        "The job is raster without a page; nothing was printed"});
+    }
+    return outcome;
+  } catch (const RasterError& e) {
+    if (e.Problem() == RasterProblem::NoReader) {
+      TPrinter& printer = job.CurrentPrinter;
+      throw JobRefused({"Zadanie w " + kind + ": drukarka " + printer.PrinterNames()[printer.SelectedIndex()] +
+                            " go nie przyjmie, a ta wersja nie odczyta go sama; nic nie wydrukowano",
+                        "The job is " + kind + ", which the printer does not take and this build cannot read; "
+                                               "nothing was printed"});
+    }
+    throw JobRefused(Unreadable(kind, e.Problem(), RasterProblem::NoReader, RasterProblem::TooLarge, e.what()));
+  }
+}
+
+}  // namespace prynda

@@ -1,0 +1,18 @@
+// Jobs that are pictures rather than printouts, printed as pages through PrintImagePages: a
+// picture file fitted to the printable area on one page, raster pages over the whole sheet. What
+// cannot be read - a format no installed library decodes, a damaged file, one past the limits of
+// its kind - is refused (JobRefused), nothing printed.
+#pragma once
+
+#include "job/job_context.h"
+#include "render/render_document.h"
+
+namespace prynda {
+
+TRenderOutcome PrintPicture(TJobContext& job, const PictureJob& picture);
+
+// Raster pages the printer did not take as they are; `announced`: the console's first lines about
+// the job are written already.
+TRenderOutcome PrintRasterPages(TJobContext& job, const PassedOnDocument& document, bool announced);
+
+}  // namespace prynda
