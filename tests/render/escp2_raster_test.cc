@@ -99,6 +99,11 @@ TEST_F(Escp2RasterTest, JobsPrintTheirDotsInTheirInksOnTheirSheets) {
        kGraphics + "Tekst\x0b\x0e" + Paren('C', "\x3c\x00"s) + Esc('+', 60) + std::string(30, '\n') +
            Raster(0, 1, 8, "\x80") + "\x0c",
        {"1: 0,3000 10x10 black #"}},
+      {"TIFF mode: rows of runs in inks, moves across in dots and bytes, down in the unit; up to <EXIT>",
+       kGraphics + Esc('.', 2, 60, 60, 1, 0, 0) + "\x82\x22\x00\xf0\x48\x81\x22\x00\xff\x61\xe4\x41\x91\x12"s +
+           "\x31\x02\x00\x80\xe2\x0c\xe3\r\x0c"s,
+       {"1: 0,0 90x20 magenta ....####./.........", "1: 0,0 90x20 blue ####...../.........",
+        "1: 0,0 90x20 light cyan ........./........#"}},
       {"ESC . outside graphics mode: the dots as they are, in the colour of ESC r",
        Esc('r', 6) + Esc('.', 0, 60, 60, 1, 8, 0) + "\x81",
        {"1: 0,0 80x10 green #......#"}},
@@ -125,6 +130,8 @@ TEST(CommandLengthTest, TellsTheBytesOfWhatTheRowsDoNotCount) {
       {Esc('i', 0, 0, 9) + "X", true, 5},                                         // b out of range: ends at b
       {Esc('i', 0) + "X", false, 0},                                              // immediate print: its row's
       {Esc('.', 1, 10, 10, 2, 16, 0) + "\xff\x00\x01\xaa\xbbX"s, false, 13},
+      {Esc('.', 2, 10, 10, 1, 0, 0) + "\x22\x00\xf0\x31\x02\x00\x80\xe3X"s, true, 16},  // TIFF mode to <EXIT>
+      {Esc('.', 2, 10, 10, 1, 0, 0) + "\x22"s, false, 8},
       {Remote("LD\0\0JS\x02\0\x1b\0"s) + "X", false, 27},                         // counted bytes may be ESC NUL
       {Paren('R', "\0REMOTX"s) + "LD", false, 12},                                // not remote mode: its count
       {"\x1b\x01@EJL 1284.4\n@EJL  \n\x1b@"s, false, 21},

@@ -78,6 +78,7 @@ TEST_F(FxTest, EveryCommandTakesExactlyItsBytes) {
       Esc('(', 'G', 1, 0, 1) + Esc('i', 0, 1, 2, 2, 0, 2, 0) + "\x01X\x0c\xfd\x0a" + Esc('@'),
       Esc('(', 'G', 1, 0, '1') + Esc('i', 1, 0, 1, 1, 0, 1, 0) + "\x0c" + Esc('.', 0, 10, 10, 1, 8, 0) + "\x0c" + Esc('@'),
       Esc('(', 'G', 1, 0, 1) + Esc('i', 2, 0, 9) + Esc('@'),  // b out of range: the command ends there
+      Esc('(', 'G', 1, 0, 1) + Esc('.', 2, 10, 10, 1, 0, 0) + "\x22\x01\x0c\x0a\x31\x03\x02\x0c\x0a\x0d\xe3"s + Esc('@'),
       Esc('(', 'D', 4, 0, 0x10, 0x0e, 'X', 'Y'), Esc('(', 'r', 2, 0, 1, 'X'), Esc('(', 'e', 2, 0, 0, 'X'),
       Esc('(', 'i', 1, 0, 'X'), Esc('(', 'K', 2, 0, 0, 'X'), Esc('(', 'm', 1, 0, 'X'), Esc('(', 's', 1, 0, 'X'),
       Esc('(', 'S', 8, 0, 'X', 'Y', 'Z', 'X', 'Y', 'Z', 'X', 'Y'), Esc('(', '$', 4, 0, 'X', 0, 0, 0),

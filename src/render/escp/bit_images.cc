@@ -144,6 +144,10 @@ void TakeRasterImage(Fx& fx, const RasterImage& image) {
   const double dot_width = PixelsX(fx, image.HorizontalDensity, 3600);
   const double dot_height = PixelsY(fx, image.VerticalDensity, 3600);
   const auto stride = static_cast<std::uint32_t>(image.Stride());
+  if (fx.Graphics && image.Compression == 2) {
+    TakeTiffMode(fx, image);
+    return;
+  }
   if (fx.Graphics) {
     if (image.Size() > 0) LayRows(fx, data, {image.Rows, stride, image.Dots, 1, dot_width, dot_height});
     data.Finish();

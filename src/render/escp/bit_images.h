@@ -43,5 +43,7 @@ void TakeRasterImage(Fx& fx, const RasterImage& image);
 // raster.cc: the rows taken from `data` and laid in the ink of graphics mode, the first with its
 // top-left dot at the print position; the print position then moves right by a row's width.
 void LayRows(Fx& fx, RasterData<InputSource>& data, const RasterRows& rows);
+// raster.cc: ESC . 2 in graphics mode, TIFF mode's commands up to <EXIT> (raster_data.h).
+void TakeTiffMode(Fx& fx, const RasterImage& image);
 
 }  // namespace prynda::escp

@@ -128,6 +128,95 @@ constexpr ParenCommand kParenCommands[] = {
 // the finest grid.
 double Cell(double pitch, double unit, double dpi) { return std::max(std::min(pitch, unit), 1.0 / kFinestGrid) * dpi; }
 
+// The grid for rows of `rows` at the print position; rows the head can no longer reach drawn.
+void PrepareInks(Fx& fx, const RasterRows& rows) {
+  TRenderState& state = fx.State;
+  const double top = state.Page.PosY;
+  // Rows the head can no longer reach are final: drawn in bands of that height.
+  const double reach = PixelsY(fx, kReachUp, 1);
+  if (fx.Inks.Top() < top - 2 * reach) fx.Inks.DrawAbove(state.Canvas, top - reach);
+  const double none = 1;  // no unit: an inch
+  fx.Inks.SetGrid(state.Canvas, Cell(rows.StepX / state.Page.DpiX, none, state.Page.DpiX),
+                  Cell(rows.StepY / state.Page.DpiY, fx.UnitsGiven ? fx.VerticalUnit : none, state.Page.DpiY),
+                  fx.SheetWidth, state.Page.PageHeight);
+}
+
+// Row `row` of `rows`, its bytes at `line`, laid in the ink in force from the print position on.
+void LayLine(Fx& fx, const std::uint8_t* line, const RasterRows& rows, std::uint32_t row) {
+  const std::uint8_t* bits = line;
+  if (rows.Bits > 1) {
+    // A dot wherever its bits are not all clear: its size, which the sheet cannot show.
+    std::vector<std::uint8_t>& dots = fx.ImageBits;
+    dots.assign((static_cast<std::size_t>(rows.Dots) + 7) / 8, 0);
+    const unsigned mask = (1u << rows.Bits) - 1;
+    for (std::uint32_t dot = 0; dot < rows.Dots; ++dot) {
+      const std::uint32_t bit = dot * rows.Bits;
+      if ((line[bit / 8] >> (8 - rows.Bits - bit % 8)) & mask) dots[dot / 8] |= static_cast<std::uint8_t>(0x80 >> (dot % 8));
+    }
+    bits = dots.data();
+  }
+  const PageModel& page = fx.State.Page;
+  fx.Inks.Lay(fx.State.Canvas, page.LeftMargin + page.PosX, page.PosY + row * rows.StepY, rows.StepX, bits, rows.Dots,
+              fx.Ink != 0 ? fx.Ink : kBlack);
+}
+
+// TIFF mode's commands acting on the page: each <XFER> a row of dots at the print position, which
+// then moves past it; <MOVX> in dots or bytes of them, <MOVY> in the vertical unit and back to
+// the left margin.
+class TiffPage {
+ public:
+  TiffPage(Fx& fx, const RasterImage& image)
+      : fx_(fx), step_x_(PixelsX(fx, image.HorizontalDensity, 3600)), step_y_(PixelsY(fx, image.VerticalDensity, 3600)) {}
+
+  void Transfer(InputSource& in, std::uint32_t count) {
+    Counted<InputSource> data(in, count);
+    RasterData<Counted<InputSource>> runs(data, 1);
+    // Every byte of the row, up to the most any sheet can hold.
+    std::vector<std::uint8_t>& line = fx_.ImageData;
+    line.resize(kLongestLine);
+    const auto got = static_cast<std::uint32_t>(runs.Read(line.data(), line.size()));
+    data.Finish();
+    if (got == 0) return;
+    const RasterRows row{1, got, got * 8, 1, step_x_, step_y_};
+    PrepareInks(fx_, row);
+    LayLine(fx_, line.data(), row, 0);
+    fx_.State.Page.PosX += row.Dots * step_x_;
+  }
+  void MoveX(std::int32_t n) {
+    const double x = fx_.State.Page.PosX + n * (bytes_ ? 8 : 1) * step_x_;
+    if (x >= 0 && fx_.State.Page.LeftMargin + x <= fx_.RightMargin) fx_.State.Page.PosX = x;
+  }
+  void MoveY(std::uint32_t n) {
+    fx_.State.Page.PosY += PixelsY(fx_, n * fx_.VerticalUnit, 1);
+    CarriageReturn();
+  }
+  void Color(std::uint8_t value, bool byte) {
+    if (byte) {
+      if (const InkSet ink = InkOfLines(value)) fx_.Ink = ink;
+    } else if (value < std::size(kRibbonColors)) {
+      fx_.Ink = kRibbonColors[value];
+    }
+  }
+  void CarriageReturn() { escp::CarriageReturn(fx_); }
+  void MoveInBytes(bool bytes) { bytes_ = bytes; }
+
+ private:
+  static constexpr std::size_t kLongestLine = 1u << 16;
+  Fx& fx_;
+  double step_x_, step_y_;
+  bool bytes_ = false;
+};
+
+// TIFF mode where only the bytes it takes matter.
+struct TiffLength {
+  void Transfer(SpanSource& in, std::uint32_t count) { in.Skip(count); }
+  void MoveX(std::int32_t) {}
+  void MoveY(std::uint32_t) {}
+  void Color(std::uint8_t, bool) {}
+  void CarriageReturn() {}
+  void MoveInBytes(bool) {}
+};
+
 }  // namespace
 
 std::span<const EscCommand> RasterCommands() { return kCommands; }
@@ -155,40 +244,23 @@ void ImmediatePrintOrRasterLines(Fx& fx, const Args& args) {
 }
 
 void LayRows(Fx& fx, RasterData<InputSource>& data, const RasterRows& rows) {
-  TRenderState& state = fx.State;
-  TCanvas& canvas = state.Canvas;
-  const double x = state.Page.LeftMargin + state.Page.PosX;
-  const double top = state.Page.PosY;
-  const double none = 1;  // no unit: an inch
-  // Rows the head can no longer reach are final: drawn in bands of that height.
-  const double reach = PixelsY(fx, kReachUp, 1);
-  if (fx.Inks.Top() < top - 2 * reach) fx.Inks.DrawAbove(canvas, top - reach);
-  fx.Inks.SetGrid(canvas, Cell(rows.StepX / state.Page.DpiX, none, state.Page.DpiX),
-                  Cell(rows.StepY / state.Page.DpiY, fx.UnitsGiven ? fx.VerticalUnit : none, state.Page.DpiY),
-                  fx.SheetWidth, state.Page.PageHeight);
+  PrepareInks(fx, rows);
   std::vector<std::uint8_t>& line = fx.ImageData;
-  std::vector<std::uint8_t>& dots = fx.ImageBits;
   line.resize(rows.Bytes);
-  dots.resize((static_cast<std::size_t>(rows.Dots) + 7) / 8);
   for (std::uint32_t row = 0; row < rows.Rows; ++row) {
     const std::uint64_t got = data.Read(line.data(), rows.Bytes);
     if (got == 0) break;
     std::fill(line.begin() + static_cast<std::ptrdiff_t>(got), line.end(), std::uint8_t{0});
-    const std::uint8_t* bits = line.data();
-    if (rows.Bits > 1) {
-      // A dot wherever its bits are not all clear: its size, which the sheet cannot show.
-      std::fill(dots.begin(), dots.end(), std::uint8_t{0});
-      const unsigned mask = (1u << rows.Bits) - 1;
-      for (std::uint32_t dot = 0; dot < rows.Dots; ++dot) {
-        const std::uint32_t bit = dot * rows.Bits;
-        if ((line[bit / 8] >> (8 - rows.Bits - bit % 8)) & mask) dots[dot / 8] |= static_cast<std::uint8_t>(0x80 >> (dot % 8));
-      }
-      bits = dots.data();
-    }
-    fx.Inks.Lay(canvas, x, top + row * rows.StepY, rows.StepX, bits, rows.Dots, fx.Ink != 0 ? fx.Ink : kBlack);
+    LayLine(fx, line.data(), rows, row);
     if (got < rows.Bytes) break;
   }
-  state.Page.PosX += rows.Dots * rows.StepX;
+  fx.State.Page.PosX += rows.Dots * rows.StepX;
+}
+
+void TakeTiffMode(Fx& fx, const RasterImage& image) {
+  InputSource in{fx};
+  TiffPage page(fx, image);
+  TakeTiffMode(in, page);
 }
 
 void DrawInks(Fx& fx) {
@@ -208,6 +280,11 @@ std::size_t CommandLength(std::span<const std::uint8_t> bytes, bool graphics) {
   switch (bytes[1]) {
     case '.': {
       const RasterImage image = ReadRasterHeader(in);
+      if (graphics && image.Compression == 2 && !in.AtEnd()) {
+        TiffLength length;
+        TakeTiffMode(in, length);
+        break;
+      }
       RasterData<SpanSource> data(in, image.Compression);
       data.Read(nullptr, image.Size());
       data.Finish();

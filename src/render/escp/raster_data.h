@@ -148,6 +148,77 @@ RasterLines ReadLinesHeader(Source& in, std::uint8_t ink) {
   return lines;
 }
 
+// At most `count` bytes of a source, as a source: what a command counts out of the input.
+template <class Source>
+class Counted {
+ public:
+  Counted(Source& in, std::uint64_t count) : in_(in), left_(count) {}
+  std::uint8_t Next() {
+    if (left_ == 0) {
+      end_ = true;
+      return 0;
+    }
+    --left_;
+    return in_.Next();
+  }
+  bool AtEnd() const { return end_ || in_.AtEnd(); }
+  void Skip(std::uint64_t count) {
+    if (count > left_) end_ = true;
+    count = std::min(count, left_);
+    left_ -= count;
+    in_.Skip(count);
+  }
+  // What the command counted and was not read, taken.
+  void Finish() { Skip(left_); }
+
+ private:
+  Source& in_;
+  std::uint64_t left_;
+  bool end_ = false;
+};
+
+// TIFF mode, which ESC . 2 v h 1 0 0 enters in graphics mode: binary commands up to <EXIT>. The
+// top three bits of a command byte name it: 001 <XFER> (raster data), 010 <MOVX>, 011 <MOVY>,
+// 100 <COLR>; with bit 4 clear its low nibble is the parameter (for <XFER> the count of data
+// bytes), with it set the number of parameter bytes that follow (nL, nH). E1 <CLR>, E2 <CR>, E3
+// <EXIT>, E4 <MOVXBYTE>, E5 <MOVXDOT> take no parameter; any other byte is passed over. The sink
+// acts: Transfer(source, count) takes the count bytes of run-length coded data, MoveX(n) (signed,
+// in dots or bytes), MoveY(n), Color(value, as a byte), CarriageReturn(), MoveInBytes(bool).
+template <class Source, class Sink>
+void TakeTiffMode(Source& in, Sink& sink) {
+  for (;;) {
+    const std::uint8_t command = in.Next();
+    if (in.AtEnd()) return;
+    const unsigned kind = command >> 5;
+    if (kind == 7) {
+      if (command == 0xE3) return;
+      if (command == 0xE2) sink.CarriageReturn();
+      if (command == 0xE4 || command == 0xE5) sink.MoveInBytes(command == 0xE4);
+      continue;  // E1 clears the seed rows, which print nothing of themselves
+    }
+    if (kind == 0 || kind > 4) continue;
+    std::uint32_t value = command & 0x0Fu;
+    unsigned bits = 4;  // of the value, for its sign
+    const bool counted = (command & 0x10) != 0;
+    if (counted) {
+      const unsigned count = value;
+      value = 0;
+      for (unsigned i = 0; i < count; ++i) {
+        const std::uint8_t byte = in.Next();
+        if (i < 2) value |= static_cast<std::uint32_t>(byte) << (8 * i);
+      }
+      if (in.AtEnd()) return;
+      bits = count == 1 ? 8 : 16;
+    }
+    switch (kind) {
+      case 1: sink.Transfer(in, value); break;
+      case 2: sink.MoveX(value >= (1u << (bits - 1)) ? static_cast<std::int32_t>(value) - (1 << bits) : static_cast<std::int32_t>(value)); break;
+      case 3: sink.MoveY(value); break;
+      default: sink.Color(static_cast<std::uint8_t>(value), counted); break;
+    }
+  }
+}
+
 // ESC ( R nL nH: with the eight bytes NUL R E M O T E 1 the printer enters remote mode, whose
 // commands are two letters, nL nH and as many bytes, up to ESC NUL NUL NUL; other data is only
 // taken. Nothing of it is printed.
