@@ -99,6 +99,9 @@ TEST_F(Escp2RasterTest, JobsPrintTheirDotsInTheirInksOnTheirSheets) {
        kGraphics + "Tekst\x0b\x0e" + Paren('C', "\x3c\x00"s) + Esc('+', 60) + std::string(30, '\n') +
            Raster(0, 1, 8, "\x80") + "\x0c",
        {"1: 0,3000 10x10 black #"}},
+      {"a move far below the sheet stops an inch below it: nothing lands on it, and ESC @ leaves it there",
+       kGraphics + Paren('V', "\xff\xff\xff\x7f"s) + Raster(0, 1, 8, "\x80") + Esc('@') + "Tekst",
+       {}},
       {"TIFF mode: rows of runs in inks, moves across in dots and bytes, down in the unit; up to <EXIT>",
        kGraphics + Esc('.', 2, 60, 60, 1, 0, 0) + "\x82\x22\x00\xf0\x48\x81\x22\x00\xff\x61\xe4\x41\x91\x12"s +
            "\x31\x02\x00\x80\xe2\x0c\xe3\r\x0c"s,

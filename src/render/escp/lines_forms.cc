@@ -41,6 +41,13 @@ void NextSheet(Fx& fx, bool form_feed) {
   page.PosY = page.TopMargin + fx.TopOfPage;
 }
 
+// Graphics mode's sheets end only with a form feed: the print position goes no lower than an inch
+// below the sheet and the form, where nothing lands on it.
+void StayOnSheet(Fx& fx) {
+  PageModel& page = fx.State.Page;
+  page.PosY = std::min(page.PosY, std::max<double>(FormBottom(fx), page.PageHeight) + page.DpiY);
+}
+
 // VT with no stop below it, a vertical move past the bottom margin: the top of the next form.
 void NextForm(Fx& fx) {
   EndLineWide(fx);
@@ -155,15 +162,18 @@ void PageFormat(Fx& fx, std::uint32_t count) {
 
 // ESC ( V 2 0 mL mH: absolute, below the top margin; ESC ( v 2 0 mL mH: relative, signed. Neither
 // goes up more than 179/360 inch; past the bottom margin they go to the next page, except in
-// graphics mode, whose sheets end only with a form feed (what falls off the sheet is not seen).
+// graphics mode.
 void MoveVertically(Fx& fx, double y) {
   TRenderState& state = fx.State;
   if (y < state.Page.PosY - PixelsY(fx, 179, 360) - kTolerance) return;
-  if (y > FormBottom(fx) + kTolerance && !fx.Graphics) {
+  if (fx.Graphics) {
+    state.Page.PosY = y;
+    StayOnSheet(fx);
+  } else if (y > FormBottom(fx) + kTolerance) {
     NextForm(fx);
-    return;
+  } else {
+    state.Page.PosY = y;
   }
-  state.Page.PosY = y;
 }
 // The four-byte forms: ESC ( V 4 0 m1 m2 m3 m4, ESC ( v 4 0 m1 m2 m3 m4 (signed).
 void AbsoluteVertical(Fx& fx, std::uint32_t count) {
@@ -245,9 +255,12 @@ void SetLineSpacing(Fx& fx, double pixels) { fx.State.Page.LineSpacing = pixels;
 void Feed(Fx& fx, double pixels) {
   TRenderState& state = fx.State;
   PageModel& page = state.Page;
-  if (page.FeedDown(pixels, FormBottom(fx))) {
-    if (!fx.Graphics) NextSheet(fx, false);  // graphics mode's sheets end only with a form feed
-  } else if (!fx.Graphics && page.PosY + page.LineSpacing > page.PageHeight + kTolerance && !page.ToldFormTooLong &&
+  if (fx.Graphics) {
+    page.PosY += pixels;
+    StayOnSheet(fx);
+  } else if (page.FeedDown(pixels, FormBottom(fx))) {
+    NextSheet(fx, false);
+  } else if (page.PosY + page.LineSpacing > page.PageHeight + kTolerance && !page.ToldFormTooLong &&
              page.LineSpacing > 0) {
     // This line and those after it to the end of the form fall below the sheet.
     const double top = page.TopMargin + fx.TopOfPage;

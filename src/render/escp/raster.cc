@@ -187,7 +187,7 @@ class TiffPage {
     if (x >= 0 && fx_.State.Page.LeftMargin + x <= fx_.RightMargin) fx_.State.Page.PosX = x;
   }
   void MoveY(std::uint32_t n) {
-    fx_.State.Page.PosY += PixelsY(fx_, n * fx_.VerticalUnit, 1);
+    Feed(fx_, PixelsY(fx_, n * fx_.VerticalUnit, 1));
     CarriageReturn();
   }
   void Color(std::uint8_t value, bool byte) {
