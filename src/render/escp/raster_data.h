@@ -141,10 +141,10 @@ RasterLines ReadLinesHeader(Source& in, std::uint8_t ink) {
   const std::uint8_t bits = in.Next();
   if (bits < 1 || bits > 3) return lines;
   lines.BitsPerDot = bits == 3 ? 4 : bits;
-  std::array<std::uint8_t, 4> counts{};
-  for (std::uint8_t& byte : counts) byte = in.Next();
-  lines.BytesPerLine = counts[0] + 256u * counts[1];
-  lines.Lines = counts[2] + 256u * counts[3];
+  const std::uint8_t bytes_low = in.Next();
+  lines.BytesPerLine = bytes_low + 256u * in.Next();
+  const std::uint8_t lines_low = in.Next();
+  lines.Lines = lines_low + 256u * in.Next();
   return lines;
 }
 
