@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 
 #include "render/page_cycle.h"
@@ -57,33 +58,54 @@ void InkLayers::SetGrid(TCanvas& canvas, double cell_x, double cell_y, double wi
 
 void InkLayers::Lay(TCanvas& canvas, double x, double y, double step, const std::uint8_t* bits, std::uint32_t dots,
                     InkSet inks) {
-  if (inks == 0 || cell_x_ <= 0 || cell_y_ <= 0) return;
+  if (inks == 0 || dots == 0 || cell_x_ <= 0 || cell_y_ <= 0) return;
   const std::int64_t row = Nearest(y / cell_y_);
   if (row < 0 || row >= rows_on_sheet_) return;
   const double first = x / cell_x_;
   const double per_dot = step / cell_x_;
-  std::vector<InkSet>* cells = nullptr;
-  for (std::uint32_t i = 0; i < dots; ++i) {
-    if (bits[i / 8] == 0) {
+  // The dots from `limit` on fall right of the sheet; the last one set before it sizes the row.
+  std::uint32_t limit = dots;
+  if (per_dot > 0) {
+    limit = static_cast<std::uint32_t>(std::clamp(std::ceil((columns_ - 0.5 - first) / per_dot), 0.0, static_cast<double>(dots)));
+  } else if (Nearest(first) >= columns_) {
+    limit = 0;
+  }
+  std::int64_t last = -1;
+  for (std::uint32_t byte = (limit + 7) / 8; byte-- > 0;) {
+    const unsigned valid = std::min(8u, limit - 8 * byte);
+    const auto set = static_cast<unsigned>(bits[byte] & (0xFF00u >> valid));
+    if (set != 0) {
+      last = 8 * static_cast<std::int64_t>(byte) + 7 - std::countr_zero(set);
+      break;
+    }
+  }
+  if (last < 0) return;
+  // Dot i's cell, in fixed point of 32 bits after the point: floor(first + 0.5 + i * per_dot).
+  constexpr double kOne = 4294967296.0;
+  const auto origin = static_cast<std::int64_t>(std::floor((first + 0.5) * kOne));
+  const auto advance = static_cast<std::int64_t>(std::floor(per_dot * kOne));
+  const auto column_of = [&](std::int64_t i) { return (origin + i * advance) >> 32; };
+  const std::int64_t rightmost = column_of(last);
+  if (rightmost < 0) return;
+  std::vector<InkSet>& cells = rows_[row];
+  if (static_cast<std::size_t>(rightmost) >= cells.size()) {
+    kept_ += static_cast<std::size_t>(rightmost) + 1 - cells.size();
+    cells.resize(static_cast<std::size_t>(rightmost) + 1, 0);
+  }
+  for (std::int64_t i = 0; i <= last; ++i) {
+    const std::uint8_t byte = bits[i / 8];
+    if (byte == 0) {
       i |= 7;  // eight clear dots
       continue;
     }
-    if (((bits[i / 8] >> (7 - i % 8)) & 1) == 0) continue;
-    const std::int64_t column = Nearest(first + i * per_dot);
-    if (column < 0) continue;
-    if (column >= columns_) break;  // and every dot after it
-    if (cells == nullptr) cells = &rows_[row];
-    const auto at = static_cast<std::size_t>(column);
-    if (at >= cells->size()) {
-      kept_ += at + 1 - cells->size();
-      cells->resize(at + 1, 0);
-    }
-    (*cells)[at] |= inks;
+    if (((byte >> (7 - i % 8)) & 1) == 0) continue;
+    const std::int64_t column = column_of(i);
+    if (column >= 0) cells[static_cast<std::size_t>(column)] |= inks;
   }
   if (kept_ > kKeptBytes) {
-    auto last = rows_.begin();
-    for (std::size_t freed = 0; last != rows_.end() && kept_ - freed > kKeptBytes / 2; ++last) freed += last->second.size();
-    Draw(canvas, rows_.begin(), last);
+    auto end = rows_.begin();
+    for (std::size_t freed = 0; end != rows_.end() && kept_ - freed > kKeptBytes / 2; ++end) freed += end->second.size();
+    Draw(canvas, rows_.begin(), end);
   }
 }
 

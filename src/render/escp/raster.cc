@@ -18,8 +18,9 @@ namespace {
 
 constexpr std::uint8_t kEsc = 0x1B;
 constexpr std::uint8_t kJobLanguage = 0x01;  // ESC SOH
-// The finest grid dots are kept on, in cells an inch; finer dots share cells.
-constexpr double kFinestGrid = 2880;
+// The finest grid dots are kept on, in cells an inch (more than twice what printers' drivers ask
+// of a page the printer's resolution is); finer dots share cells.
+constexpr double kFinestGrid = 1440;
 // How far above the print position ESC ( v and ESC ( V can still go: rows farther up are final.
 constexpr double kReachUp = 179.0 / 360;
 
