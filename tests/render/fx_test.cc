@@ -74,6 +74,20 @@ TEST_F(FxTest, EveryCommandTakesExactlyItsBytes) {
       Esc('t', 'X'), Esc('R', 'X'), Esc('6') + Esc('7'), Esc('&', 0, 'X', 'X') + "XXXXXXXXXXXX",
       Esc('&', 0, 'Y', 'X'), Esc(':', 0, 'X', 0), Esc('%', 'X'), Esc('I', 'X'), Esc('m', 'X'),
       Esc('(', 't', 3, 0, 0, 'X', 'Y'),
+      // graphics mode and its raster lines; ESC @ leaves it (characters print again)
+      Esc('(', 'G', 1, 0, 1) + Esc('i', 0, 1, 2, 2, 0, 2, 0) + "\x01X\x0c\xfd\x0a" + Esc('@'),
+      Esc('(', 'G', 1, 0, '1') + Esc('i', 1, 0, 1, 1, 0, 1, 0) + "\x0c" + Esc('.', 0, 10, 10, 1, 8, 0) + "\x0c" + Esc('@'),
+      Esc('(', 'G', 1, 0, 1) + Esc('i', 2, 0, 9) + Esc('@'),  // b out of range: the command ends there
+      Esc('(', 'G', 1, 0, 1) + Esc('.', 2, 10, 10, 1, 0, 0) + "\x22\x01\x0c\x0a\x31\x03\x02\x0c\x0a\x0d\xe3"s + Esc('@'),
+      Esc('(', 'D', 4, 0, 0x10, 0x0e, 'X', 'Y'), Esc('(', 'r', 2, 0, 1, 'X'), Esc('(', 'e', 2, 0, 0, 'X'),
+      Esc('(', 'i', 1, 0, 'X'), Esc('(', 'K', 2, 0, 0, 'X'), Esc('(', 'm', 1, 0, 'X'), Esc('(', 's', 1, 0, 'X'),
+      Esc('(', 'S', 8, 0, 'X', 'Y', 'Z', 'X', 'Y', 'Z', 'X', 'Y'), Esc('(', '$', 4, 0, 'X', 0, 0, 0),
+      Esc('(', '/', 4, 0, 'X', 0, 0, 0), Esc('(', '\\', 4, 0, 'X', 0, 'Y', 0), Esc('(', 'C', 4, 0, 'X', 'Y', 0, 0),
+      Esc('(', 'c', 8, 0, 'X', 0, 0, 0, 'Y', 0, 0, 0), Esc('(', 'V', 4, 0, 0, 0, 0, 0), Esc('(', 'v', 4, 0, 0, 0, 0, 0),
+      Esc('(', 'U', 5, 0, 'X', 'Y', 'Z', 0x40, 0x0b),
+      // remote mode up to ESC NUL NUL NUL, whatever its commands' bytes; the job language's lines
+      Esc('(', 'R', 8, 0, 0, 'R', 'E', 'M', 'O', 'T', 'E', '1') + "LD\0\0JS\x04\0X\x0c\x1b\0IR\x02\0\0\x03\x1b\0\0\0"s,
+      Esc('(', 'R', 3, 0, 'X', 'Y', 'Z'), "\x1b\x01@EJL 1284.4\n@EJL X\n"s,
       // unknown: ESC and its byte
       Esc('y'), Esc('(', 'z', 3, 0, 'X', '\x0c', 'Z'),
   };

@@ -63,13 +63,8 @@ void ReassignMode(Fx& fx, const Args& args) {
 
 // ESC . c v h m nL nH.
 void RasterGraphics(Fx& fx, const Args&) {
-  RasterImage image;
-  image.Compression = Next(fx);
-  image.VerticalDensity = Next(fx);
-  image.HorizontalDensity = Next(fx);
-  image.Rows = Next(fx);
-  const std::uint8_t low = Next(fx);
-  image.Dots = Count(low, Next(fx));
+  InputSource in{fx};
+  const RasterImage image = ReadRasterHeader(in);
   if (!fx.State.Input.AtEof) TakeRasterImage(fx, image);
 }
 
@@ -144,38 +139,33 @@ void TakeBitImage(Fx& fx, const BitImage& image) {
 
 void TakeRasterImage(Fx& fx, const RasterImage& image) {
   if (NeedsMark(fx)) MarkSheet(fx);
-  const std::size_t stride = (static_cast<std::size_t>(image.Dots) + 7) / 8;
-  const std::size_t size = static_cast<std::size_t>(image.Rows) * stride;
-  std::vector<std::uint8_t>& bits = fx.ImageBits;
-  bits.assign(size, 0);
-  std::size_t taken = 0;
-  if (image.Compression == 0) {
-    while (taken < size && !fx.State.Input.AtEof) {
-      const std::uint8_t byte = Next(fx);
-      if (!fx.State.Input.AtEof) bits[taken++] = byte;
-    }
-  } else if (image.Compression == 1) {
-    // Runs: a counter below 128 is followed by counter + 1 bytes as they are; a counter from 128
-    // on by one byte that stands for 257 - counter bytes.
-    while (taken < size && !fx.State.Input.AtEof) {
-      const std::uint8_t counter = Next(fx);
-      if (fx.State.Input.AtEof) break;
-      if (counter < 128) {
-        for (unsigned i = 0; i <= counter && !fx.State.Input.AtEof; ++i) {
-          const std::uint8_t byte = Next(fx);
-          if (!fx.State.Input.AtEof && taken < size) bits[taken++] = byte;
-        }
-      } else {
-        const std::uint8_t byte = Next(fx);
-        if (fx.State.Input.AtEof) break;
-        for (unsigned i = 0; i < 257u - counter && taken < size; ++i) bits[taken++] = byte;
-      }
-    }
+  InputSource in{fx};
+  RasterData<InputSource> data(in, image.Compression);
+  const double dot_width = PixelsX(fx, image.HorizontalDensity, 3600);
+  const double dot_height = PixelsY(fx, image.VerticalDensity, 3600);
+  const auto stride = static_cast<std::uint32_t>(image.Stride());
+  if (fx.Graphics && image.Compression == 2) {
+    TakeTiffMode(fx, image);
+    return;
   }
+  if (fx.Graphics) {
+    if (image.Size() > 0) LayRows(fx, data, {image.Rows, stride, image.Dots, 1, dot_width, dot_height});
+    data.Finish();
+    return;
+  }
+  std::vector<std::uint8_t>& bits = fx.ImageBits;
+  bits.assign(image.Size(), 0);
+  const std::uint64_t taken = data.Read(bits.data(), bits.size());
+  data.Finish();
   // Whole rows are drawn; a row cut short by the end of the input has the rest of its dots clear.
-  const int rows = static_cast<int>((taken + stride - 1) / std::max<std::size_t>(stride, 1));
+  const int rows = static_cast<int>((taken + stride - 1) / std::max<std::uint32_t>(stride, 1));
   const TMonoImage dots{static_cast<int>(image.Dots), rows, static_cast<int>(stride), bits.data()};
-  DrawDots(fx, dots, PixelsX(fx, image.HorizontalDensity, 3600), PixelsY(fx, image.VerticalDensity, 3600));
+  // In the colour ESC r chose, else in the text's.
+  TFont& font = fx.State.Canvas.Font();
+  const TColor color = font.Color();
+  if (fx.Ink != 0) font.SetColor(MixedColor(fx.Ink));
+  DrawDots(fx, dots, dot_width, dot_height);
+  font.SetColor(color);
 }
 
 }  // namespace prynda::escp

@@ -11,11 +11,13 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "render/characters.h"
+#include "render/escp/inks.h"
 #include "render/missing_characters.h"
 #include "render/render_state.h"
 #include "translation/code_pages.h"
@@ -85,7 +87,9 @@ struct Fx {
   std::vector<double> TabStops;       // right of the left margin
   double ExtraSpace = 0;              // ESC SP, after every character
   double HorizontalUnit = 0;          // ESC ( U, inches per unit; 0: the command's own unit
-  double VerticalUnit = 1.0 / 360;    // ESC ( U: ESC ( C, c, V, v
+  double VerticalUnit = 1.0 / 360;    // ESC ( U: ESC ( V, v
+  double PageUnit = 1.0 / 360;        // ESC ( U: ESC ( C, c
+  bool UnitsGiven = false;            // ESC ( U since the power-on state or graphics mode began
 
   // Character tables: the slot ESC t selects, the table in each slot (ESC ( t; kItalicTable or a
   // CodePageId), the country of ESC R. Bytes 0x80-0x9F of a graphics table print whatever ESC 6
@@ -97,6 +101,14 @@ struct Fx {
   std::array<std::uint8_t, 4> ImageModes = {0, 1, 2, 3};  // ESC ? for ESC K, L, Y, Z
   std::vector<std::uint8_t> ImageData;  // a bit image's columns as they came, kept between images
   std::vector<std::uint8_t> ImageBits;  // and its rows of dots
+
+  // Graphics mode (raster.cc): raster lines in inks, no characters.
+  bool Graphics = false;
+  InkSet Ink = 0;          // ESC r, ESC ( r, ESC i; none: the text colour (black in graphics mode)
+  double DotPitchX = 0;    // ESC ( D: inches between the dots of ESC i across, and down; 0: the
+  double DotPitchY = 0;    // units of ESC ( U
+  double SheetWidth = 0;   // the printable width, device pixels: graphics mode's right margin
+  InkLayers Inks;          // the sheet's raster dots not drawn yet
 };
 
 // A command after ESC: the argument bytes the dispatcher reads before calling Act; a command of
@@ -133,12 +145,20 @@ std::span<const ControlCode> HorizontalControlCodes();
 std::span<const ParenCommand> LineAndFormParenCommands();
 std::span<const ParenCommand> PrintModeParenCommands();
 std::span<const ParenCommand> CharacterTableParenCommands();
+std::span<const ParenCommand> HorizontalParenCommands();
+std::span<const EscCommand> RasterCommands();
+std::span<const ParenCommand> RasterParenCommands();
+// Rows of the printer-control group whose handlers are graphics mode's (raster.cc): ESC r n, the
+// ink; ESC i n, immediate print, and in graphics mode ESC i r c b nL nH mL mH and its lines.
+void SelectRibbonColor(Fx& fx, const Args& args);
+void ImmediatePrintOrRasterLines(Fx& fx, const Args& args);
 
 // Power-on state of each group (ESC @ and the start of the job).
 void ResetPrintModes(Fx& fx);
 void ResetLinesAndForms(Fx& fx);
 void ResetHorizontal(Fx& fx);
 void ResetCharacterTables(Fx& fx);
+void ResetRaster(Fx& fx);  // raster.cc: draws the inks kept, leaves graphics mode
 
 // Input: the next raw byte; skipping stops at the end of the input.
 inline std::uint8_t Next(Fx& fx) { return fx.State.Input.NextByte(); }
@@ -160,6 +180,8 @@ std::vector<std::uint8_t> ReadStops(Fx& fx);
 // Shared operations. Whatever prints calls MarkSheet first when the sheet is blank or asked for:
 //   if (NeedsMark(fx)) MarkSheet(fx);
 inline bool NeedsMark(const Fx& fx) { return fx.State.Page.PageFull || fx.State.Page.Blank; }
+void TakeByte(Fx& fx, std::uint8_t c);                           // fx_dialect.cc: a byte as the file's bytes are taken
+void TakeEscape(Fx& fx, std::uint8_t code);                      // fx_dialect.cc: ESC and `code`, read already
 void PrintCharacter(Fx& fx, std::uint8_t c);                     // fx_dialect.cc: in the table in use
 void UpdateCharacters(Fx& fx);                                   // character_tables.cc: after a table change
 void MarkSheet(Fx& fx);                                          // fx_dialect.cc: before anything is put on it
@@ -174,6 +196,7 @@ void SetLineSpacing(Fx& fx, double pixels);                      // lines_forms.
 void Feed(Fx& fx, double pixels);                                // lines_forms.cc: down, to the next form past its end
 void LineFeed(Fx& fx);                                           // lines_forms.cc: CR, one line down, SO ends
 void FormFeed(Fx& fx);                                           // lines_forms.cc: FF, the next sheet
+void DrawInks(Fx& fx);                                           // raster.cc: the raster dots kept, drawn
 
 // Pixels of n units of 1/per_inch inch.
 inline double PixelsX(const Fx& fx, double n, double per_inch) { return n * fx.State.Page.DpiX / per_inch; }
@@ -181,5 +204,12 @@ inline double PixelsY(const Fx& fx, double n, double per_inch) { return n * fx.S
 // The on/off argument of the mode commands: 0 or '0' off, 1 or '1' on; anything else changes nothing.
 inline bool IsOn(std::uint8_t n) { return n == 1 || n == '1'; }
 inline bool IsOff(std::uint8_t n) { return n == 0 || n == '0'; }
+
+// The bytes the command at the front of `bytes` takes (ESC and its code byte among them), for the
+// commands whose length the rows do not say: ESC . with its data; in graphics mode (`graphics`:
+// after ESC ( G 1 0 1, until ESC @) ESC i r c b nL nH mL mH with its data; ESC ( R and the remote
+// mode it enters, up to ESC NUL NUL NUL; ESC SOH and the job language's @EJL lines. 0 for any
+// other command. A command cut short by the end of `bytes` takes them all.
+std::size_t CommandLength(std::span<const std::uint8_t> bytes, bool graphics);
 
 }  // namespace prynda::escp

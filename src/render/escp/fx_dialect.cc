@@ -29,7 +29,7 @@ const CommandTables& Tables() {
     static constexpr EscCommand kParen{'(', 3, DoParenCommand};
     t.Esc['('] = &kParen;
     for (const auto group : {PrinterControlCommands(), PrintModeCommands(), LineAndFormCommands(),
-                             HorizontalCommands(), BitImageCommands(), CharacterTableCommands()}) {
+                             HorizontalCommands(), BitImageCommands(), CharacterTableCommands(), RasterCommands()}) {
       for (const EscCommand& command : group) t.Esc[command.Code] = &command;
     }
     static constexpr ControlCode kEscape{kEsc, DoEscape};
@@ -38,8 +38,8 @@ const CommandTables& Tables() {
                              HorizontalControlCodes()}) {
       for (const ControlCode& code : group) t.Controls[code.Code] = code.Act;
     }
-    for (const auto group : {LineAndFormParenCommands(), PrintModeParenCommands(),
-                             CharacterTableParenCommands()}) {
+    for (const auto group : {LineAndFormParenCommands(), PrintModeParenCommands(), CharacterTableParenCommands(),
+                             HorizontalParenCommands(), RasterParenCommands()}) {
       for (const ParenCommand& command : group) t.Paren[command.Code] = command.Act;
     }
     return t;
@@ -49,7 +49,12 @@ const CommandTables& Tables() {
 
 void DoEscape(Fx& fx) {
   const std::uint8_t code = Next(fx);
-  if (fx.State.Input.AtEof) return;
+  if (!fx.State.Input.AtEof) TakeEscape(fx, code);
+}
+
+}  // namespace
+
+void TakeEscape(Fx& fx, std::uint8_t code) {
   const EscCommand* command = Tables().Esc[code];
   if (command == nullptr) return;  // as the printer does: ESC and the byte after it are consumed
   Args args{};
@@ -57,6 +62,8 @@ void DoEscape(Fx& fx) {
   if (fx.State.Input.AtEof) return;
   command->Act(fx, args);
 }
+
+namespace {
 
 void DoParenCommand(Fx& fx, const Args& args) {
   const std::uint32_t count = args[1] + 256u * args[2];
@@ -120,6 +127,12 @@ void DoParenCommand(Fx& fx, const Args& args) {
   state.Page.PosX += fx.Cell + fx.ExtraSpace;  // the cell and the space of ESC SP
 }
 
+// Graphics mode prints no characters: only the line feed, the form feed, the carriage return and
+// the commands act.
+[[gnu::noinline]] void GraphicsByte(Fx& fx, std::uint8_t c) {
+  if (c == kEsc || c == 0x0A || c == 0x0C || c == 0x0D) Tables().Controls[c](fx);
+}
+
 inline void Print(Fx& fx, std::uint8_t c) {
   TRenderState& state = fx.State;
   const Character& character = fx.Characters[c];
@@ -138,9 +151,24 @@ inline void Print(Fx& fx, std::uint8_t c) {
   state.Page.PosX += fx.Cell + fx.ExtraSpace;  // FX mode's tabs are positions: no column to count
 }
 
+inline void Dispatch(Fx& fx, std::uint8_t c) {
+  if (fx.Graphics) [[unlikely]] {
+    GraphicsByte(fx, c);
+  } else if (c >= 0x20 && c != 0x7F) {
+    Print(fx, c);
+  } else if (c < 0x20) {
+    if (auto act = Tables().Controls[c]) act(fx);
+  }
+  // DEL: the printer's "delete the last character" cannot take back what is drawn; it is ignored.
+}
+
 }  // namespace
 
-void PrintCharacter(Fx& fx, std::uint8_t c) { Print(fx, c); }
+void TakeByte(Fx& fx, std::uint8_t c) { Dispatch(fx, c); }
+
+void PrintCharacter(Fx& fx, std::uint8_t c) {
+  if (!fx.Graphics) Print(fx, c);
+}
 
 void MarkSheet(Fx& fx) {
   if (fx.State.Page.PageFull) BeginPage(fx.State);
@@ -152,6 +180,7 @@ void ResetPrinter(Fx& fx) {
   ResetLinesAndForms(fx);
   ResetHorizontal(fx);
   ResetCharacterTables(fx);
+  ResetRaster(fx);
   fx.ImageModes = {0, 1, 2, 3};
 }
 
@@ -166,15 +195,13 @@ void FxDialect::Start() {
 }
 
 std::int32_t FxDialect::Byte(std::uint8_t c) {
-  if (c >= 0x20 && c != 0x7F) {
-    Print(fx_, c);
-  } else if (c < 0x20) {
-    if (auto act = Tables().Controls[c]) act(fx_);
-  }
-  // DEL: the printer's "delete the last character" cannot take back what is drawn; it is ignored.
+  Dispatch(fx_, c);
   return 0;  // the head has moved already: by cells and the space of ESC SP, not by columns
 }
 
-void FxDialect::Finish() { fx_.Missing.Report(fx_.State.Job.Console); }
+void FxDialect::Finish() {
+  DrawInks(fx_);
+  fx_.Missing.Report(fx_.State.Job.Console);
+}
 
 }  // namespace prynda::escp

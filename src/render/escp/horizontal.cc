@@ -45,6 +45,29 @@ void RelativePosition(Fx& fx, const Args& args) {
   MoveTo(fx, fx.State.Page.PosX + PixelsX(fx, n * unit, 1));
 }
 
+// The four-byte forms of graphics mode, in the unit of ESC ( U (1/60 inch before it): ESC ( $ 4 0
+// m1 m2 m3 m4 from the left margin, ESC ( / 4 0 m1 m2 m3 m4 signed from the print position; and
+// ESC ( \ 4 0 uL uH nL nH, signed n units of 1/u inch from the print position.
+std::uint32_t Long(const std::array<std::uint8_t, 4>& data) {
+  return data[0] + 256u * data[1] + 65536u * data[2] + 16777216u * data[3];
+}
+double GraphicsUnit(const Fx& fx) { return fx.HorizontalUnit > 0 ? fx.HorizontalUnit : 1.0 / 60; }
+void AbsolutePositionLong(Fx& fx, std::uint32_t count) {
+  const auto data = TakeCounted<4>(fx, count);
+  if (count == 4) MoveTo(fx, PixelsX(fx, Long(data) * GraphicsUnit(fx), 1));
+}
+void RelativePositionLong(Fx& fx, std::uint32_t count) {
+  const auto data = TakeCounted<4>(fx, count);
+  const auto n = static_cast<std::int32_t>(Long(data));
+  if (count == 4) MoveTo(fx, fx.State.Page.PosX + PixelsX(fx, n * GraphicsUnit(fx), 1));
+}
+void RelativePositionInUnits(Fx& fx, std::uint32_t count) {
+  const auto data = TakeCounted<4>(fx, count);
+  const double per_inch = data[0] + 256.0 * data[1];
+  const auto n = static_cast<std::int16_t>(data[2] + 256 * data[3]);
+  if (count == 4 && per_inch > 0) MoveTo(fx, fx.State.Page.PosX + PixelsX(fx, n, per_inch));
+}
+
 void LeftMargin(Fx& fx, const Args& args) {
   const double left = args[0] * ColumnWidth(fx);
   if (left + kTolerance >= fx.RightMargin) return;
@@ -127,6 +150,12 @@ constexpr EscCommand kCommands[] = {
     {' ', 1, InterCharacterSpace},
 };
 
+constexpr ParenCommand kParenCommands[] = {
+    {'$', AbsolutePositionLong},
+    {'/', RelativePositionLong},
+    {'\\', RelativePositionInUnits},
+};
+
 constexpr ControlCode kControls[] = {
     {0x08, Backspace},
     {0x09, HorizontalTab},
@@ -137,6 +166,7 @@ constexpr ControlCode kControls[] = {
 
 std::span<const EscCommand> HorizontalCommands() { return kCommands; }
 std::span<const ControlCode> HorizontalControlCodes() { return kControls; }
+std::span<const ParenCommand> HorizontalParenCommands() { return kParenCommands; }
 
 double ColumnWidth(const Fx& fx) {
   // Margins and tabs in proportional mode count in 10-cpi columns.

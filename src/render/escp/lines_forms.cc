@@ -3,6 +3,7 @@
 // next line would not fit above the end of the form starts the next sheet, as fanfold paper goes
 // on to its next form. The power-on form is the sheet's printable length below the top margin.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -29,6 +30,7 @@ double FormBottom(const Fx& fx) {
 // however many forms pass. A form feed asks for the next sheet whatever is on this one, as the
 // printer puts out an empty form: several in a row leave blank pages between.
 void NextSheet(Fx& fx, bool form_feed) {
+  DrawInks(fx);  // the raster dots still kept belong on this sheet
   PageModel& page = fx.State.Page;
   if (form_feed) {
     if (page.PageFull) BeginPage(fx.State);  // the blank sheet asked for before goes out
@@ -37,6 +39,13 @@ void NextSheet(Fx& fx, bool form_feed) {
     page.PageFull = true;
   }
   page.PosY = page.TopMargin + fx.TopOfPage;
+}
+
+// Graphics mode's sheets end only with a form feed: the print position goes no lower than an inch
+// below the sheet and the form, where nothing lands on it.
+void StayOnSheet(Fx& fx) {
+  PageModel& page = fx.State.Page;
+  page.PosY = std::min(page.PosY, std::max<double>(FormBottom(fx), page.PageHeight) + page.DpiY);
 }
 
 // VT with no stop below it, a vertical move past the bottom margin: the top of the next form.
@@ -120,22 +129,31 @@ void VerticalTab(Fx& fx) {
   NextForm(fx);  // no stop below: the top of the next form
 }
 
-// ESC ( commands count their units in VerticalUnit inches.
+// ESC ( commands count their units in PageUnit (page format) or VerticalUnit (positions) inches;
+// their values are two bytes, or four in the forms of count 4 (8 for ESC ( c).
 std::int32_t Word(std::uint8_t low, std::uint8_t high) { return low + 256 * high; }
-double Units(const Fx& fx, std::int32_t n) { return PixelsY(fx, n * fx.VerticalUnit, 1); }
+double PageUnits(const Fx& fx, double n) { return PixelsY(fx, n * fx.PageUnit, 1); }
+double Units(const Fx& fx, double n) { return PixelsY(fx, n * fx.VerticalUnit, 1); }
+template <std::size_t N>
+std::uint32_t Value(const std::array<std::uint8_t, N>& data, std::size_t at, bool wide) {
+  const std::uint32_t low = data[at] + 256u * data[at + 1];
+  return wide ? low + 65536u * (data[at + 2] + 256u * data[at + 3]) : low;
+}
 
-// ESC ( C 2 0 mL mH: page length.
+// ESC ( C 2 0 mL mH, ESC ( C 4 0 m1 m2 m3 m4: page length.
 void PageLength(Fx& fx, std::uint32_t count) {
-  const auto data = TakeCounted<2>(fx, count);
-  const double length = Units(fx, Word(data[0], data[1]));
+  const auto data = TakeCounted<4>(fx, count);
+  const double length = PageUnits(fx, Value(data, 0, count == 4));
   if (length > 0 && length <= PixelsY(fx, 22, 1)) NewFormLength(fx, length);
 }
 
-// ESC ( c 4 0 tL tH bL bH: top and bottom margin, from the top of the page.
+// ESC ( c 4 0 tL tH bL bH, ESC ( c 8 0 and four bytes each: top and bottom margin, from the top
+// of the page.
 void PageFormat(Fx& fx, std::uint32_t count) {
-  const auto data = TakeCounted<4>(fx, count);
-  const double top = Units(fx, Word(data[0], data[1]));
-  const double bottom = Units(fx, Word(data[2], data[3]));
+  const auto data = TakeCounted<8>(fx, count);
+  const bool wide = count == 8;
+  const double top = PageUnits(fx, Value(data, 0, wide));
+  const double bottom = PageUnits(fx, Value(data, wide ? 4 : 2, wide));
   if (top >= bottom || bottom > fx.PageLength) return;
   fx.TopOfPage = top;
   fx.BottomMargin = bottom;
@@ -143,23 +161,30 @@ void PageFormat(Fx& fx, std::uint32_t count) {
 }
 
 // ESC ( V 2 0 mL mH: absolute, below the top margin; ESC ( v 2 0 mL mH: relative, signed. Neither
-// goes up more than 179/360 inch; past the bottom margin they go to the next page.
+// goes up more than 179/360 inch; past the bottom margin they go to the next page, except in
+// graphics mode.
 void MoveVertically(Fx& fx, double y) {
   TRenderState& state = fx.State;
   if (y < state.Page.PosY - PixelsY(fx, 179, 360) - kTolerance) return;
-  if (y > FormBottom(fx) + kTolerance) {
+  if (fx.Graphics) {
+    state.Page.PosY = y;
+    StayOnSheet(fx);
+  } else if (y > FormBottom(fx) + kTolerance) {
     NextForm(fx);
-    return;
+  } else {
+    state.Page.PosY = y;
   }
-  state.Page.PosY = y;
 }
+// The four-byte forms: ESC ( V 4 0 m1 m2 m3 m4, ESC ( v 4 0 m1 m2 m3 m4 (signed).
 void AbsoluteVertical(Fx& fx, std::uint32_t count) {
-  const auto data = TakeCounted<2>(fx, count);
-  MoveVertically(fx, fx.State.Page.TopMargin + fx.TopOfPage + Units(fx, Word(data[0], data[1])));
+  const auto data = TakeCounted<4>(fx, count);
+  MoveVertically(fx, fx.State.Page.TopMargin + fx.TopOfPage + Units(fx, Value(data, 0, count == 4)));
 }
 void RelativeVertical(Fx& fx, std::uint32_t count) {
-  const auto data = TakeCounted<2>(fx, count);
-  MoveVertically(fx, fx.State.Page.PosY + Units(fx, static_cast<std::int16_t>(Word(data[0], data[1]))));
+  const auto data = TakeCounted<4>(fx, count);
+  const std::uint32_t n = Value(data, 0, count == 4);
+  const double units = count == 4 ? static_cast<std::int32_t>(n) : static_cast<std::int16_t>(n);
+  MoveVertically(fx, fx.State.Page.PosY + Units(fx, units));
 }
 
 // ESC ( U 1 0 m: one unit of m/3600 inch; ESC ( U 5 0 P V H mL mH: page, vertical and horizontal
@@ -167,12 +192,15 @@ void RelativeVertical(Fx& fx, std::uint32_t count) {
 void DefineUnit(Fx& fx, std::uint32_t count) {
   const auto data = TakeCounted<5>(fx, count);
   if (count == 1 && data[0] != 0) {
-    fx.VerticalUnit = fx.HorizontalUnit = data[0] / 3600.0;
+    fx.PageUnit = fx.VerticalUnit = fx.HorizontalUnit = data[0] / 3600.0;
+    fx.UnitsGiven = true;
   } else if (count >= 5) {
     const double base = Word(data[3], data[4]);
     if (base == 0 || data[1] == 0 || data[2] == 0) return;
+    if (data[0] != 0) fx.PageUnit = data[0] / base;
     fx.VerticalUnit = data[1] / base;
     fx.HorizontalUnit = data[2] / base;
+    fx.UnitsGiven = true;
   }
 }
 
@@ -227,7 +255,10 @@ void SetLineSpacing(Fx& fx, double pixels) { fx.State.Page.LineSpacing = pixels;
 void Feed(Fx& fx, double pixels) {
   TRenderState& state = fx.State;
   PageModel& page = state.Page;
-  if (page.FeedDown(pixels, FormBottom(fx))) {
+  if (fx.Graphics) {
+    page.PosY += pixels;
+    StayOnSheet(fx);
+  } else if (page.FeedDown(pixels, FormBottom(fx))) {
     NextSheet(fx, false);
   } else if (page.PosY + page.LineSpacing > page.PageHeight + kTolerance && !page.ToldFormTooLong &&
              page.LineSpacing > 0) {
@@ -257,7 +288,8 @@ void ResetLinesAndForms(Fx& fx) {
   NewFormLength(fx, state.Page.FormLength > 0 ? state.Page.FormLength : state.Page.PageHeight - state.Page.TopMargin);
   fx.VerticalTabState = VerticalTabs::NeverSet;
   fx.VerticalTabStops.clear();
-  fx.VerticalUnit = 1.0 / 360;
+  fx.PageUnit = fx.VerticalUnit = 1.0 / 360;
+  fx.UnitsGiven = false;
 }
 
 }  // namespace prynda::escp

@@ -23,12 +23,12 @@ constexpr EscCommand kCommands[] = {
     {'=', 0, IgnoreCommand},   // the eighth data bit set to 0, to 1, and back as sent: the file's
     {'>', 0, IgnoreCommand},   // letters are kept as they are
     {'#', 0, IgnoreCommand},
-    {'i', 1, IgnoreCommand},   // immediate print
+    {'i', 1, ImmediatePrintOrRasterLines},  // immediate print; in graphics mode raster lines
     {'a', 1, IgnoreCommand},   // justification (needs the whole line before it is printed)
     {'c', 2, IgnoreCommand},   // horizontal motion index
     {'X', 3, IgnoreCommand},   // font by pitch and point (ESC/P2 scalable fonts)
     {'q', 1, IgnoreCommand},   // outline and shadow
-    {'r', 1, IgnoreCommand},   // ribbon colour
+    {'r', 1, SelectRibbonColor},  // the colour of raster graphics
     {'h', 1, IgnoreCommand},   // double or quadruple size (LQ printers)
     {'_', 1, IgnoreCommand},   // overscore (LQ printers)
 };
