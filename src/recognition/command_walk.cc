@@ -21,7 +21,8 @@ const std::array<int, 256>& EscPArguments() {
     a.fill(kUnknown);
     a['('] = 3;  // c nL nH, then the bytes they count
     for (const auto group : {escp::PrinterControlCommands(), escp::PrintModeCommands(), escp::LineAndFormCommands(),
-                             escp::HorizontalCommands(), escp::BitImageCommands(), escp::CharacterTableCommands()}) {
+                             escp::HorizontalCommands(), escp::BitImageCommands(), escp::CharacterTableCommands(),
+                             escp::RasterCommands()}) {
       for (const escp::EscCommand& command : group) a[command.Code] = command.Arguments;
     }
     return a;
@@ -135,65 +136,6 @@ void SkipStops(Reader& in) {
   }
 }
 
-// `size` bytes of raster data as `compression` gives them: 0 as they are, 1 in runs (a counter
-// below 128: that many bytes and one more follow; above: the next byte 257 - counter times).
-void SkipRasterData(Reader& in, std::uint8_t compression, std::uint64_t size) {
-  if (compression == 0) {
-    in.Skip(size);
-  } else if (compression == 1) {
-    for (std::uint64_t taken = 0; taken < size && !in.AtEnd();) {
-      const std::uint8_t counter = in.Next();
-      if (counter < 128) {
-        in.Skip(counter + 1u);
-        taken += counter + 1u;
-      } else {
-        in.Skip(1);
-        taken += 257u - counter;
-      }
-    }
-  }
-}
-
-// ESC . c v h m nL nH and its data.
-void SkipRaster(Reader& in) {
-  const std::uint8_t compression = in.Next();
-  in.Skip(2);
-  const std::uint8_t rows = in.Next();
-  const std::uint32_t low = in.Next();
-  const std::uint32_t dots = low + 256u * in.Next();
-  SkipRasterData(in, compression, static_cast<std::uint64_t>(rows) * ((dots + 7) / 8));
-}
-
-// The rest of an inkjet's ESC i r c b nL nH m after its colour: nL nH bytes a row, m rows.
-void SkipInkjetRows(Reader& in) {
-  const std::uint8_t compression = in.Next();
-  in.Skip(1);  // bits a dot
-  const std::uint32_t low = in.Next();
-  const std::uint32_t bytes = low + 256u * in.Next();
-  const std::uint32_t rows_low = in.Next();
-  const std::uint32_t rows = rows_low + 256u * in.Next();
-  SkipRasterData(in, compression, static_cast<std::uint64_t>(bytes) * rows);
-}
-
-// Remote mode after its ESC ( R header: commands of two capital letters, nL nH and that many
-// bytes, up to ESC 0 0 0; false where the bytes are no such command (the walk goes on there).
-bool SkipRemoteMode(Reader& in) {
-  while (!in.AtEnd()) {
-    if (in.Peek() == kEsc) {
-      if (in.At(in.Position() + 1) != 0 || in.At(in.Position() + 2) != 0 || in.At(in.Position() + 3) != 0) return false;
-      in.Skip(4);
-      return true;
-    }
-    const std::uint8_t first = in.At(in.Position());
-    const std::uint8_t second = in.At(in.Position() + 1);
-    if (first < 'A' || first > 'Z' || second < 'A' || second > 'Z') return false;
-    in.Skip(2);
-    const std::uint32_t low = in.Next();
-    in.Skip(low + 256u * in.Next());
-  }
-  return true;
-}
-
 // An ESC/POS command after its GS or FS byte, skipped with its arguments and data; false where
 // the byte after it starts none (the walk then counts the GS or FS as text).
 bool SkipReceiptCommand(Reader& in, std::uint8_t lead) {
@@ -261,7 +203,7 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
   const std::array<bool, 256>& prefix_letters = PrefixLetters();
   std::array<std::uint8_t, 4> image_modes = {0, 1, 2, 3};  // ESC ? for ESC K, L, Y, Z
   bool script = false;                                     // ESC S: user characters are two bytes a column
-  bool inkjet = false;  // graphics mode or remote mode seen: ESC i is a row of dots
+  bool graphics = false;  // ESC ( G 1 0 1 seen, no ESC @ since: ESC i is a row of dots
   while (!in.AtEnd()) {
     const std::uint8_t c = in.Next();
     if (c == 0x0E || c == 0x0F || c == 0x12 || c == 0x14) ++walk.EscPCommands;
@@ -275,7 +217,19 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
       continue;
     }
     if (in.AtEnd()) break;
+    const std::size_t at = in.Position() - 1;  // the ESC's
     const std::uint8_t code = in.Next();
+    // Raster rows and remote mode, with their data; inkjets' job language.
+    if (const std::size_t length = escp::CommandLength(bytes.subspan(at), graphics)) {
+      in.Skip(at + length - in.Position());
+      if (code == '.' || code == 'i') {
+        ++walk.BitImages;
+        walk.Pins24 = true;
+        text.Gap();
+      }
+      if (code != '.' || graphics) ++walk.InkjetCommands;
+      continue;
+    }
     // ESC/POS: a line count after ESC d, a switch after ESC E and ESC G, where ESC/P takes none.
     if ((code == 'd' && in.Peek() < 0x20) || ((code == 'E' || code == 'G') && in.Peek() <= 1 && !in.AtEnd())) {
       ++walk.ReceiptCommands;
@@ -314,20 +268,7 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
         ++walk.BitImages;
         text.Gap();
         break;
-      case '.':
-        walk.Pins24 = true;
-        SkipRaster(in);
-        ++walk.BitImages;
-        if (inkjet) ++walk.InkjetCommands;
-        text.Gap();
-        break;
-      case 'i':
-        if (inkjet) {
-          SkipInkjetRows(in);
-          ++walk.InkjetCommands;
-          text.Gap();
-        }
-        break;
+
       case '?':
         if (args[1] >= 32) walk.Pins24 = true;
         if (args[0] == 'K') image_modes[0] = args[1];
@@ -337,10 +278,9 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
         break;
       case '(':
         walk.Pins24 = true;
-        if (args[0] == 'G' || args[0] == 'R') {
+        if (args[0] == 'G') {
+          graphics = count12 == 1 && escp::IsOn(in.Peek());
           in.Skip(count12);
-          if (args[0] == 'R' && !SkipRemoteMode(in)) break;
-          inkjet = true;
           ++walk.InkjetCommands;
         } else if (args[0] == '^') {  // its data prints as characters
           for (std::uint32_t i = 0; i < count12 && !in.AtEnd(); ++i) {
@@ -381,6 +321,7 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
       case '@':
         image_modes = {0, 1, 2, 3};
         script = false;
+        graphics = false;
         break;
       default: break;
     }

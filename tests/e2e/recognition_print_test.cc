@@ -140,6 +140,7 @@ TEST(RecognitionPrintTest, EveryKindIsPrintedOrRefusedByName) {
       {"BMP", ghostscript("bmp16m"), "obraz BMP", "", ""},
       {"PWG raster", ghostscript("pwgraster"), "PWG raster", "", ""},
       {"Apple raster", ghostscript("urf", "-dcupsColorSpace=18 -dcupsBitsPerColor=8"), "Apple raster (URF)", "", ""},
+      {"inkjet raster", ghostscript("stcolor"), "Epson ESC/P 2 (raster drukarki atramentowej)", "", ""},
       {"a damaged PNG", ghostscript("png16m").substr(0, 200), "obraz PNG",
        "Zadanie to obraz PNG, ale plik jest uszkodzony", ""},
       {"UTF-16, little-endian", utf16("Zażółć gęślą jaźń\r\nKsiążka\r\n", true), "tekst UTF-16", "", "Książka"},
