@@ -307,6 +307,43 @@ TEST_F(BackendTest, AJobPastItsPageLimitPrintsNothing) {
   }
 }
 
+// What is no DOS printout, through a queue that recognises its jobs: a picture printed on one page,
+// raster pages and a receipt printer's language handed on to the target (or drawn, where it takes
+// no raster).
+TEST_F(BackendTest, PicturesRasterAndReceiptsReachTheTarget) {
+  const std::string page = dir_.Write("strona.ps", "%!PS\n0 0 1 setrgbcolor 100 100 300 300 rectfill showpage\n");
+  const auto ghostscript = [&](const std::string& device) {
+    const std::string out = dir_.File("strona." + device);
+    Shell("gs -q -dSAFER -dBATCH -dNOPAUSE -r30 -sDEVICE=" + device + " -sOutputFile=" + out + " " + page);
+    return out;
+  };
+  struct Case {
+    std::string Name;
+    std::string File;
+    int Pages;  // of the target's PDF; 0: not a PDF (a language the target takes raw)
+  };
+  const std::vector<Case> cases = {
+      {"a picture", ghostscript("png16m"), 1},
+      {"PWG raster", ghostscript("pwgraster"), 1},
+      {"a receipt", dir_.Write("paragon.prn", "\x1b@\x1b" "a\x01Paragon\n\x1b" "E\x01SUMA 12,00\x1b" "E\x00\n\x1dV\x01"), 0},
+  };
+  Client("lpadmin -p PryndaDos -o prynda-auto-default=true");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Restart();
+    Client("lp -d PryndaDos " + c.File);
+    const std::vector<JobInfo> jobs = EndedJobs(2);
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].State, IPP_JSTATE_COMPLETED);
+    EXPECT_EQ(jobs[1].Printer, "PryndaFile");
+    EXPECT_EQ(jobs[1].State, IPP_JSTATE_COMPLETED);
+    if (c.Pages > 0) {
+      EXPECT_EQ(PdfPageCount(Output()), c.Pages);
+    }
+  }
+  Client("lpadmin -p PryndaDos -R prynda-auto-default");
+}
+
 // A job refused for what it is ends only itself, whatever the queue's error policy: the queue
 // stays enabled and prints the next job at once.
 TEST_F(BackendTest, ARefusedJobEndsOnlyItself) {
