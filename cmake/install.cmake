@@ -129,8 +129,9 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)  # the printers; without a scheduler onl
 # Recommended: libuchardet, opened when recognition meets a tie among code pages it can break
 # (without it the table order breaks the tie); ghostscript, which "Prynda PDF" runs on PostScript
 # jobs and says is needed when it is missing (every other job prints without it; CUPS queues
-# convert PostScript with their own filters).
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libuchardet0 (>= 0.0.7), ghostscript")
+# convert PostScript with their own filters); libgxps, opened when a job is an XPS document to
+# make it a PDF (0.3.0 reads OpenXPS too; without it such a job is refused by name).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libuchardet0 (>= 0.0.7), ghostscript, libgxps2 (>= 0.3.0)")
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/conffiles CONTENT "${PRYNDA_SETTINGS_DIR}/prynda.ini\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

@@ -1,0 +1,237 @@
+// XPS documents made PDFs: the pages at their own sizes, and every document that cannot be read or
+// is beyond the limits refused with its reason. The packages are written here, part by part.
+#include <gtest/gtest.h>
+#include <libdeflate.h>
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "printers/xps/xps_to_pdf.h"
+#include "support/pdf_tools.h"
+#include "support/temp_dir.h"
+
+namespace prynda {
+namespace {
+
+using testing::Shell;
+using testing::TempDir;
+
+struct Part {
+  std::string Name;
+  std::string Bytes;
+  long SizeLie = 0;  // added to the size its headers give
+};
+
+void Put(std::string& out, std::uint64_t value, int size) {
+  for (int i = 0; i < size; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
+}
+
+// A ZIP archive of the parts, each deflated.
+std::string Zip(const std::vector<Part>& parts) {
+  libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
+  std::string archive, directory;
+  for (const Part& part : parts) {
+    std::string packed(libdeflate_deflate_compress_bound(compressor, part.Bytes.size()), '\0');
+    packed.resize(
+        libdeflate_deflate_compress(compressor, part.Bytes.data(), part.Bytes.size(), packed.data(), packed.size()));
+    std::string common;
+    Put(common, 20, 2);  // version needed
+    Put(common, 0, 2);   // flags
+    Put(common, 8, 2);   // deflated
+    Put(common, 0, 4);   // time and date
+    Put(common, libdeflate_crc32(0, part.Bytes.data(), part.Bytes.size()), 4);
+    Put(common, packed.size(), 4);
+    Put(common, part.Bytes.size() + part.SizeLie, 4);
+    Put(common, part.Name.size(), 2);
+    Put(directory, 0x02014b50, 4);
+    Put(directory, 20, 2);
+    directory += common;
+    Put(directory, 0, 12);
+    Put(directory, archive.size(), 4);
+    directory += part.Name;
+    Put(archive, 0x04034b50, 4);
+    archive += common;
+    Put(archive, 0, 2);
+    archive += part.Name + packed;
+  }
+  libdeflate_free_compressor(compressor);
+  const std::size_t start = archive.size();
+  archive += directory;
+  Put(archive, 0x06054b50, 4);
+  Put(archive, 0, 4);
+  Put(archive, parts.size(), 2);
+  Put(archive, parts.size(), 2);
+  Put(archive, directory.size(), 4);
+  Put(archive, start, 4);
+  Put(archive, 0, 2);
+  return archive;
+}
+
+// The names of the two editions of the format.
+struct Schema {
+  std::string Representation;  // the relationship's type
+  std::string Namespace;
+};
+const Schema kMicrosoft{"http://schemas.microsoft.com/xps/2005/06/fixedrepresentation",
+                        "http://schemas.microsoft.com/xps/2005/06"};
+const Schema kOpen{"http://schemas.openxps.org/oxps/v1.0/fixedrepresentation", "http://schemas.openxps.org/oxps/v1.0"};
+
+std::string Page(const std::string& body, int width = 816, int height = 1056, const Schema& schema = kMicrosoft) {
+  return "<FixedPage Width=\"" + std::to_string(width) + "\" Height=\"" + std::to_string(height) + "\" xmlns=\"" +
+         schema.Namespace + "\" xml:lang=\"pl-PL\">" + body + "</FixedPage>";
+}
+const std::string kFilledPath = R"(<Path Data="M 96,96 L 400,96 L 400,300 L 96,300 Z" Fill="#FF3366CC"/>)";
+
+// A package of one document whose pages are `pages` (markup of FixedPage), plus `more` parts; a
+// page "@N" stands for the N-th part of `pages` again.
+std::vector<Part> Package(const std::vector<std::string>& pages, const Schema& schema = kMicrosoft,
+                          const std::vector<Part>& more = {}) {
+  std::vector<Part> parts = {
+      {"[Content_Types].xml",
+       R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
+       R"(<Default Extension="fdseq" ContentType="application/vnd.ms-package.xps-fixeddocumentsequence+xml"/>)"
+       R"(<Default Extension="fdoc" ContentType="application/vnd.ms-package.xps-fixeddocument+xml"/>)"
+       R"(<Default Extension="fpage" ContentType="application/vnd.ms-package.xps-fixedpage+xml"/>)"
+       R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/></Types>)"},
+      {"_rels/.rels", R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+                      R"(<Relationship Type=")" +
+                          schema.Representation + R"(" Target="/FixedDocSeq.fdseq" Id="R0"/></Relationships>)"},
+      {"FixedDocSeq.fdseq",
+       "<FixedDocumentSequence xmlns=\"" + schema.Namespace +
+           "\"><DocumentReference Source=\"/Documents/1/FixedDoc.fdoc\"/></FixedDocumentSequence>"},
+  };
+  std::string document = "<FixedDocument xmlns=\"" + schema.Namespace + "\">";
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const std::string number = pages[i].starts_with("@") ? pages[i].substr(1) : std::to_string(i + 1);
+    document += "<PageContent Source=\"/Documents/1/Pages/" + number + ".fpage\"/>";
+    if (!pages[i].starts_with("@")) parts.push_back({"Documents/1/Pages/" + number + ".fpage", pages[i]});
+  }
+  parts.push_back({"Documents/1/FixedDoc.fdoc", document + "</FixedDocument>"});
+  parts.insert(parts.end(), more.begin(), more.end());
+  return parts;
+}
+
+// A picture's header alone, saying how many dots it has.
+std::string PngHeader(std::uint32_t width, std::uint32_t height) {
+  std::string png = "\x89PNG\r\n\x1a\n";
+  png += std::string("\0\0\0\x0dIHDR", 8);
+  for (std::uint32_t value : {width, height}) {
+    for (int shift = 24; shift >= 0; shift -= 8) png += static_cast<char>(value >> shift & 0xFF);
+  }
+  return png + std::string("\x08\x02\0\0\0", 5);
+}
+
+XpsLimits Limits(std::uint32_t pages, std::uint64_t part_bytes = XpsLimits().PartBytes) {
+  XpsLimits limits;
+  limits.Pages = pages;
+  limits.PartBytes = part_bytes;
+  return limits;
+}
+
+// Each page's MediaBox (width and height in points), as pdfinfo reads the PDF.
+std::vector<std::pair<double, double>> MediaBoxes(const std::string& pdf) {
+  std::vector<std::pair<double, double>> boxes;
+  const std::string info = Shell("pdfinfo -box -f 1 -l 9999 '" + pdf + "' 2>/dev/null");
+  const std::regex box(R"(MediaBox:\s+(\S+)\s+(\S+)\s+(\S+)\s+(\S+))");
+  for (std::sregex_iterator it(info.begin(), info.end(), box), end; it != end; ++it) {
+    boxes.emplace_back(std::stod((*it)[3]) - std::stod((*it)[1]), std::stod((*it)[4]) - std::stod((*it)[2]));
+  }
+  return boxes;
+}
+
+// The grey (0 black, 255 white) of the first page at (x, y) inches from its top-left corner, drawn
+// by pdftoppm at 10 dpi; -1 where there is no such dot.
+int GreyAt(const std::string& pdf, int x_tenths, int y_tenths) {
+  const std::string pgm = Shell("pdftoppm -r 10 -f 1 -l 1 -gray '" + pdf + "' 2>/dev/null");
+  std::smatch header;
+  if (!std::regex_search(pgm, header, std::regex(R"(^P5\s+(\d+)\s+(\d+)\s+255\s)"))) return -1;
+  const int width = std::stoi(header[1]), height = std::stoi(header[2]);
+  const std::size_t at = header.length(0) + static_cast<std::size_t>(y_tenths * width + x_tenths);
+  return x_tenths < width && y_tenths < height && at < pgm.size() ? static_cast<unsigned char>(pgm[at]) : -1;
+}
+
+TEST(XpsTest, PagesAtTheirSizesOrTheReasonWhyNot) {
+  const std::string kPjl = "\x1b%-12345X@PJL JOB\r\n@PJL ENTER LANGUAGE = XPS\r\n";
+  const std::string kOne = Zip(Package({Page(kFilledPath)}));
+  std::string crc_broken = kOne;
+  crc_broken[kOne.rfind("PK\x01\x02") + 16] ^= 1;  // the checksum the directory gives the last part
+  const std::string kFourPages = Zip(Package({Page(kFilledPath), "@1", "@1", "@1"}));
+  std::string nested;
+  for (int i = 0; i < 300; ++i) nested = "<Canvas>" + nested + "</Canvas>";
+  const struct {
+    const char* Name;
+    std::string File;
+    std::size_t Offset;
+    XpsLimits Limits;
+    std::optional<XpsProblem> Problem;  // none: the PDF has Boxes
+    std::vector<std::pair<double, double>> Boxes = {};
+  } cases[] = {
+      {"a filled path", kOne, 0, {}, {}, {{612, 792}}},
+      {"two sizes", Zip(Package({Page(kFilledPath), Page("", 1123, 794)})), 0, {}, {}, {{612, 792}, {842.25, 595.5}}},
+      {"OpenXPS", Zip(Package({Page(kFilledPath, 816, 1056, kOpen)}, kOpen)), 0, {}, {}, {{612, 792}}},
+      {"after a PJL header", kPjl + kOne, kPjl.size(), {}, {}, {{612, 792}}},
+      {"pages up to the limit", kFourPages, 0, Limits(4), {}, std::vector(4, std::pair(612.0, 792.0))},
+      {"more pages than the limit", kFourPages, 0, Limits(3), XpsProblem::TooLarge},
+      {"a ZIP that is no XPS", Zip({{"list.txt", "Faktura 1/2024"}}), 0, {}, XpsProblem::Damaged},
+      {"no ZIP", "PK\x03\x04 to nie jest archiwum", 0, {}, XpsProblem::Damaged},
+      {"a cut ZIP", kOne.substr(0, kOne.size() - 40), 0, {}, XpsProblem::Damaged},
+      {"a part failing its checksum", crc_broken, 0, {}, XpsProblem::Damaged},
+      {"no pages", Zip(Package({})), 0, {}, XpsProblem::Damaged},
+      {"a page missing", Zip(Package({"@7"})), 0, {}, XpsProblem::Damaged},
+      {"a page that does not parse",
+       Zip(Package({Page(R"(<Path Data="M 1,1 L 5,5" Fill="#F00"/>)")})),
+       0,
+       {},
+       XpsProblem::Damaged},
+      {"a geometry command unknown",
+       Zip(Package({Page(R"(<Path Data="M 1,1 L 5,5 X" Fill="#FF000000"/>)")})),
+       0,
+       {},
+       XpsProblem::Damaged},
+      {"a transform that hides the rest of the page",
+       Zip(Package({Page(R"(<Canvas RenderTransform="0,0,0,0,0,0">)" + kFilledPath + "</Canvas>")})),
+       0,
+       {},
+       XpsProblem::Damaged},
+      {"a page without size", Zip(Package({Page(kFilledPath, 0, 1056)})), 0, {}, XpsProblem::Damaged},
+      {"a page larger than the limit", Zip(Package({Page(kFilledPath, 5000, 1056)})), 0, {}, XpsProblem::TooLarge},
+      {"a part that unpacks to more than it says",
+       Zip(Package({Page(kFilledPath)}, kMicrosoft, {{"Resources/a.xml", std::string(4096, 'a'), -1000}})),
+       0,
+       {},
+       XpsProblem::Damaged},
+      {"a part larger than the limit", kOne, 0, Limits(10, 100), XpsProblem::TooLarge},
+      {"a picture of too many dots",
+       Zip(Package({Page(kFilledPath)}, kMicrosoft, {{"Resources/a.png", PngHeader(9000, 9000)}})),
+       0,
+       {},
+       XpsProblem::TooLarge},
+      {"markup nested too deep", Zip(Package({Page(nested)})), 0, {}, XpsProblem::TooLarge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TempDir dir;
+    HiddenFile pdf;
+    try {
+      XpsToPdf(dir.Write("job.xps", c.File), c.Offset, pdf, c.Limits);
+      ASSERT_FALSE(c.Problem) << "no error raised";
+    } catch (const XpsError& error) {
+      ASSERT_TRUE(c.Problem) << error.what();
+      EXPECT_EQ(error.Problem(), *c.Problem) << error.what();
+      continue;
+    }
+    std::ifstream in(pdf.Path(), std::ios::binary);
+    const std::string written = dir.Write("job.pdf", std::string(std::istreambuf_iterator<char>(in), {}));
+    EXPECT_EQ(MediaBoxes(written), c.Boxes);
+    // The filled path, 1 to 4 1/6 inches across and 1 to 3 1/8 down, in its grey.
+    EXPECT_EQ(GreyAt(written, 30, 20), 98);
+    EXPECT_EQ(GreyAt(written, 45, 15), 255);
+  }
+}
+
+}  // namespace
+}  // namespace prynda
