@@ -1,7 +1,6 @@
 // XPS documents made PDFs: the pages at their own sizes, and every document that cannot be read or
 // is beyond the limits refused with its reason. The packages are written here, part by part.
 #include <gtest/gtest.h>
-#include <libdeflate.h>
 
 #include <fstream>
 #include <iterator>
@@ -13,63 +12,15 @@
 #include "printers/xps/xps_to_pdf.h"
 #include "support/pdf_tools.h"
 #include "support/temp_dir.h"
+#include "support/zip_files.h"
 
 namespace prynda {
 namespace {
 
 using testing::Shell;
 using testing::TempDir;
-
-struct Part {
-  std::string Name;
-  std::string Bytes;
-  long SizeLie = 0;  // added to the size its headers give
-};
-
-void Put(std::string& out, std::uint64_t value, int size) {
-  for (int i = 0; i < size; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
-}
-
-// A ZIP archive of the parts, each deflated.
-std::string Zip(const std::vector<Part>& parts) {
-  libdeflate_compressor* compressor = libdeflate_alloc_compressor(6);
-  std::string archive, directory;
-  for (const Part& part : parts) {
-    std::string packed(libdeflate_deflate_compress_bound(compressor, part.Bytes.size()), '\0');
-    packed.resize(
-        libdeflate_deflate_compress(compressor, part.Bytes.data(), part.Bytes.size(), packed.data(), packed.size()));
-    std::string common;
-    Put(common, 20, 2);  // version needed
-    Put(common, 0, 2);   // flags
-    Put(common, 8, 2);   // deflated
-    Put(common, 0, 4);   // time and date
-    Put(common, libdeflate_crc32(0, part.Bytes.data(), part.Bytes.size()), 4);
-    Put(common, packed.size(), 4);
-    Put(common, part.Bytes.size() + part.SizeLie, 4);
-    Put(common, part.Name.size(), 2);
-    Put(directory, 0x02014b50, 4);
-    Put(directory, 20, 2);
-    directory += common;
-    Put(directory, 0, 12);
-    Put(directory, archive.size(), 4);
-    directory += part.Name;
-    Put(archive, 0x04034b50, 4);
-    archive += common;
-    Put(archive, 0, 2);
-    archive += part.Name + packed;
-  }
-  libdeflate_free_compressor(compressor);
-  const std::size_t start = archive.size();
-  archive += directory;
-  Put(archive, 0x06054b50, 4);
-  Put(archive, 0, 4);
-  Put(archive, parts.size(), 2);
-  Put(archive, parts.size(), 2);
-  Put(archive, directory.size(), 4);
-  Put(archive, start, 4);
-  Put(archive, 0, 2);
-  return archive;
-}
+using testing::Zip;
+using Part = testing::ZipPart;
 
 // The names of the two editions of the format.
 struct Schema {
@@ -123,6 +74,14 @@ std::string PngHeader(std::uint32_t width, std::uint32_t height) {
     for (int shift = 24; shift >= 0; shift -= 8) png += static_cast<char>(value >> shift & 0xFF);
   }
   return png + std::string("\x08\x02\0\0\0", 5);
+}
+
+// The first page's part in three pieces, the last of them marked so or left out.
+std::vector<Part> Pieces(const std::string& page, bool whole) {
+  const std::string part = "Documents/1/Pages/1.fpage/";
+  std::vector<Part> pieces = {{part + "[0].piece", page.substr(0, 20)}, {part + "[1].piece", page.substr(20, 30)}};
+  if (whole) pieces.push_back({part + "[2].last.piece", page.substr(50)});
+  return pieces;
 }
 
 XpsLimits Limits(std::uint32_t pages, std::uint64_t part_bytes = XpsLimits().PartBytes) {
@@ -211,6 +170,12 @@ TEST(XpsTest, PagesAtTheirSizesOrTheReasonWhyNot) {
        {},
        XpsProblem::TooLarge},
       {"markup nested too deep", Zip(Package({Page(nested)})), 0, {}, XpsProblem::TooLarge},
+      {"a page in pieces", Zip(Package({"@1"}, kMicrosoft, Pieces(Page(kFilledPath), true))), 0, {}, {}, {{612, 792}}},
+      {"a page in pieces, one missing", Zip(Package({"@1"}, kMicrosoft, Pieces(Page(kFilledPath), false))), 0, {},
+       XpsProblem::Damaged},
+      {"a JPEG that does not decode",
+       Zip(Package({Page(kFilledPath)}, kMicrosoft, {{"Resources/a.jpg", "\xFF\xD8\xFF\xE0 to nie jest JPEG"}})), 0, {},
+       XpsProblem::Damaged},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -30,11 +30,15 @@ std::size_t NumberEnd(std::string_view text, std::size_t at) {
 }
 
 // The first letter of abbreviated geometry that libgxps would take for a command it does not know
-// (it aborts the program there); 0 when there is none. Numbers are read as it reads them, every
-// other character on its own; a command that is never reached is looked at all the same.
+// (it aborts the program there); 0 when there is none. Like libgxps it reads nothing of geometry
+// that does not start with a letter (a resource's "{StaticResource name}"); after that, numbers
+// are read as it reads them and every other character on its own, and a command that would never
+// be reached is looked at all the same.
 char UnknownCommand(std::string_view data) {
   constexpr std::string_view kCommands = "MmLlHhVvCcQqSsAaZzF";
-  for (std::size_t at = 0; at < data.size();) {
+  const std::size_t first = data.find_first_not_of(" \t");
+  if (first == std::string_view::npos || !IsLetter(data[first])) return 0;
+  for (std::size_t at = first; at < data.size();) {
     const char c = data[at];
     if (IsDigit(c) || c == '+' || c == '-') {
       at = NumberEnd(data, at);
@@ -59,9 +63,10 @@ std::size_t PointCount(std::string_view points) {
 void CheckAttribute(std::string_view element, std::string_view attribute, std::string_view value,
                     const std::string& name) {
   const bool geometry = attribute == "Data" || attribute == "Clip" || attribute == "Figures";
-  std::size_t per_curve = 1;
-  if (attribute == "Points")
+  std::size_t per_curve = 1;  // points a curve takes, where the attribute lists curves' points
+  if (attribute == "Points") {
     per_curve = element == "PolyBezierSegment" ? 3 : element == "PolyQuadraticBezierSegment" ? 2 : 1;
+  }
   if (!geometry && per_curve == 1) return;
   const std::string where = "the " + std::string(attribute) + " of a " + std::string(element) + " in " + name;
   // Character references would make the text libgxps reads another one than the one looked at.

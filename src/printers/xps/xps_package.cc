@@ -4,12 +4,15 @@
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
 
 #include "device/printer_error.h"
+#include "printers/xps/jpeg_check.h"
 #include "printers/xps/xps_markup.h"
 
 namespace prynda {
@@ -195,8 +198,9 @@ std::string Unpack(const Entry& entry, std::string& packed) {
     }
     packed.resize(used);
   }
-  if (libdeflate_crc32(0, bytes.data(), bytes.size()) != entry.Crc)
+  if (libdeflate_crc32(0, bytes.data(), bytes.size()) != entry.Crc) {
     RaiseDamaged("the part " + entry.Name + " fails its checksum");
+  }
   return bytes;
 }
 
@@ -278,7 +282,7 @@ class PackageWriter {
       Put(directory, kDirectoryEntry, 4);
       Put(directory, 20, 2);  // made by: MS-DOS, ZIP 2.0
       PutCommon(directory, entry);
-      Put(directory, 0, 2 + 2 + 2 + 2 + 4);  // no extra field or comment; disk, attributes
+      directory.append(12, 0);  // no extra field or comment; disk, attributes
       Put(directory, entry.Offset, 4);
       directory += entry.Name;
     }
@@ -318,6 +322,71 @@ class PackageWriter {
   std::vector<Entry> entries_;
 };
 
+// The compressed bytes of a part, found through its local header.
+std::string ReadPacked(Source& source, const Directory& directory, const Entry& entry) {
+  if (entry.Offset >= directory.Start - directory.Base) {
+    RaiseDamaged("the part " + entry.Name + " lies after the directory");
+  }
+  const std::uint64_t header_at = directory.Base + entry.Offset;
+  const std::string header = source.Read(header_at, kLocalHeaderSize, "the part " + entry.Name);
+  const std::uint64_t data_at = header_at + kLocalHeaderSize + U16(header, 26) + U16(header, 28);
+  if (U32(header, 0) != kLocalHeader || U16(header, 26) != entry.Name.size() ||
+      source.Read(header_at + kLocalHeaderSize, entry.Name.size(), "the part " + entry.Name) != entry.Name) {
+    RaiseDamaged("the part " + entry.Name + " is not where its directory says");
+  }
+  if (data_at > directory.Start || entry.Packed > directory.Start - data_at) {
+    RaiseDamaged("the part " + entry.Name + " runs into the directory");
+  }
+  return source.Read(data_at, entry.Packed, "the part " + entry.Name);
+}
+
+// Raises for a part that libgxps may not be given: markup beyond the limits or that it cannot take,
+// a picture of too many dots, a JPEG that does not decode (where libgxps would take a part for one:
+// by its name, or by its first bytes).
+void CheckPart(const std::string& name, std::string_view bytes, const XpsLimits& limits) {
+  if (IsMarkup(bytes)) {
+    if (bytes.size() > limits.MarkupBytes) {
+      RaiseTooLarge("the markup " + name + " of " + std::to_string(bytes.size()) + " bytes", limits.MarkupBytes);
+    }
+    CheckMarkup(bytes, name, limits.Nesting);
+  } else if (const std::uint64_t dots = PictureDots(bytes); dots > limits.PictureDots) {
+    RaiseTooLarge("the picture " + name + " of " + std::to_string(dots) + " dots", limits.PictureDots);
+  }
+  if (Lowercase(name).ends_with(".jpg") || bytes.starts_with("\xFF\xD8")) CheckJpeg(bytes, name, limits.PictureDots);
+}
+
+// A piece of a part stored interleaved, by its name "PART/[N].piece" or "PART/[N].last.piece".
+struct Piece {
+  std::string Part;
+  std::uint64_t Number = 0;
+  bool Last = false;
+};
+
+std::optional<Piece> PieceOf(std::string_view name) {
+  const std::size_t slash = name.rfind('/');
+  if (slash == std::string_view::npos || name.substr(slash + 1, 1) != "[") return std::nullopt;
+  const std::size_t close = name.find(']', slash);
+  if (close == std::string_view::npos || close - slash - 2 > 9 || close == slash + 2) return std::nullopt;
+  Piece piece{std::string(name.substr(0, slash))};
+  for (const char digit : name.substr(slash + 2, close - slash - 2)) {
+    if (digit < '0' || digit > '9') return std::nullopt;
+    piece.Number = piece.Number * 10 + static_cast<std::uint64_t>(digit - '0');
+  }
+  const std::string kind = Lowercase(name.substr(close + 1));
+  if (kind != ".piece" && kind != ".last.piece") return std::nullopt;
+  piece.Last = kind == ".last.piece";
+  return piece;
+}
+
+// The pieces of one part as they come, by their numbers.
+struct Pieces {
+  std::string Name;
+  std::uint16_t Flags = 0;
+  std::uint64_t Size = 0;
+  std::optional<std::uint64_t> Last;
+  std::map<std::uint64_t, std::string> Bytes;
+};
+
 }  // namespace
 
 void RaiseDamaged(const std::string& why) {
@@ -331,8 +400,9 @@ void RaiseTooLarge(const std::string& what, std::uint64_t limit) {
 
 void CopyPackage(const std::string& path, std::uint64_t offset, const XpsLimits& limits, HiddenFile& package) {
   Source source(path, offset);
-  if (source.Size() > limits.FileBytes)
+  if (source.Size() > limits.FileBytes) {
     RaiseTooLarge("a file of " + std::to_string(source.Size()) + " bytes", limits.FileBytes);
+  }
   const Directory directory = FindDirectory(source);
   const std::uint64_t most_parts = std::min<std::uint64_t>(limits.Parts, 0xFFFF);
   if (directory.Entries > most_parts) RaiseTooLarge(std::to_string(directory.Entries) + " parts", most_parts);
@@ -341,12 +411,16 @@ void CopyPackage(const std::string& path, std::uint64_t offset, const XpsLimits&
 
   PackageWriter writer(package);
   std::unordered_set<std::string> names;
+  auto name_once = [&](const std::string& name) {
+    if (!names.insert(Lowercase(name)).second) RaiseDamaged("two parts are named " + name);
+  };
+  std::map<std::string, Pieces> interleaved;  // by the part's name in lower case
   std::uint64_t unpacked = 0;
   std::size_t at = 0;
   for (std::uint64_t i = 0; i < directory.Entries; ++i) {
     const Entry entry = ReadEntry(listing, at);
     if (entry.Name.find('\0') != std::string::npos) RaiseDamaged("a part's name holds a NUL");
-    if (!names.insert(Lowercase(entry.Name)).second) RaiseDamaged("two parts are named " + entry.Name);
+    name_once(entry.Name);
     if (entry.Flags & kEncrypted) RaiseDamaged("the part " + entry.Name + " is encrypted");
     if (entry.Method != kStored && entry.Method != kDeflated) {
       RaiseDamaged("the part " + entry.Name + " is packed by method " + std::to_string(entry.Method));
@@ -355,33 +429,45 @@ void CopyPackage(const std::string& path, std::uint64_t offset, const XpsLimits&
       RaiseTooLarge("the part " + entry.Name + " of " + std::to_string(entry.Size) + " bytes", limits.PartBytes);
     }
     unpacked += entry.Size;
-    if (unpacked > limits.PackageBytes)
+    if (unpacked > limits.PackageBytes) {
       RaiseTooLarge(std::to_string(unpacked) + " bytes unpacked", limits.PackageBytes);
-
-    if (entry.Offset >= directory.Start - directory.Base)
-      RaiseDamaged("the part " + entry.Name + " lies after the directory");
-    const std::string header = source.Read(directory.Base + entry.Offset, kLocalHeaderSize, "the part " + entry.Name);
-    const std::uint64_t data_at = directory.Base + entry.Offset + kLocalHeaderSize + U16(header, 26) + U16(header, 28);
-    if (U32(header, 0) != kLocalHeader || U16(header, 26) != entry.Name.size() ||
-        source.Read(directory.Base + entry.Offset + kLocalHeaderSize, entry.Name.size(), "the part " + entry.Name) !=
-            entry.Name) {
-      RaiseDamaged("the part " + entry.Name + " is not where its directory says");
     }
-    if (data_at > directory.Start || entry.Packed > directory.Start - data_at) {
-      RaiseDamaged("the part " + entry.Name + " runs into the directory");
-    }
-    std::string packed = source.Read(data_at, entry.Packed, "the part " + entry.Name);
-    const std::string bytes = Unpack(entry, packed);
-    if (IsMarkup(bytes)) {
-      if (bytes.size() > limits.MarkupBytes) {
-        RaiseTooLarge("the markup " + entry.Name + " of " + std::to_string(bytes.size()) + " bytes",
-                      limits.MarkupBytes);
+    std::string packed = ReadPacked(source, directory, entry);
+    std::string bytes = Unpack(entry, packed);
+    if (const std::optional<Piece> piece = PieceOf(entry.Name)) {
+      Pieces& pieces = interleaved[Lowercase(piece->Part)];
+      pieces.Name = piece->Part;
+      pieces.Flags = entry.Flags;
+      pieces.Size += bytes.size();
+      if (pieces.Size > limits.PartBytes) {
+        RaiseTooLarge("the part " + piece->Part + " of " + std::to_string(pieces.Size) + " bytes", limits.PartBytes);
       }
-      CheckMarkup(bytes, entry.Name, limits.Nesting);
-    } else if (const std::uint64_t dots = PictureDots(bytes); dots > limits.PictureDots) {
-      RaiseTooLarge("the picture " + entry.Name + " of " + std::to_string(dots) + " dots", limits.PictureDots);
+      if (pieces.Bytes.contains(piece->Number) || (piece->Last && pieces.Last)) {
+        RaiseDamaged("the part " + piece->Part + " has a piece twice");
+      }
+      if (piece->Last) pieces.Last = piece->Number;
+      pieces.Bytes[piece->Number] = std::move(bytes);
+      continue;
     }
+    CheckPart(entry.Name, bytes, limits);
     writer.Add(entry, packed);
+  }
+  // A part in pieces is one part of its own name here: libgxps reads it as one, and so it is checked.
+  for (auto& [key, pieces] : interleaved) {
+    name_once(pieces.Name);
+    if (!pieces.Last || pieces.Bytes.size() != *pieces.Last + 1 || pieces.Bytes.rbegin()->first != *pieces.Last) {
+      RaiseDamaged("the part " + pieces.Name + " lacks pieces");
+    }
+    std::string bytes;
+    for (const auto& [number, piece] : pieces.Bytes) bytes += piece;
+    CheckPart(pieces.Name, bytes, limits);
+    Entry entry;
+    entry.Name = pieces.Name;
+    entry.Flags = pieces.Flags;
+    entry.Method = kStored;
+    entry.Crc = libdeflate_crc32(0, bytes.data(), bytes.size());
+    entry.Size = bytes.size();
+    writer.Add(entry, bytes);
   }
   writer.Finish();
 }

@@ -129,8 +129,9 @@ void XpsToPdf(const std::string& path, std::uint64_t offset, HiddenFile& pdf, co
       Api().cairo_scale(context.get(), kPointsPerUnit, kPointsPerUnit);
       // A page libgxps cannot parse fails the document; so does one whose drawing put cairo in an
       // error state, after which the rest of the page would be left blank.
-      if (!Api().gxps_page_render(page.get(), context.get(), failure.Out()))
+      if (!Api().gxps_page_render(page.get(), context.get(), failure.Out())) {
         RaiseDamaged(where + ": " + failure.Text());
+      }
       Check(Api().cairo_status(context.get()), sink, where);
       Api().cairo_show_page(context.get());
       Check(Api().cairo_status(context.get()), sink, where);
