@@ -14,7 +14,7 @@
 namespace prynda {
 
 #define PRYNDA_GXPS_FUNCTIONS(X)                                                                         \
-  X(g_file_new_for_path) X(g_object_unref) X(g_error_free)                                               \
+  X(g_vfs_get_local) X(g_vfs_get_file_for_path) X(g_object_unref) X(g_error_free)                       \
   X(gxps_file_new) X(gxps_file_get_n_documents) X(gxps_file_get_document) X(gxps_document_get_n_pages)    \
   X(gxps_document_get_page) X(gxps_page_get_size) X(gxps_page_render)                                    \
   X(cairo_pdf_surface_create_for_stream) X(cairo_pdf_surface_set_size) X(cairo_surface_status)           \

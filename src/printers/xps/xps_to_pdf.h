@@ -40,11 +40,17 @@ struct XpsLimits {
   std::uint64_t PictureDots = 64'000'000;               // one picture: A4 at 600 dpi is 35 million
   std::uint32_t PageSide = 50 * 96;                     // in 1/96 inch: 50 inches, A0 either way
   std::uint32_t Seconds = 300;                          // drawing, asked after every page
+  // Drawing is done in a process of its own, so that a crash of libgxps or cairo ends only that
+  // process, which may take MemoryBytes more than this one and Seconds of the processor (false:
+  // in this process, as the fuzz target has it, where such a crash is found).
+  bool SeparateProcess = true;
+  std::uint64_t MemoryBytes = std::uint64_t{3} << 29;  // 1.5 GiB; a picture of the most dots takes 700 MB
 };
 
 // Writes the PDF of the XPS document in the file at `path`, from byte `offset` on (a PJL header
-// before it is skipped), into `pdf`, which it creates. Raises XpsError for the document, EPrinter
-// when a file of its own cannot be made, read or written; after a raise `pdf` holds nothing to use.
+// before it is skipped), into `pdf`, which it creates. Raises XpsError for the document (Damaged too
+// where the drawing process crashed), EPrinter when a file or process of its own cannot be made,
+// read or written; after a raise `pdf` holds nothing to use.
 void XpsToPdf(const std::string& path, std::uint64_t offset, HiddenFile& pdf, const XpsLimits& limits = {});
 
 }  // namespace prynda

@@ -1,3 +1,5 @@
+#include <string.h>
+
 #include <charconv>
 #include <chrono>
 #include <memory>
@@ -5,6 +7,7 @@
 
 #include "device/printer_error.h"
 #include "printers/xps/gxps_library.h"
+#include "printers/xps/separate_process.h"
 #include "printers/xps/xps_package.h"
 #include "printers/xps/xps_to_pdf.h"
 
@@ -64,9 +67,11 @@ cairo_status_t WritePdf(void* closure, const unsigned char* data, unsigned int l
   return CAIRO_STATUS_WRITE_ERROR;
 }
 
-// Raises for cairo's error `status` (EPrinter where writing the PDF failed).
-void Check(cairo_status_t status, const PdfSink& sink, const std::string& where) {
+// Raises for cairo's error `status`: EPrinter where writing the PDF failed, TooLarge where memory
+// ran out (the drawing process's limit, most likely).
+void Check(cairo_status_t status, const PdfSink& sink, const std::string& where, const XpsLimits& limits) {
   if (sink.Failed) throw EPrinter("Cannot write a temporary file for the PDF of an XPS document");
+  if (status == CAIRO_STATUS_NO_MEMORY) RaiseTooLarge(where + " needs more memory than allowed", limits.MemoryBytes);
   if (status != CAIRO_STATUS_SUCCESS) RaiseDamaged(where + ": " + Api().cairo_status_to_string(status));
 }
 
@@ -77,18 +82,12 @@ std::string Units(double length) {
   return std::string(text, written.ptr);
 }
 
-}  // namespace
-
-void XpsToPdf(const std::string& path, std::uint64_t offset, HiddenFile& pdf, const XpsLimits& limits) {
-  if (Gxps() == nullptr) {
-    throw XpsError(XpsProblem::NoConverter, "XPS documents need libgxps (libgxps.so.2), which cannot be loaded");
-  }
+// Draws the checked package at `package` into `pdf`, page by page; raises as XpsToPdf does.
+void DrawPackage(const std::string& package, HiddenFile& pdf, const XpsLimits& limits) {
   const auto start = std::chrono::steady_clock::now();
-  HiddenFile package;
-  CopyPackage(path, offset, limits, package);
-
   Failure failure;
-  const Object<GFile> file(Api().g_file_new_for_path(package.Path().c_str()));
+  // The local file system's own GFile: no module of GIO's is loaded for it.
+  const Object<GFile> file(Api().g_vfs_get_file_for_path(Api().g_vfs_get_local(), package.c_str()));
   const Object<GXPSFile> xps(Api().gxps_file_new(file.get(), failure.Out()));
   if (!xps) RaiseDamaged(failure.Text());
   const guint count = Api().gxps_file_get_n_documents(xps.get());
@@ -103,7 +102,6 @@ void XpsToPdf(const std::string& path, std::uint64_t offset, HiddenFile& pdf, co
   }
   if (pages == 0) RaiseDamaged("it has no page");
 
-  if (!pdf.Create()) throw EPrinter("Cannot make a temporary file for the PDF of an XPS document");
   PdfSink sink{pdf};
   std::unique_ptr<cairo_surface_t, SurfaceRelease> surface;
   int number = 0;
@@ -132,9 +130,9 @@ void XpsToPdf(const std::string& path, std::uint64_t offset, HiddenFile& pdf, co
       if (!Api().gxps_page_render(page.get(), context.get(), failure.Out())) {
         RaiseDamaged(where + ": " + failure.Text());
       }
-      Check(Api().cairo_status(context.get()), sink, where);
+      Check(Api().cairo_status(context.get()), sink, where, limits);
       Api().cairo_show_page(context.get());
-      Check(Api().cairo_status(context.get()), sink, where);
+      Check(Api().cairo_status(context.get()), sink, where, limits);
       if (std::chrono::steady_clock::now() - start > std::chrono::seconds(limits.Seconds)) {
         RaiseTooLarge("drawing " + std::to_string(number) + " pages took longer than the seconds allowed",
                       limits.Seconds);
@@ -142,7 +140,49 @@ void XpsToPdf(const std::string& path, std::uint64_t offset, HiddenFile& pdf, co
     }
   }
   Api().cairo_surface_finish(surface.get());
-  Check(Api().cairo_surface_status(surface.get()), sink, "the PDF");
+  Check(Api().cairo_surface_status(surface.get()), sink, "the PDF", limits);
+}
+
+// Draws as DrawPackage does in a process of its own, and raises there what it raised here, or for
+// how the process ended.
+void DrawSeparately(const std::string& package, HiddenFile& pdf, const XpsLimits& limits) {
+  const SeparateEnd end = RunSeparately(
+      [&] {
+        try {
+          DrawPackage(package, pdf, limits);
+          return std::string();
+        } catch (const XpsError& error) {
+          return std::string(1, static_cast<char>('0' + static_cast<int>(error.Problem()))) + error.what();
+        } catch (const std::exception& error) {
+          return "E" + std::string(error.what());
+        }
+      },
+      limits.MemoryBytes, limits.Seconds);
+  if (end.OutOfTime) RaiseTooLarge("drawing it took longer than the seconds allowed", limits.Seconds);
+  if (!end.Returned) {
+    RaiseDamaged(end.Signal != 0 ? std::string("drawing it stopped on signal ") + ::strsignal(end.Signal)
+                                 : std::string("drawing it stopped"));
+  }
+  if (end.Report.empty()) return;
+  const std::string text = end.Report.substr(1);
+  if (end.Report[0] == 'E') throw EPrinter(text);
+  throw XpsError(static_cast<XpsProblem>(end.Report[0] - '0'), text);
+}
+
+}  // namespace
+
+void XpsToPdf(const std::string& path, std::uint64_t offset, HiddenFile& pdf, const XpsLimits& limits) {
+  if (Gxps() == nullptr) {
+    throw XpsError(XpsProblem::NoConverter, "XPS documents need libgxps (libgxps.so.2), which cannot be loaded");
+  }
+  HiddenFile package;
+  CopyPackage(path, offset, limits, package);
+  if (!pdf.Create()) throw EPrinter("Cannot make a temporary file for the PDF of an XPS document");
+  if (limits.SeparateProcess) {
+    DrawSeparately(package.Path(), pdf, limits);
+  } else {
+    DrawPackage(package.Path(), pdf, limits);
+  }
 }
 
 }  // namespace prynda
