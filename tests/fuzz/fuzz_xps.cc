@@ -72,6 +72,7 @@ XpsLimits FuzzLimits() {
   limits.Nesting = 64;
   limits.PictureDots = 1'000'000;
   limits.Seconds = 20;
+  limits.PdfBytes = 16 << 20;
   limits.SeparateProcess = false;  // a crash of libgxps or cairo is what is looked for
   return limits;
 }

@@ -120,12 +120,11 @@ std::vector<Part> Pieces(const std::string& page, bool whole) {
   return pieces;
 }
 
-XpsLimits Limits(std::uint32_t pages, std::uint64_t part_bytes = XpsLimits().PartBytes,
-                 std::uint64_t memory = XpsLimits().MemoryBytes) {
+// The limits with one of them changed.
+template <typename Field>
+XpsLimits With(Field XpsLimits::*field, std::uint64_t value) {
   XpsLimits limits;
-  limits.Pages = pages;
-  limits.PartBytes = part_bytes;
-  limits.MemoryBytes = memory;
+  limits.*field = static_cast<Field>(value);
   return limits;
 }
 
@@ -171,8 +170,8 @@ TEST(XpsTest, PagesAtTheirSizesOrTheReasonWhyNot) {
       {"two sizes", Zip(Package({Page(kFilledPath), Page("", 1123, 794)})), 0, {}, {}, {{612, 792}, {842.25, 595.5}}},
       {"OpenXPS", Zip(Package({Page(kFilledPath, 816, 1056, kOpen)}, kOpen)), 0, {}, {}, {{612, 792}}},
       {"after a PJL header", kPjl + kOne, kPjl.size(), {}, {}, {{612, 792}}},
-      {"pages up to the limit", kFourPages, 0, Limits(4), {}, std::vector(4, std::pair(612.0, 792.0))},
-      {"more pages than the limit", kFourPages, 0, Limits(3), XpsProblem::TooLarge},
+      {"pages up to the limit", kFourPages, 0, With(&XpsLimits::Pages, 4), {}, std::vector(4, std::pair(612.0, 792.0))},
+      {"more pages than the limit", kFourPages, 0, With(&XpsLimits::Pages, 3), XpsProblem::TooLarge},
       {"a ZIP that is no XPS", Zip({{"list.txt", "Faktura 1/2024"}}), 0, {}, XpsProblem::Damaged},
       {"no ZIP", "PK\x03\x04 to nie jest archiwum", 0, {}, XpsProblem::Damaged},
       {"a cut ZIP", kOne.substr(0, kOne.size() - 40), 0, {}, XpsProblem::Damaged},
@@ -191,8 +190,9 @@ TEST(XpsTest, PagesAtTheirSizesOrTheReasonWhyNot) {
       {"a part that unpacks to more than it says",
        Zip(Package({Page(kFilledPath)}, kMicrosoft, {{"Resources/a.xml", std::string(4096, 'a'), -1000}})), 0, {},
        XpsProblem::Damaged},
-      {"a part larger than the limit", kOne, 0, Limits(10, 100), XpsProblem::TooLarge},
+      {"a part larger than the limit", kOne, 0, With(&XpsLimits::PartBytes, 100), XpsProblem::TooLarge},
       {"markup nested too deep", Zip(Package({Page(nested)})), 0, {}, XpsProblem::TooLarge},
+      {"a PDF larger than the limit", kOne, 0, With(&XpsLimits::PdfBytes, 500), XpsProblem::TooLarge},
       {"a page in pieces", Zip(Package({"@1"}, kMicrosoft, Pieces(Page(kFilledPath), true))), 0, {}, {}, {{612, 792}}},
       {"a page in pieces, one missing", Zip(Package({"@1"}, kMicrosoft, Pieces(Page(kFilledPath), false))), 0, {},
        XpsProblem::Damaged},
@@ -210,7 +210,7 @@ TEST(XpsTest, PagesAtTheirSizesOrTheReasonWhyNot) {
 #ifndef PRYNDA_ADDRESS_SANITIZER  // which reserves more address space than any limit
       {"a picture shown beyond the memory allowed",
        Zip(Package({PicturePage("0,0,8000,8000")}, kMicrosoft, {{"Resources/a.png", Png(1, 1)}})), 0,
-       Limits(10, XpsLimits().PartBytes, 100 << 20), XpsProblem::Damaged},
+       With(&XpsLimits::MemoryBytes, 100 << 20), XpsProblem::Damaged},
 #endif
   };
   for (const auto& c : cases) {

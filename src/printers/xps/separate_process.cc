@@ -80,7 +80,7 @@ SeparateEnd RunSeparately(const std::function<std::string()>& work, std::uint64_
   ::close(report[1]);
 
   SeparateEnd end;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds + 10);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(4 * std::uint64_t{seconds} + 60);
   for (char buffer[4096];;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd ready{report[0], POLLIN, 0};

@@ -1,8 +1,9 @@
 // Work done in a process of its own (fork), so that whatever it does - crash, abort, exhaust its
 // memory or its time - ends only that process: its address space may grow by `memory` bytes over
 // this process's (not under AddressSanitizer, whose shadow memory takes far more), its processor
-// time is cut at `seconds`, and it is killed when `seconds` have passed on the clock, or when this
-// process ends. It shares this process's open files; it ends without running exit handlers.
+// time is cut at `seconds`, and it is killed when four times as long and a minute have passed on
+// the clock (a machine busy with other work), or when this process ends. It shares this process's
+// open files; it ends without running exit handlers.
 #pragma once
 
 #include <cstdint>

@@ -33,13 +33,14 @@ struct XpsLimits {
   std::uint64_t FileBytes = std::uint64_t{512} << 20;   // the document, from its offset on
   std::uint64_t PartBytes = std::uint64_t{256} << 20;   // one part (page, font, picture), unpacked
   std::uint64_t PackageBytes = std::uint64_t{1} << 30;  // all parts unpacked
-  std::uint32_t Parts = 20'000;                         // at most 65,535
-  std::uint32_t Pages = 5'000;                          // of all its documents together
+  std::uint32_t Parts = 10'000;                         // at most 65,535
+  std::uint32_t Pages = 2'500;                          // of all its documents together
   std::uint64_t MarkupBytes = std::uint64_t{16} << 20;  // one part of markup (a page), unpacked
   std::uint32_t Nesting = 256;                          // of the elements of one part of markup
   std::uint64_t PictureDots = 64'000'000;               // one picture: A4 at 600 dpi is 35 million
   std::uint32_t PageSide = 50 * 96;                     // in 1/96 inch: 50 inches, A0 either way
-  std::uint32_t Seconds = 300;                          // drawing, asked after every page
+  std::uint32_t Seconds = 600;                          // of the processor, for drawing
+  std::uint64_t PdfBytes = std::uint64_t{2} << 30;      // the PDF made
   // Drawing is done in a process of its own, so that a crash of libgxps or cairo ends only that
   // process, which may take MemoryBytes more than this one and Seconds of the processor (false:
   // in this process, as the fuzz target has it, where such a crash is found).

@@ -1,7 +1,7 @@
 #include <string.h>
 
 #include <charconv>
-#include <chrono>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -54,22 +54,28 @@ class Failure {
   GError* error_ = nullptr;
 };
 
-// Where cairo writes the PDF, and whether writing it failed.
+// Where cairo writes the PDF, and whether writing it failed or would pass the limit.
 struct PdfSink {
   HiddenFile& File;
+  std::uint64_t Limit;
+  std::uint64_t Written = 0;
   bool Failed = false;
+  bool Full = false;
 };
 
 cairo_status_t WritePdf(void* closure, const unsigned char* data, unsigned int length) {
   auto& sink = *static_cast<PdfSink*>(closure);
-  if (sink.File.Write(data, length)) return CAIRO_STATUS_SUCCESS;
-  sink.Failed = true;
-  return CAIRO_STATUS_WRITE_ERROR;
+  sink.Full = sink.Full || length > sink.Limit - sink.Written;
+  sink.Failed = sink.Failed || (!sink.Full && !sink.File.Write(data, length));
+  if (sink.Full || sink.Failed) return CAIRO_STATUS_WRITE_ERROR;
+  sink.Written += length;
+  return CAIRO_STATUS_SUCCESS;
 }
 
-// Raises for cairo's error `status`: EPrinter where writing the PDF failed, TooLarge where memory
-// ran out (the drawing process's limit, most likely).
+// Raises for cairo's error `status`: EPrinter where writing the PDF failed, TooLarge where the PDF
+// would pass its limit or memory ran out (the drawing process's limit, most likely).
 void Check(cairo_status_t status, const PdfSink& sink, const std::string& where, const XpsLimits& limits) {
+  if (sink.Full) RaiseTooLarge("a PDF of more than " + std::to_string(sink.Limit) + " bytes", sink.Limit);
   if (sink.Failed) throw EPrinter("Cannot write a temporary file for the PDF of an XPS document");
   if (status == CAIRO_STATUS_NO_MEMORY) RaiseTooLarge(where + " needs more memory than allowed", limits.MemoryBytes);
   if (status != CAIRO_STATUS_SUCCESS) RaiseDamaged(where + ": " + Api().cairo_status_to_string(status));
@@ -84,7 +90,7 @@ std::string Units(double length) {
 
 // Draws the checked package at `package` into `pdf`, page by page; raises as XpsToPdf does.
 void DrawPackage(const std::string& package, HiddenFile& pdf, const XpsLimits& limits) {
-  const auto start = std::chrono::steady_clock::now();
+  const std::clock_t start = std::clock();
   Failure failure;
   // The local file system's own GFile: no module of GIO's is loaded for it.
   const Object<GFile> file(Api().g_vfs_get_file_for_path(Api().g_vfs_get_local(), package.c_str()));
@@ -102,7 +108,7 @@ void DrawPackage(const std::string& package, HiddenFile& pdf, const XpsLimits& l
   }
   if (pages == 0) RaiseDamaged("it has no page");
 
-  PdfSink sink{pdf};
+  PdfSink sink{pdf, limits.PdfBytes};
   std::unique_ptr<cairo_surface_t, SurfaceRelease> surface;
   int number = 0;
   for (const Object<GXPSDocument>& document : documents) {
@@ -133,7 +139,7 @@ void DrawPackage(const std::string& package, HiddenFile& pdf, const XpsLimits& l
       Check(Api().cairo_status(context.get()), sink, where, limits);
       Api().cairo_show_page(context.get());
       Check(Api().cairo_status(context.get()), sink, where, limits);
-      if (std::chrono::steady_clock::now() - start > std::chrono::seconds(limits.Seconds)) {
+      if (std::clock() - start > static_cast<std::clock_t>(limits.Seconds) * CLOCKS_PER_SEC) {
         RaiseTooLarge("drawing " + std::to_string(number) + " pages took longer than the seconds allowed",
                       limits.Seconds);
       }
