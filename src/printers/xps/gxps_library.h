@@ -1,13 +1,9 @@
 // libgxps, opened at run time when an XPS document is first converted: a job without one never
-// loads it, nor GLib, GIO, cairo and libjpeg, which it pulls in and whose functions come through its
-// handle.
+// loads it, nor GLib, GIO and cairo, which it pulls in and whose functions come through its handle.
 #pragma once
 
 #include <cairo-pdf.h>
 #include <libgxps/gxps.h>
-
-#include <cstdio>  // before jpeglib.h, which uses FILE
-#include <jpeglib.h>
 
 #include "platform/runtime_library.h"
 
@@ -19,10 +15,7 @@ namespace prynda {
   X(gxps_document_get_page) X(gxps_page_get_size) X(gxps_page_render)                                    \
   X(cairo_pdf_surface_create_for_stream) X(cairo_pdf_surface_set_size) X(cairo_surface_status)           \
   X(cairo_surface_finish) X(cairo_surface_destroy) X(cairo_create) X(cairo_destroy) X(cairo_scale)       \
-  X(cairo_status) X(cairo_show_page) X(cairo_status_to_string)                                           \
-  X(jpeg_std_error) X(jpeg_CreateDecompress) X(jpeg_destroy_decompress) X(jpeg_mem_src)                  \
-  X(jpeg_save_markers) X(jpeg_read_header) X(jpeg_start_decompress) X(jpeg_read_scanlines)               \
-  X(jpeg_finish_decompress)
+  X(cairo_status) X(cairo_show_page) X(cairo_status_to_string)
 
 struct GxpsLibrary {
   PRYNDA_GXPS_FUNCTIONS(PRYNDA_FUNCTION_POINTER)

@@ -24,4 +24,7 @@ struct SeparateEnd {
 // made.
 SeparateEnd RunSeparately(const std::function<std::string()>& work, std::uint64_t memory, unsigned seconds);
 
+// Whether the memory of the work is limited: false under AddressSanitizer.
+bool SeparateMemoryLimited();
+
 }  // namespace prynda

@@ -109,8 +109,9 @@ void CheckMarkup(std::string_view markup, const std::string& name, std::uint32_t
       std::size_t i = at + 1;
       auto word = [&] {
         const std::size_t start = i;
-        while (i < markup.size() && !IsSpace(markup[i]) && markup[i] != '>' && markup[i] != '/' && markup[i] != '=')
+        while (i < markup.size() && !IsSpace(markup[i]) && markup[i] != '>' && markup[i] != '/' && markup[i] != '=') {
           ++i;
+        }
         return markup.substr(start, i - start);
       };
       auto spaces = [&] {
@@ -131,7 +132,7 @@ void CheckMarkup(std::string_view markup, const std::string& name, std::uint32_t
         CheckAttribute(element, attribute, markup.substr(i + 1, end - i - 1), name);
         i = end + 1;
       }
-      // What the parser makes of a tag it cannot read is an error before anything further is drawn.
+      // A tag that is not read to its end here is one the parser stops at, drawing nothing after it.
       const bool empty = i + 1 < markup.size() && markup[i] == '/' && markup[i + 1] == '>';
       if (!empty && ++depth > nesting) {
         RaiseTooLarge("the markup " + name + " nesting " + std::to_string(depth) + " deep", nesting);

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "device/printer_error.h"
-#include "printers/xps/jpeg_check.h"
 #include "printers/xps/xps_markup.h"
 
 namespace prynda {
@@ -341,8 +340,7 @@ std::string ReadPacked(Source& source, const Directory& directory, const Entry& 
 }
 
 // Raises for a part that libgxps may not be given: markup beyond the limits or that it cannot take,
-// a picture of too many dots, a JPEG that does not decode (where libgxps would take a part for one:
-// by its name, or by its first bytes).
+// a picture of too many dots.
 void CheckPart(const std::string& name, std::string_view bytes, const XpsLimits& limits) {
   if (IsMarkup(bytes)) {
     if (bytes.size() > limits.MarkupBytes) {
@@ -352,7 +350,6 @@ void CheckPart(const std::string& name, std::string_view bytes, const XpsLimits&
   } else if (const std::uint64_t dots = PictureDots(bytes); dots > limits.PictureDots) {
     RaiseTooLarge("the picture " + name + " of " + std::to_string(dots) + " dots", limits.PictureDots);
   }
-  if (Lowercase(name).ends_with(".jpg") || bytes.starts_with("\xFF\xD8")) CheckJpeg(bytes, name, limits.PictureDots);
 }
 
 // A piece of a part stored interleaved, by its name "PART/[N].piece" or "PART/[N].last.piece".

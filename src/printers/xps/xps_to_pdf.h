@@ -26,9 +26,9 @@ class XpsError : public std::runtime_error {
   XpsProblem problem_;
 };
 
-// What a document may bring before it is refused as TooLarge. It is unpacked and drawn inside the
-// program, so these bound the memory and time it takes; the defaults let through what a Windows
-// printer driver makes of a long document with photographs or scans in it.
+// What a document may bring before it is refused as TooLarge: it is unpacked and checked in this
+// process and drawn in another, and these bound the memory, time and disk that takes. The defaults
+// let through what a Windows printer driver makes of a long document with photographs or scans.
 struct XpsLimits {
   std::uint64_t FileBytes = std::uint64_t{512} << 20;   // the document, from its offset on
   std::uint64_t PartBytes = std::uint64_t{256} << 20;   // one part (page, font, picture), unpacked
