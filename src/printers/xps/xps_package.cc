@@ -395,7 +395,8 @@ void RaiseTooLarge(const std::string& what, std::uint64_t limit) {
                  "The XPS document is too large: " + what + " (at most " + std::to_string(limit) + ")");
 }
 
-void CopyPackage(const std::string& path, std::uint64_t offset, const XpsLimits& limits, HiddenFile& package) {
+std::uint64_t CopyPackage(const std::string& path, std::uint64_t offset, const XpsLimits& limits,
+                          HiddenFile& package) {
   Source source(path, offset);
   if (source.Size() > limits.FileBytes) {
     RaiseTooLarge("a file of " + std::to_string(source.Size()) + " bytes", limits.FileBytes);
@@ -467,6 +468,7 @@ void CopyPackage(const std::string& path, std::uint64_t offset, const XpsLimits&
     writer.Add(entry, bytes);
   }
   writer.Finish();
+  return source.Size();
 }
 
 }  // namespace prynda

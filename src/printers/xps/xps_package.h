@@ -13,11 +13,11 @@
 
 namespace prynda {
 
-// Copies the package in the file at `path` from byte `offset` on into `package` (created here).
-// Raises XpsError: Damaged for a file that is no ZIP package or has a part that does not unpack as
-// its directory says, TooLarge beyond `limits` (pictures by their headers' sizes); EPrinter when
-// `path` cannot be read or `package` written.
-void CopyPackage(const std::string& path, std::uint64_t offset, const XpsLimits& limits, HiddenFile& package);
+// Copies the package in the file at `path` from byte `offset` on into `package` (created here);
+// returns its size in that file. Raises XpsError: Damaged for a file that is no ZIP package or has
+// a part that does not unpack as its directory says, TooLarge beyond `limits` (pictures by their
+// headers' sizes); EPrinter when `path` cannot be read or `package` written.
+std::uint64_t CopyPackage(const std::string& path, std::uint64_t offset, const XpsLimits& limits, HiddenFile& package);
 
 // Raise XpsError: Damaged saying why, TooLarge saying what and the limit it passes.
 [[noreturn]] void RaiseDamaged(const std::string& why);

@@ -40,7 +40,9 @@ struct XpsLimits {
   std::uint64_t PictureDots = 64'000'000;               // one picture: A4 at 600 dpi is 35 million
   std::uint32_t PageSide = 50 * 96;                     // in 1/96 inch: 50 inches, A0 either way
   std::uint32_t Seconds = 600;                          // of the processor, for drawing
-  std::uint64_t PdfBytes = std::uint64_t{2} << 30;      // the PDF made
+  // The PDF made; never more than 64 MiB and 100 times the document's size either (a page that
+  // the document repeats can make gigabytes of a few kilobytes).
+  std::uint64_t PdfBytes = std::uint64_t{2} << 30;
   // Drawing is done in a process of its own, so that a crash of libgxps or cairo ends only that
   // process, which may take MemoryBytes more than this one and Seconds of the processor (false:
   // in this process, as the fuzz target has it, where such a crash is found).

@@ -1,5 +1,6 @@
 #include <string.h>
 
+#include <algorithm>
 #include <charconv>
 #include <ctime>
 #include <memory>
@@ -182,12 +183,14 @@ void XpsToPdf(const std::string& path, std::uint64_t offset, HiddenFile& pdf, co
     throw XpsError(XpsProblem::NoConverter, "XPS documents need libgxps (libgxps.so.2), which cannot be loaded");
   }
   HiddenFile package;
-  CopyPackage(path, offset, limits, package);
+  XpsLimits drawing = limits;
+  const std::uint64_t size = CopyPackage(path, offset, limits, package);
+  drawing.PdfBytes = std::min(limits.PdfBytes, (std::uint64_t{64} << 20) + 100 * size);
   if (!pdf.Create()) throw EPrinter("Cannot make a temporary file for the PDF of an XPS document");
   if (limits.SeparateProcess) {
-    DrawSeparately(package.Path(), pdf, limits);
+    DrawSeparately(package.Path(), pdf, drawing);
   } else {
-    DrawPackage(package.Path(), pdf, limits);
+    DrawPackage(package.Path(), pdf, drawing);
   }
 }
 
