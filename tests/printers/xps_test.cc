@@ -174,6 +174,8 @@ TEST(XpsTest, PagesAtTheirSizesOrTheReasonWhyNot) {
       {"a page missing", Zip(Package({"@7"})), 0, {}, XpsProblem::Damaged},
       {"a page that does not parse", Zip(Package({Page(R"(<Path Data="M 1,1 L 5,5" Fill="#F00"/>)")})), 0, {},
        XpsProblem::Damaged},
+      {"an attribute twice", Zip(Package({Page(R"(<Path Data="M 1,1 L 5,5" Fill="#FF000000" Fill="#FF000000"/>)")})),
+       0, {}, XpsProblem::Damaged},
       {"a geometry command unknown", Zip(Package({Page(R"(<Path Data="M 1,1 L 5,5 X" Fill="#FF000000"/>)")})), 0, {},
        XpsProblem::Damaged},
       {"a transform that hides the rest of the page",

@@ -1,5 +1,8 @@
 #include "printers/xps/xps_markup.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "printers/xps/xps_package.h"
 
 namespace prynda {
@@ -118,6 +121,7 @@ void CheckMarkup(std::string_view markup, const std::string& name, std::uint32_t
         while (i < markup.size() && IsSpace(markup[i])) ++i;
       };
       const std::string_view element = word();
+      std::vector<std::string_view> attributes;
       for (;;) {
         spaces();
         if (i >= markup.size() || markup[i] == '>' || markup[i] == '/' || markup[i] == '<') break;
@@ -130,7 +134,14 @@ void CheckMarkup(std::string_view markup, const std::string& name, std::uint32_t
         const std::size_t end = markup.find(markup[i], i + 1);
         if (end == std::string_view::npos) break;
         CheckAttribute(element, attribute, markup.substr(i + 1, end - i - 1), name);
+        attributes.push_back(attribute);
         i = end + 1;
+      }
+      // The parser takes an attribute given twice, and libgxps keeps what it made of the first
+      // (a brush's pattern, say) for as long as the program runs.
+      std::sort(attributes.begin(), attributes.end());
+      if (const auto twice = std::adjacent_find(attributes.begin(), attributes.end()); twice != attributes.end()) {
+        RaiseDamaged("a " + std::string(element) + " in " + name + " has its " + std::string(*twice) + " twice");
       }
       // A tag that is not read to its end here is one the parser stops at, drawing nothing after it.
       const bool empty = i + 1 < markup.size() && markup[i] == '/' && markup[i + 1] == '>';
