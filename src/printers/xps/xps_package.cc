@@ -247,7 +247,7 @@ std::uint64_t PictureDots(std::string_view part) {
     if (size == 0 || (tag != 256 && tag != 257)) continue;
     (tag == 256 ? width : height) = Number(part, at + value_at, size, big);
   }
-  return width * height;
+  return width != 0 && height > UINT64_MAX / width ? UINT64_MAX : width * height;
 }
 
 // The copy, written as it is made: local headers with the true sizes, then the directory.
