@@ -40,6 +40,7 @@ struct PassedOnDocument {
   TDocumentFormat Format = TDocumentFormat::Pdf;
   std::uint64_t Start = 0;
   std::string Language;  // a printer language's or raster's name for the console ("PCL", "ESC/POS")
+  bool FromXps = false;  // an XPS document, handed on as the PDF made of it when it is printed
 };
 
 // A job recognised as a picture (its format's name: "PNG", "JPEG", "TIFF", "GIF", "BMP") from

@@ -39,10 +39,14 @@ void DeleteInputFile(TJobContext& job) {
 
 // The job that needs no drawing, handed to the printer as it is; a printer that cannot take it
 // refuses the job, nothing printed.
-TRenderOutcome PassOnDocument(TJobContext& job, const PassedOnDocument& document) {
+TRenderOutcome PassOnDocument(TJobContext& job, PassedOnDocument document) {
   TPrinter& printer = job.CurrentPrinter;
   const bool talk = job.Settings.ShowMessages;
   WriteUndrawnJobStart(job);
+  if (document.FromXps) {
+    document = MakePdfOfXps(job, document);
+    if (talk) job.Console.Line(" * ", document.Language, " : zamieniono na PDF");
+  }
   // A document handed on is printed as it is: no form goes under it.
   if (talk && !job.Prynda.Background.empty()) job.Console.Line(" * formularz : pominięty, dokument idzie bez zmian");
   const std::int16_t copies = printer.CopyCount();

@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "printers/pictures/pictures.h"
 #include "printers/raster/raster_reader.h"
+#include "printers/xps/xps_to_pdf.h"
 #include "render/image_pages.h"
 
 namespace prynda {
@@ -133,6 +134,19 @@ TRenderOutcome PrintRasterPages(TJobContext& job, const PassedOnDocument& docume
     }
     throw JobRefused(Unreadable(kind, e.Problem(), RasterProblem::NoReader, RasterProblem::TooLarge, e.what()));
   }
+}
+
+PassedOnDocument MakePdfOfXps(TJobContext& job, const PassedOnDocument& document) {
+  auto pdf = std::make_shared<HiddenFile>();
+  try {
+    XpsToPdf(job.InputPath(), document.Start, *pdf);
+  } catch (const XpsError& e) {
+    throw JobRefused(Unreadable("dokument " + document.Language, e.Problem(), XpsProblem::NoConverter,
+                                XpsProblem::TooLarge, e.what()));
+  }
+  job.MadeFile = std::move(pdf);
+  job.InputSource = job.MadeFile->Path();
+  return PassedOnDocument{TDocumentFormat::Pdf, 0, document.Language};
 }
 
 }  // namespace prynda

@@ -144,8 +144,7 @@ std::optional<Recognition> RecogniseJob(TJobContext& job) {
     job.Picture = PictureJob{std::string(format), found.DocumentStart};
   }
   if (found.Language == JobLanguage::Xps) {
-    job.Refusal = JobRefusal{"Zadanie to " + name + ": tego rodzaju plików ta wersja nie drukuje; nic nie wydrukowano",
-                             "The job is an XPS document, which this version does not print"};
+    job.Document = PassedOnDocument{TDocumentFormat::Pdf, found.DocumentStart, name, /*FromXps=*/true};
   }
 
   own.Recognised = name;

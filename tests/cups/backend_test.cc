@@ -16,6 +16,7 @@
 #include "cups/scheduler.h"
 #include "e2e/run_program.h"
 #include "support/pdf_tools.h"
+#include "support/zip_files.h"
 
 namespace prynda::testing {
 namespace {
@@ -324,6 +325,7 @@ TEST_F(BackendTest, PicturesRasterAndReceiptsReachTheTarget) {
   };
   const std::vector<Case> cases = {
       {"a picture", ghostscript("png16m"), 1},
+      {"an XPS document", dir_.Write("dokument.xps", OnePageXps()), 1},
       {"PWG raster", ghostscript("pwgraster"), 1},
       {"a receipt", dir_.Write("paragon.prn", "\x1b@\x1b" "a\x01Paragon\n\x1b" "E\x01SUMA 12,00\x1b" "E\x00\n\x1dV\x01"), 0},
   };

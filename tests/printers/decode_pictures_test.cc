@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "printers/pictures/pictures.h"
 #include "printers/picture_files.h"
+#include "printers/pictures/pictures.h"
 
 namespace prynda {
 namespace {
