@@ -21,52 +21,13 @@ namespace {
 
 using testing::Shell;
 using testing::TempDir;
+using testing::kFilledPath;
+using testing::kMicrosoft;
+using testing::kOpen;
+using testing::Package;
+using testing::Page;
 using testing::Zip;
 using Part = testing::ZipPart;
-
-// The names of the two editions of the format.
-struct Schema {
-  std::string Representation;  // the relationship's type
-  std::string Namespace;
-};
-const Schema kMicrosoft{"http://schemas.microsoft.com/xps/2005/06/fixedrepresentation",
-                        "http://schemas.microsoft.com/xps/2005/06"};
-const Schema kOpen{"http://schemas.openxps.org/oxps/v1.0/fixedrepresentation", "http://schemas.openxps.org/oxps/v1.0"};
-
-std::string Page(const std::string& body, int width = 816, int height = 1056, const Schema& schema = kMicrosoft) {
-  return "<FixedPage Width=\"" + std::to_string(width) + "\" Height=\"" + std::to_string(height) + "\" xmlns=\"" +
-         schema.Namespace + "\" xml:lang=\"pl-PL\">" + body + "</FixedPage>";
-}
-const std::string kFilledPath = R"(<Path Data="M 96,96 L 400,96 L 400,300 L 96,300 Z" Fill="#FF3366CC"/>)";
-
-// A package of one document whose pages are `pages` (markup of FixedPage), plus `more` parts; a
-// page "@N" stands for the N-th part of `pages` again.
-std::vector<Part> Package(const std::vector<std::string>& pages, const Schema& schema = kMicrosoft,
-                          const std::vector<Part>& more = {}) {
-  std::vector<Part> parts = {
-      {"[Content_Types].xml",
-       R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
-       R"(<Default Extension="fdseq" ContentType="application/vnd.ms-package.xps-fixeddocumentsequence+xml"/>)"
-       R"(<Default Extension="fdoc" ContentType="application/vnd.ms-package.xps-fixeddocument+xml"/>)"
-       R"(<Default Extension="fpage" ContentType="application/vnd.ms-package.xps-fixedpage+xml"/>)"
-       R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/></Types>)"},
-      {"_rels/.rels", R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-                      R"(<Relationship Type=")" +
-                          schema.Representation + R"(" Target="/FixedDocSeq.fdseq" Id="R0"/></Relationships>)"},
-      {"FixedDocSeq.fdseq",
-       "<FixedDocumentSequence xmlns=\"" + schema.Namespace +
-           "\"><DocumentReference Source=\"/Documents/1/FixedDoc.fdoc\"/></FixedDocumentSequence>"},
-  };
-  std::string document = "<FixedDocument xmlns=\"" + schema.Namespace + "\">";
-  for (std::size_t i = 0; i < pages.size(); ++i) {
-    const std::string number = pages[i].starts_with("@") ? pages[i].substr(1) : std::to_string(i + 1);
-    document += "<PageContent Source=\"/Documents/1/Pages/" + number + ".fpage\"/>";
-    if (!pages[i].starts_with("@")) parts.push_back({"Documents/1/Pages/" + number + ".fpage", pages[i]});
-  }
-  parts.push_back({"Documents/1/FixedDoc.fdoc", document + "</FixedDocument>"});
-  parts.insert(parts.end(), more.begin(), more.end());
-  return parts;
-}
 
 // A PNG of white dots at `per_metre` dots a metre (3780: 96 dpi), its rows left out where they would
 // take more than a megabyte: then it says how many dots it has, and no more.

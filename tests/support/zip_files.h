@@ -1,5 +1,6 @@
 // ZIP archives written byte by byte for the tests and fuzz targets of XPS documents: each part
-// deflated (libdeflate) or stored, with or without a lie in the size its headers give.
+// deflated (libdeflate) or stored, with or without a lie in the size its headers give; XPS packages
+// of such parts.
 #pragma once
 
 #include <libdeflate.h>
@@ -63,11 +64,26 @@ inline std::string Zip(const std::vector<ZipPart>& parts, bool deflate = true) {
   return archive;
 }
 
-// An XPS document of one page, US Letter, with a filled rectangle on it; or with `page` for the
-// page's markup.
-inline std::string OnePageXps(const std::string& page = "") {
-  const std::string xps = "http://schemas.microsoft.com/xps/2005/06";
-  return Zip({
+// The names of the two editions of the format.
+struct Schema {
+  std::string Representation;  // the relationship's type
+  std::string Namespace;
+};
+inline const Schema kMicrosoft{"http://schemas.microsoft.com/xps/2005/06/fixedrepresentation",
+                        "http://schemas.microsoft.com/xps/2005/06"};
+inline const Schema kOpen{"http://schemas.openxps.org/oxps/v1.0/fixedrepresentation", "http://schemas.openxps.org/oxps/v1.0"};
+
+inline std::string Page(const std::string& body, int width = 816, int height = 1056, const Schema& schema = kMicrosoft) {
+  return "<FixedPage Width=\"" + std::to_string(width) + "\" Height=\"" + std::to_string(height) + "\" xmlns=\"" +
+         schema.Namespace + "\" xml:lang=\"pl-PL\">" + body + "</FixedPage>";
+}
+inline const std::string kFilledPath = R"(<Path Data="M 96,96 L 400,96 L 400,300 L 96,300 Z" Fill="#FF3366CC"/>)";
+
+// A package of one document whose pages are `pages` (markup of FixedPage), plus `more` parts; a
+// page "@N" stands for the N-th part of `pages` again.
+inline std::vector<ZipPart> Package(const std::vector<std::string>& pages, const Schema& schema = kMicrosoft,
+                                     const std::vector<ZipPart>& more = {}) {
+  std::vector<ZipPart> parts = {
       {"[Content_Types].xml",
        R"(<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">)"
        R"(<Default Extension="fdseq" ContentType="application/vnd.ms-package.xps-fixeddocumentsequence+xml"/>)"
@@ -75,17 +91,25 @@ inline std::string OnePageXps(const std::string& page = "") {
        R"(<Default Extension="fpage" ContentType="application/vnd.ms-package.xps-fixedpage+xml"/>)"
        R"(<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/></Types>)"},
       {"_rels/.rels", R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
-                      R"(<Relationship Type=")" + xps + R"(/fixedrepresentation" Target="/FixedDocSeq.fdseq" Id="R0"/>)"
-                      R"(</Relationships>)"},
-      {"FixedDocSeq.fdseq", "<FixedDocumentSequence xmlns=\"" + xps +
-                                "\"><DocumentReference Source=\"/Documents/1/FixedDoc.fdoc\"/></FixedDocumentSequence>"},
-      {"Documents/1/FixedDoc.fdoc",
-       "<FixedDocument xmlns=\"" + xps + "\"><PageContent Source=\"/Documents/1/Pages/1.fpage\"/></FixedDocument>"},
-      {"Documents/1/Pages/1.fpage", !page.empty() ? page
-                                                  : "<FixedPage Width=\"816\" Height=\"1056\" xml:lang=\"pl-PL\" xmlns=\"" + xps +
-                                                        "\"><Path Data=\"M 96,96 L 400,96 L 400,300 L 96,300 Z\" "
-                                                        "Fill=\"#FF3366CC\"/></FixedPage>"},
-  });
+                      R"(<Relationship Type=")" +
+                          schema.Representation + R"(" Target="/FixedDocSeq.fdseq" Id="R0"/></Relationships>)"},
+      {"FixedDocSeq.fdseq",
+       "<FixedDocumentSequence xmlns=\"" + schema.Namespace +
+           "\"><DocumentReference Source=\"/Documents/1/FixedDoc.fdoc\"/></FixedDocumentSequence>"},
+  };
+  std::string document = "<FixedDocument xmlns=\"" + schema.Namespace + "\">";
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    const std::string number = pages[i].starts_with("@") ? pages[i].substr(1) : std::to_string(i + 1);
+    document += "<PageContent Source=\"/Documents/1/Pages/" + number + ".fpage\"/>";
+    if (!pages[i].starts_with("@")) parts.push_back({"Documents/1/Pages/" + number + ".fpage", pages[i]});
+  }
+  parts.push_back({"Documents/1/FixedDoc.fdoc", document + "</FixedDocument>"});
+  parts.insert(parts.end(), more.begin(), more.end());
+  return parts;
 }
+
+// An XPS document of one page, US Letter, with a filled rectangle on it; or with `page` for the
+// page's markup.
+inline std::string OnePageXps(const std::string& page = "") { return Zip(Package({page.empty() ? Page(kFilledPath) : page})); }
 
 }  // namespace prynda::testing
