@@ -88,13 +88,11 @@ int main(int argc, char** argv) {
       status = 1;
       continue;
     }
-    // One byte more than is looked at tells whether that is the whole job.
-    std::vector<std::uint8_t> head(kRecognitionBytes + 1);
+    std::vector<std::uint8_t> head(kRecognitionBytes);
     in.read(reinterpret_cast<char*>(head.data()), static_cast<std::streamsize>(head.size()));
     head.resize(static_cast<std::size_t>(in.gcount()));
-    const bool whole = head.size() <= kRecognitionBytes;
     const auto start = std::chrono::steady_clock::now();
-    const Recognition job = Recognise(head, whole);
+    const Recognition job = Recognise(head);
     const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 
     std::cout << file << '\t' << LanguageKey(job.Language) << '\t' << job.Pins << '\t' << LineEndKey(job.LineEnds)

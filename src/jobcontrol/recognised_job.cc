@@ -12,11 +12,10 @@ namespace prynda {
 
 namespace {
 
-// As much of the file's start as recognition looks at; whether that is all of it.
-std::vector<std::uint8_t> ReadHead(const std::string& path, bool& whole) {
+// As much of the file's start as recognition looks at.
+std::vector<std::uint8_t> ReadHead(const std::string& path) {
   std::vector<std::uint8_t> head(kRecognitionBytes);
   InputFile file;
-  whole = true;
   if (!file.Open(path)) return {};  // the render step says why it cannot be read
   std::size_t got = 0;
   while (got < head.size()) {
@@ -24,7 +23,6 @@ std::vector<std::uint8_t> ReadHead(const std::string& path, bool& whole) {
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
   }
-  whole = static_cast<std::int64_t>(got) >= file.Size();
   head.resize(got);
   return head;
 }
@@ -103,9 +101,8 @@ JobRefusal NoPrintout(const Recognition& found, const std::string& name) {
 std::optional<Recognition> RecogniseJob(TJobContext& job) {
   PryndaSettings& own = job.Prynda;
   if (own.Emulation != EmulationKind::Auto) return std::nullopt;
-  bool whole = true;
-  const std::vector<std::uint8_t> head = ReadHead(job.InputPath(), whole);
-  Recognition found = Recognise(head, whole);
+  const std::vector<std::uint8_t> head = ReadHead(job.InputPath());
+  Recognition found = Recognise(head);
   const std::string name = PolishName(found);
 
   if (found.Language == JobLanguage::Utf16Text) {
@@ -114,8 +111,7 @@ std::optional<Recognition> RecogniseJob(TJobContext& job) {
     job.MadeFile = Utf8OfUtf16(job.InputPath(), found.DocumentStart, little);
     if (!job.MadeFile) throw std::runtime_error("Nie mogę odczytać tekstu UTF-16 zadania; nic nie wydrukowano");
     job.InputSource = job.MadeFile->Path();
-    const std::vector<std::uint8_t> text = ReadHead(job.InputPath(), whole);
-    found = Recognise(text, whole);
+    found = Recognise(ReadHead(job.InputPath()));
   }
 
   own.Emulation = found.Language == JobLanguage::EscP || found.Language == JobLanguage::InkjetRaster

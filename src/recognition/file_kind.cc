@@ -18,10 +18,10 @@ struct MimeRow {
 
 // Every type the system's library may name them by (Windows' own names among them). Only these
 // are believed: of a printer's job the library may say anything (one capture of an ESC/P job
-// reads as a thermal camera's data to it).
+// reads as a thermal camera's data to it). PostScript is not among them: the library names
+// anything that begins "%!" so, text too; recognition tells PostScript by its own reading.
 constexpr std::array kKinds = {
     MimeRow{"application/pdf", JobLanguage::Pdf, ""},
-    MimeRow{"application/postscript", JobLanguage::PostScript, ""},
     MimeRow{"image/png", JobLanguage::Png, ""},
     MimeRow{"image/x-png", JobLanguage::Png, ""},
     MimeRow{"image/jpeg", JobLanguage::Jpeg, ""},

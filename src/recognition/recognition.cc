@@ -1,7 +1,9 @@
 #include "recognition/recognition.h"
 
 #include <algorithm>
+#include <array>
 #include <optional>
+#include <string_view>
 
 #include "platform/text_encoding.h"
 #include "recognition/code_page_guess.h"
@@ -17,8 +19,9 @@ namespace {
 using recognition::Walk;
 
 // Whether the high bytes are UTF-8 and at least one sequence stands among them; a sequence cut
-// short by the end of what is here counts as whole unless that is the end of the job.
-bool IsUtf8(std::span<const std::uint8_t> bytes, bool whole_job) {
+// short by the end of what is here counts as whole, be that the end of the bytes read or of the
+// job (its last character cut off).
+bool IsUtf8(std::span<const std::uint8_t> bytes) {
   std::size_t sequences = 0;
   for (std::size_t i = 0; i < bytes.size();) {
     if (bytes[i] < 0x80) {
@@ -26,7 +29,7 @@ bool IsUtf8(std::span<const std::uint8_t> bytes, bool whole_job) {
       continue;
     }
     const std::size_t length = Utf8SequenceLength(bytes.subspan(i));
-    if (length == kUtf8CutShort) return !whole_job && sequences > 0;
+    if (length == kUtf8CutShort) return sequences > 0;
     if (length == 0) return false;
     ++sequences;
     i += length;
@@ -42,6 +45,29 @@ LineEnd LineEndsOf(const recognition::LineEndCounts& counts) {
 
 bool StartsWith(std::span<const std::uint8_t> bytes, std::string_view text) {
   return bytes.size() >= text.size() && std::equal(text.begin(), text.end(), bytes.begin());
+}
+
+// PostScript: "%!PS", or "%!" alone followed by PostScript - its document comments ("%%") or the
+// operators every page description uses among the first words. "%!" before text is text.
+bool IsPostScript(std::span<const std::uint8_t> bytes) {
+  if (StartsWith(bytes, "%!PS")) return true;
+  if (!StartsWith(bytes, "%!")) return false;
+  static constexpr std::array<std::string_view, 16> kOperators = {
+      "def",  "bind",     "dict",     "begin",     "showpage", "moveto", "lineto",  "findfont",
+      "show", "setfont", "scalefont", "translate", "gsave",    "stroke", "newpath", "setpagedevice"};
+  const std::string_view text(reinterpret_cast<const char*>(bytes.data()), std::min<std::size_t>(bytes.size(), 1024));
+  std::size_t at = text.find('\n');
+  if (at != std::string_view::npos && text.substr(at + 1).starts_with("%%")) return true;
+  for (at = 2; at < text.size();) {
+    const std::size_t start = text.find_first_not_of(" \t\r\n{}[]", at);
+    if (start == std::string_view::npos) break;
+    const std::size_t end = std::min(text.find_first_of(" \t\r\n{}[]", start), text.size());
+    if (std::find(kOperators.begin(), kOperators.end(), text.substr(start, end - start)) != kOperators.end()) {
+      return true;
+    }
+    at = end;
+  }
+  return false;
 }
 
 // Raster pages and PCL XL, told by what their streams begin with.
@@ -76,7 +102,7 @@ std::size_t PrintedCharacters(const Walk& walk) {
 }
 
 // `prefix_is_letter`: 0xFA is a letter of the text's table (Windows-1250's ú), no prefix.
-JobLanguage LanguageOf(std::span<const std::uint8_t> bytes, const Walk& walk, bool prefix_is_letter, bool whole_job) {
+JobLanguage LanguageOf(std::span<const std::uint8_t> bytes, const Walk& walk, bool prefix_is_letter) {
   if (walk.StrayBytes * 1000 > walk.TextBytes * kMostStrayPerMille) return JobLanguage::BinaryData;
   if (walk.InkjetCommands > 0 && PrintedCharacters(walk) * 100 <= bytes.size()) return JobLanguage::InkjetRaster;
   if (walk.ReceiptCommands >= kReceiptEvidence) return JobLanguage::Receipt;
@@ -86,22 +112,19 @@ JobLanguage LanguageOf(std::span<const std::uint8_t> bytes, const Walk& walk, bo
   // ESC/P acts on the commands whose argument ours only skips.
   if (walk.EscPCommands > 0 || walk.BitImages > 0 || walk.SkippedCommands > 0) return JobLanguage::EscP;
   if (walk.SharedCommands > 0 || own > 0) return JobLanguage::OwnDialect;
-  return IsUtf8(bytes, whole_job) ? JobLanguage::Utf8Text : JobLanguage::Text;
+  return IsUtf8(bytes) ? JobLanguage::Utf8Text : JobLanguage::Text;
 }
 
 }  // namespace
 
-Recognition Recognise(std::span<const std::uint8_t> head, bool whole_job) {
-  if (head.size() > kRecognitionBytes) {
-    head = head.first(kRecognitionBytes);
-    whole_job = false;
-  }
+Recognition Recognise(std::span<const std::uint8_t> head) {
+  if (head.size() > kRecognitionBytes) head = head.first(kRecognitionBytes);
   Recognition job;
   const recognition::Header header = recognition::ReadHeader(head);
   const std::span<const std::uint8_t> document = head.subspan(header.Start);
   std::optional<JobLanguage> found = header.Entered;
   if (!found && StartsWith(document, "%PDF-")) found = JobLanguage::Pdf;
-  if (!found && StartsWith(document, "%!")) found = JobLanguage::PostScript;
+  if (!found && IsPostScript(document)) found = JobLanguage::PostScript;
   if (!found) found = PrinterStream(document);
   if (!found) {
     if (auto kind = recognition::KindOfFile(document)) {
@@ -133,7 +156,7 @@ Recognition Recognise(std::span<const std::uint8_t> head, bool whole_job) {
     own_guess = recognition::GuessCodePage(own->Text);
     prefix_is_letter = own_guess->Page == CodePageId::Windows1250 && own_guess->FromEvidence;
   }
-  job.Language = LanguageOf(head, walk, prefix_is_letter, whole_job);
+  job.Language = LanguageOf(head, walk, prefix_is_letter);
   std::optional<recognition::CodePageGuess> guess;
   if (job.Language == JobLanguage::OwnDialect) {
     walk = own ? std::move(*own) : recognition::WalkOwnDialect(head);

@@ -95,9 +95,8 @@ struct Recognition {
   bool CodePageFromEvidence = false;
 };
 
-// `head`: the job's first bytes (at most kRecognitionBytes are looked at); `whole_job`: whether
-// they are all of it, so that a sequence cut short at their end is the job's own fault.
-Recognition Recognise(std::span<const std::uint8_t> head, bool whole_job);
+// `head`: the job's first bytes (at most kRecognitionBytes are looked at).
+Recognition Recognise(std::span<const std::uint8_t> head);
 
 // The short Polish names of what jobs are, for the console's line about the job.
 inline constexpr std::string_view kNameText = "tekst";

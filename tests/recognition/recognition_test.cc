@@ -17,8 +17,8 @@ namespace {
 
 using namespace std::string_literals;
 
-Recognition Of(std::string_view bytes, bool whole_job = true) {
-  return Recognise(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), whole_job);
+Recognition Of(std::string_view bytes) {
+  return Recognise(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
 }
 
 const std::string kUel = "\x1B%-12345X";
@@ -38,6 +38,9 @@ TEST(RecognitionTest, TellsTheLanguageAndWhereADocumentBegins) {
       {"PJL entering PostScript", pjl + "@PJL ENTER LANGUAGE=POSTSCRIPT\r\n", "%!PS\n", JobLanguage::PostScript,
        kNamePostScript},
       {"PJL, then PostScript as it is", kUel + "@PJL\n", "%!PS\n", JobLanguage::PostScript, kNamePostScript},
+      {"\"%!\", then PostScript", "", "%!\n/Courier findfont 12 scalefont setfont\n", JobLanguage::PostScript,
+       kNamePostScript},
+      {"\"%!\" before text", "", "%! Uwaga: faktura nr 12\r\n", JobLanguage::Text, kNameText},
       {"PDF", "", "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n", JobLanguage::Pdf, kNamePdf},
       {"PJL entering PDF", kUel + "@pjl enter language = pdf\n", "%PDF-1.7\n", JobLanguage::Pdf, kNamePdf},
       {"PCL after its reset", "", "\x1B" "E\x1B&l26a0O\x1B(s0p12h10v0s0b3T" "Faktura", JobLanguage::Pcl, kNamePcl},
@@ -126,10 +129,10 @@ TEST(RecognitionTest, TellsWhatIsNoDosPrintout) {
   }
 }
 
-TEST(RecognitionTest, AUtf8SequenceCutShortIsTheJobsFaultOnlyAtItsEnd) {
-  const std::string cut = "Łódź\n\xC5";
-  EXPECT_EQ(Of(cut, false).Language, JobLanguage::Utf8Text);
-  EXPECT_EQ(Of(cut, true).Language, JobLanguage::Text);
+// Cut short where the bytes read end, or where the job does (its last character cut off).
+TEST(RecognitionTest, AUtf8SequenceCutShortAtTheEndStaysUtf8) {
+  EXPECT_EQ(Of("Łódź\n\xC5").Language, JobLanguage::Utf8Text);
+  EXPECT_EQ(Of("Ksi\xC4").Language, JobLanguage::Text) << "no whole sequence before it";
 }
 
 TEST(RecognitionTest, TwentyFourPinsOnlyForWhatOnlyTheyHave) {
