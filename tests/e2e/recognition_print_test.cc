@@ -51,6 +51,8 @@ TEST(RecognitionPrintTest, EachKindOfJobPrintsAsItIs) {
       {"Polish in Windows-1250", Encoded("Zażółć gęślą jaźń.\r\nŹdźbło, ćma, śnieg, żółw.\r\n", "CP1250", dir),
        "tekst, Windows-1250", "jaźń."},
       {"UTF-8, LF alone", "Zażółć gęślą jaźń\nKsiążka ─ żółw\n", "tekst UTF-8", "Książka"},
+      {"text, then 256 KB of line feeds", "Faktura\r\n" + std::string(262144, '\n'), "tekst, PC852 (domyślna)",
+       "Faktura"},
       {"our own dialect", "\xfa" "N" + Encoded("Pogrubione: zażółć gęślą jaźń\r\n", "CP852", dir) + "\xfa" "n",
        "dialekt Prynda, PC852", "jaźń"},
   };

@@ -43,7 +43,7 @@ void FeedForward(OwnModes& own, const Args& args) {
   TRenderState& state = own.State;
   // The page-height test, whenever /FF is given (the line-count mode too).
   const double bottom = state.Settings.ForceFF ? state.Page.PageHeight : kNoLimit;
-  if (state.Page.FeedDown(FeedPixels(state, args[0]), bottom)) state.Page.PageFull = true;
+  if (state.Page.FeedDown(FeedPixels(state, args[0]), bottom)) state.Page.PageFull = own.FedPastEnd = true;
 }
 
 void FeedBackward(OwnModes& own, const Args& args) {

@@ -35,6 +35,7 @@ struct OwnModes {
   const OwnText Text;                      // how the bytes of text are read
   const bool PagesWhenPrinted;             // a new page goes to the printer with its first print
   bool PageDeferred = false;               // ... and one is waiting for it
+  bool FedPastEnd = false;                 // the page is full by feeding past its end, not by a form feed
   std::int32_t LineNo = 1;                 // line on the page, for the page break every n lines
   bool Expanded = false;                   // double width (prefix command E)
   std::int32_t SavedPitch = kPitch10Cpi;   // the pitch expanded mode returns to

@@ -15,9 +15,9 @@ void LineFeed(OwnModes& own) {
   if (!settings.ForceFF) return;
   if (settings.FFLines) {
     ++own.LineNo;
-    if (own.LineNo > settings.FFNLines) state.Page.PageFull = true;
+    if (own.LineNo > settings.FFNLines) state.Page.PageFull = own.FedPastEnd = true;
   } else if (passes) {
-    state.Page.PageFull = true;
+    state.Page.PageFull = own.FedPastEnd = true;
   }
 }
 
@@ -72,9 +72,11 @@ void OwnDialect::BeginNewPage() {
   if (!own_.PagesWhenPrinted) {
     BeginPage(own_.State);
   } else {
-    // The page waits for its first print; one asked for while another still waits is blank.
-    if (own_.PageDeferred) BeginPage(own_.State);
+    // The page waits for its first print; one asked for by a form feed while another still waits
+    // is blank, but feeding on past the end of a waiting page makes no sheet (as in FX mode).
+    if (own_.PageDeferred && !own_.FedPastEnd) BeginPage(own_.State);
     own_.PageDeferred = true;
+    own_.FedPastEnd = false;
     page.PageFull = false;
   }
   page.PosY = page.TopMargin;
