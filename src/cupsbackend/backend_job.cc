@@ -17,7 +17,6 @@
 #include "platform/console.h"
 #include "platform/name_list.h"
 #include "platform/text_encoding.h"
-#include "platform/text_encoding.h"
 #include "render/page_cycle.h"
 #include "translation/code_pages.h"
 

@@ -42,8 +42,6 @@ inline constexpr std::string_view kBackendDiscoveryLine =
 // The option the backend gives every job it submits, its value the queue it printed for: a job
 // that carries it has been printed by the backend already and is never printed again.
 inline constexpr std::string_view kPrintedByOption = "prynda-from";
-// The page limit where neither the queue, nor the job, nor the system's settings file set one.
-inline constexpr int kDefaultPageLimit = 10000;
 inline constexpr int kMostPageLimit = 100'000'000;
 
 // A page limit as an option gives it: a whole number from 1 to kMostPageLimit, digits only.

@@ -83,5 +83,9 @@ struct PryndaSettings {
 // The form's width when FormWidth does not say: 80 columns at 10 cpi, the narrow carriage's line.
 inline constexpr int kDefaultFormWidth = 80;
 
+// The page limit of a job nobody is there to stop - one on a print server, or read from standard
+// input - where the settings (and the queue or the job) set none.
+inline constexpr int kDefaultPageLimit = 10000;
+
 
 }  // namespace prynda

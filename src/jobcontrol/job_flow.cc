@@ -181,7 +181,11 @@ bool PrepareJob(TJobContext& job) {
   SetUpFontSet(job);
   ReadSettingsFile(job);
   ApplyOptions(job);
-  if (job.StandardInput) job.Settings.DeleteAfterPrint = false;  // standard input leaves nothing to delete
+  if (job.StandardInput) {
+    job.Settings.DeleteAfterPrint = false;  // standard input leaves nothing to delete
+    // A pipe may bring anything, and nobody may be watching the pages come.
+    if (job.Prynda.MaxPages == 0) job.Prynda.MaxPages = kDefaultPageLimit;
+  }
   RecogniseJob(job);
   ShowBanner(job);
   SetUpForm(job);

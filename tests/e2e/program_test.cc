@@ -138,6 +138,11 @@ TEST(ProgramTest, StandardInputIsAJobOfItsOwn) {
   const ProgramRun closed = RunPrynda({.Args = {"-"}, .WorkDir = dir.Path(), .NoStdin = true});
   EXPECT_EQ(closed.ExitCode, 1);
   EXPECT_NE(closed.Err.find("standardowego"), std::string::npos) << closed.Err;
+  // Nobody may be watching a pipe: the print server's page limit holds where the settings set none.
+  const ProgramRun flood = RunPrynda({.Args = {"-", "/ST"}, .Env = {{"PRYNDA_PDF", dir.File("flood.pdf")}},
+                                      .Input = std::string(10000, '\x0c') + "A", .WorkDir = dir.Path()});
+  EXPECT_EQ(flood.ExitCode, 1);
+  EXPECT_FALSE(fs::exists(dir.File("flood.pdf")));
 }
 
 }  // namespace
