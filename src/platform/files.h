@@ -73,7 +73,11 @@ class ReplacingFile {
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-  bool Create(const std::string& path);
+  // Who may read the file once it is there: as any new file of the user's (the umask decides), or
+  // whoever may read its folder - its group and the others as the folder has them, whatever the
+  // umask (a print server's files in a folder shared with a group). Windows: as the folder's ACL.
+  enum class Readers { AsUmask, AsFolder };
+  bool Create(const std::string& path, Readers readers = Readers::AsUmask);
   bool Write(const void* data, std::size_t size);
   bool Commit();
   // Puts the complete file at `path` (in the folder given to Create) only where no file has that
@@ -90,6 +94,7 @@ class ReplacingFile {
   std::intptr_t handle_ = -1;
   bool unnamed_ = false;
   bool closed_ = false;  // a named temporary file, complete and closed, waiting for its name
+  unsigned mode_ = 0;    // the permissions it takes; 0: a new file's (0666 less the umask)
   std::string error_;
 };
 

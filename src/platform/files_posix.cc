@@ -64,12 +64,17 @@ namespace {
 
 std::string DescriptorPath(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
-// A file made by mkstemp (mode 0600) given the permissions a new file of the user would have,
-// 0666 less the umask, and closed; false (errno set) where either fails, the file closed anyway.
-bool CloseAsUserFile(int fd) {
+// A new file's permissions: 0666 less the umask.
+mode_t UserFileMode() {
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  if (::fchmod(fd, 0666 & ~mask) != 0) {
+  return 0666 & ~mask;
+}
+
+// A file made by mkstemp (mode 0600) given its permissions (`mode`, or a new file's) and closed;
+// false (errno set) where either fails, the file closed anyway.
+bool CloseAsUserFile(int fd, mode_t mode) {
+  if (::fchmod(fd, mode != 0 ? mode : UserFileMode()) != 0) {
     const int error = errno;
     ::close(fd);
     errno = error;
@@ -140,19 +145,29 @@ std::string HiddenName(const std::filesystem::path& target, bool pattern) {
 
 }  // namespace
 
-bool ReplacingFile::Create(const std::string& path) {
+bool ReplacingFile::Create(const std::string& path, Readers readers) {
   Discard();
   path_ = path;
   error_.clear();
   const std::filesystem::path target(path);
-#ifdef O_TMPFILE
-  // The file takes its name only when it is complete (Commit links it in through /proc), so a
-  // process killed meanwhile leaves nothing. Its mode is a new file's: 0666 less the umask.
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
+  mode_ = 0;
+  if (readers == Readers::AsFolder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0) {
+      error_ = std::strerror(errno);
+      return false;
+    }
+    mode_ = 0600 | (info.st_mode & 0044);
+  }
+#ifdef O_TMPFILE
+  // The file takes its name only when it is complete (Commit links it in through /proc), so a
+  // process killed meanwhile leaves nothing. Its mode is a new file's (0666 less the umask), or
+  // the folder's readers'.
   const int unnamed = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
   if (unnamed >= 0) {
-    if (::access(DescriptorPath(unnamed).c_str(), F_OK) == 0) {
+    if (::access(DescriptorPath(unnamed).c_str(), F_OK) == 0 && (mode_ == 0 || ::fchmod(unnamed, mode_) == 0)) {
       handle_ = unnamed;
       unnamed_ = true;
       return true;
@@ -215,7 +230,7 @@ bool ReplacingFile::Commit() {
     return true;
   }
   handle_ = -1;
-  if (!CloseAsUserFile(fd)) {
+  if (!CloseAsUserFile(fd, mode_)) {
     error_ = std::strerror(errno);
     return false;
   }
@@ -249,7 +264,7 @@ ReplacingFile::NewName ReplacingFile::CommitAsNew(const std::string& path) {
   if (!closed_) {
     handle_ = -1;
     closed_ = true;
-    if (!CloseAsUserFile(fd)) return failed();
+    if (!CloseAsUserFile(fd, mode_)) return failed();
   }
   const auto named = [this] {
     ::unlink(temporary_.c_str());

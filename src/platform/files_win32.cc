@@ -118,7 +118,7 @@ bool InputFile::Close() {
   return closed;
 }
 
-bool ReplacingFile::Create(const std::string& path) {
+bool ReplacingFile::Create(const std::string& path, Readers) {  // the folder's ACL decides the readers
   Discard();
   path_ = path;
   const std::filesystem::path target(path);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -142,6 +143,14 @@ TEST_F(ArchiveTest, TheFieldsOfTheName) {
     EXPECT_EQ(printed.ExitCode, 0) << printed.Err;
   }
   EXPECT_EQ(FilesIn(Archive()), (std::vector<std::string>{name + "-2.pdf", name + "-3.pdf", name + ".pdf"}));
+  // Whoever may read the folder may read its files, whatever the umask (a print server's is 077).
+  fs::permissions(Archive(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+  const mode_t umask = ::umask(077);
+  const ProgramRun shared = Run({"-", "/ST"}, "ArchiveName=shared.pdf\n", {.Input = two_pages, .WorkDir = dir_.Path()});
+  ::umask(umask);
+  EXPECT_EQ(shared.ExitCode, 0) << shared.Err;
+  EXPECT_EQ(fs::status(Archived("shared.pdf")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   // A pattern that would leave the folder stays in it.
   const ProgramRun escaping = Run({dir_.Write("faktura.txt", "Faktura\r\n"), "/ST"}, "ArchiveName=../{name}\n");
   EXPECT_EQ(escaping.ExitCode, 0) << escaping.Err;

@@ -30,7 +30,10 @@ class ArchiveFile final : public PdfSink {
 
   void Begin(const TDocInfo&) override {
     whole_ = false;
-    if (!file_.Create((fs::path(folder_) / "prynda-archive.pdf").string())) throw EPrinter(Failure());
+    // Read by whoever may read the folder (its group, on a print server), whatever the umask.
+    if (!file_.Create((fs::path(folder_) / "prynda-archive.pdf").string(), ReplacingFile::Readers::AsFolder)) {
+      throw EPrinter(Failure());
+    }
   }
   bool Write(const unsigned char* data, std::size_t size) override { return file_.Write(data, size); }
   std::string FailureText() const override { return file_.Error().empty() ? std::string() : Failure(); }
