@@ -1,9 +1,11 @@
-// Forms read from their files: what each kind of file that cannot be a form raises, a PDF's pages
-// and boxes, a picture's dots, and the matrix that lays a page, turned or not, over the sheet.
+// Forms read from their files: what each kind of file that cannot be a form raises (hostile ones
+// quickly), forms of real size, a PDF's pages and boxes, a picture's dots, and the matrix that lays
+// a page, turned or not, over the sheet.
 #include "printers/pdf/page_form.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -17,11 +19,27 @@ namespace {
 
 using testing::FormBox;
 using testing::FormPdf;
+using testing::InflatingTo;
+using testing::PdfOfObjects;
+using testing::PdfStream;
 using testing::TempDir;
+
+// A PDF of one A4 page drawn by object 4, its resources `resources`, then the objects `more`.
+std::string OnePage(const std::string& content, const std::string& resources = "",
+                    const std::vector<std::string>& more = {}) {
+  std::vector<std::string> objects = {"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[3 0 R]/Count 1>>",
+                                      "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R/Resources<<" +
+                                          resources + ">>>>",
+                                      content};
+  objects.insert(objects.end(), more.begin(), more.end());
+  return PdfOfObjects(objects);
+}
 
 TEST(PageFormTest, AFileThatIsNoFormSaysWhy) {
   TempDir dir;
   const std::string pdf = FormPdf({"0 0 10 10 re f"});
+  std::string named_300000_times;
+  for (int i = 0; i < 300'000; ++i) named_300000_times += "3 0 R ";
   const struct {
     std::string Name;
     std::string Bytes;  // "" for no file
@@ -32,16 +50,50 @@ TEST(PageFormTest, AFileThatIsNoFormSaysWhy) {
       {"urwany.pdf", pdf.substr(0, pdf.size() / 2), FormProblem::DamagedPdf},
       {"smieci.pdf", "%PDF-1.7\n" + std::string(2000, 'x'), FormProblem::DamagedPdf},
       {"urwany.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16), FormProblem::DamagedPng},
+      // 300 KB of content that inflates to 300 MiB of blanks.
+      {"kleks.pdf", OnePage(PdfStream(InflatingTo(' ', 300 << 20), "/Filter/FlateDecode")), FormProblem::TooLarge},
+      // 1.8 MB naming one page 300,000 times.
+      {"strony.pdf",
+       PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[" + named_300000_times + "]/Count 300000>>",
+                     "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]>>"}),
+       FormProblem::TooLarge},
+      // An object stream, which qpdf decodes whole as soon as an object in it is read, of 64 MiB.
+      {"obiekty.pdf", OnePage(PdfStream(""), "", {PdfStream(InflatingTo(' ', 64 << 20), "/Type/ObjStm/N 1/First 4/Filter/Fl")}),
+       FormProblem::TooLarge},
+      {"petla.pdf", PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[2 0 R]/Count 1>>"}),
+       FormProblem::DamagedPdf},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
     const std::string path = c.Bytes.empty() ? dir.File(c.Name) : dir.Write(c.Name, c.Bytes);
+    const auto start = std::chrono::steady_clock::now();
     try {
       PageForm::Load(path);
       ADD_FAILURE() << "loaded";
     } catch (const FormError& error) {
       EXPECT_EQ(error.Problem(), c.Problem) << error.what();
     }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "not decoded whole";
+  }
+}
+
+TEST(PageFormTest, FormsOfRealSizeLoad) {
+  TempDir dir;
+  std::string lines;
+  while (lines.size() < (4 << 20)) lines += "0.5 w 56.7 " + std::to_string(lines.size() % 800) + " m 538.6 0 l S\n";
+  const struct {
+    std::string Name, Bytes;
+  } cases[] = {
+      // A4 scanned at 600 dpi in colour: 4961 x 7016 dots, 104 MB decoded.
+      {"skan.pdf", OnePage(PdfStream("q 595 0 0 842 0 0 cm /Skan Do Q"), "/XObject<</Skan 5 0 R>>",
+                           {PdfStream(InflatingTo('\xff', 4961ull * 7016 * 3),
+                                      "/Type/XObject/Subtype/Image/Width 4961/Height 7016/ColorSpace/DeviceRGB"
+                                      "/BitsPerComponent 8/Filter/FlateDecode")})},
+      {"wektory.pdf", OnePage(PdfStream(lines))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_EQ(PageForm::Load(dir.Write(c.Name, c.Bytes))->PageCount(), 1);
   }
 }
 

@@ -1,10 +1,73 @@
 // Form files for the tests: a PDF written byte by byte, its pages in a font every reader has.
 #pragma once
 
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace prynda::testing {
+
+// A PDF of the objects given, numbered from 1 in order, the first the catalog.
+inline std::string PdfOfObjects(const std::vector<std::string>& objects) {
+  std::string pdf = "%PDF-1.4\n";
+  std::vector<std::size_t> offsets;
+  for (std::size_t i = 0; i < objects.size(); ++i) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const std::size_t xref = pdf.size();
+  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (std::size_t offset : offsets) {
+    std::string number = std::to_string(offset);
+    pdf += std::string(10 - number.size(), '0') + number + " 00000 n \n";
+  }
+  pdf += "trailer\n<</Size " + std::to_string(objects.size() + 1) + "/Root 1 0 R>>\nstartxref\n" +
+         std::to_string(xref) + "\n%%EOF\n";
+  return pdf;
+}
+
+// A stream object of `data`, its dictionary's further entries in `entries`.
+inline std::string PdfStream(const std::string& data, const std::string& entries = "") {
+  return "<</Length " + std::to_string(data.size()) + entries + ">>stream\n" + data + "\nendstream";
+}
+
+// zlib data that inflates to `size` bytes of `byte`: a compressed mebibyte that stands alone,
+// repeated, its checksum the whole data's. A few hundred bytes for every mebibyte.
+inline std::string InflatingTo(char byte, std::uint64_t size) {
+  const std::uint64_t whole = std::uint64_t{1} << 20;
+  const std::string mebibyte(whole, byte);
+  z_stream z{};
+  deflateInit(&z, 9);
+  std::string out;
+  const auto deflate_part = [&](std::uint64_t bytes, int flush) {
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(mebibyte.data()));
+    z.avail_in = static_cast<uInt>(bytes);
+    std::string part(bytes + 1024, '\0');
+    z.next_out = reinterpret_cast<Bytef*>(part.data());
+    z.avail_out = static_cast<uInt>(part.size());
+    deflate(&z, flush);
+    part.resize(part.size() - z.avail_out);
+    return part;
+  };
+  const std::uint64_t first = std::min(size, whole), middle = size > whole ? (size - first) / whole : 0;
+  const std::uint64_t last = size - first - middle * whole;
+  out = deflate_part(first, Z_FULL_FLUSH);
+  const std::string repeated = middle > 0 ? deflate_part(whole, Z_FULL_FLUSH) : "";
+  for (std::uint64_t i = 1; i < middle; ++i) out += repeated;
+  out += repeated + deflate_part(last, Z_FINISH);
+  deflateEnd(&z);
+  const auto adler = [&](std::uint64_t bytes) {
+    return adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(mebibyte.data()), static_cast<uInt>(bytes));
+  };
+  uLong sum = adler(first);
+  for (std::uint64_t i = 0; i < middle; ++i) sum = adler32_combine(sum, adler(whole), static_cast<z_off_t>(whole));
+  sum = adler32_combine(sum, adler(last), static_cast<z_off_t>(last));
+  for (int i = 0; i < 4; ++i) out[out.size() - 4 + i] = static_cast<char>(sum >> (24 - 8 * i));
+  return out;
+}
 
 // A PDF of A4 pages, each drawn by its content stream (uncompressed), the font /F1 (Helvetica)
 // in resources that every page inherits; `rotate` is the pages' /Rotate.
@@ -23,21 +86,7 @@ inline std::string FormPdf(const std::vector<std::string>& contents, int rotate 
   }
   objects.push_back("<</Type/Pages/Kids[" + kids + "]/Count " + std::to_string(contents.size()) +
                     "/MediaBox[0 0 595.276 841.89]/Resources<</Font<</F1 2 0 R>>>>>>");
-  std::string pdf = "%PDF-1.4\n";
-  std::vector<std::size_t> offsets;
-  for (std::size_t i = 0; i < objects.size(); ++i) {
-    offsets.push_back(pdf.size());
-    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-  }
-  const std::size_t xref = pdf.size();
-  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-  for (std::size_t offset : offsets) {
-    std::string number = std::to_string(offset);
-    pdf += std::string(10 - number.size(), '0') + number + " 00000 n \n";
-  }
-  pdf += "trailer\n<</Size " + std::to_string(objects.size() + 1) + "/Root 1 0 R>>\nstartxref\n" +
-         std::to_string(xref) + "\n%%EOF\n";
-  return pdf;
+  return PdfOfObjects(objects);
 }
 
 // Text in /F1 at (x, y) points from the page's bottom-left corner.

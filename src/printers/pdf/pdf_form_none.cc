@@ -6,7 +6,7 @@ namespace prynda {
 
 struct PdfForm::State {};
 
-std::unique_ptr<PdfForm> PdfForm::Open(std::string, const std::string& path) {
+std::unique_ptr<PdfForm> PdfForm::Open(std::string, const std::string& path, const PdfFormLimits&) {
   throw FormError(FormProblem::PdfUnsupported, "PDF forms cannot be read by this build: " + path);
 }
 

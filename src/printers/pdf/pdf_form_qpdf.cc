@@ -1,15 +1,19 @@
 #include "printers/pdf/pdf_form.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <initializer_list>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "device/printer_error.h"
 #include "printers/pdf/pdf_writer.h"
+#include "printers/pdf/qpdf_document.h"
 #include "printers/pdf/qpdf_library.h"
 
 namespace prynda {
@@ -49,29 +53,17 @@ std::string EscapedName(std::string_view name) {
 }  // namespace
 
 struct PdfForm::State {
-  qpdf_data Pdf = nullptr;
-  std::string Bytes;  // qpdf reads the file where it lies
+  std::string Bytes;  // qpdf reads the file where it lies: kept while the document is
+  QpdfDocument Document;
+  qpdf_data Pdf = Document.Handle();
   std::string Path;
   std::vector<FormBox> Boxes;
   std::vector<std::string> Contents;  // each page's content streams, decoded and joined
 
-  ~State() {
-    if (Pdf != nullptr) Api().qpdf_cleanup(&Pdf);
-  }
-
-  bool Failed() const { return Api().qpdf_has_error(Pdf) != QPDF_FALSE; }
-  // Forgets the warnings so far: the library repairs what it can of a file's structure, and says so.
-  void ForgetWarnings() const {
-    while (Api().qpdf_more_warnings(Pdf)) Api().qpdf_next_warning(Pdf);
-  }
-  // Data that decoding warned of is damaged: what is read is not what was written.
-  bool Warned() const { return Api().qpdf_more_warnings(Pdf) != QPDF_FALSE; }
-  // What the library last reported as an error, and the error cleared.
-  std::string Failure() const {
-    if (!Failed()) return "unreadable";
-    const char* text = Api().qpdf_get_error_full_text(Pdf, Api().qpdf_get_error(Pdf));
-    return text != nullptr ? text : "unreadable";
-  }
+  bool Failed() const { return Document.Failed(); }
+  void ForgetWarnings() const { Document.ForgetWarnings(); }
+  bool Warned() const { return Document.Warned(); }
+  std::string Failure() const { return Document.Failure(); }
 
   // A page's key as the page tree passes it down (/Resources, /MediaBox, /CropBox, /Rotate).
   qpdf_oh Inherited(qpdf_oh page, const char* key) const {
@@ -123,12 +115,70 @@ struct PdfForm::State {
 
 namespace {
 
+// What checking a form may still decode, and until when.
+struct Allowance {
+  DecodeBudget& Budget;
+  std::uint64_t StreamBytes;
+  PdfClock::time_point Deadline;
+};
+
+PdfReadError TooLarge(const std::string& what) { return PdfReadError(PdfReadProblem::Decoding, what); }
+
+// The bytes a picture's dots take as its dictionary states them (four colours where it does not
+// tell); 0 for a stream that is no picture.
+std::uint64_t StatedPictureBytes(qpdf_data q, qpdf_oh dictionary) {
+  const auto number = [&](const char* key, double otherwise) {
+    const qpdf_oh value = Api().qpdf_oh_get_key(q, dictionary, key);
+    return Api().qpdf_oh_is_number(q, value) ? std::fabs(Api().qpdf_oh_get_numeric_value(q, value)) : otherwise;
+  };
+  if (!Api().qpdf_oh_is_name_and_equals(q, Api().qpdf_oh_get_key(q, dictionary, "/Subtype"), "/Image")) return 0;
+  double colours = 4;
+  const qpdf_oh space = Api().qpdf_oh_get_key(q, dictionary, "/ColorSpace");
+  const qpdf_oh family = Api().qpdf_oh_is_array(q, space) ? Api().qpdf_oh_get_array_item(q, space, 0) : space;
+  for (const char* grey : {"/DeviceGray", "/CalGray", "/G", "/Indexed", "/I", "/Separation"}) {
+    if (Api().qpdf_oh_is_name_and_equals(q, family, grey)) colours = 1;
+  }
+  for (const char* three : {"/DeviceRGB", "/CalRGB", "/RGB", "/Lab"}) {
+    if (Api().qpdf_oh_is_name_and_equals(q, family, three)) colours = 3;
+  }
+  const qpdf_oh mask = Api().qpdf_oh_get_key(q, dictionary, "/ImageMask");
+  const double bits = Api().qpdf_oh_unparse(q, mask) == std::string_view("true") ? 1 : colours * number("/BitsPerComponent", 8);
+  const double bytes = std::ceil(number("/Width", 0) * bits / 8) * number("/Height", 0);
+  return bytes < 1.8e19 ? static_cast<std::uint64_t>(bytes) : UINT64_MAX;
+}
+
+// Raises TooLarge where the page's content streams could decode to more than one stream may, or
+// than is left.
+void AllowContents(const PdfForm::State& state, qpdf_oh page, const Allowance& allowance) {
+  qpdf_data q = state.Pdf;
+  const qpdf_oh contents = Api().qpdf_oh_get_key(q, page, "/Contents");
+  const bool listed = Api().qpdf_oh_is_array(q, contents);
+  const int count = listed ? Api().qpdf_oh_get_array_n_items(q, contents) : 1;
+  std::uint64_t left = std::min(allowance.StreamBytes, allowance.Budget.Left());
+  for (int i = 0; i < count; ++i) {
+    if (i % 1024 == 1023) CheckDeadline(allowance.Deadline);
+    const qpdf_oh stream = listed ? Api().qpdf_oh_get_array_item(q, contents, i) : contents;
+    QPDF_BOOL filterable = QPDF_FALSE;
+    if (!Api().qpdf_oh_is_stream(q, stream) ||
+        Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_specialized, &filterable, nullptr, nullptr) != QPDF_SUCCESS ||
+        !filterable) {
+      continue;  // qpdf does not decode it: the page's content cannot be read
+    }
+    const std::optional<std::vector<PdfFilterStep>> steps = state.Document.Filters(Api().qpdf_oh_get_dict(q, stream));
+    if (!steps) throw TooLarge("content whose decoded size cannot be told");
+    Allocated raw;
+    if (Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_none, nullptr, &raw.Data, &raw.Size) != QPDF_SUCCESS) continue;
+    left -= allowance.Budget.Allow(raw.View(), *steps, left);
+  }
+}
+
 // The objects that a page's resources reach, written into a PDF under numbers of its own; without
-// a PDF to write, only read (and their streams decoded), to check that they can be.
+// a PDF to write, only read (and their streams decoded within `allowance`), to check that they can
+// be.
 class Import {
  public:
-  Import(const PdfForm::State& state, PdfWriter* writer, ImportedObjects& written)
-      : state_(state), q_(state.Pdf), writer_(writer), written_(written) {}
+  Import(const PdfForm::State& state, PdfWriter* writer, ImportedObjects& written, const Allowance* allowance = nullptr)
+      : state_(state), q_(state.Pdf), writer_(writer), allowance_(allowance), written_(written) {}
 
   // Whether a stream read without a PDF to write failed to decode.
   bool Damaged() const { return damaged_; }
@@ -242,16 +292,36 @@ class Import {
     if (writer_ != nullptr) {
       writer_->WriteStream(number, data.View(), text_, !filtered);
     } else if (filtered) {
-      state_.ForgetWarnings();
-      Allocated decoded;
-      Api().qpdf_oh_get_stream_data(q_, object, qpdf_dl_generalized, nullptr, &decoded.Data, &decoded.Size);
-      damaged_ = damaged_ || state_.Warned();
+      CheckDecoding(object, dictionary, data.View());
     }
+  }
+
+  // Decodes a stream only to learn whether it can be, once what it decodes to is known to be
+  // within the allowance (its picture's size as stated, then its data's).
+  void CheckDecoding(qpdf_oh stream, qpdf_oh dictionary, std::string_view raw) {
+    CheckDeadline(allowance_->Deadline);
+    QPDF_BOOL filterable = QPDF_FALSE;
+    if (Api().qpdf_oh_get_stream_data(q_, stream, qpdf_dl_generalized, &filterable, nullptr, nullptr) != QPDF_SUCCESS ||
+        !filterable) {
+      return;  // kept as it is: the printer decodes it
+    }
+    if (StatedPictureBytes(q_, dictionary) > allowance_->StreamBytes) {
+      throw TooLarge("a picture of more than " + std::to_string(allowance_->StreamBytes) + " bytes");
+    }
+    const std::optional<std::vector<PdfFilterStep>> steps = state_.Document.Filters(dictionary);
+    if (!steps) throw TooLarge("a stream whose decoded size cannot be told");
+    allowance_->Budget.Allow(raw, *steps, allowance_->StreamBytes);
+    state_.ForgetWarnings();
+    Allocated decoded;
+    Api().qpdf_oh_get_stream_data(q_, stream, qpdf_dl_generalized, nullptr, &decoded.Data, &decoded.Size);
+    damaged_ = damaged_ || state_.Warned();
+    allowance_->Budget.Spend(decoded.Size);
   }
 
   const PdfForm::State& state_;
   qpdf_data q_;
   PdfWriter* writer_;
+  const Allowance* allowance_;
   bool damaged_ = false;
   ImportedObjects& written_;
   std::vector<std::pair<qpdf_oh, int>> pending_;
@@ -263,40 +333,49 @@ class Import {
 PdfForm::PdfForm(std::unique_ptr<State> state) : state_(std::move(state)) {}
 PdfForm::~PdfForm() = default;
 
-std::unique_ptr<PdfForm> PdfForm::Open(std::string bytes, const std::string& path) {
+std::unique_ptr<PdfForm> PdfForm::Open(std::string bytes, const std::string& path, const PdfFormLimits& limits) {
   if (Qpdf() == nullptr) throw FormError(FormProblem::NoPdfLibrary, "libqpdf.so.29 cannot be loaded");
   auto state = std::make_unique<State>();
   state->Bytes = std::move(bytes);
   state->Path = path;
-  state->Pdf = Api().qpdf_init();
   qpdf_data q = state->Pdf;
-  Api().qpdf_silence_errors(q);
-  Api().qpdf_set_suppress_warnings(q, QPDF_TRUE);
+  const PdfReadLimits read{limits.Objects, limits.Pages, limits.ObjectStreamBytes,
+                           PdfClock::now() + std::chrono::seconds(limits.Seconds)};
+  DecodeBudget budget(limits.DecodedBytes);
+  const Allowance allowance{budget, limits.StreamBytes, read.Deadline};
   const auto damaged = [&] { return FormError(FormProblem::DamagedPdf, state->Failure()); };
-  if (Api().qpdf_read_memory(q, path.c_str(), state->Bytes.data(), state->Bytes.size(), "") & QPDF_ERRORS) {
-    throw damaged();
-  }
-  const int pages = Api().qpdf_get_num_pages(q);
-  if (state->Failed() || pages < 0) throw damaged();
-  if (pages == 0) throw FormError(FormProblem::NoPages, "no pages");
-  ImportedObjects seen;
-  for (int i = 0; i < pages; ++i) {
-    const qpdf_oh page = Api().qpdf_get_page_n(q, static_cast<std::size_t>(i));
-    Allocated content;
-    state->ForgetWarnings();
-    if (state->Failed() || Api().qpdf_oh_get_page_content_data(q, page, &content.Data, &content.Size) != QPDF_SUCCESS ||
-        state->Warned()) {
-      throw damaged();
+  try {
+    state->Document.Read(state->Bytes, path, read, budget);
+    state->Document.CountPages(read);  // the walk within limits, before qpdf's own
+    const int pages = Api().qpdf_get_num_pages(q);
+    if (state->Failed() || pages < 0) throw damaged();
+    if (pages == 0) throw FormError(FormProblem::NoPages, "no pages");
+    if (static_cast<std::uint64_t>(pages) > limits.Pages) throw PdfReadError(PdfReadProblem::Pages, "more than " + std::to_string(limits.Pages) + " pages");
+    ImportedObjects seen;
+    for (int i = 0; i < pages; ++i) {
+      CheckDeadline(read.Deadline);
+      const qpdf_oh page = Api().qpdf_get_page_n(q, static_cast<std::size_t>(i));
+      AllowContents(*state, page, allowance);
+      Allocated content;
+      state->ForgetWarnings();
+      if (state->Failed() || Api().qpdf_oh_get_page_content_data(q, page, &content.Data, &content.Size) != QPDF_SUCCESS ||
+          state->Warned()) {
+        throw damaged();
+      }
+      budget.Spend(content.Size);
+      state->Contents.emplace_back(content.View());
+      state->Boxes.push_back(state->PageBox(page));
+      Import check(*state, nullptr, seen, &allowance);
+      std::string ignored;
+      check.Emit(state->Inherited(page, "/Resources"), ignored);
+      check.Emit(Api().qpdf_oh_get_key(q, page, "/Group"), ignored);
+      check.Finish();
+      Api().qpdf_oh_release_all(q);
+      if (state->Failed() || check.Damaged()) throw damaged();
     }
-    state->Contents.emplace_back(content.View());
-    state->Boxes.push_back(state->PageBox(page));
-    Import check(*state, nullptr, seen);
-    std::string ignored;
-    check.Emit(state->Inherited(page, "/Resources"), ignored);
-    check.Emit(Api().qpdf_oh_get_key(q, page, "/Group"), ignored);
-    check.Finish();
-    Api().qpdf_oh_release_all(q);
-    if (state->Failed() || check.Damaged()) throw damaged();
+  } catch (const PdfReadError& error) {
+    throw FormError(error.Problem() == PdfReadProblem::Damaged ? FormProblem::DamagedPdf : FormProblem::TooLarge,
+                    error.what());
   }
   return std::unique_ptr<PdfForm>(new PdfForm(std::move(state)));
 }

@@ -1,5 +1,5 @@
-// qpdf's library through its C interface, opened at run time when a PDF form is first loaded:
-// a job without one never loads it and the C++ libraries it pulls in.
+// qpdf's library through its C interface, opened at run time when a PDF form is first loaded or a
+// PDF first checked: a job without either never loads it and the C++ libraries it pulls in.
 #pragma once
 
 #include <qpdf/qpdf-c.h>
@@ -16,7 +16,9 @@ namespace prynda {
   X(qpdf_oh_get_array_item) X(qpdf_oh_begin_dict_key_iter) X(qpdf_oh_dict_more_keys)                       \
   X(qpdf_oh_dict_next_key) X(qpdf_oh_get_dict) X(qpdf_oh_get_stream_data) X(qpdf_oh_get_page_content_data) \
   X(qpdf_oh_get_numeric_value) X(qpdf_oh_is_number) X(qpdf_oh_is_name_and_equals) X(qpdf_oh_is_dictionary) \
-  X(qpdf_oh_is_null) X(qpdf_oh_new_null) X(qpdf_oh_release_all)
+  X(qpdf_oh_is_null) X(qpdf_oh_new_null) X(qpdf_oh_release_all) X(qpdf_oh_release) X(qpdf_get_root)            \
+  X(qpdf_is_encrypted) X(qpdf_get_object_by_id) X(qpdf_oh_is_array) X(qpdf_oh_is_stream) X(qpdf_oh_is_integer)  \
+  X(qpdf_oh_get_int_value) X(qpdf_oh_is_name) X(qpdf_oh_get_name)
 
 struct QpdfLibrary {
   PRYNDA_QPDF_FUNCTIONS(PRYNDA_FUNCTION_POINTER)
