@@ -47,6 +47,7 @@ TRenderOutcome PassOnDocument(TJobContext& job, PassedOnDocument document) {
     document = MakePdfOfXps(job, document);
     if (talk) job.Console.Line(" * ", document.Language, " : zamieniono na PDF");
   }
+  if (document.Format == TDocumentFormat::Pdf) CheckHandedOnPdf(job, document);
   // A document handed on is printed as it is: no form goes under it.
   if (talk && !job.Prynda.Background.empty()) job.Console.Line(" * formularz : pominięty, dokument idzie bez zmian");
   const std::int16_t copies = printer.CopyCount();

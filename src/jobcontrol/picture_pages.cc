@@ -8,10 +8,12 @@
 
 #include "jobcontrol/job_flow.h"
 #include "platform/files.h"
+#include "printers/pdf/pdf_check.h"
 #include "printers/pictures/pictures.h"
 #include "printers/raster/raster_reader.h"
 #include "printers/xps/xps_to_pdf.h"
 #include "render/image_pages.h"
+#include "render/page_cycle.h"
 
 namespace prynda {
 
@@ -147,6 +149,29 @@ PassedOnDocument MakePdfOfXps(TJobContext& job, const PassedOnDocument& document
   job.MadeFile = std::move(pdf);
   job.InputSource = job.MadeFile->Path();
   return PassedOnDocument{TDocumentFormat::Pdf, 0, document.Language};
+}
+
+void CheckHandedOnPdf(const TJobContext& job, const PassedOnDocument& document) {
+  const int most = job.Prynda.MaxPages;
+  PdfCheckLimits limits;
+  if (most > 0) limits.Pages = static_cast<std::uint64_t>(most);
+  const PdfCheck check = CheckPdf(job.InputPath(), document.Start, limits);
+  const std::string kind = document.Language;
+  switch (check.Verdict) {
+    case PdfVerdict::NoChecker: return;
+    case PdfVerdict::Readable:
+      if (most > 0 && check.Pages > static_cast<std::uint64_t>(most)) throw PageLimitExceeded(most);
+      if (check.Pages > 0) return;
+      throw JobRefused({"Zadanie to " + kind + " bez żadnej strony; nic nie wydrukowano",
+                        "The job is a PDF without a page; nothing was printed"});
+    case PdfVerdict::TooLarge:
+      if (most > 0 && check.Passed == PdfLimit::Pages) throw PageLimitExceeded(most);
+      throw JobRefused({"Zadanie to " + kind + " za duży do wydruku; nic nie wydrukowano",
+                        "The job is too large to print (" + check.Detail + "); nothing was printed"});
+    case PdfVerdict::Unreadable:
+      throw JobRefused({"Zadanie to " + kind + ", ale plik jest uszkodzony; nic nie wydrukowano",
+                        "The job cannot be read (" + check.Detail + "); nothing was printed"});
+  }
 }
 
 }  // namespace prynda

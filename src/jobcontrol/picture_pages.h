@@ -19,4 +19,9 @@ TRenderOutcome PrintRasterPages(TJobContext& job, const PassedOnDocument& docume
 // reads; a document that cannot be made one is refused (JobRefused), nothing printed.
 PassedOnDocument MakePdfOfXps(TJobContext& job, const PassedOnDocument& document);
 
+// A PDF about to be handed on, read and its pages counted first: one that cannot be read, has
+// no page or is too large is refused (JobRefused); one of more pages than the job's page limit
+// raises PageLimitExceeded. Where nothing here can check PDFs (no qpdf, Windows) it goes unchecked.
+void CheckHandedOnPdf(const TJobContext& job, const PassedOnDocument& document);
+
 }  // namespace prynda
