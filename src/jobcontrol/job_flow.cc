@@ -181,6 +181,7 @@ bool PrepareJob(TJobContext& job) {
   SetUpFontSet(job);
   ReadSettingsFile(job);
   ApplyOptions(job);
+  printer.SetProgramTime(job.Prynda.ProgramTime);
   if (job.StandardInput) job.Settings.DeleteAfterPrint = false;  // standard input leaves nothing to delete
   RecogniseJob(job);
   ShowBanner(job);
