@@ -93,7 +93,7 @@ void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::ui
   if (!program.empty()) {
     run = RunProgramOnDocument({program, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sDEVICE=pdfwrite",
                                 "-sstdout=%stderr", "-sOutputFile=-", "-"},
-                               path, offset, write);
+                               path, offset, write, BoxFor(info));
   }
   if (!run) throw EPrinter(std::string("Ghostscript is needed to print PostScript as PDF: ") + GhostscriptHint());
   if (run->ExitCode != 0) {
