@@ -122,7 +122,7 @@ TEST(PdfPassOnWindowsTest, PostScriptGoesThroughGhostscriptFromItsOffset) {
   ASSERT_EQ(system.PassOn(kPdfPrinterName, TDeviceSettings{}, TDocInfo{"GDI=" + input, input},
                           TDocumentFormat::PostScript, input, 1),
             TPassOnResult::Printed);
-  EXPECT_EQ(ReadFile(dir.File("wydruk.pdf")), document);
+  EXPECT_EQ(ReadFile(dir.File("wydruk.pdf")), "%PDF-1.7\n" + document);
   EXPECT_EQ(ReadFile(dir.File("arguments.txt")),
             "-dSAFER\n-dBATCH\n-dNOPAUSE\n-dQUIET\n-sDEVICE=pdfwrite\n-sstdout=%stderr\n-sOutputFile=-\n-\n");
 

@@ -2,7 +2,7 @@
 // Windows Ghostscript to hand. Its arguments go to the file FAKE_GS_ARGUMENTS names, one a line.
 // It reads its standard input to the end; input that names nieznane_polecenie fails as Ghostscript
 // fails on an unknown name (exit code 1, the error on standard error), any other comes back on
-// standard output as it is, after a long run of warnings on standard error -
+// standard output after a PDF's first line, after a long run of warnings on standard error -
 // unless it asks for a hostile run (its first line): "%loop" runs for ever, "%memory" takes
 // memory until it gets no more (then fails as Ghostscript does), "%output" writes for ever,
 // "%folder" writes TEMP, TMP and TMPDIR, "%child" starts a copy of itself that runs for ever and
@@ -74,6 +74,7 @@ int main(int argc, char** argv) {
   }
   // More than a pipe holds, while the output waits: both have to be read as they come.
   for (int i = 0; i < 8192; ++i) std::fputs("   **** Warning: nothing\n", stderr);
+  std::fputs("%PDF-1.7\n", stdout);
   std::fwrite(input.data(), 1, input.size(), stdout);
   return 0;
 }
