@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,21 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using testing::FilesIn;
 using testing::PdfPageCount;
+using testing::ReadFile;
 using testing::Shell;
 using testing::TempDir;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::string> FilesIn(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // Not a whole PDF: a copy has to keep every byte, whatever they are.
 const std::string kPdf =

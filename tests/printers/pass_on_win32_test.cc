@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -29,14 +28,11 @@ namespace prynda {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FilesIn;
+using testing::ReadFile;
 using testing::TempDir;
 
 constexpr const char* kRegistered = "SOFTWARE\\GPL Ghostscript";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 fs::path FakeGhostscript() {
   char exe[MAX_PATH * 2];
@@ -212,9 +208,7 @@ TEST(ProgramBoxWindowsTest, EachRunEndsWithinItsLimitsAndLeavesNothing) {
     EXPECT_EQ(limit, c.limit);
     EXPECT_LT(took.count(), 20);
     if (c.check) c.check(output);
-    std::vector<std::string> left;
-    for (const auto& entry : fs::directory_iterator(base.Path())) left.push_back(entry.path().filename().string());
-    EXPECT_EQ(left, std::vector<std::string>{"zadanie.ps"}) << "the run's folder is gone";
+    EXPECT_EQ(FilesIn(base.Path()), std::vector<std::string>{"zadanie.ps"}) << "the run's folder is gone";
   }
 }
 

@@ -6,7 +6,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
@@ -26,6 +25,8 @@ namespace prynda {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FilesIn;
+using testing::ReadFile;
 using testing::TempDir;
 
 const std::vector<std::string> kGhostscript = {"gs", "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sDEVICE=pdfwrite",
@@ -42,18 +43,6 @@ ProgramBox Box(int seconds, std::uint64_t memory_mib = 256, std::uint64_t output
   box.MemoryBytes = memory_mib * kMiB;
   box.OutputBytes = output_mib * kMiB;
   return box;
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::string> FilesIn(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
 }
 
 // Whether the process still runs (a zombie does not), waiting a moment for a kill to land.
