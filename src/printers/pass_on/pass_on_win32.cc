@@ -82,7 +82,19 @@ class JobObject {
     }
   }
   HANDLE Get() const { return job_.Get(); }
-  void Terminate() noexcept { TerminateJobObject(job_.Get(), 1); }
+  // Ends every process of it and waits (five seconds at most) until none holds a file of its folder.
+  void EndAll() noexcept {
+    TerminateJobObject(job_.Get(), 1);
+    for (int wait = 0; wait < 500; ++wait) {
+      JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+      if (!QueryInformationJobObject(job_.Get(), JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
+                                     nullptr) ||
+          accounting.ActiveProcesses == 0) {
+        return;
+      }
+      Sleep(10);
+    }
+  }
   // Whether a process of it has met the memory limit so far.
   bool MemoryLimitMet() {
     DWORD message = 0;
@@ -116,7 +128,7 @@ class Child {
   HANDLE Process() const { return process_; }
   bool Running() const { return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
   void Stop() noexcept {
-    job_.Terminate();
+    job_.EndAll();
     WaitForSingleObject(process_, 5000);
     CloseHandle(process_);
     process_ = nullptr;
@@ -124,7 +136,7 @@ class Child {
   // Waits for its end, then ends whatever it left running in its job.
   int Wait() {
     WaitForSingleObject(process_, INFINITE);
-    job_.Terminate();
+    job_.EndAll();
     DWORD code = 1;
     GetExitCodeProcess(process_, &code);
     CloseHandle(process_);
