@@ -102,9 +102,14 @@ struct TImage {
   const std::uint8_t* Pixels = nullptr;
 };
 
+// How long a program that a printer runs on the document (Ghostscript) may take on the clock when
+// nothing else says: the key ProgramTime.
+inline constexpr int kDefaultProgramSeconds = 120;
+
 struct TDocInfo {
   std::string DocumentName;  // the title the spooler shows
   std::string SourcePath;    // the file being printed; a printer that writes files names its output after it
+  int ProgramSeconds = kDefaultProgramSeconds;  // a program run on the document is ended after as many seconds
 };
 
 enum class TContextKind { Information, Device };

@@ -191,7 +191,7 @@ void TPrinter::StartDocument() {
   // being opened or is open is cancelled, not left half-made.
   SetDocumentOpen(true);
   try {
-    context_->StartDoc(TDocInfo{document_name_, source_file_name_});
+    context_->StartDoc(TDocInfo{document_name_, source_file_name_, program_seconds_});
     printing_ = true;
     context_->StartPage();
   } catch (...) {
@@ -256,8 +256,8 @@ TPassOnResult TPrinter::PassOn(TDocumentFormat format, const std::string& path, 
     OpenWhileHere() { SetDocumentOpen(true); }
     ~OpenWhileHere() { SetDocumentOpen(false); }
   } open;
-  const TPassOnResult result =
-      system_.PassOn(name, settings, TDocInfo{document_name_, source_file_name_}, format, path, offset);
+  const TDocInfo info{document_name_, source_file_name_, program_seconds_};
+  const TPassOnResult result = system_.PassOn(name, settings, info, format, path, offset);
   if (result == TPassOnResult::UnknownPrinter) throw EPrinter(kInvalidPrinter);
   return result;
 }

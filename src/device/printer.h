@@ -45,6 +45,8 @@ class TPrinter {
   // The file the document is printed from; printers that write files name their output after it.
   const std::string& SourceFileName() const { return source_file_name_; }
   void SetSourceFileName(std::string name) { source_file_name_ = std::move(name); }
+  // Seconds a program run on a document handed on may take (TDocInfo::ProgramSeconds).
+  void SetProgramTime(int seconds) { program_seconds_ = seconds; }
 
   TPrinterOrientation PageOrientation();
   void SetPageOrientation(TPrinterOrientation orientation);
@@ -116,6 +118,7 @@ class TPrinter {
   std::shared_ptr<const PageForm> form_;
   std::string document_name_;
   std::string source_file_name_;
+  int program_seconds_ = kDefaultProgramSeconds;
   State state_ = State::NoContext;
   std::unique_ptr<PrintContext> context_;
   int Scaled(int dpi) const;

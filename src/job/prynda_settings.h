@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "device/paper.h"
+#include "device/print_system.h"
 #include "translation/code_pages.h"
 
 namespace prynda {
@@ -69,6 +70,9 @@ struct PryndaSettings {
 
   // Key "MaxPages": a job that would print more pages is cancelled as a failed job is; 0: no limit.
   int MaxPages = 0;
+  // Key "ProgramTime": seconds (1 to 3600) a program run on the job (Ghostscript) may take on the
+  // clock before it is ended and the job fails.
+  int ProgramTime = kDefaultProgramSeconds;
 
   // Key "Archive": the folder where every completed job also leaves a PDF of its pages; "": none.
   std::string ArchiveFolder;

@@ -182,6 +182,7 @@ bool PrepareJob(TJobContext& job) {
   SetUpFontSet(job);
   ReadSettingsFile(job);
   ApplyOptions(job);
+  printer.SetProgramTime(job.Prynda.ProgramTime);
   if (job.StandardInput) {
     job.Settings.DeleteAfterPrint = false;  // standard input leaves nothing to delete
     // A pipe may bring anything, and nobody may be watching the pages come.

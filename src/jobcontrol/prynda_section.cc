@@ -11,6 +11,7 @@ namespace prynda {
 namespace {
 
 constexpr int kMaxPageLimit = 100'000'000;
+constexpr int kMostProgramSeconds = 3600;
 
 // A whole number from `low` to `high`, blanks around it allowed; 0 for anything else.
 int WholeNumber(std::string_view text, int low, int high) {
@@ -65,6 +66,8 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   settings.OffsetYMm = Offset(ini.ReadText(kPryndaSection, "OffsetY", ""));
   settings.Background = ini.ReadText(kPryndaSection, "Background", "");
   settings.MaxPages = WholeNumber(ini.ReadText(kPryndaSection, "MaxPages", ""), 0, kMaxPageLimit);
+  const int program_time = WholeNumber(ini.ReadText(kPryndaSection, "ProgramTime", ""), 1, kMostProgramSeconds);
+  settings.ProgramTime = program_time > 0 ? program_time : kDefaultProgramSeconds;
   settings.ArchiveFolder = ini.ReadText(kPryndaSection, "Archive", "");
   settings.ArchiveName = ini.ReadText(kPryndaSection, "ArchiveName", "");
   if (settings.ArchiveName.empty()) settings.ArchiveName = kDefaultArchiveName;

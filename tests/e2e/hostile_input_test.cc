@@ -151,6 +151,14 @@ const std::vector<Case>& Cases() {
          s.Program.Env["LC_ALL"] = "C.UTF-8";  // the message in the table as it reads
        },
        1},
+      {"PostScript that never ends under /AUTO (ProgramTime=2)",
+       [](CaseSetup& s, const TempDir&) {
+         s.InputName = "zadanie.ps";
+         s.Input = "%!PS\n{} loop\n";
+         s.Settings = "[Prynda]\nProgramTime=2\n";
+         s.Options = {"/AUTO", "E"};
+       },
+       1, 5},
       {"a page limit of 6 (MaxPages=6) and a job of 6 pages",
        [](CaseSetup& s, const TempDir&) {
          s.Input = Repeat("Strona\r\n\x0c", 5) + "Strona\r\n";

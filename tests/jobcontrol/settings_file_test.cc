@@ -191,7 +191,7 @@ TEST_F(SettingsFileTest, TheShippedFileHoldsTheBuiltInValues) {
     EXPECT_TRUE(ini.HasKey(kSettingsSection, key)) << key;
   }
   for (const char* key : {"Emulation", "AutoCR", "CodePage", "Paper", "FormLength", "FormWidth", "Fit", "Orientation",
-                          "OffsetX", "OffsetY", "MaxPages", "Background", "Archive", "ArchiveName"}) {
+                          "OffsetX", "OffsetY", "MaxPages", "ProgramTime", "Background", "Archive", "ArchiveName"}) {
     EXPECT_TRUE(ini.HasKey("Prynda", key)) << key;
   }
   EXPECT_EQ(job.Prynda.Emulation, EmulationKind::Own);
@@ -269,6 +269,19 @@ TEST_F(SettingsFileTest, ArchiveKeys) {
     Read("[Prynda]\n" + c.Settings + "\n");
     EXPECT_EQ(job.Prynda.ArchiveFolder, c.Folder);
     EXPECT_EQ(job.Prynda.ArchiveName, c.Name);
+  }
+}
+
+// Seconds from 1 to 3600; anything else leaves the built-in value.
+TEST_F(SettingsFileTest, ProgramTimeKey) {
+  const std::pair<std::string, int> cases[] = {
+      {"", 120},              {"ProgramTime=2", 2},      {"ProgramTime= 3600 ", 3600},
+      {"ProgramTime=0", 120}, {"ProgramTime=3601", 120}, {"ProgramTime=2s", 120},
+  };
+  for (const auto& [settings, seconds] : cases) {
+    job.Prynda = PryndaSettings{};
+    Read("[Prynda]\n" + settings + "\n");
+    EXPECT_EQ(job.Prynda.ProgramTime, seconds) << settings;
   }
 }
 

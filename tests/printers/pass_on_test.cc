@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -25,21 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using testing::FilesIn;
 using testing::PdfPageCount;
+using testing::ReadFile;
 using testing::Shell;
 using testing::TempDir;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::string> FilesIn(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // Not a whole PDF: a copy has to keep every byte, whatever they are.
 const std::string kPdf =
@@ -126,6 +115,9 @@ TEST_F(PdfPassOnTest, FailuresLeaveNoFile) {
       {"PostScript that Ghostscript cannot run", "zly.ps", "%!PS\n72 72 moveto\nnieznane_polecenie\nshowpage\n",
        TDocumentFormat::PostScript, "", {}, {},
        "Ghostscript cannot make a PDF of the PostScript: Error: /undefined in nieznane_polecenie"},
+      {"PostScript that sends its pages elsewhere", "zly.ps",
+       "%!PS\n<< /OutputFile (/dev/null) >> setpagedevice\n72 72 moveto (x) show showpage\n",
+       TDocumentFormat::PostScript, "", {}, {}, "Ghostscript made no PDF of the PostScript"},
       {"no Ghostscript installed", "wydruk.ps", kPostScript, TDocumentFormat::PostScript, "", {}, "",
        "Ghostscript is needed to print PostScript as PDF: install Debian's package ghostscript"},
       {"PRYNDA_PDF naming the printed file", "wydruk.pdf", kPdf, TDocumentFormat::Pdf, "", "wydruk.pdf", {},

@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,14 +28,11 @@ namespace prynda {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FilesIn;
+using testing::ReadFile;
 using testing::TempDir;
 
 constexpr const char* kRegistered = "SOFTWARE\\GPL Ghostscript";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 fs::path FakeGhostscript() {
   char exe[MAX_PATH * 2];
@@ -118,7 +118,7 @@ TEST(PdfPassOnWindowsTest, PostScriptGoesThroughGhostscriptFromItsOffset) {
   ASSERT_EQ(system.PassOn(kPdfPrinterName, TDeviceSettings{}, TDocInfo{"GDI=" + input, input},
                           TDocumentFormat::PostScript, input, 1),
             TPassOnResult::Printed);
-  EXPECT_EQ(ReadFile(dir.File("wydruk.pdf")), document);
+  EXPECT_EQ(ReadFile(dir.File("wydruk.pdf")), "%PDF-1.7\n" + document);
   EXPECT_EQ(ReadFile(dir.File("arguments.txt")),
             "-dSAFER\n-dBATCH\n-dNOPAUSE\n-dQUIET\n-sDEVICE=pdfwrite\n-sstdout=%stderr\n-sOutputFile=-\n-\n");
 
@@ -139,6 +139,76 @@ TEST(PdfPassOnWindowsTest, PostScriptGoesThroughGhostscriptFromItsOffset) {
     ADD_FAILURE() << "raised nothing";
   } catch (const EPrinter& e) {
     EXPECT_NE(std::string(e.what()).find("Ghostscript is needed"), std::string::npos) << e.what();
+  }
+}
+
+// The box under Windows: the stand-in asked for hostile runs, each ended by its limit or by itself
+// with its job object, and its folder (TEMP, TMP and TMPDIR) gone afterwards.
+TEST(ProgramBoxWindowsTest, EachRunEndsWithinItsLimitsAndLeavesNothing) {
+  TempDir base;
+  ScopedVariable temp("TEMP", base.Path()), tmp("TMP", base.Path());
+  const auto box = [](int seconds, std::uint64_t output_mib = 4) {
+    ProgramBox limits;
+    limits.Seconds = seconds;
+    limits.MemoryBytes = std::uint64_t{256} << 20;
+    limits.OutputBytes = output_mib << 20;
+    return limits;
+  };
+  struct Case {
+    std::string document;
+    ProgramBox box;
+    std::optional<ProgramLimit> limit;  // nullopt: it ends by itself
+    std::function<void(const std::string& output)> check = nullptr;
+  };
+  const std::vector<Case> cases = {
+      {"%loop\n", box(2), ProgramLimit::Time},
+      {"%memory\n", box(30), ProgramLimit::Memory},
+      {"%output\n", box(30, 1), ProgramLimit::Output},
+      {"%folder\n", box(10), std::nullopt,
+       [&](const std::string& output) {
+         std::istringstream lines(output);
+         std::string temp_folder, tmp_folder, tmpdir;
+         std::getline(lines, temp_folder);
+         std::getline(lines, tmp_folder);
+         std::getline(lines, tmpdir);
+         std::error_code error;
+         EXPECT_TRUE(fs::equivalent(fs::path(temp_folder).parent_path(), base.Path(), error)) << temp_folder;
+         EXPECT_TRUE(fs::path(temp_folder).filename().string().starts_with("prynda-program-")) << temp_folder;
+         EXPECT_EQ(tmp_folder, temp_folder);
+         EXPECT_EQ(tmpdir, temp_folder);
+       }},
+      {"%child\n", box(10), std::nullopt,
+       [](const std::string& output) {
+         const HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(std::stoul(output)));
+         if (child == nullptr) return;  // gone already
+         EXPECT_EQ(WaitForSingleObject(child, 2000), WAIT_OBJECT_0) << "what it started is ended with it";
+         CloseHandle(child);
+       }},
+  };
+  // Wine keeps no memory limit of a job object.
+  const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.document);
+    if (wine && c.limit == ProgramLimit::Memory) continue;
+    const std::string document = base.Write("zadanie.ps", c.document);
+    std::string output;
+    std::optional<ProgramLimit> limit;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+      const DocumentBytes take = [&](const unsigned char* data, std::size_t size) {
+        output.append(reinterpret_cast<const char*>(data), size);
+      };
+      const auto result = RunProgramOnDocument({FakeGhostscript().string(), "-"}, document, 0, take, c.box);
+      ASSERT_TRUE(result);
+      EXPECT_EQ(result->ExitCode, 0) << result->Errors;
+    } catch (const ProgramLimitExceeded& e) {
+      limit = e.Limit();
+    }
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(limit, c.limit);
+    EXPECT_LT(took.count(), 20);
+    if (c.check) c.check(output);
+    EXPECT_EQ(FilesIn(base.Path()), std::vector<std::string>{"zadanie.ps"}) << "the run's folder is gone";
   }
 }
 

@@ -1,14 +1,17 @@
 // A fresh folder under the system's temporary folder for one test, removed with everything in it
-// when the object goes.
+// when the object goes; reading files and folders back.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#include <iterator>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace prynda::testing {
 
@@ -47,5 +50,21 @@ class TempDir {
  private:
   std::string path_;
 };
+
+// The whole file; "" when it cannot be read.
+inline std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 }  // namespace prynda::testing

@@ -12,6 +12,7 @@
 #include "device/printer_error.h"
 #include "platform/files.h"
 #include "platform/stop_requests.h"
+#include "printers/pass_on/pass_on.h"
 #include "printers/prynda_pdf/pdf_file_printer.h"
 
 namespace prynda {
@@ -294,6 +295,8 @@ TPassOnResult ArchivingPrintSystem::PassOn(const std::string& printer, const TDe
       file->Commit();
     } catch (const JobInterrupted&) {
       throw;
+    } catch (const ProgramLimitExceeded&) {
+      throw;  // the printer's own run would only pass it again
     } catch (const std::exception& e) {
       failure = e.what();
       file.reset();

@@ -503,7 +503,7 @@ TPassOnResult GdiPrintSystem::PassOn(const std::string& printer, const TDeviceSe
                                    "-sDEVICE=mswinpr2", "-sstdout=%stderr", "-sOutputFile=%printer%" + name};
   if (settings.Copies > 1) args.push_back("-dNumCopies=" + std::to_string(settings.Copies));
   args.push_back("-");
-  const std::optional<ProgramResult> run = RunProgramOnDocument(args, path, offset, nullptr);
+  const std::optional<ProgramResult> run = RunProgramOnDocument(args, path, offset, nullptr, BoxFor(info));
   if (!run) return TPassOnResult::Unsupported;
   if (run->ExitCode != 0) {
     throw EPrinter("Printing on " + printer + " failed: Ghostscript: " + GhostscriptFailure(*run));

@@ -1,7 +1,9 @@
 #include "printers/prynda_pdf/pdf_file_printer.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <string_view>
 
 #include "device/printer_error.h"
 #include "platform/files.h"
@@ -16,6 +18,8 @@ namespace prynda {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr std::string_view kPdfStart = "%PDF-";
 
 bool SameFile(const fs::path& a, const fs::path& b) {
   std::error_code error;
@@ -80,7 +84,13 @@ std::string PdfOutputPath(const std::string& source, const char* pdf_env, bool e
 void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::uint64_t offset, const TDocInfo& info,
                         PdfSink& sink) {
   sink.Begin(info);
-  const DocumentBytes write = [&sink](const unsigned char* data, std::size_t size) {
+  std::uint64_t written = 0;
+  std::string start;  // the output's first bytes
+  const DocumentBytes write = [&](const unsigned char* data, std::size_t size) {
+    if (start.size() < kPdfStart.size()) {
+      start.append(reinterpret_cast<const char*>(data), std::min(size, kPdfStart.size() - start.size()));
+    }
+    written += size;
     if (!sink.Write(data, size)) throw EPrinter(sink.FailureText());
   };
   if (format == TDocumentFormat::Pdf) {
@@ -93,12 +103,16 @@ void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::ui
   if (!program.empty()) {
     run = RunProgramOnDocument({program, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sDEVICE=pdfwrite",
                                 "-sstdout=%stderr", "-sOutputFile=-", "-"},
-                               path, offset, write);
+                               path, offset, write, BoxFor(info));
   }
   if (!run) throw EPrinter(std::string("Ghostscript is needed to print PostScript as PDF: ") + GhostscriptHint());
   if (run->ExitCode != 0) {
     throw EPrinter("Ghostscript cannot make a PDF of the PostScript: " + GhostscriptFailure(*run));
   }
+  // A document that sends its pages elsewhere (a setpagedevice of its own OutputFile) leaves
+  // nothing here, though Ghostscript ends well.
+  if (written == 0) throw EPrinter("Ghostscript made no PDF of the PostScript: the document sent its pages elsewhere");
+  if (start != kPdfStart) throw EPrinter("Ghostscript made no PDF of the PostScript: what it wrote is not a PDF");
 }
 
 PdfFilePrintSystem::PdfFilePrintSystem(std::shared_ptr<FontLibrary> fonts, PdfContextMaker make_context)
