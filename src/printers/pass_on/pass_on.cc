@@ -55,4 +55,33 @@ std::string GhostscriptFailure(const ProgramResult& result) {
   return "exit code " + std::to_string(result.ExitCode);
 }
 
+PostScriptPdf PdfOfPostScript(const std::string& path, std::uint64_t offset, const DocumentBytes& write,
+                              const ProgramBox& box) {
+  static constexpr std::string_view kPdfStart = "%PDF-";
+  std::uint64_t written = 0;
+  std::string start;  // the output's first bytes
+  const DocumentBytes counted = [&](const unsigned char* data, std::size_t size) {
+    if (start.size() < kPdfStart.size()) {
+      start.append(reinterpret_cast<const char*>(data), std::min(size, kPdfStart.size() - start.size()));
+    }
+    written += size;
+    write(data, size);
+  };
+  // PostScript's own output (print, =) goes to standard error, so that only the PDF comes out.
+  const std::string program = GhostscriptProgram();
+  std::optional<ProgramResult> run;
+  if (!program.empty()) {
+    run = RunProgramOnDocument({program, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sDEVICE=pdfwrite",
+                                "-sstdout=%stderr", "-sOutputFile=-", "-"},
+                               path, offset, counted, box);
+  }
+  if (!run) return {PostScriptPdf::Outcome::NoGhostscript, GhostscriptHint()};
+  if (run->ExitCode != 0) return {PostScriptPdf::Outcome::Failed, GhostscriptFailure(*run)};
+  // A document that sends its pages elsewhere (a setpagedevice of its own OutputFile) leaves
+  // nothing here, though Ghostscript ends well.
+  if (written == 0) return {PostScriptPdf::Outcome::NoPdf, "the document sent its pages elsewhere"};
+  if (start != kPdfStart) return {PostScriptPdf::Outcome::NoPdf, "what it wrote is not a PDF"};
+  return {};
+}
+
 }  // namespace prynda

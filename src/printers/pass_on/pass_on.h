@@ -82,4 +82,16 @@ const char* GhostscriptHint();
 // code.
 std::string GhostscriptFailure(const ProgramResult& result);
 
+// The PDF Ghostscript's pdfwrite makes of the PostScript document in the file at `path` from
+// `offset` on, handed to `write` as it comes, Ghostscript run in `box`. NoGhostscript where none
+// is installed; Failed where Ghostscript fails on the document, NoPdf where it ends well but
+// makes no PDF of it (a document that sends its pages elsewhere with an OutputFile of its own),
+// the reason in Detail. Raises as RunProgramOnDocument does.
+struct PostScriptPdf {
+  enum class Outcome { Made, NoGhostscript, Failed, NoPdf } Result = Outcome::Made;
+  std::string Detail;
+};
+PostScriptPdf PdfOfPostScript(const std::string& path, std::uint64_t offset, const DocumentBytes& write,
+                              const ProgramBox& box);
+
 }  // namespace prynda

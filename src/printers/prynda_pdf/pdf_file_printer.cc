@@ -19,8 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kPdfStart = "%PDF-";
-
 bool SameFile(const fs::path& a, const fs::path& b) {
   std::error_code error;
   return fs::equivalent(a, b, error) && !error;
@@ -84,35 +82,23 @@ std::string PdfOutputPath(const std::string& source, const char* pdf_env, bool e
 void WritePdfOfDocument(TDocumentFormat format, const std::string& path, std::uint64_t offset, const TDocInfo& info,
                         PdfSink& sink) {
   sink.Begin(info);
-  std::uint64_t written = 0;
-  std::string start;  // the output's first bytes
   const DocumentBytes write = [&](const unsigned char* data, std::size_t size) {
-    if (start.size() < kPdfStart.size()) {
-      start.append(reinterpret_cast<const char*>(data), std::min(size, kPdfStart.size() - start.size()));
-    }
-    written += size;
     if (!sink.Write(data, size)) throw EPrinter(sink.FailureText());
   };
   if (format == TDocumentFormat::Pdf) {
     ReadDocument(path, offset, write);
     return;
   }
-  // PostScript's own output (print, =) goes to standard error, so that only the PDF comes out.
-  const std::string program = GhostscriptProgram();
-  std::optional<ProgramResult> run;
-  if (!program.empty()) {
-    run = RunProgramOnDocument({program, "-dSAFER", "-dBATCH", "-dNOPAUSE", "-dQUIET", "-sDEVICE=pdfwrite",
-                                "-sstdout=%stderr", "-sOutputFile=-", "-"},
-                               path, offset, write, BoxFor(info));
+  const PostScriptPdf made = PdfOfPostScript(path, offset, write, BoxFor(info));
+  if (made.Result == PostScriptPdf::Outcome::NoGhostscript) {
+    throw EPrinter("Ghostscript is needed to print PostScript as PDF: " + made.Detail);
   }
-  if (!run) throw EPrinter(std::string("Ghostscript is needed to print PostScript as PDF: ") + GhostscriptHint());
-  if (run->ExitCode != 0) {
-    throw EPrinter("Ghostscript cannot make a PDF of the PostScript: " + GhostscriptFailure(*run));
+  if (made.Result == PostScriptPdf::Outcome::Failed) {
+    throw EPrinter("Ghostscript cannot make a PDF of the PostScript: " + made.Detail);
   }
-  // A document that sends its pages elsewhere (a setpagedevice of its own OutputFile) leaves
-  // nothing here, though Ghostscript ends well.
-  if (written == 0) throw EPrinter("Ghostscript made no PDF of the PostScript: the document sent its pages elsewhere");
-  if (start != kPdfStart) throw EPrinter("Ghostscript made no PDF of the PostScript: what it wrote is not a PDF");
+  if (made.Result == PostScriptPdf::Outcome::NoPdf) {
+    throw EPrinter("Ghostscript made no PDF of the PostScript: " + made.Detail);
+  }
 }
 
 PdfFilePrintSystem::PdfFilePrintSystem(std::shared_ptr<FontLibrary> fonts, PdfContextMaker make_context)
