@@ -47,12 +47,22 @@ TRenderOutcome PassOnDocument(TJobContext& job, PassedOnDocument document) {
     document = MakePdfOfXps(job, document);
     if (talk) job.Console.Line(" * ", document.Language, " : zamieniono na PDF");
   }
+  if (document.Format == TDocumentFormat::PostScript) {
+    document = MakePdfOfPostScript(job, document);
+    if (talk && document.Format == TDocumentFormat::Pdf) job.Console.Line(" * ", document.Language, " : zamieniono na PDF");
+  }
   if (document.Format == TDocumentFormat::Pdf) CheckHandedOnPdf(job, document);
   // A document handed on is printed as it is: no form goes under it.
   if (talk && !job.Prynda.Background.empty()) job.Console.Line(" * formularz : pominięty, dokument idzie bez zmian");
   const std::int16_t copies = printer.CopyCount();
   printer.SetCopyCount(static_cast<std::int16_t>(job.Settings.Copies));
-  const TPassOnResult result = printer.PassOn(document.Format, job.InputPath(), document.Start);
+  TPassOnResult result = TPassOnResult::Printed;
+  try {
+    result = printer.PassOn(document.Format, job.InputPath(), document.Start);
+  } catch (const ProgramLimitExceeded& limit) {
+    printer.SetCopyCount(copies);
+    throw JobRefused(ProgramLimitRefusal(document.Language, limit));
+  }
   printer.SetCopyCount(copies);
   if (result == TPassOnResult::Unsupported && IsRaster(document.Format)) {
     return PrintRasterPages(job, document, /*announced=*/true);  // drawn here, page by page

@@ -151,6 +151,48 @@ PassedOnDocument MakePdfOfXps(TJobContext& job, const PassedOnDocument& document
   return PassedOnDocument{TDocumentFormat::Pdf, 0, document.Language};
 }
 
+JobRefusal ProgramLimitRefusal(const std::string& kind, const ProgramLimitExceeded& limit) {
+  const std::uint64_t value = limit.Value();
+  const std::string what =
+      limit.Limit() == ProgramLimit::Time
+          ? "pracował dłużej niż pozwala limit " + std::to_string(value) + " s (ProgramTime)"
+      : limit.Limit() == ProgramLimit::Memory
+          ? "potrzebował więcej pamięci niż pozwala limit " + std::to_string(value >> 20) + " MB"
+          : "zapisał więcej niż pozwala limit " + std::to_string(value >> 20) + " MB";
+  return {"Zadanie to " + kind + ": Ghostscript " + what + " i został zatrzymany; nic nie wydrukowano",
+          std::string(limit.what()) + "; nothing was printed"};
+}
+
+PassedOnDocument MakePdfOfPostScript(TJobContext& job, const PassedOnDocument& document) {
+  auto pdf = std::make_shared<HiddenFile>();
+  if (!pdf->Create()) throw std::runtime_error("Nie mogę utworzyć pliku tymczasowego na PDF zadania; nic nie wydrukowano");
+  const DocumentBytes write = [&pdf](const unsigned char* data, std::size_t size) {
+    if (!pdf->Write(data, size)) throw std::runtime_error("Nie mogę zapisać PDF zadania; nic nie wydrukowano");
+  };
+  ProgramBox box;
+  box.Seconds = job.Prynda.ProgramTime;
+  PostScriptPdf made;
+  try {
+    made = PdfOfPostScript(job.InputPath(), document.Start, write, box);
+  } catch (const ProgramLimitExceeded& limit) {
+    throw JobRefused(ProgramLimitRefusal(document.Language, limit));
+  }
+  switch (made.Result) {
+    case PostScriptPdf::Outcome::NoGhostscript: return document;
+    case PostScriptPdf::Outcome::Failed:
+      throw JobRefused({"Zadanie to " + document.Language + ", którego Ghostscript nie odczyta; nic nie wydrukowano",
+                        "Ghostscript cannot make a PDF of the PostScript: " + made.Detail + "; nothing was printed"});
+    case PostScriptPdf::Outcome::NoPdf:
+      throw JobRefused({"Zadanie to " + document.Language + ", z którego Ghostscript nie zrobił PDF (dokument wysyła "
+                        "strony gdzie indziej); nic nie wydrukowano",
+                        "Ghostscript made no PDF of the PostScript: " + made.Detail + "; nothing was printed"});
+    case PostScriptPdf::Outcome::Made: break;
+  }
+  job.MadeFile = std::move(pdf);
+  job.InputSource = job.MadeFile->Path();
+  return PassedOnDocument{TDocumentFormat::Pdf, 0, document.Language};
+}
+
 void CheckHandedOnPdf(const TJobContext& job, const PassedOnDocument& document) {
   const int most = job.Prynda.MaxPages;
   PdfCheckLimits limits;

@@ -144,16 +144,19 @@ TEST(ProgramTest, StandardInputIsAJobOfItsOwn) {
                                       .Input = std::string(10000, '\x0c') + "A", .WorkDir = dir.Path()});
   EXPECT_EQ(flood.ExitCode, 1);
   EXPECT_FALSE(fs::exists(dir.File("flood.pdf")));
-  // ... and a PDF handed on is counted as a printer would print it: one page named 20,000 times.
+  // ... and documents handed on are counted as a printer would print them: a PDF naming one page
+  // 20,000 times, 36 bytes of PostScript that make 20,000 pages.
   std::string kids;
   for (int i = 0; i < 20000; ++i) kids += "3 0 R ";
   const std::string named = PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Count 20000/Kids[" + kids + "]>>",
                                           "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]>>"});
-  const ProgramRun pages = RunPrynda({.Args = {"-", "/AUTO", "/ST"}, .Env = {{"PRYNDA_PDF", dir.File("named.pdf")}},
-                                      .Input = named, .WorkDir = dir.Path()});
-  EXPECT_EQ(pages.ExitCode, 1);
-  EXPECT_NE(pages.Err.find("limit 10000"), std::string::npos) << pages.Err;
-  EXPECT_FALSE(fs::exists(dir.File("named.pdf")));
+  for (const std::string& document : {named, std::string("%!PS\n20000 { showpage } repeat\n")}) {
+    const ProgramRun pages = RunPrynda({.Args = {"-", "/AUTO", "/ST"}, .Env = {{"PRYNDA_PDF", dir.File("many.pdf")}},
+                                        .Input = document, .WorkDir = dir.Path()});
+    EXPECT_EQ(pages.ExitCode, 1);
+    EXPECT_NE(pages.Err.find("limit 10000"), std::string::npos) << pages.Err;
+    EXPECT_FALSE(fs::exists(dir.File("many.pdf")));
+  }
 }
 
 }  // namespace

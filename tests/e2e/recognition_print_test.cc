@@ -151,6 +151,10 @@ TEST(RecognitionPrintTest, EveryKindIsPrintedOrRefusedByName) {
       {"\"%PDF-\", then text", "%PDF-1.4\nFaktura nr 12/2026\r\n", "PDF", "Zadanie to PDF, ale plik jest uszkodzony", ""},
       {"PJL announcing PDF, then ESC/P", "\x1b%-12345X@PJL ENTER LANGUAGE=PDF\r\n\x1b@Faktura\r\n\x0c", "PDF",
        "Zadanie to PDF, ale plik jest uszkodzony", ""},
+      {"PostScript that sends its pages elsewhere",
+       "%!PS\n<< /OutputFile (/dev/null) >> setpagedevice 72 700 moveto /Courier findfont 20 scalefont setfont "
+       "(Tajne) show showpage\n",
+       "PostScript", "Zadanie to PostScript, z którego Ghostscript nie zrobił PDF", ""},
       {"a damaged PNG", ghostscript("png16m").substr(0, 200), "obraz PNG",
        "Zadanie to obraz PNG, ale plik jest uszkodzony", ""},
       {"UTF-16, little-endian", utf16("Zażółć gęślą jaźń\r\nKsiążka\r\n", true), "tekst UTF-16", "", "Książka"},
