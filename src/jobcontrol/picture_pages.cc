@@ -140,8 +140,10 @@ TRenderOutcome PrintRasterPages(TJobContext& job, const PassedOnDocument& docume
 
 PassedOnDocument MakePdfOfXps(TJobContext& job, const PassedOnDocument& document) {
   auto pdf = std::make_shared<HiddenFile>();
+  XpsLimits limits;  // drawing it is bounded as a program run on the job is (ProgramTime)
+  limits.Seconds = limits.ClockSeconds = static_cast<std::uint32_t>(job.Prynda.ProgramTime);
   try {
-    XpsToPdf(job.InputPath(), document.Start, *pdf);
+    XpsToPdf(job.InputPath(), document.Start, *pdf, limits);
   } catch (const XpsError& e) {
     throw JobRefused(Unreadable("dokument " + document.Language, e.Problem(), XpsProblem::NoConverter,
                                 XpsProblem::TooLarge, e.what()));

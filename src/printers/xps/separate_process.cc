@@ -73,7 +73,8 @@ bool SeparateMemoryLimited() {
 #endif
 }
 
-SeparateEnd RunSeparately(const std::function<std::string()>& work, std::uint64_t memory, unsigned seconds) {
+SeparateEnd RunSeparately(const std::function<std::string()>& work, std::uint64_t memory, unsigned seconds,
+                          unsigned clock_seconds) {
   int report[2];
   if (::pipe2(report, O_CLOEXEC) != 0) throw EPrinter("Cannot make a pipe for drawing an XPS document");
   const pid_t parent = ::getpid();
@@ -90,7 +91,8 @@ SeparateEnd RunSeparately(const std::function<std::string()>& work, std::uint64_
   ::close(report[1]);
 
   SeparateEnd end;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(4 * std::uint64_t{seconds} + 60);
+  const std::uint64_t allowed = clock_seconds != 0 ? clock_seconds : 4 * std::uint64_t{seconds} + 60;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(allowed);
   for (char buffer[4096];;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd ready{report[0], POLLIN, 0};

@@ -40,6 +40,7 @@ struct XpsLimits {
   std::uint64_t PictureDots = 64'000'000;               // one picture: A4 at 600 dpi is 35 million
   std::uint32_t PageSide = 50 * 96;                     // in 1/96 inch: 50 inches, A0 either way
   std::uint32_t Seconds = 600;                          // of the processor, for drawing
+  std::uint32_t ClockSeconds = 0;                       // on the clock; 0: four times Seconds and a minute
   // The PDF made; never more than 64 MiB and 100 times the document's size either (a page that
   // the document repeats can make gigabytes of a few kilobytes).
   std::uint64_t PdfBytes = std::uint64_t{2} << 30;

@@ -164,7 +164,7 @@ void DrawSeparately(const std::string& package, HiddenFile& pdf, const XpsLimits
           return "E" + std::string(error.what());
         }
       },
-      limits.MemoryBytes, limits.Seconds);
+      limits.MemoryBytes, limits.Seconds, limits.ClockSeconds);
   if (end.OutOfTime) RaiseTooLarge("drawing it took longer than the seconds allowed", limits.Seconds);
   if (!end.Returned) {
     RaiseDamaged(end.Signal != 0 ? std::string("drawing it stopped on signal ") + ::strsignal(end.Signal)
