@@ -3,8 +3,7 @@
 // this process's (not under AddressSanitizer, whose shadow memory takes far more), its processor
 // time is cut at `seconds`, and it is killed when four times as long and a minute have passed on
 // the clock (a machine busy with other work) or the clock's own limit the caller gives, or when
-// this process ends. It shares this process's
-// open files; it ends without running exit handlers.
+// this process ends. It shares this process's open files; it ends without running exit handlers.
 #pragma once
 
 #include <cstdint>
