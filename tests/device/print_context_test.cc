@@ -17,18 +17,12 @@
 #include "printers/pdf/pdf_pages.h"
 #include "printers/pdf/pdf_sink.h"
 #include "reference/cairo_pages.h"
+#include "support/null_sink.h"
 
 namespace prynda {
 namespace {
 
-class NullSink final : public PdfSink {
- public:
-  void Begin(const TDocInfo&) override {}
-  bool Write(const unsigned char*, std::size_t) override { return true; }
-  std::string FailureText() const override { return {}; }
-  void Commit() override {}
-  void Discard() noexcept override {}
-};
+using testing::NullSink;
 
 struct Maker {
   const char* Name;
