@@ -22,6 +22,7 @@ using testing::FormPdf;
 using testing::InflatingTo;
 using testing::PdfOfObjects;
 using testing::PdfStream;
+using testing::PdfWithObjectStream;
 using testing::TempDir;
 
 // A PDF of one A4 page drawn by object 4, its resources `resources`, then the objects `more`.
@@ -57,8 +58,11 @@ TEST(PageFormTest, AFileThatIsNoFormSaysWhy) {
        PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[" + named_300000_times + "]/Count 300000>>",
                      "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]>>"}),
        FormProblem::TooLarge},
-      // An object stream, which qpdf decodes whole as soon as an object in it is read, of 64 MiB.
-      {"obiekty.pdf", OnePage(PdfStream(""), "", {PdfStream(InflatingTo(' ', 64 << 20), "/Type/ObjStm/N 1/First 4/Filter/Fl")}),
+      // The page tree in an object stream of 64 MiB, which qpdf decodes whole to read it.
+      {"obiekty.pdf",
+       PdfWithObjectStream({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[3 0 R]/Count 1>>",
+                            "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]>>"},
+                           64 << 20),
        FormProblem::TooLarge},
       {"petla.pdf", PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[2 0 R]/Count 1>>"}),
        FormProblem::DamagedPdf},

@@ -42,10 +42,18 @@ class Stage {
   std::uint64_t given_ = 0;
 };
 
+// The end of the chain: counts, and keeps what it is given where asked to.
 class Counted final : public Stage {
  public:
-  using Stage::Stage;
-  bool Put(const std::uint8_t* data, std::size_t size) override { return Out(data, size); }
+  Counted(std::uint64_t most, std::string* kept) : Stage(nullptr, most), kept_(kept) {}
+  bool Put(const std::uint8_t* data, std::size_t size) override {
+    if (!Out(data, size)) return false;
+    if (kept_ != nullptr) kept_->append(reinterpret_cast<const char*>(data), size);
+    return true;
+  }
+
+ private:
+  std::string* kept_;
 };
 
 class Inflate final : public Stage {
@@ -323,11 +331,13 @@ std::uint64_t MostDecoded(std::uint64_t raw, std::span<const PdfFilterStep> step
   return most;
 }
 
-std::optional<std::uint64_t> DecodedSize(std::string_view raw, std::span<const PdfFilterStep> steps,
-                                         std::uint64_t most) {
+namespace {
+
+std::optional<std::uint64_t> Decode(std::string_view raw, std::span<const PdfFilterStep> steps, std::uint64_t most,
+                                    std::string* kept) {
   if (steps.size() > kMostPdfFilters) return std::nullopt;
   std::vector<std::unique_ptr<Stage>> chain;
-  chain.push_back(std::make_unique<Counted>(nullptr, most));
+  chain.push_back(std::make_unique<Counted>(most, kept));
   for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
     Stage* next = chain.back().get();
     switch (step->Filter) {
@@ -344,6 +354,19 @@ std::optional<std::uint64_t> DecodedSize(std::string_view raw, std::span<const P
     if (stage->Full()) return std::nullopt;
   }
   return chain.front()->Given();
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> DecodedSize(std::string_view raw, std::span<const PdfFilterStep> steps,
+                                         std::uint64_t most) {
+  return Decode(raw, steps, most, nullptr);
+}
+
+std::optional<std::string> DecodedData(std::string_view raw, std::span<const PdfFilterStep> steps, std::uint64_t most) {
+  std::string data;
+  if (!Decode(raw, steps, most, &data)) return std::nullopt;
+  return data;
 }
 
 }  // namespace prynda

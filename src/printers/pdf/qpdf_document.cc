@@ -1,6 +1,7 @@
 #include "printers/pdf/qpdf_document.h"
 
 #include <cstdlib>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -56,31 +57,28 @@ void QpdfDocument::Read(std::string_view bytes, const std::string& name, const P
     throw PdfReadError(PdfReadProblem::Damaged, Failure());
   }
   CheckDeadline(limits.Deadline);
-  if (!Api().qpdf_is_encrypted(q_)) return;
-  // The bytes showed only the encrypted data of the object streams: they are measured as qpdf
-  // decrypts them, before any object in them is read.
-  for (const auto& [number, generation] : scan.ObjectStreams) {
-    const Held stream(q_, Api().qpdf_get_object_by_id(q_, number, generation));
-    if (!Api().qpdf_oh_is_stream(q_, stream)) continue;
-    const Held dictionary(q_, Api().qpdf_oh_get_dict(q_, stream));
-    const Held type(q_, Api().qpdf_oh_get_key(q_, dictionary, "/Type"));
-    if (!Api().qpdf_oh_is_name_and_equals(q_, type, "/ObjStm")) continue;
+  MeasureObjectStreams(scan, limits, budget);
+  if (Failed()) throw PdfReadError(PdfReadProblem::Damaged, Failure());
+}
+
+void QpdfDocument::MeasureObjectStreams(const PdfScan& scan, const PdfReadLimits& limits, DecodeBudget& budget) const {
+  const QpdfLibrary& api = Api();
+  for (const long long number : scan.ObjectStreams) {
+    const Held stream(q_, api.qpdf_get_object_by_id(q_, static_cast<int>(number), 0));
+    if (!api.qpdf_oh_is_stream(q_, stream)) continue;
+    const Held dictionary(q_, api.qpdf_oh_get_dict(q_, stream));
+    const Held type(q_, api.qpdf_oh_get_key(q_, dictionary, "/Type"));
+    if (!api.qpdf_oh_is_name_and_equals(q_, type, "/ObjStm")) continue;
     const std::optional<std::vector<PdfFilterStep>> steps = Filters(dictionary);
     unsigned char* raw = nullptr;
     std::size_t size = 0;
-    if (!steps || Api().qpdf_oh_get_stream_data(q_, stream, qpdf_dl_none, nullptr, &raw, &size) != QPDF_SUCCESS) {
+    if (!steps || api.qpdf_oh_get_stream_data(q_, stream, qpdf_dl_none, nullptr, &raw, &size) != QPDF_SUCCESS) {
       continue;  // qpdf cannot decode it either
     }
-    try {
-      budget.Spend(budget.Measure({reinterpret_cast<const char*>(raw), size}, *steps, limits.ObjectStream));
-    } catch (...) {
-      std::free(raw);
-      throw;
-    }
-    std::free(raw);
+    const std::unique_ptr<unsigned char, decltype(&std::free)> held(raw, &std::free);
+    budget.Spend(budget.Measure({reinterpret_cast<const char*>(raw), size}, *steps, limits.ObjectStream));
     CheckDeadline(limits.Deadline);
   }
-  if (Failed()) throw PdfReadError(PdfReadProblem::Damaged, Failure());
 }
 
 std::uint64_t QpdfDocument::CountPages(const PdfReadLimits& limits) const {
