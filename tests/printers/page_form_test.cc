@@ -28,10 +28,9 @@ using testing::TempDir;
 // A PDF of one A4 page drawn by object 4, its resources `resources`, then the objects `more`.
 std::string OnePage(const std::string& content, const std::string& resources = "",
                     const std::vector<std::string>& more = {}) {
-  std::vector<std::string> objects = {"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[3 0 R]/Count 1>>",
-                                      "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R/Resources<<" +
-                                          resources + ">>>>",
-                                      content};
+  std::vector<std::string> objects = {
+      "<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[3 0 R]/Count 1>>",
+      "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R/Resources<<" + resources + ">>>>", content};
   objects.insert(objects.end(), more.begin(), more.end());
   return PdfOfObjects(objects);
 }

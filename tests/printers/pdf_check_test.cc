@@ -41,19 +41,31 @@ TEST(PdfCheckTest, WhatAFileIsAndItsPages) {
       {"20000.pdf",
        PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[" + named_20000_times + "]/Count 1>>",
                      "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]>>"}),
-       0, {}, PdfVerdict::Readable, 20'000, PdfLimit::None},
+       0,
+       {},
+       PdfVerdict::Readable,
+       20'000,
+       PdfLimit::None},
       // Every object's offset 40 bytes off: qpdf finds them again.
-      {"przesuniety.pdf", "%PDF-1.4\n%" + std::string(40, '-') + three.substr(8), 0, {}, PdfVerdict::Readable, 3, PdfLimit::None},
+      {"przesuniety.pdf",
+       "%PDF-1.4\n%" + std::string(40, '-') + three.substr(8),
+       0,
+       {},
+       PdfVerdict::Readable,
+       3,
+       PdfLimit::None},
       {"szum.pdf", noise, 0, {}, PdfVerdict::Unreadable, 0, PdfLimit::None},
       {"brak.pdf", "", 0, {}, PdfVerdict::Unreadable, 0, PdfLimit::None},
       {"obiekty.pdf", FormPdf({"", "", ""}), 0, few, PdfVerdict::TooLarge, 0, PdfLimit::Objects},
       {"strony.pdf", FormPdf({"", ""}), 0, few, PdfVerdict::Readable, 2, PdfLimit::None},
-      {"3strony.pdf", PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[3 0 R 3 0 R 3 0 R]>>", "<<>>"}),
-       0, few, PdfVerdict::TooLarge, 0, PdfLimit::Pages},
+      {"3strony.pdf",
+       PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[3 0 R 3 0 R 3 0 R]>>", "<<>>"}), 0, few,
+       PdfVerdict::TooLarge, 0, PdfLimit::Pages},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
-    const PdfCheck check = CheckPdf(c.Bytes.empty() ? dir.File(c.Name) : dir.Write(c.Name, c.Bytes), c.Offset, c.Limits);
+    const PdfCheck check =
+        CheckPdf(c.Bytes.empty() ? dir.File(c.Name) : dir.Write(c.Name, c.Bytes), c.Offset, c.Limits);
     EXPECT_EQ(check.Verdict, c.Verdict) << check.Detail;
     EXPECT_EQ(check.Pages, c.Pages);
     EXPECT_EQ(check.Passed, c.Passed);

@@ -142,7 +142,8 @@ std::uint64_t StatedPictureBytes(qpdf_data q, qpdf_oh dictionary) {
     if (Api().qpdf_oh_is_name_and_equals(q, family, three)) colours = 3;
   }
   const qpdf_oh mask = Api().qpdf_oh_get_key(q, dictionary, "/ImageMask");
-  const double bits = Api().qpdf_oh_unparse(q, mask) == std::string_view("true") ? 1 : colours * number("/BitsPerComponent", 8);
+  const double bits =
+      Api().qpdf_oh_unparse(q, mask) == std::string_view("true") ? 1 : colours * number("/BitsPerComponent", 8);
   const double bytes = std::ceil(number("/Width", 0) * bits / 8) * number("/Height", 0);
   return bytes < 1.8e19 ? static_cast<std::uint64_t>(bytes) : UINT64_MAX;
 }
@@ -350,7 +351,9 @@ std::unique_ptr<PdfForm> PdfForm::Open(std::string bytes, const std::string& pat
     const int pages = Api().qpdf_get_num_pages(q);
     if (state->Failed() || pages < 0) throw damaged();
     if (pages == 0) throw FormError(FormProblem::NoPages, "no pages");
-    if (static_cast<std::uint64_t>(pages) > limits.Pages) throw PdfReadError(PdfReadProblem::Pages, "more than " + std::to_string(limits.Pages) + " pages");
+    if (static_cast<std::uint64_t>(pages) > limits.Pages) {
+      throw PdfReadError(PdfReadProblem::Pages, "more than " + std::to_string(limits.Pages) + " pages");
+    }
     ImportedObjects seen;
     for (int i = 0; i < pages; ++i) {
       CheckDeadline(read.Deadline);
@@ -358,7 +361,8 @@ std::unique_ptr<PdfForm> PdfForm::Open(std::string bytes, const std::string& pat
       AllowContents(*state, page, allowance);
       Allocated content;
       state->ForgetWarnings();
-      if (state->Failed() || Api().qpdf_oh_get_page_content_data(q, page, &content.Data, &content.Size) != QPDF_SUCCESS ||
+      if (state->Failed() ||
+          Api().qpdf_oh_get_page_content_data(q, page, &content.Data, &content.Size) != QPDF_SUCCESS ||
           state->Warned()) {
         throw damaged();
       }

@@ -15,6 +15,8 @@ namespace {
 // The most bytes of one stream's dictionary read, and how deep its arrays and dictionaries nest.
 constexpr std::size_t kMostDictionaryBytes = 256 << 10;
 constexpr int kMostNesting = 256;
+// The most bytes of a cross-reference table read for its trailer: 3 million objects' entries.
+constexpr std::size_t kMostTableBytes = 64 << 20;
 
 bool IsSpace(char c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
 bool IsDelimiter(char c) { return std::strchr("()<>[]{}/%", c) != nullptr && c != 0; }
@@ -155,13 +157,24 @@ class Parser {
   std::optional<Value> Read(const Lexer::Token& first, int depth = 0) {
     Value value;
     switch (first.Is) {
-      case Lexer::Kind::End: return std::nullopt;
-      case Lexer::Kind::Name: value.Is = Value::Kind::Name; value.Text = first.Text; return value;
-      case Lexer::Kind::Integer: value.Is = Value::Kind::Integer; value.Integer = first.Integer; return value;
-      case Lexer::Kind::Word: value.Text = first.Text; return value;
+      case Lexer::Kind::End:
+        return std::nullopt;
+      case Lexer::Kind::Name:
+        value.Is = Value::Kind::Name;
+        value.Text = first.Text;
+        return value;
+      case Lexer::Kind::Integer:
+        value.Is = Value::Kind::Integer;
+        value.Integer = first.Integer;
+        return value;
+      case Lexer::Kind::Word:
+        value.Text = first.Text;
+        return value;
       case Lexer::Kind::DictOpen:
-      case Lexer::Kind::ArrayOpen: break;
-      default: return value;
+      case Lexer::Kind::ArrayOpen:
+        break;
+      default:
+        return value;
     }
     if (depth >= kMostNesting) {
       too_deep_ = true;
@@ -188,7 +201,7 @@ class Parser {
     }
   }
 
- bool TooDeep() const { return too_deep_; }
+  bool TooDeep() const { return too_deep_; }
 
  private:
   Lexer& lexer_;
@@ -219,7 +232,8 @@ std::string_view StreamData(std::string_view bytes, std::size_t at, const Value&
   const std::string_view rest = bytes.substr(std::min(at, bytes.size()));
   const Value* length = dictionary.Get("Length");
   if (length != nullptr && length->Is == Value::Kind::Reference) return rest;
-  if (length != nullptr && length->Is == Value::Kind::Integer && static_cast<std::uint64_t>(length->Integer) <= rest.size()) {
+  if (length != nullptr && length->Is == Value::Kind::Integer &&
+      static_cast<std::uint64_t>(length->Integer) <= rest.size()) {
     std::size_t end = static_cast<std::size_t>(length->Integer);
     while (end < rest.size() && IsSpace(rest[end])) ++end;
     if (rest.substr(end).starts_with("endstream")) return rest.substr(0, static_cast<std::size_t>(length->Integer));
@@ -250,7 +264,8 @@ Filters FiltersOf(const Value& dictionary) {
     if (names[i]->Is == Value::Kind::Reference) {
       throw PdfReadError(PdfReadProblem::Decoding, "a stream whose filters cannot be told from its dictionary");
     }
-    const std::optional<PdfFilter> known = names[i]->Is == Value::Kind::Name ? FilterNamed(names[i]->Text) : std::nullopt;
+    const std::optional<PdfFilter> known =
+        names[i]->Is == Value::Kind::Name ? FilterNamed(names[i]->Text) : std::nullopt;
     if (!known) {
       filters.Ours = false;
       return filters;
@@ -276,7 +291,8 @@ std::vector<long long> Integers(const Value* array) {
 }
 
 long long IntegerOr(const Value* dictionary, std::string_view key, long long otherwise) {
-  const Value* value = dictionary != nullptr && dictionary->Is == Value::Kind::Dictionary ? dictionary->Get(key) : nullptr;
+  const Value* value =
+      dictionary != nullptr && dictionary->Is == Value::Kind::Dictionary ? dictionary->Get(key) : nullptr;
   return value != nullptr && value->Is == Value::Kind::Integer ? value->Integer : otherwise;
 }
 
@@ -296,7 +312,8 @@ std::optional<std::string> Unpredicted(std::string data, const Value* parameters
   if (predictor == 2) {
     if (bits != 8) return std::nullopt;
     for (std::size_t start = 0; start + row <= data.size(); start += row) {
-      for (std::size_t i = pixel; i < row; ++i) data[start + i] = static_cast<char>(data[start + i] + data[start + i - pixel]);
+      for (std::size_t i = pixel; i < row; ++i)
+        data[start + i] = static_cast<char>(data[start + i] + data[start + i - pixel]);
     }
     return data;
   }
@@ -311,16 +328,24 @@ std::optional<std::string> Unpredicted(std::string data, const Value* parameters
       const int c = i >= pixel ? static_cast<unsigned char>(up[i - pixel]) : 0;
       int add = 0;
       switch (type) {
-        case 0: break;
-        case 1: add = a; break;
-        case 2: add = b; break;
-        case 3: add = (a + b) / 2; break;
+        case 0:
+          break;
+        case 1:
+          add = a;
+          break;
+        case 2:
+          add = b;
+          break;
+        case 3:
+          add = (a + b) / 2;
+          break;
         case 4: {
           const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
           add = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
           break;
         }
-        default: return std::nullopt;
+        default:
+          return std::nullopt;
       }
       line[i] = static_cast<char>(static_cast<unsigned char>(line[i]) + add);
     }
@@ -333,14 +358,18 @@ std::optional<std::string> Unpredicted(std::string data, const Value* parameters
 // What a cross-reference stream lists: the object streams its objects are in (type 2 entries), and
 // those objects. Nothing where qpdf cannot read it either.
 void ListObjectStreams(const Value& dictionary, std::string_view raw, const Filters& filters,
-                       const PdfReadLimits& limits, DecodeBudget& budget, PdfScan& scan, std::vector<long long>& within) {
+                       const PdfReadLimits& limits, DecodeBudget& budget, PdfScan& scan,
+                       std::vector<long long>& within) {
   const std::vector<long long> widths = Integers(dictionary.Get("W"));
   std::vector<long long> ranges = Integers(dictionary.Get("Index"));
   if (ranges.empty()) ranges = {0, IntegerOr(&dictionary, "Size", 0)};
-  if (widths.size() != 3 || std::any_of(widths.begin(), widths.end(), [](long long w) { return w < 0 || w > 8; })) return;
+  if (widths.size() != 3 || std::any_of(widths.begin(), widths.end(), [](long long w) { return w < 0 || w > 8; }))
+    return;
   const auto entry = static_cast<std::size_t>(widths[0] + widths[1] + widths[2]);
   std::optional<std::string> data = DecodedData(raw, filters.Steps, std::min(limits.ObjectStream, budget.Left()));
-  if (!data) throw PdfReadError(PdfReadProblem::Decoding, "a cross-reference stream that decodes to more than " + Bytes(std::min(limits.ObjectStream, budget.Left())));
+  if (!data)
+    throw PdfReadError(PdfReadProblem::Decoding, "a cross-reference stream that decodes to more than " +
+                                                     Bytes(std::min(limits.ObjectStream, budget.Left())));
   budget.Spend(data->size());
   // The predictor's parameters are those of the filter that has one.
   const Value* parameters = dictionary.Get("DecodeParms");
@@ -353,7 +382,8 @@ void ListObjectStreams(const Value& dictionary, std::string_view raw, const Filt
   if (!data || entry == 0) return;
   const auto field = [&](std::size_t at, long long width) {
     std::uint64_t value = 0;
-    for (long long i = 0; i < width; ++i) value = value << 8 | static_cast<unsigned char>((*data)[at + static_cast<std::size_t>(i)]);
+    for (long long i = 0; i < width; ++i)
+      value = value << 8 | static_cast<unsigned char>((*data)[at + static_cast<std::size_t>(i)]);
     return value;
   };
   std::size_t at = 0;
@@ -363,7 +393,8 @@ void ListObjectStreams(const Value& dictionary, std::string_view raw, const Filt
       if (++scan.Objects > limits.Objects) {
         throw PdfReadError(PdfReadProblem::Objects, "more than " + std::to_string(limits.Objects) + " objects");
       }
-      scan.ObjectStreams.push_back(static_cast<long long>(std::min<std::uint64_t>(field(at + static_cast<std::size_t>(widths[0]), widths[1]), INT_MAX)));
+      scan.ObjectStreams.push_back(static_cast<long long>(
+          std::min<std::uint64_t>(field(at + static_cast<std::size_t>(widths[0]), widths[1]), INT_MAX)));
       within.push_back(ranges[range] + i);
     }
   }
@@ -383,7 +414,8 @@ std::uint64_t DecodeBudget::Measure(std::string_view raw, std::span<const PdfFil
   return *size;
 }
 
-std::uint64_t DecodeBudget::Allow(std::string_view raw, std::span<const PdfFilterStep> steps, std::uint64_t most) const {
+std::uint64_t DecodeBudget::Allow(std::string_view raw, std::span<const PdfFilterStep> steps,
+                                  std::uint64_t most) const {
   const std::uint64_t bound = MostDecoded(raw.size(), steps);
   return bound <= std::min(most, left_) ? bound : Measure(raw, steps, most);
 }
@@ -397,7 +429,8 @@ PdfScan ScanPdf(std::string_view bytes, const PdfReadLimits& limits, DecodeBudge
   PdfScan scan;
   for (std::size_t at = bytes.find("obj"); at != std::string_view::npos; at = bytes.find("obj", at + 3)) {
     if (!IsHeader(bytes, at)) continue;
-    if (++scan.Objects > limits.Objects) throw PdfReadError(PdfReadProblem::Objects, "more than " + std::to_string(limits.Objects) + " objects");
+    if (++scan.Objects > limits.Objects)
+      throw PdfReadError(PdfReadProblem::Objects, "more than " + std::to_string(limits.Objects) + " objects");
     if (scan.Objects % 4096 == 0) CheckDeadline(limits.Deadline);
   }
 
@@ -425,7 +458,8 @@ PdfScan ScanPdf(std::string_view bytes, const PdfReadLimits& limits, DecodeBudge
     const bool cut = bytes.size() - at > kMostDictionaryBytes;
     const std::string_view window = bytes.substr(0, at + std::min(bytes.size() - at, kMostDictionaryBytes));
     const bool table = bytes.substr(at).starts_with("xref") && at + 4 < bytes.size() && IsSpace(bytes[at + 4]);
-    const std::size_t trailer = table ? bytes.find("trailer", at) : at;
+    const std::size_t trailer =
+        table ? bytes.substr(0, at + std::min(bytes.size() - at, kMostTableBytes)).find("trailer", at) : at;
     if (trailer == std::string_view::npos) continue;
     Lexer lexer(table ? bytes.substr(0, trailer + std::min(bytes.size() - trailer, kMostDictionaryBytes)) : window,
                 table ? trailer + 7 : at);
@@ -438,16 +472,20 @@ PdfScan ScanPdf(std::string_view bytes, const PdfReadLimits& limits, DecodeBudge
     if (first.Is != Lexer::Kind::DictOpen) continue;
     const std::optional<Value> dictionary = parser.Read(first);
     if (!dictionary) {
-      if (cut || parser.TooDeep()) throw PdfReadError(PdfReadProblem::Decoding, "a cross-reference section of more than " + Bytes(kMostDictionaryBytes) + " or nested too deep");
+      if (cut || parser.TooDeep())
+        throw PdfReadError(PdfReadProblem::Decoding, "a cross-reference section of more than " +
+                                                         Bytes(kMostDictionaryBytes) + " or nested too deep");
       continue;  // the file ends within it
     }
     for (const char* key : {"Prev", "XRefStm"}) {
       const Value* next = dictionary->Get(key);
-      if (next != nullptr && next->Is == Value::Kind::Integer && pending.size() < 4096) pending.push_back(next->Integer);
+      if (next != nullptr && next->Is == Value::Kind::Integer && pending.size() < 4096)
+        pending.push_back(next->Integer);
     }
     if (table) continue;
     const Value* type = dictionary->Get("Type");
-    if (lexer.Next().Text != "stream" || type == nullptr || type->Is != Value::Kind::Name || type->Text != "XRef") continue;
+    if (lexer.Next().Text != "stream" || type == nullptr || type->Is != Value::Kind::Name || type->Text != "XRef")
+      continue;
     const Filters filters = FiltersOf(*dictionary);
     if (!filters.Ours) continue;  // qpdf cannot read it: it rebuilds the cross-reference from the objects
     ListObjectStreams(*dictionary, StreamData(bytes, lexer.At(), *dictionary), filters, limits, budget, scan, within);

@@ -99,7 +99,9 @@ std::uint64_t QpdfDocument::CountPages(const PdfReadLimits& limits) const {
   std::set<std::pair<int, int>> on_path;
   std::uint64_t pages = 0, nodes = 0;
   const auto enter = [&](qpdf_oh node, bool root) {
-    if (++nodes > limits.Objects) throw PdfReadError(PdfReadProblem::Objects, "a page tree of more than " + std::to_string(limits.Objects) + " nodes");
+    if (++nodes > limits.Objects)
+      throw PdfReadError(PdfReadProblem::Objects,
+                         "a page tree of more than " + std::to_string(limits.Objects) + " nodes");
     if (nodes % 1024 == 0) CheckDeadline(limits.Deadline);
     if (!api.qpdf_oh_is_dictionary(q_, node)) return;
     if (api.qpdf_oh_has_key(q_, node, "/Kids")) {
@@ -119,7 +121,8 @@ std::uint64_t QpdfDocument::CountPages(const PdfReadLimits& limits) const {
       api.qpdf_oh_release(q_, kids);
     }
     if (root) return;  // a root without kids has no pages
-    if (++pages > limits.Pages) throw PdfReadError(PdfReadProblem::Pages, "more than " + std::to_string(limits.Pages) + " pages");
+    if (++pages > limits.Pages)
+      throw PdfReadError(PdfReadProblem::Pages, "more than " + std::to_string(limits.Pages) + " pages");
   };
   try {
     enter(tree, true);
@@ -153,14 +156,15 @@ std::optional<std::vector<PdfFilterStep>> QpdfDocument::Filters(qpdf_oh dictiona
   if (!listed && !api.qpdf_oh_is_name(q_, filter)) return std::nullopt;
   if (count > static_cast<int>(kMostPdfFilters)) return std::nullopt;
   for (int i = 0; i < count; ++i) {
-    const Held name(q_, listed ? api.qpdf_oh_get_array_item(q_, filter, i) : api.qpdf_oh_get_key(q_, dictionary, "/Filter"));
+    const Held name(
+        q_, listed ? api.qpdf_oh_get_array_item(q_, filter, i) : api.qpdf_oh_get_key(q_, dictionary, "/Filter"));
     const std::optional<PdfFilter> known =
         api.qpdf_oh_is_name(q_, name) ? FilterNamed(api.qpdf_oh_get_name(q_, name)) : std::nullopt;
     if (!known) return std::nullopt;
     const Held own(q_, api.qpdf_oh_is_array(q_, parameters) ? api.qpdf_oh_get_array_item(q_, parameters, i)
-                                                              : api.qpdf_oh_get_key(q_, dictionary, "/DecodeParms"));
+                                                            : api.qpdf_oh_get_key(q_, dictionary, "/DecodeParms"));
     const Held early(q_, api.qpdf_oh_is_dictionary(q_, own) ? api.qpdf_oh_get_key(q_, own, "/EarlyChange")
-                                                              : api.qpdf_oh_new_null(q_));
+                                                            : api.qpdf_oh_new_null(q_));
     steps.push_back({*known, !(api.qpdf_oh_is_integer(q_, early) && api.qpdf_oh_get_int_value(q_, early) == 0)});
   }
   return steps;
