@@ -1,10 +1,14 @@
 // PDFs checked before they are handed on: what each kind of file is found to be, and its pages as a
-// printer prints them.
+// printer prints them; what a stream decodes to, measured through each filter within a bound.
 #include "printers/pdf/pdf_check.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "printers/pdf/pdf_filters.h"
 
 #include "support/form_files.h"
 #include "support/temp_dir.h"
@@ -69,6 +73,38 @@ TEST(PdfCheckTest, WhatAFileIsAndItsPages) {
     EXPECT_EQ(check.Verdict, c.Verdict) << check.Detail;
     EXPECT_EQ(check.Pages, c.Pages);
     EXPECT_EQ(check.Passed, c.Passed);
+  }
+}
+
+TEST(PdfCheckTest, StreamsAreMeasuredThroughEveryFilter) {
+  using enum PdfFilter;
+  const std::string blanks = testing::InflatingTo(' ', 8 << 20);
+  std::string twice(compressBound(static_cast<uLong>(blanks.size())), '\0');
+  uLongf size = static_cast<uLongf>(twice.size());
+  compress(reinterpret_cast<Bytef*>(twice.data()), &size, reinterpret_cast<const Bytef*>(blanks.data()),
+           static_cast<uLong>(blanks.size()));
+  twice.resize(size);
+  const struct {
+    std::string Data;
+    std::vector<PdfFilterStep> Steps;
+    std::uint64_t Most;
+    std::optional<std::uint64_t> Size;
+  } cases[] = {
+      {"48656c6c6f>", {{AsciiHex}}, 100, 5},
+      {"4 8 6\n5 6>", {{AsciiHex}}, 100, 3},  // the last digit followed by 0
+      {"87cURD_*#TDfTZ)~>", {{Ascii85}}, 100, 12},
+      {"z!!~>", {{Ascii85}}, 100, 5},
+      {std::string("\x04Hello\xfe!\x80", 9), {{RunLength}}, 100, 8},
+      {"\x80\x0b\x60\x50\x22\x0c\x0c\x85\x01", {{Lzw}}, 100, 10},  // -----A---B
+      {blanks, {{Flate}}, 16 << 20, 8 << 20},
+      {blanks, {{Flate}}, 1 << 20, std::nullopt},
+      {twice, {{Flate}, {Flate}, {AsciiHex}}, 1 << 20, std::nullopt},  // blanks are no hex digits: on the way
+      {twice, {{Flate}, {Flate}}, 16 << 20, 8 << 20},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Data.substr(0, 20));
+    EXPECT_EQ(DecodedSize(c.Data, c.Steps, c.Most), c.Size);
+    EXPECT_GE(MostDecoded(c.Data.size(), c.Steps), c.Size.value_or(0));
   }
 }
 
