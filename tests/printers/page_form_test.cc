@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "printers/pdf/pdf_form.h"
+#include "printers/pdf/pdf_writer.h"
 #include "support/form_files.h"
+#include "support/null_pdf_sink.h"
 #include "support/pdf_tools.h"
 #include "support/temp_dir.h"
 
@@ -98,6 +100,23 @@ TEST(PageFormTest, FormsOfRealSizeLoad) {
     SCOPED_TRACE(c.Name);
     EXPECT_EQ(PageForm::Load(dir.Write(c.Name, c.Bytes))->PageCount(), 1);
   }
+}
+
+TEST(PageFormTest, AFormThatQpdfWarnsAboutIsWrittenWhole) {
+  // Object 5 lacks its "endobj": qpdf reads it with a warning, which must not make the picture
+  // after it look unreadable when the page is written.
+  std::string pdf = OnePage(PdfStream("/G gs q 10 0 0 10 0 0 cm /Im Do Q"), "/ExtGState<</G 5 0 R>>/XObject<</Im 6 0 R>>",
+                            {"<</Type/ExtGState/CA 1>>", PdfStream(std::string(12, 'x'),
+                                                                   "/Type/XObject/Subtype/Image/Width 2/Height 2"
+                                                                   "/ColorSpace/DeviceRGB/BitsPerComponent 8")});
+  pdf.replace(pdf.find("endobj\n6 0 obj"), 6, "      ");
+  TempDir dir;
+  const auto form = PageForm::Load(dir.Write("papier.pdf", pdf));
+  testing::NullPdfSink sink;
+  PdfWriter writer(sink);
+  ImportedObjects written;
+  const int page = form->Pdf().Write(0, writer, written);
+  EXPECT_NO_THROW(writer.Finish(page, page)) << "every object referred to is written";
 }
 
 TEST(PageFormTest, APdfsPagesAndTheirBoxes) {

@@ -161,14 +161,14 @@ void AllowContents(const PdfForm::State& state, qpdf_oh page, const Allowance& a
     const qpdf_oh stream = listed ? Api().qpdf_oh_get_array_item(q, contents, i) : contents;
     QPDF_BOOL filterable = QPDF_FALSE;
     if (!Api().qpdf_oh_is_stream(q, stream) ||
-        Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_specialized, &filterable, nullptr, nullptr) != QPDF_SUCCESS ||
+        (Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_specialized, &filterable, nullptr, nullptr) & QPDF_ERRORS) ||
         !filterable) {
       continue;  // qpdf does not decode it: the page's content cannot be read
     }
     const std::optional<std::vector<PdfFilterStep>> steps = state.Document.Filters(Api().qpdf_oh_get_dict(q, stream));
     if (!steps) throw TooLarge("content whose decoded size cannot be told");
     Allocated raw;
-    if (Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_none, nullptr, &raw.Data, &raw.Size) != QPDF_SUCCESS) continue;
+    if (Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_none, nullptr, &raw.Data, &raw.Size) & QPDF_ERRORS) continue;
     left -= allowance.Budget.Allow(raw.View(), *steps, left);
   }
 }
@@ -287,7 +287,8 @@ class Import {
       Entries(dictionary, text_, {"/Length", "/F", "/FFilter", "/FDecodeParms", "/DecodeParms"});
     }
     Allocated data;
-    if (Api().qpdf_oh_get_stream_data(q_, object, qpdf_dl_none, nullptr, &data.Data, &data.Size) != QPDF_SUCCESS) {
+    // Warnings left from reading other objects make no error of this one.
+    if (Api().qpdf_oh_get_stream_data(q_, object, qpdf_dl_none, nullptr, &data.Data, &data.Size) & QPDF_ERRORS) {
       return;  // the caller finds the error
     }
     if (writer_ != nullptr) {
@@ -302,7 +303,7 @@ class Import {
   void CheckDecoding(qpdf_oh stream, qpdf_oh dictionary, std::string_view raw) {
     CheckDeadline(allowance_->Deadline);
     QPDF_BOOL filterable = QPDF_FALSE;
-    if (Api().qpdf_oh_get_stream_data(q_, stream, qpdf_dl_generalized, &filterable, nullptr, nullptr) != QPDF_SUCCESS ||
+    if ((Api().qpdf_oh_get_stream_data(q_, stream, qpdf_dl_generalized, &filterable, nullptr, nullptr) & QPDF_ERRORS) ||
         !filterable) {
       return;  // kept as it is: the printer decodes it
     }

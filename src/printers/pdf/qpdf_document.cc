@@ -70,12 +70,13 @@ void QpdfDocument::MeasureObjectStreams(const PdfScan& scan, const PdfReadLimits
     const Held type(q_, api.qpdf_oh_get_key(q_, dictionary, "/Type"));
     if (!api.qpdf_oh_is_name_and_equals(q_, type, "/ObjStm")) continue;
     const std::optional<std::vector<PdfFilterStep>> steps = Filters(dictionary);
+    if (!steps) continue;  // qpdf cannot decode it either
     unsigned char* raw = nullptr;
     std::size_t size = 0;
-    if (!steps || api.qpdf_oh_get_stream_data(q_, stream, qpdf_dl_none, nullptr, &raw, &size) != QPDF_SUCCESS) {
-      continue;  // qpdf cannot decode it either
-    }
+    // Warnings left from reading other objects make no error of this one.
+    const QPDF_ERROR_CODE read = api.qpdf_oh_get_stream_data(q_, stream, qpdf_dl_none, nullptr, &raw, &size);
     const std::unique_ptr<unsigned char, decltype(&std::free)> held(raw, &std::free);
+    if ((read & QPDF_ERRORS) || raw == nullptr) continue;
     budget.Spend(budget.Measure({reinterpret_cast<const char*>(raw), size}, *steps, limits.ObjectStream));
     CheckDeadline(limits.Deadline);
   }
