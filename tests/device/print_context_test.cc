@@ -17,12 +17,10 @@
 #include "printers/pdf/pdf_pages.h"
 #include "printers/pdf/pdf_sink.h"
 #include "reference/cairo_pages.h"
-#include "support/null_sink.h"
+#include "support/null_pdf_sink.h"
 
 namespace prynda {
 namespace {
-
-using testing::NullSink;
 
 struct Maker {
   const char* Name;
@@ -38,7 +36,7 @@ FontLibrary& Fonts() {
 template <typename Context>
 std::unique_ptr<PrintContext> PdfContext(TContextKind kind) {
   std::unique_ptr<PdfSink> sink;
-  if (kind == TContextKind::Device) sink = std::make_unique<NullSink>();
+  if (kind == TContextKind::Device) sink = std::make_unique<testing::NullPdfSink>();
   return std::make_unique<Context>(Fonts(), A4Geometry(600, 100, TPrinterOrientation::Portrait), std::move(sink));
 }
 

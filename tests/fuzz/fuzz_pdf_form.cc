@@ -12,15 +12,12 @@
 #include "fuzz/fuzz_job.h"
 #include "printers/pdf/pdf_check.h"
 #include "printers/pdf/pdf_form.h"
-#include "printers/pdf/pdf_sink.h"
 #include "printers/pdf/pdf_writer.h"
-#include "support/null_sink.h"
+#include "support/null_pdf_sink.h"
 
 using namespace prynda;
 
 namespace {
-
-using testing::NullSink;
 
 PdfCheckLimits CheckLimits() {
   PdfCheckLimits limits;
@@ -56,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     const auto form = PdfForm::Open(std::string(reinterpret_cast<const char*>(data), size), path, form_limits);
     if (form->PageCount() < 1 || static_cast<std::uint64_t>(form->PageCount()) > form_limits.Pages) __builtin_trap();
-    NullSink sink;
+    testing::NullPdfSink sink;
     PdfWriter writer(sink);
     ImportedObjects written;
     for (int page = 0; page < form->PageCount(); ++page) form->Write(page, writer, written);

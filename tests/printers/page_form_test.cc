@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "printers/pdf/pdf_form.h"
+#include "printers/pdf/pdf_writer.h"
 #include "support/form_files.h"
+#include "support/null_pdf_sink.h"
 #include "support/pdf_tools.h"
 #include "support/temp_dir.h"
 
@@ -22,15 +24,15 @@ using testing::FormPdf;
 using testing::InflatingTo;
 using testing::PdfOfObjects;
 using testing::PdfStream;
+using testing::PdfWithObjectStream;
 using testing::TempDir;
 
 // A PDF of one A4 page drawn by object 4, its resources `resources`, then the objects `more`.
 std::string OnePage(const std::string& content, const std::string& resources = "",
                     const std::vector<std::string>& more = {}) {
-  std::vector<std::string> objects = {"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[3 0 R]/Count 1>>",
-                                      "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R/Resources<<" +
-                                          resources + ">>>>",
-                                      content};
+  std::vector<std::string> objects = {
+      "<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[3 0 R]/Count 1>>",
+      "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]/Contents 4 0 R/Resources<<" + resources + ">>>>", content};
   objects.insert(objects.end(), more.begin(), more.end());
   return PdfOfObjects(objects);
 }
@@ -57,8 +59,11 @@ TEST(PageFormTest, AFileThatIsNoFormSaysWhy) {
        PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[" + named_300000_times + "]/Count 300000>>",
                      "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]>>"}),
        FormProblem::TooLarge},
-      // An object stream, which qpdf decodes whole as soon as an object in it is read, of 64 MiB.
-      {"obiekty.pdf", OnePage(PdfStream(""), "", {PdfStream(InflatingTo(' ', 64 << 20), "/Type/ObjStm/N 1/First 4/Filter/Fl")}),
+      // The page tree in an object stream of 64 MiB, which qpdf decodes whole to read it.
+      {"obiekty.pdf",
+       PdfWithObjectStream({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[3 0 R]/Count 1>>",
+                            "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]>>"},
+                           64 << 20),
        FormProblem::TooLarge},
       {"petla.pdf", PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Kids[2 0 R]/Count 1>>"}),
        FormProblem::DamagedPdf},
@@ -95,6 +100,23 @@ TEST(PageFormTest, FormsOfRealSizeLoad) {
     SCOPED_TRACE(c.Name);
     EXPECT_EQ(PageForm::Load(dir.Write(c.Name, c.Bytes))->PageCount(), 1);
   }
+}
+
+TEST(PageFormTest, AFormThatQpdfWarnsAboutIsWrittenWhole) {
+  // Object 5 lacks its "endobj": qpdf reads it with a warning, which must not make the picture
+  // after it look unreadable when the page is written.
+  std::string pdf = OnePage(PdfStream("/G gs q 10 0 0 10 0 0 cm /Im Do Q"), "/ExtGState<</G 5 0 R>>/XObject<</Im 6 0 R>>",
+                            {"<</Type/ExtGState/CA 1>>", PdfStream(std::string(12, 'x'),
+                                                                   "/Type/XObject/Subtype/Image/Width 2/Height 2"
+                                                                   "/ColorSpace/DeviceRGB/BitsPerComponent 8")});
+  pdf.replace(pdf.find("endobj\n6 0 obj"), 6, "      ");
+  TempDir dir;
+  const auto form = PageForm::Load(dir.Write("papier.pdf", pdf));
+  testing::NullPdfSink sink;
+  PdfWriter writer(sink);
+  ImportedObjects written;
+  const int page = form->Pdf().Write(0, writer, written);
+  EXPECT_NO_THROW(writer.Finish(page, page)) << "every object referred to is written";
 }
 
 TEST(PageFormTest, APdfsPagesAndTheirBoxes) {

@@ -35,9 +35,9 @@ struct PdfCheckLimits {
 
 struct PdfCheck {
   PdfVerdict Verdict = PdfVerdict::NoChecker;
-  std::uint64_t Pages = 0;            // Readable: the pages a printer prints, a page named n times n times
-  PdfLimit Passed = PdfLimit::None;   // TooLarge: which limit
-  std::string Detail;                 // why it is not Readable, in English, for a log
+  std::uint64_t Pages = 0;           // Readable: the pages a printer prints, a page named n times n times
+  PdfLimit Passed = PdfLimit::None;  // TooLarge: which limit
+  std::string Detail;                // why it is not Readable, in English, for a log
 };
 
 // Checks the PDF in the file at `path` from byte `offset` on (a PJL header before it is left

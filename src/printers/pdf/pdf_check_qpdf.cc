@@ -28,7 +28,7 @@ class MappedFile {
   bool Map(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    struct stat status{};
+    struct stat status {};
     bool mapped = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
     size_ = mapped ? static_cast<std::size_t>(status.st_size) : 0;
     if (mapped && size_ > 0) {
@@ -48,11 +48,16 @@ class MappedFile {
 
 PdfLimit LimitOf(PdfReadProblem problem) {
   switch (problem) {
-    case PdfReadProblem::Objects: return PdfLimit::Objects;
-    case PdfReadProblem::Pages: return PdfLimit::Pages;
-    case PdfReadProblem::Decoding: return PdfLimit::Decoding;
-    case PdfReadProblem::Time: return PdfLimit::Seconds;
-    case PdfReadProblem::Damaged: break;
+    case PdfReadProblem::Objects:
+      return PdfLimit::Objects;
+    case PdfReadProblem::Pages:
+      return PdfLimit::Pages;
+    case PdfReadProblem::Decoding:
+      return PdfLimit::Decoding;
+    case PdfReadProblem::Time:
+      return PdfLimit::Seconds;
+    case PdfReadProblem::Damaged:
+      break;
   }
   return PdfLimit::None;
 }
@@ -75,7 +80,8 @@ PdfCheck CheckPdf(const std::string& path, std::uint64_t offset, const PdfCheckL
   if (offset >= bytes.size()) return Refused(PdfVerdict::Unreadable, PdfLimit::None, "nothing from the offset on");
   bytes.remove_prefix(static_cast<std::size_t>(offset));
   if (bytes.size() > limits.FileBytes) {
-    return Refused(PdfVerdict::TooLarge, PdfLimit::FileBytes, "more than " + std::to_string(limits.FileBytes) + " bytes");
+    return Refused(PdfVerdict::TooLarge, PdfLimit::FileBytes,
+                   "more than " + std::to_string(limits.FileBytes) + " bytes");
   }
   const PdfReadLimits read{limits.Objects, limits.Pages, limits.ObjectStreamBytes,
                            PdfClock::now() + std::chrono::seconds(limits.Seconds)};

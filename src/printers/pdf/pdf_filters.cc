@@ -42,10 +42,18 @@ class Stage {
   std::uint64_t given_ = 0;
 };
 
+// The end of the chain: counts, and keeps what it is given where asked to.
 class Counted final : public Stage {
  public:
-  using Stage::Stage;
-  bool Put(const std::uint8_t* data, std::size_t size) override { return Out(data, size); }
+  Counted(std::uint64_t most, std::string* kept) : Stage(nullptr, most), kept_(kept) {}
+  bool Put(const std::uint8_t* data, std::size_t size) override {
+    if (!Out(data, size)) return false;
+    if (kept_ != nullptr) kept_->append(reinterpret_cast<const char*>(data), size);
+    return true;
+  }
+
+ private:
+  std::string* kept_;
 };
 
 class Inflate final : public Stage {
@@ -108,7 +116,9 @@ class Lzw final : public Stage {
   };
   static constexpr unsigned kClear = 256, kEnd = 257, kFirstEntry = 258, kMostCodes = 4096;
 
-  std::uint8_t First(unsigned code) const { return code < 256 ? static_cast<std::uint8_t>(code) : table_[code - kFirstEntry].First; }
+  std::uint8_t First(unsigned code) const {
+    return code < 256 ? static_cast<std::uint8_t>(code) : table_[code - kFirstEntry].First;
+  }
   unsigned Length(unsigned code) const { return code < 256 ? 1 : table_[code - kFirstEntry].Length; }
 
   bool Code(unsigned code) {
@@ -123,7 +133,7 @@ class Lzw final : public Stage {
     if (code >= kFirstEntry && code - kFirstEntry > entries) return false;
     if (last_ != kClear) {
       // The entry the encoder made last: the string before and the first byte of this one.
-      const std::uint8_t next = code < 256 ? static_cast<std::uint8_t>(code)
+      const std::uint8_t next = code < 256                      ? static_cast<std::uint8_t>(code)
                                 : code - kFirstEntry == entries ? First(last_)
                                                                 : First(code);
       if (kFirstEntry + entries == kMostCodes) return false;
@@ -205,7 +215,10 @@ class AsciiHex final : public Stage {
         Finish();
         return ok_ = false;
       }
-      const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+      const int digit = c >= '0' && c <= '9'   ? c - '0'
+                        : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                        : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                               : -1;
       if (digit < 0) return ok_ = false;
       if (high_ < 0) {
         high_ = digit;
@@ -285,11 +298,16 @@ class Ascii85 final : public Stage {
 
 std::uint64_t Growth(PdfFilter filter) {
   switch (filter) {
-    case PdfFilter::Flate: return 1032;      // a 258-byte match in two bits
-    case PdfFilter::Lzw: return 4096;        // a whole table entry in a code of 9 bits or more
-    case PdfFilter::RunLength: return 64;    // 128 bytes of two
-    case PdfFilter::Ascii85: return 4;       // 'z'
-    case PdfFilter::AsciiHex: return 1;
+    case PdfFilter::Flate:
+      return 1032;  // a 258-byte match in two bits
+    case PdfFilter::Lzw:
+      return 4096;  // a whole table entry in a code of 9 bits or more
+    case PdfFilter::RunLength:
+      return 64;  // 128 bytes of two
+    case PdfFilter::Ascii85:
+      return 4;  // 'z'
+    case PdfFilter::AsciiHex:
+      return 1;
   }
   return 4096;
 }
@@ -323,19 +341,31 @@ std::uint64_t MostDecoded(std::uint64_t raw, std::span<const PdfFilterStep> step
   return most;
 }
 
-std::optional<std::uint64_t> DecodedSize(std::string_view raw, std::span<const PdfFilterStep> steps,
-                                         std::uint64_t most) {
+namespace {
+
+std::optional<std::uint64_t> Decode(std::string_view raw, std::span<const PdfFilterStep> steps, std::uint64_t most,
+                                    std::string* kept) {
   if (steps.size() > kMostPdfFilters) return std::nullopt;
   std::vector<std::unique_ptr<Stage>> chain;
-  chain.push_back(std::make_unique<Counted>(nullptr, most));
+  chain.push_back(std::make_unique<Counted>(most, kept));
   for (auto step = steps.rbegin(); step != steps.rend(); ++step) {
     Stage* next = chain.back().get();
     switch (step->Filter) {
-      case PdfFilter::Flate: chain.push_back(std::make_unique<Inflate>(next, most)); break;
-      case PdfFilter::Lzw: chain.push_back(std::make_unique<Lzw>(next, most, step->EarlyChange)); break;
-      case PdfFilter::RunLength: chain.push_back(std::make_unique<RunLength>(next, most)); break;
-      case PdfFilter::AsciiHex: chain.push_back(std::make_unique<AsciiHex>(next, most)); break;
-      case PdfFilter::Ascii85: chain.push_back(std::make_unique<Ascii85>(next, most)); break;
+      case PdfFilter::Flate:
+        chain.push_back(std::make_unique<Inflate>(next, most));
+        break;
+      case PdfFilter::Lzw:
+        chain.push_back(std::make_unique<Lzw>(next, most, step->EarlyChange));
+        break;
+      case PdfFilter::RunLength:
+        chain.push_back(std::make_unique<RunLength>(next, most));
+        break;
+      case PdfFilter::AsciiHex:
+        chain.push_back(std::make_unique<AsciiHex>(next, most));
+        break;
+      case PdfFilter::Ascii85:
+        chain.push_back(std::make_unique<Ascii85>(next, most));
+        break;
     }
   }
   chain.back()->Put(reinterpret_cast<const std::uint8_t*>(raw.data()), raw.size());
@@ -344,6 +374,19 @@ std::optional<std::uint64_t> DecodedSize(std::string_view raw, std::span<const P
     if (stage->Full()) return std::nullopt;
   }
   return chain.front()->Given();
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> DecodedSize(std::string_view raw, std::span<const PdfFilterStep> steps,
+                                         std::uint64_t most) {
+  return Decode(raw, steps, most, nullptr);
+}
+
+std::optional<std::string> DecodedData(std::string_view raw, std::span<const PdfFilterStep> steps, std::uint64_t most) {
+  std::string data;
+  if (!Decode(raw, steps, most, &data)) return std::nullopt;
+  return data;
 }
 
 }  // namespace prynda

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace prynda {
@@ -34,5 +35,7 @@ std::uint64_t MostDecoded(std::uint64_t raw, std::span<const PdfFilterStep> step
 // Decoding ends where a filter's data ends or is damaged, as qpdf's does.
 std::optional<std::uint64_t> DecodedSize(std::string_view raw, std::span<const PdfFilterStep> steps,
                                          std::uint64_t most);
+// The same, the data decoded kept.
+std::optional<std::string> DecodedData(std::string_view raw, std::span<const PdfFilterStep> steps, std::uint64_t most);
 
 }  // namespace prynda

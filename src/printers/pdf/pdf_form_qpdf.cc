@@ -142,7 +142,8 @@ std::uint64_t StatedPictureBytes(qpdf_data q, qpdf_oh dictionary) {
     if (Api().qpdf_oh_is_name_and_equals(q, family, three)) colours = 3;
   }
   const qpdf_oh mask = Api().qpdf_oh_get_key(q, dictionary, "/ImageMask");
-  const double bits = Api().qpdf_oh_unparse(q, mask) == std::string_view("true") ? 1 : colours * number("/BitsPerComponent", 8);
+  const double bits =
+      Api().qpdf_oh_unparse(q, mask) == std::string_view("true") ? 1 : colours * number("/BitsPerComponent", 8);
   const double bytes = std::ceil(number("/Width", 0) * bits / 8) * number("/Height", 0);
   return bytes < 1.8e19 ? static_cast<std::uint64_t>(bytes) : UINT64_MAX;
 }
@@ -160,14 +161,14 @@ void AllowContents(const PdfForm::State& state, qpdf_oh page, const Allowance& a
     const qpdf_oh stream = listed ? Api().qpdf_oh_get_array_item(q, contents, i) : contents;
     QPDF_BOOL filterable = QPDF_FALSE;
     if (!Api().qpdf_oh_is_stream(q, stream) ||
-        Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_specialized, &filterable, nullptr, nullptr) != QPDF_SUCCESS ||
+        (Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_specialized, &filterable, nullptr, nullptr) & QPDF_ERRORS) ||
         !filterable) {
       continue;  // qpdf does not decode it: the page's content cannot be read
     }
     const std::optional<std::vector<PdfFilterStep>> steps = state.Document.Filters(Api().qpdf_oh_get_dict(q, stream));
     if (!steps) throw TooLarge("content whose decoded size cannot be told");
     Allocated raw;
-    if (Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_none, nullptr, &raw.Data, &raw.Size) != QPDF_SUCCESS) continue;
+    if (Api().qpdf_oh_get_stream_data(q, stream, qpdf_dl_none, nullptr, &raw.Data, &raw.Size) & QPDF_ERRORS) continue;
     left -= allowance.Budget.Allow(raw.View(), *steps, left);
   }
 }
@@ -286,7 +287,8 @@ class Import {
       Entries(dictionary, text_, {"/Length", "/F", "/FFilter", "/FDecodeParms", "/DecodeParms"});
     }
     Allocated data;
-    if (Api().qpdf_oh_get_stream_data(q_, object, qpdf_dl_none, nullptr, &data.Data, &data.Size) != QPDF_SUCCESS) {
+    // Warnings left from reading other objects make no error of this one.
+    if (Api().qpdf_oh_get_stream_data(q_, object, qpdf_dl_none, nullptr, &data.Data, &data.Size) & QPDF_ERRORS) {
       return;  // the caller finds the error
     }
     if (writer_ != nullptr) {
@@ -301,7 +303,7 @@ class Import {
   void CheckDecoding(qpdf_oh stream, qpdf_oh dictionary, std::string_view raw) {
     CheckDeadline(allowance_->Deadline);
     QPDF_BOOL filterable = QPDF_FALSE;
-    if (Api().qpdf_oh_get_stream_data(q_, stream, qpdf_dl_generalized, &filterable, nullptr, nullptr) != QPDF_SUCCESS ||
+    if ((Api().qpdf_oh_get_stream_data(q_, stream, qpdf_dl_generalized, &filterable, nullptr, nullptr) & QPDF_ERRORS) ||
         !filterable) {
       return;  // kept as it is: the printer decodes it
     }
@@ -350,7 +352,9 @@ std::unique_ptr<PdfForm> PdfForm::Open(std::string bytes, const std::string& pat
     const int pages = Api().qpdf_get_num_pages(q);
     if (state->Failed() || pages < 0) throw damaged();
     if (pages == 0) throw FormError(FormProblem::NoPages, "no pages");
-    if (static_cast<std::uint64_t>(pages) > limits.Pages) throw PdfReadError(PdfReadProblem::Pages, "more than " + std::to_string(limits.Pages) + " pages");
+    if (static_cast<std::uint64_t>(pages) > limits.Pages) {
+      throw PdfReadError(PdfReadProblem::Pages, "more than " + std::to_string(limits.Pages) + " pages");
+    }
     ImportedObjects seen;
     for (int i = 0; i < pages; ++i) {
       CheckDeadline(read.Deadline);
@@ -358,7 +362,8 @@ std::unique_ptr<PdfForm> PdfForm::Open(std::string bytes, const std::string& pat
       AllowContents(*state, page, allowance);
       Allocated content;
       state->ForgetWarnings();
-      if (state->Failed() || Api().qpdf_oh_get_page_content_data(q, page, &content.Data, &content.Size) != QPDF_SUCCESS ||
+      if (state->Failed() ||
+          Api().qpdf_oh_get_page_content_data(q, page, &content.Data, &content.Size) != QPDF_SUCCESS ||
           state->Warned()) {
         throw damaged();
       }

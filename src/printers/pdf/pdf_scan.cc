@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace prynda {
@@ -13,6 +15,8 @@ namespace {
 // The most bytes of one stream's dictionary read, and how deep its arrays and dictionaries nest.
 constexpr std::size_t kMostDictionaryBytes = 256 << 10;
 constexpr int kMostNesting = 256;
+// The most bytes of a cross-reference table read for its trailer: 3 million objects' entries.
+constexpr std::size_t kMostTableBytes = 64 << 20;
 
 bool IsSpace(char c) { return c == 0 || c == 9 || c == 10 || c == 12 || c == 13 || c == 32; }
 bool IsDelimiter(char c) { return std::strchr("()<>[]{}/%", c) != nullptr && c != 0; }
@@ -153,13 +157,24 @@ class Parser {
   std::optional<Value> Read(const Lexer::Token& first, int depth = 0) {
     Value value;
     switch (first.Is) {
-      case Lexer::Kind::End: return std::nullopt;
-      case Lexer::Kind::Name: value.Is = Value::Kind::Name; value.Text = first.Text; return value;
-      case Lexer::Kind::Integer: value.Is = Value::Kind::Integer; value.Integer = first.Integer; return value;
-      case Lexer::Kind::Word: value.Text = first.Text; return value;
+      case Lexer::Kind::End:
+        return std::nullopt;
+      case Lexer::Kind::Name:
+        value.Is = Value::Kind::Name;
+        value.Text = first.Text;
+        return value;
+      case Lexer::Kind::Integer:
+        value.Is = Value::Kind::Integer;
+        value.Integer = first.Integer;
+        return value;
+      case Lexer::Kind::Word:
+        value.Text = first.Text;
+        return value;
       case Lexer::Kind::DictOpen:
-      case Lexer::Kind::ArrayOpen: break;
-      default: return value;
+      case Lexer::Kind::ArrayOpen:
+        break;
+      default:
+        return value;
     }
     if (depth >= kMostNesting) {
       too_deep_ = true;
@@ -186,35 +201,25 @@ class Parser {
     }
   }
 
- bool TooDeep() const { return too_deep_; }
+  bool TooDeep() const { return too_deep_; }
 
  private:
   Lexer& lexer_;
   bool too_deep_ = false;
 };
 
-// Where "n g obj" headers end, in the order of the file.
-struct Header {
-  std::size_t End;
-  int Number, Generation;
-};
-
-// Whether "obj" at `at` ends a header "n g obj"; its numbers then.
-std::optional<Header> HeaderAt(std::string_view bytes, std::size_t at) {
-  if (at + 3 < bytes.size() && IsRegular(bytes[at + 3])) return std::nullopt;
+// Whether "obj" at `at` ends a header "n g obj".
+bool IsHeader(std::string_view bytes, std::size_t at) {
+  if (at + 3 < bytes.size() && IsRegular(bytes[at + 3])) return false;
   std::size_t i = at;
-  long long numbers[2] = {};  // the generation, then the number
-  for (long long& number : numbers) {
+  for (int number = 0; number < 2; ++number) {
     const std::size_t space_end = i;
     while (i > 0 && IsSpace(bytes[i - 1])) --i;
     const std::size_t digits_end = i;
     while (i > 0 && IsDigit(bytes[i - 1]) && digits_end - i < 10) --i;
-    if (i == space_end || i == digits_end || (i > 0 && IsDigit(bytes[i - 1]))) return std::nullopt;
-    number = std::stoll(std::string(bytes.substr(i, digits_end - i)));
-    if (number > INT_MAX) return std::nullopt;
+    if (i == space_end || i == digits_end || (i > 0 && IsDigit(bytes[i - 1]))) return false;
   }
-  if (i > 0 && IsRegular(bytes[i - 1])) return std::nullopt;
-  return Header{at + 3, static_cast<int>(numbers[1]), static_cast<int>(numbers[0])};
+  return i == 0 || !IsRegular(bytes[i - 1]);
 }
 
 // A stream's data, as qpdf takes it: from after its keyword "stream", spaces and a line end (CR
@@ -227,7 +232,8 @@ std::string_view StreamData(std::string_view bytes, std::size_t at, const Value&
   const std::string_view rest = bytes.substr(std::min(at, bytes.size()));
   const Value* length = dictionary.Get("Length");
   if (length != nullptr && length->Is == Value::Kind::Reference) return rest;
-  if (length != nullptr && length->Is == Value::Kind::Integer && static_cast<std::uint64_t>(length->Integer) <= rest.size()) {
+  if (length != nullptr && length->Is == Value::Kind::Integer &&
+      static_cast<std::uint64_t>(length->Integer) <= rest.size()) {
     std::size_t end = static_cast<std::size_t>(length->Integer);
     while (end < rest.size() && IsSpace(rest[end])) ++end;
     if (rest.substr(end).starts_with("endstream")) return rest.substr(0, static_cast<std::size_t>(length->Integer));
@@ -258,7 +264,8 @@ Filters FiltersOf(const Value& dictionary) {
     if (names[i]->Is == Value::Kind::Reference) {
       throw PdfReadError(PdfReadProblem::Decoding, "a stream whose filters cannot be told from its dictionary");
     }
-    const std::optional<PdfFilter> known = names[i]->Is == Value::Kind::Name ? FilterNamed(names[i]->Text) : std::nullopt;
+    const std::optional<PdfFilter> known =
+        names[i]->Is == Value::Kind::Name ? FilterNamed(names[i]->Text) : std::nullopt;
     if (!known) {
       filters.Ours = false;
       return filters;
@@ -275,6 +282,124 @@ Filters FiltersOf(const Value& dictionary) {
 
 std::string Bytes(std::uint64_t count) { return std::to_string(count) + " bytes"; }
 
+// The integers of an array (-1 for what is not one); none for what is no array.
+std::vector<long long> Integers(const Value* array) {
+  std::vector<long long> values;
+  if (array == nullptr || array->Is != Value::Kind::Array) return values;
+  for (const Value& item : array->Items) values.push_back(item.Is == Value::Kind::Integer ? item.Integer : -1);
+  return values;
+}
+
+long long IntegerOr(const Value* dictionary, std::string_view key, long long otherwise) {
+  const Value* value =
+      dictionary != nullptr && dictionary->Is == Value::Kind::Dictionary ? dictionary->Get(key) : nullptr;
+  return value != nullptr && value->Is == Value::Kind::Integer ? value->Integer : otherwise;
+}
+
+// The data as it was before the predictor of `parameters` made it: /Predictor 2 (TIFF, of 8-bit
+// components) or 10 to 15 (PNG, a filter type before each row); nullopt for what qpdf cannot undo.
+std::optional<std::string> Unpredicted(std::string data, const Value* parameters) {
+  const long long predictor = IntegerOr(parameters, "Predictor", 1);
+  if (predictor == 1) return data;
+  const long long colours = IntegerOr(parameters, "Colors", 1), bits = IntegerOr(parameters, "BitsPerComponent", 8);
+  const long long columns = IntegerOr(parameters, "Columns", 1);
+  if (colours < 1 || colours > 32 || (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16) || columns < 1 ||
+      columns > (1 << 24)) {
+    return std::nullopt;
+  }
+  const auto pixel = static_cast<std::size_t>(std::max<long long>(1, colours * bits / 8));
+  const auto row = static_cast<std::size_t>((columns * colours * bits + 7) / 8);
+  if (predictor == 2) {
+    if (bits != 8) return std::nullopt;
+    for (std::size_t start = 0; start + row <= data.size(); start += row) {
+      for (std::size_t i = pixel; i < row; ++i)
+        data[start + i] = static_cast<char>(data[start + i] + data[start + i - pixel]);
+    }
+    return data;
+  }
+  if (predictor < 10 || predictor > 15) return std::nullopt;
+  std::string out;
+  std::string up(row, '\0');
+  for (std::size_t start = 0; start + 1 + row <= data.size(); start += 1 + row) {
+    const auto type = static_cast<unsigned char>(data[start]);
+    std::string line = data.substr(start + 1, row);
+    for (std::size_t i = 0; i < row; ++i) {
+      const int a = i >= pixel ? static_cast<unsigned char>(line[i - pixel]) : 0, b = static_cast<unsigned char>(up[i]);
+      const int c = i >= pixel ? static_cast<unsigned char>(up[i - pixel]) : 0;
+      int add = 0;
+      switch (type) {
+        case 0:
+          break;
+        case 1:
+          add = a;
+          break;
+        case 2:
+          add = b;
+          break;
+        case 3:
+          add = (a + b) / 2;
+          break;
+        case 4: {
+          const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+          add = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+          break;
+        }
+        default:
+          return std::nullopt;
+      }
+      line[i] = static_cast<char>(static_cast<unsigned char>(line[i]) + add);
+    }
+    out += line;
+    up = std::move(line);
+  }
+  return out;
+}
+
+// What a cross-reference stream lists: the object streams its objects are in (type 2 entries), and
+// those objects. Nothing where qpdf cannot read it either.
+void ListObjectStreams(const Value& dictionary, std::string_view raw, const Filters& filters,
+                       const PdfReadLimits& limits, DecodeBudget& budget, PdfScan& scan,
+                       std::vector<long long>& within) {
+  const std::vector<long long> widths = Integers(dictionary.Get("W"));
+  std::vector<long long> ranges = Integers(dictionary.Get("Index"));
+  if (ranges.empty()) ranges = {0, IntegerOr(&dictionary, "Size", 0)};
+  if (widths.size() != 3 || std::any_of(widths.begin(), widths.end(), [](long long w) { return w < 0 || w > 8; }))
+    return;
+  const auto entry = static_cast<std::size_t>(widths[0] + widths[1] + widths[2]);
+  std::optional<std::string> data = DecodedData(raw, filters.Steps, std::min(limits.ObjectStream, budget.Left()));
+  if (!data)
+    throw PdfReadError(PdfReadProblem::Decoding, "a cross-reference stream that decodes to more than " +
+                                                     Bytes(std::min(limits.ObjectStream, budget.Left())));
+  budget.Spend(data->size());
+  // The predictor's parameters are those of the filter that has one.
+  const Value* parameters = dictionary.Get("DecodeParms");
+  if (parameters != nullptr && parameters->Is == Value::Kind::Array) {
+    const auto found = std::find_if(parameters->Items.begin(), parameters->Items.end(),
+                                    [](const Value& own) { return IntegerOr(&own, "Predictor", 1) != 1; });
+    parameters = found != parameters->Items.end() ? &*found : nullptr;
+  }
+  data = Unpredicted(std::move(*data), parameters);
+  if (!data || entry == 0) return;
+  const auto field = [&](std::size_t at, long long width) {
+    std::uint64_t value = 0;
+    for (long long i = 0; i < width; ++i)
+      value = value << 8 | static_cast<unsigned char>((*data)[at + static_cast<std::size_t>(i)]);
+    return value;
+  };
+  std::size_t at = 0;
+  for (std::size_t range = 0; range + 1 < ranges.size(); range += 2) {
+    for (long long i = 0; i < ranges[range + 1] && at + entry <= data->size(); ++i, at += entry) {
+      if ((widths[0] == 0 ? 1 : field(at, widths[0])) != 2) continue;
+      if (++scan.Objects > limits.Objects) {
+        throw PdfReadError(PdfReadProblem::Objects, "more than " + std::to_string(limits.Objects) + " objects");
+      }
+      scan.ObjectStreams.push_back(static_cast<long long>(
+          std::min<std::uint64_t>(field(at + static_cast<std::size_t>(widths[0]), widths[1]), INT_MAX)));
+      within.push_back(ranges[range] + i);
+    }
+  }
+}
+
 }  // namespace
 
 void CheckDeadline(PdfClock::time_point deadline) {
@@ -289,7 +414,8 @@ std::uint64_t DecodeBudget::Measure(std::string_view raw, std::span<const PdfFil
   return *size;
 }
 
-std::uint64_t DecodeBudget::Allow(std::string_view raw, std::span<const PdfFilterStep> steps, std::uint64_t most) const {
+std::uint64_t DecodeBudget::Allow(std::string_view raw, std::span<const PdfFilterStep> steps,
+                                  std::uint64_t most) const {
   const std::uint64_t bound = MostDecoded(raw.size(), steps);
   return bound <= std::min(most, left_) ? bound : Measure(raw, steps, most);
 }
@@ -301,57 +427,77 @@ void DecodeBudget::Spend(std::uint64_t bytes) {
 
 PdfScan ScanPdf(std::string_view bytes, const PdfReadLimits& limits, DecodeBudget& budget) {
   PdfScan scan;
-  std::vector<Header> headers;
   for (std::size_t at = bytes.find("obj"); at != std::string_view::npos; at = bytes.find("obj", at + 3)) {
-    if (const std::optional<Header> header = HeaderAt(bytes, at)) {
-      if (++scan.Objects > limits.Objects) throw PdfReadError(PdfReadProblem::Objects, "more than " + std::to_string(limits.Objects) + " objects");
-      headers.push_back(*header);
-      if (headers.size() % 4096 == 0) CheckDeadline(limits.Deadline);
-    }
+    if (!IsHeader(bytes, at)) continue;
+    if (++scan.Objects > limits.Objects)
+      throw PdfReadError(PdfReadProblem::Objects, "more than " + std::to_string(limits.Objects) + " objects");
+    if (scan.Objects % 4096 == 0) CheckDeadline(limits.Deadline);
   }
 
-  // A cross-reference or object stream has its type's name in its dictionary, however written:
-  // each such name leads to the object around it.
-  std::size_t last_read = SIZE_MAX;  // the header of the object read last
-  for (std::size_t slash = bytes.find('/'); slash != std::string_view::npos; slash = bytes.find('/', slash + 1)) {
-    std::size_t at = slash + 1;
-    const std::string name = NameAt(bytes, at);
-    if (name != "XRef" && name != "ObjStm") continue;
-    const auto after = std::upper_bound(headers.begin(), headers.end(), slash,
-                                        [](std::size_t where, const Header& header) { return where < header.End; });
-    if (after == headers.begin()) continue;
-    const std::size_t index = static_cast<std::size_t>(after - headers.begin()) - 1;
-    if (index == last_read) continue;
-    last_read = index;
+  // The cross-reference sections as qpdf follows them: from the last "startxref" near the end, each
+  // section's /Prev and a table's /XRefStm, offsets counted from the header where junk comes before it.
+  const std::size_t header = bytes.substr(0, 1024).find("%PDF-");
+  const std::size_t base = header == std::string_view::npos ? 0 : header;
+  const std::size_t start = bytes.rfind("startxref");
+  if (start == std::string_view::npos || bytes.size() - start > 2048) return scan;
+  std::vector<long long> pending;
+  {
+    Lexer lexer(bytes, start + 9);
+    const Lexer::Token offset = lexer.Next();
+    if (offset.Is == Lexer::Kind::Integer) pending.push_back(offset.Integer);
+  }
+  std::set<long long> visited;
+  std::vector<long long> within;  // objects listed in an object stream
+  while (!pending.empty()) {
+    const long long offset = pending.back();
+    pending.pop_back();
+    if (!visited.insert(offset).second || static_cast<std::uint64_t>(offset) >= bytes.size() - base) continue;
     CheckDeadline(limits.Deadline);
-    const Header& header = headers[index];
-
-    const bool cut = bytes.size() - header.End > kMostDictionaryBytes;
-    const std::string_view window = bytes.substr(0, header.End + std::min(bytes.size() - header.End, kMostDictionaryBytes));
-    Lexer lexer(window, header.End);
+    std::size_t at = base + static_cast<std::size_t>(offset);
+    while (at < bytes.size() && IsSpace(bytes[at])) ++at;
+    const bool cut = bytes.size() - at > kMostDictionaryBytes;
+    const std::string_view window = bytes.substr(0, at + std::min(bytes.size() - at, kMostDictionaryBytes));
+    const bool table = bytes.substr(at).starts_with("xref") && at + 4 < bytes.size() && IsSpace(bytes[at + 4]);
+    const std::size_t trailer =
+        table ? bytes.substr(0, at + std::min(bytes.size() - at, kMostTableBytes)).find("trailer", at) : at;
+    if (trailer == std::string_view::npos) continue;
+    Lexer lexer(table ? bytes.substr(0, trailer + std::min(bytes.size() - trailer, kMostDictionaryBytes)) : window,
+                table ? trailer + 7 : at);
+    if (!table) {
+      const Lexer::Token n = lexer.Next(), g = lexer.Next(), obj = lexer.Next();
+      if (n.Is != Lexer::Kind::Integer || g.Is != Lexer::Kind::Integer || obj.Text != "obj") continue;
+    }
     Parser parser(lexer);
     const Lexer::Token first = lexer.Next();
-    if (first.Is != Lexer::Kind::DictOpen && first.Is != Lexer::Kind::End) continue;
+    if (first.Is != Lexer::Kind::DictOpen) continue;
     const std::optional<Value> dictionary = parser.Read(first);
     if (!dictionary) {
-      if (cut || parser.TooDeep()) throw PdfReadError(PdfReadProblem::Decoding, "a stream's dictionary of more than " + Bytes(kMostDictionaryBytes) + " or nested too deep");
-      continue;  // the file ends within it: no stream qpdf can read either
+      if (cut || parser.TooDeep())
+        throw PdfReadError(PdfReadProblem::Decoding, "a cross-reference section of more than " +
+                                                         Bytes(kMostDictionaryBytes) + " or nested too deep");
+      continue;  // the file ends within it
     }
-    if (slash >= lexer.At()) continue;  // the name is in the stream's data or after the object
-    const Lexer::Token keyword = lexer.Next();
-    if (keyword.Is != Lexer::Kind::Word || keyword.Text != "stream") continue;
-
-    if (name == "ObjStm") {
-      scan.ObjectStreams.emplace_back(header.Number, header.Generation);
-      const Value* count = dictionary->Get("N");
-      if (count != nullptr && count->Is == Value::Kind::Integer) {
-        scan.Objects += static_cast<std::uint64_t>(std::min<long long>(count->Integer, 1LL << 40));
-        if (scan.Objects > limits.Objects) throw PdfReadError(PdfReadProblem::Objects, "more than " + std::to_string(limits.Objects) + " objects");
-      }
+    for (const char* key : {"Prev", "XRefStm"}) {
+      const Value* next = dictionary->Get(key);
+      if (next != nullptr && next->Is == Value::Kind::Integer && pending.size() < 4096)
+        pending.push_back(next->Integer);
     }
+    if (table) continue;
+    const Value* type = dictionary->Get("Type");
+    if (lexer.Next().Text != "stream" || type == nullptr || type->Is != Value::Kind::Name || type->Text != "XRef")
+      continue;
     const Filters filters = FiltersOf(*dictionary);
-    if (!filters.Ours || filters.Steps.empty()) continue;
-    budget.Spend(budget.Measure(StreamData(bytes, lexer.At(), *dictionary), filters.Steps, limits.ObjectStream));
+    if (!filters.Ours) continue;  // qpdf cannot read it: it rebuilds the cross-reference from the objects
+    ListObjectStreams(*dictionary, StreamData(bytes, lexer.At(), *dictionary), filters, limits, budget, scan, within);
+  }
+  std::sort(scan.ObjectStreams.begin(), scan.ObjectStreams.end());
+  scan.ObjectStreams.erase(std::unique(scan.ObjectStreams.begin(), scan.ObjectStreams.end()), scan.ObjectStreams.end());
+  std::sort(within.begin(), within.end());
+  for (const long long number : scan.ObjectStreams) {
+    // qpdf would read the stream it is in before this one could be measured.
+    if (std::binary_search(within.begin(), within.end(), number)) {
+      throw PdfReadError(PdfReadProblem::Damaged, "an object stream within an object stream");
+    }
   }
   return scan;
 }

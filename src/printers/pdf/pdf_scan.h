@@ -1,15 +1,15 @@
 // A PDF's bytes looked over before qpdf reads them, so that what qpdf would do by itself as it
-// reads is bounded first: the objects the bytes hold are counted (each "n g obj" and the objects
-// each object stream says it holds), and every cross-reference stream and object stream, which
-// qpdf decodes whole when it reads the document or an object in them, is measured from the bytes
-// (pdf_filters.h) before it can.
+// reads is bounded first: the cross-reference streams, which qpdf decodes whole as it reads the
+// document, are found as qpdf finds them (from "startxref" on, section by section) and decoded
+// here within limits (pdf_filters.h), for the object streams they list; the objects are counted
+// ("n g obj" in the bytes, and those listed in object streams). The object streams themselves are
+// measured once qpdf has read the document, as qpdf decodes them (qpdf_document.h).
 #pragma once
 
 #include <chrono>
 #include <cstdint>
 #include <span>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "printers/pdf/pdf_filters.h"
@@ -61,13 +61,13 @@ class DecodeBudget {
 };
 
 struct PdfScan {
-  std::uint64_t Objects = 0;
-  // Every object stream, by number and generation: an encrypted document's data is not what the
-  // bytes show, so qpdf's reading of them is measured once the document is open.
-  std::vector<std::pair<int, int>> ObjectStreams;
+  std::uint64_t Objects = 0;  // "n g obj" in the bytes, and objects in object streams
+  // The object streams the cross-reference streams list, by number, in order.
+  std::vector<long long> ObjectStreams;
 };
 
-// Looks over `bytes` as above; raises PdfReadError past `limits` or `budget`.
+// Looks over `bytes` as above; raises PdfReadError past `limits` or `budget`, Damaged for an
+// object stream listed within another.
 PdfScan ScanPdf(std::string_view bytes, const PdfReadLimits& limits, DecodeBudget& budget);
 
 }  // namespace prynda

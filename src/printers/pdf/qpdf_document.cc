@@ -1,6 +1,7 @@
 #include "printers/pdf/qpdf_document.h"
 
 #include <cstdlib>
+#include <memory>
 #include <set>
 #include <utility>
 
@@ -56,31 +57,29 @@ void QpdfDocument::Read(std::string_view bytes, const std::string& name, const P
     throw PdfReadError(PdfReadProblem::Damaged, Failure());
   }
   CheckDeadline(limits.Deadline);
-  if (!Api().qpdf_is_encrypted(q_)) return;
-  // The bytes showed only the encrypted data of the object streams: they are measured as qpdf
-  // decrypts them, before any object in them is read.
-  for (const auto& [number, generation] : scan.ObjectStreams) {
-    const Held stream(q_, Api().qpdf_get_object_by_id(q_, number, generation));
-    if (!Api().qpdf_oh_is_stream(q_, stream)) continue;
-    const Held dictionary(q_, Api().qpdf_oh_get_dict(q_, stream));
-    const Held type(q_, Api().qpdf_oh_get_key(q_, dictionary, "/Type"));
-    if (!Api().qpdf_oh_is_name_and_equals(q_, type, "/ObjStm")) continue;
+  MeasureObjectStreams(scan, limits, budget);
+  if (Failed()) throw PdfReadError(PdfReadProblem::Damaged, Failure());
+}
+
+void QpdfDocument::MeasureObjectStreams(const PdfScan& scan, const PdfReadLimits& limits, DecodeBudget& budget) const {
+  const QpdfLibrary& api = Api();
+  for (const long long number : scan.ObjectStreams) {
+    const Held stream(q_, api.qpdf_get_object_by_id(q_, static_cast<int>(number), 0));
+    if (!api.qpdf_oh_is_stream(q_, stream)) continue;
+    const Held dictionary(q_, api.qpdf_oh_get_dict(q_, stream));
+    const Held type(q_, api.qpdf_oh_get_key(q_, dictionary, "/Type"));
+    if (!api.qpdf_oh_is_name_and_equals(q_, type, "/ObjStm")) continue;
     const std::optional<std::vector<PdfFilterStep>> steps = Filters(dictionary);
+    if (!steps) continue;  // qpdf cannot decode it either
     unsigned char* raw = nullptr;
     std::size_t size = 0;
-    if (!steps || Api().qpdf_oh_get_stream_data(q_, stream, qpdf_dl_none, nullptr, &raw, &size) != QPDF_SUCCESS) {
-      continue;  // qpdf cannot decode it either
-    }
-    try {
-      budget.Spend(budget.Measure({reinterpret_cast<const char*>(raw), size}, *steps, limits.ObjectStream));
-    } catch (...) {
-      std::free(raw);
-      throw;
-    }
-    std::free(raw);
+    // Warnings left from reading other objects make no error of this one.
+    const QPDF_ERROR_CODE read = api.qpdf_oh_get_stream_data(q_, stream, qpdf_dl_none, nullptr, &raw, &size);
+    const std::unique_ptr<unsigned char, decltype(&std::free)> held(raw, &std::free);
+    if ((read & QPDF_ERRORS) || raw == nullptr) continue;
+    budget.Spend(budget.Measure({reinterpret_cast<const char*>(raw), size}, *steps, limits.ObjectStream));
     CheckDeadline(limits.Deadline);
   }
-  if (Failed()) throw PdfReadError(PdfReadProblem::Damaged, Failure());
 }
 
 std::uint64_t QpdfDocument::CountPages(const PdfReadLimits& limits) const {
@@ -101,7 +100,9 @@ std::uint64_t QpdfDocument::CountPages(const PdfReadLimits& limits) const {
   std::set<std::pair<int, int>> on_path;
   std::uint64_t pages = 0, nodes = 0;
   const auto enter = [&](qpdf_oh node, bool root) {
-    if (++nodes > limits.Objects) throw PdfReadError(PdfReadProblem::Objects, "a page tree of more than " + std::to_string(limits.Objects) + " nodes");
+    if (++nodes > limits.Objects)
+      throw PdfReadError(PdfReadProblem::Objects,
+                         "a page tree of more than " + std::to_string(limits.Objects) + " nodes");
     if (nodes % 1024 == 0) CheckDeadline(limits.Deadline);
     if (!api.qpdf_oh_is_dictionary(q_, node)) return;
     if (api.qpdf_oh_has_key(q_, node, "/Kids")) {
@@ -121,7 +122,8 @@ std::uint64_t QpdfDocument::CountPages(const PdfReadLimits& limits) const {
       api.qpdf_oh_release(q_, kids);
     }
     if (root) return;  // a root without kids has no pages
-    if (++pages > limits.Pages) throw PdfReadError(PdfReadProblem::Pages, "more than " + std::to_string(limits.Pages) + " pages");
+    if (++pages > limits.Pages)
+      throw PdfReadError(PdfReadProblem::Pages, "more than " + std::to_string(limits.Pages) + " pages");
   };
   try {
     enter(tree, true);
@@ -155,14 +157,15 @@ std::optional<std::vector<PdfFilterStep>> QpdfDocument::Filters(qpdf_oh dictiona
   if (!listed && !api.qpdf_oh_is_name(q_, filter)) return std::nullopt;
   if (count > static_cast<int>(kMostPdfFilters)) return std::nullopt;
   for (int i = 0; i < count; ++i) {
-    const Held name(q_, listed ? api.qpdf_oh_get_array_item(q_, filter, i) : api.qpdf_oh_get_key(q_, dictionary, "/Filter"));
+    const Held name(
+        q_, listed ? api.qpdf_oh_get_array_item(q_, filter, i) : api.qpdf_oh_get_key(q_, dictionary, "/Filter"));
     const std::optional<PdfFilter> known =
         api.qpdf_oh_is_name(q_, name) ? FilterNamed(api.qpdf_oh_get_name(q_, name)) : std::nullopt;
     if (!known) return std::nullopt;
     const Held own(q_, api.qpdf_oh_is_array(q_, parameters) ? api.qpdf_oh_get_array_item(q_, parameters, i)
-                                                              : api.qpdf_oh_get_key(q_, dictionary, "/DecodeParms"));
+                                                            : api.qpdf_oh_get_key(q_, dictionary, "/DecodeParms"));
     const Held early(q_, api.qpdf_oh_is_dictionary(q_, own) ? api.qpdf_oh_get_key(q_, own, "/EarlyChange")
-                                                              : api.qpdf_oh_new_null(q_));
+                                                            : api.qpdf_oh_new_null(q_));
     steps.push_back({*known, !(api.qpdf_oh_is_integer(q_, early) && api.qpdf_oh_get_int_value(q_, early) == 0)});
   }
   return steps;

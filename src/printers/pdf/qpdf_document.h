@@ -1,8 +1,9 @@
 // A PDF read through qpdf's library (qpdf_library.h, which must be loaded) within limits, for PDF
 // forms and for the check of documents handed on: its bytes are scanned first (pdf_scan.h), then
-// read by qpdf from memory, an encrypted document's object streams measured as qpdf decrypts them,
-// and its page tree walked here, a page named n times counted n times, before anything asks qpdf
-// for its pages. The bytes must outlive the document.
+// read by qpdf from memory, the object streams its cross-reference streams list measured as qpdf
+// decodes them (decrypted, where it is encrypted) before any object in them is read, and its page
+// tree walked here, a page named n times counted n times, before anything asks qpdf for its pages.
+// The bytes must outlive the document.
 #pragma once
 
 #include <qpdf/qpdf-c.h>
@@ -47,6 +48,8 @@ class QpdfDocument {
   bool Warned() const;
 
  private:
+  void MeasureObjectStreams(const PdfScan& scan, const PdfReadLimits& limits, DecodeBudget& budget) const;
+
   qpdf_data q_ = nullptr;
 };
 

@@ -1,5 +1,4 @@
-// A PDF sink that takes every byte and keeps none: for drawing through the PDF writer where only
-// the drawing itself is looked at.
+// A PDF sink that takes every byte and keeps none, for PDFs that are made only to be made.
 #pragma once
 
 #include <cstddef>
@@ -9,7 +8,7 @@
 
 namespace prynda::testing {
 
-class NullSink final : public PdfSink {
+class NullPdfSink final : public PdfSink {
  public:
   void Begin(const TDocInfo&) override {}
   bool Write(const unsigned char*, std::size_t) override { return true; }
