@@ -15,6 +15,7 @@
 
 #include "cups/scheduler.h"
 #include "e2e/run_program.h"
+#include "support/form_files.h"
 #include "support/pdf_tools.h"
 #include "support/zip_files.h"
 
@@ -371,6 +372,45 @@ TEST_F(BackendTest, ARefusedJobEndsOnlyItself) {
                        "cancelled, the queue goes on"),
               std::string::npos) << log;
   }
+}
+
+// Documents that would hold the queue or pass its page limit, on a queue that keeps an archive:
+// each is cancelled at its limit (ProgramTime, the page limit) or as damaged, nothing reaches the
+// target or the archive, and the next job prints and is archived for the folder's group to read.
+TEST_F(BackendTest, HostileDocumentsEndOnlyThemselvesAndLeaveNothing) {
+  const fs::path settings = server_ / "serverbin" / "backend" / "prynda.ini";  // the system's: root's folder
+  const fs::path archive = server_ / "archiwum";
+  fs::create_directory(archive);
+  Client("chown lp:lp " + archive.string() + " && chmod 0750 " + archive.string());
+  std::ofstream(settings) << "[Prynda]\nArchive=" << archive.string() << "\nArchiveName={name}\nProgramTime=2\n";
+  std::string kids;
+  for (int i = 0; i < 20000; ++i) kids += "3 0 R ";
+  const std::vector<std::string> jobs = {
+      dir_.Write("petla.ps", "%!PS\n{} loop\n"),
+      dir_.Write("strony.ps", "%!PS\n20000 { showpage } repeat\n"),
+      dir_.Write("strony.pdf", PdfOfObjects({"<</Type/Catalog/Pages 2 0 R>>", "<</Type/Pages/Count 20000/Kids[" + kids + "]>>",
+                                              "<</Type/Page/Parent 2 0 R/MediaBox[0 0 595 842]>>"})),
+      dir_.Write("udaje.pdf", "%PDF-1.4\nFaktura nr 12/2026\r\n"),
+  };
+  Client("lpadmin -p PryndaDos -o prynda-auto-default=true");
+  for (const std::string& job : jobs) {
+    SCOPED_TRACE(job);
+    Restart();
+    Client("lp -d PryndaDos " + job);
+    const std::vector<JobInfo> ended = EndedJobs(1);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].State, IPP_JSTATE_CANCELED);
+    EXPECT_EQ(Shell("ls -A " + archive.string()), "");
+  }
+  Restart();
+  Client("lp -d PryndaDos -t faktura " + (kExamples / "faktura.txt").string());
+  const std::vector<JobInfo> printed = EndedJobs(2);
+  Client("lpadmin -p PryndaDos -R prynda-auto-default");
+  fs::remove(settings);
+  ASSERT_EQ(printed.size(), 2u);
+  EXPECT_EQ(printed[1].State, IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(fs::status(archive / "faktura.pdf").permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 // The system's settings file names an archive: every job of the queue is kept there, named by the
