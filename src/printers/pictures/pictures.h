@@ -7,11 +7,11 @@
 
 #include <cstdint>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "device/print_system.h"
+#include "printers/problem_error.h"
 
 namespace prynda {
 
@@ -21,17 +21,6 @@ enum class PictureProblem {
   NoDecoder,  // this build, or this machine, has no decoder for the format
   Damaged,    // the bytes are not a picture of the format, or one that cannot be decoded
   TooLarge,   // more than kMostPictureDots dots
-};
-
-// An error that tells which of the kinds of problem `Kind` names it is; its text says what failed.
-template <typename Kind>
-class ProblemError : public std::runtime_error {
- public:
-  ProblemError(Kind problem, const std::string& detail) : std::runtime_error(detail), problem_(problem) {}
-  Kind Problem() const { return problem_; }
-
- private:
-  Kind problem_;
 };
 
 using PictureError = ProblemError<PictureProblem>;

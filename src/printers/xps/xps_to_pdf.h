@@ -4,10 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 
 #include "platform/files.h"
+#include "printers/problem_error.h"
 
 namespace prynda {
 
@@ -17,14 +17,7 @@ enum class XpsProblem {
   TooLarge,     // more than XpsLimits allows
 };
 
-class XpsError : public std::runtime_error {
- public:
-  XpsError(XpsProblem problem, const std::string& detail) : std::runtime_error(detail), problem_(problem) {}
-  XpsProblem Problem() const { return problem_; }
-
- private:
-  XpsProblem problem_;
-};
+using XpsError = ProblemError<XpsProblem>;
 
 // What a document may bring before it is refused as TooLarge: it is unpacked and checked in this
 // process and drawn in another, and these bound the memory, time and disk that takes. The defaults
