@@ -379,7 +379,7 @@ TEST_F(BackendTest, ARefusedJobEndsOnlyItself) {
 // target or the archive, and the next job prints and is archived for the folder's group to read.
 TEST_F(BackendTest, HostileDocumentsEndOnlyThemselvesAndLeaveNothing) {
   const fs::path settings = server_ / "serverbin" / "backend" / "prynda.ini";  // the system's: root's folder
-  const fs::path archive = server_ / "archiwum";
+  const fs::path archive = server_ / "archiwum-obcych";  // the tests share the server: a folder of its own
   fs::create_directory(archive);
   Client("chown lp:lp " + archive.string() + " && chmod 0750 " + archive.string());
   std::ofstream(settings) << "[Prynda]\nArchive=" << archive.string() << "\nArchiveName={name}\nProgramTime=2\n";
