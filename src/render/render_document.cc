@@ -113,6 +113,7 @@ TRenderOutcome RenderDocument(TJobContext& job, TCanvas& canvas) {
     MoveColumns(state, dialect->Byte(c));
   }
   dialect->Finish();
+  state.Unprinted.Report(job.Console);
 
   input.CloseInput();
   TRenderOutcome outcome = TRenderOutcome::Completed;

@@ -11,6 +11,7 @@
 #include "device/printer.h"
 #include "job/job_context.h"
 #include "render/input_cursor.h"
+#include "render/not_drawn.h"
 #include "render/page_model.h"
 
 namespace prynda {
@@ -41,6 +42,7 @@ struct TRenderState {
   InputCursor Input;
   PageModel Page;
   TextState Text;
+  NotDrawn Unprinted;  // said at the end of the job, after the dialect's own lines
 };
 
 }  // namespace prynda
