@@ -28,6 +28,21 @@ constexpr Change kMazovia[] = {
     {0xA1, u'Ż'}, {0xA0, u'Ź'},
 };
 
+// ISO 8859-1: each byte from 0xA0 is the character of its own number; 0x80-0x9F are control codes,
+// as in ISO 8859-2, its base.
+constexpr auto kLatin1 = [] {
+  std::array<Change, 96> changes{};
+  for (std::size_t i = 0; i < changes.size(); ++i) {
+    changes[i] = {static_cast<std::uint8_t>(0xA0 + i), static_cast<char16_t>(0xA0 + i)};
+  }
+  return changes;
+}();
+
+// ISO 8859-15: ISO 8859-1 with the euro sign and seven letters in place of eight signs.
+constexpr Change kLatin9[] = {
+    {0xA4, u'€'}, {0xA6, u'Š'}, {0xA8, u'š'}, {0xB4, u'Ž'}, {0xB8, u'ž'}, {0xBC, u'Œ'}, {0xBD, u'œ'}, {0xBE, u'Ÿ'},
+};
+
 constexpr CodePage kCodePages[] = {
     {CodePageId::Pc437, 437, "PC437", 437, CodePageId::Pc437, {}, true},
     {CodePageId::Pc850, 850, "PC850", 850, CodePageId::Pc850, {}, true},
@@ -37,6 +52,15 @@ constexpr CodePage kCodePages[] = {
     {CodePageId::Mazovia, 0, "Mazovia", 0, CodePageId::Pc437, kMazovia, true},
     {CodePageId::Windows1250, 1250, "Windows-1250", 1250, CodePageId::Windows1250, {}, false},
     {CodePageId::Iso8859_2, 88592, "ISO 8859-2", 28592, CodePageId::Iso8859_2, {}, false},
+    {CodePageId::Pc855, 0, "PC855", 855, CodePageId::Pc855, {}, true},
+    {CodePageId::Pc857, 0, "PC857", 857, CodePageId::Pc857, {}, true},
+    {CodePageId::Pc858, 0, "PC858", 858, CodePageId::Pc858, {}, true},
+    {CodePageId::Pc860, 0, "PC860", 860, CodePageId::Pc860, {}, true},
+    {CodePageId::Pc861, 0, "PC861", 861, CodePageId::Pc861, {}, true},
+    {CodePageId::Pc863, 0, "PC863", 863, CodePageId::Pc863, {}, true},
+    {CodePageId::Pc865, 0, "PC865", 865, CodePageId::Pc865, {}, true},
+    {CodePageId::Iso8859_1, 0, "ISO 8859-1", 0, CodePageId::Iso8859_2, kLatin1, false},
+    {CodePageId::Iso8859_15, 0, "ISO 8859-15", 0, CodePageId::Iso8859_1, kLatin9, false},
 };
 
 // 0x00-0x1F, then 0x7F.

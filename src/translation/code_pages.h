@@ -13,7 +13,11 @@
 
 namespace prynda {
 
-enum class CodePageId : std::uint8_t { Pc437, Pc850, Pc852, Pc866, Kamenicky, Mazovia, Windows1250, Iso8859_2 };
+enum class CodePageId : std::uint8_t {
+  Pc437, Pc850, Pc852, Pc866, Kamenicky, Mazovia, Windows1250, Iso8859_2,
+  // Only the printer's own tables reach these (FX mode's ESC ( t): no /CP= number.
+  Pc855, Pc857, Pc858, Pc860, Pc861, Pc863, Pc865, Iso8859_1, Iso8859_15,
+};
 
 struct CodePage {
   CodePageId Id;

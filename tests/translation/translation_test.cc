@@ -5,12 +5,14 @@
 #include "translation/code_page_table.h"
 #include "translation/code_pages.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "platform/text_encoding.h"
 #include "render/input_cursor.h"
 #include "support/engine_fixture.h"
 
@@ -152,6 +154,14 @@ TEST(CodePagesTest, TablesHoldTheirCharts) {
        U"PŘÍŠERNĚ ŽLUŤOUČKÝ KŮŇ ÚPĚL ĎÁBELSKÉ ÓDY"},
       {Kamenicky, "\xac\xad\xae\xb0\xdb", U"¼§«░█"},
       {Mazovia, "\x80\xe1\xb0\xdb", U"Çß░█"},
+      {Pc855, "\x80\x81\xfd", U"ђЂ§"},
+      {Pc857, "\x8d\x98\x9e\xa7", U"ıİŞğ"},
+      {Pc858, "\xd5\xcf", U"€¤"},
+      {Pc860, "\x84\x8e", U"ãÃ"},
+      {Pc861, "\x8b\x8c\x8d", U"ÐðÞ"},
+      {Pc863, "\x83\x84\x86", U"âÂ¶"},
+      {Pc865, "\x9b\x9d\xaf", U"øØ¤"},
+      {Iso8859_15, "\xa4\xa6\xbe\xff", U"€ŠŸÿ"},
   };
   for (const Probe& probe : probes) {
     EXPECT_EQ(Decoded(probe.Table, probe.Bytes), probe.Characters) << CodePageOf(probe.Table).Name;
@@ -165,11 +175,21 @@ TEST(CodePagesTest, TablesHoldTheirCharts) {
   // A character for every upper byte, but where a table has none.
   for (const CodePage& page : CodePages()) {
     for (int b = 0x80; b < 0x100; ++b) {
+      const bool iso = page.Id == Iso8859_2 || page.Id == Iso8859_1 || page.Id == Iso8859_15;
       const bool gap = (page.Id == Windows1250 && (b == 0x81 || b == 0x83 || b == 0x88 || b == 0x90 || b == 0x98)) ||
-                       (page.Id == Iso8859_2 && b < 0xA0);
+                       (page.Id == Pc857 && (b == 0xD5 || b == 0xE7 || b == 0xF2)) || (iso && b < 0xA0);
       EXPECT_EQ(UpperHalf(page)[b - 0x80u] == 0, gap) << page.Name << " " << b;
     }
   }
+  // Ours: ISO 8859-1 is Windows-1252 from 0xA0 on, as the platform converts it; ISO 8859-15 differs
+  // from it at its eight places.
+  const std::array<char32_t, 256> windows1252 = ReadCodePage(1252);
+  int differing = 0;
+  for (int b = 0xA0; b < 0x100; ++b) {
+    EXPECT_EQ(UpperHalf(CodePageOf(Iso8859_1))[b - 0x80u], windows1252[b]) << b;
+    differing += UpperHalf(CodePageOf(Iso8859_15))[b - 0x80u] != windows1252[b];
+  }
+  EXPECT_EQ(differing, 8);
   EXPECT_EQ(FindCodePage(895), &CodePageOf(Kamenicky));
   EXPECT_EQ(FindCodePage(88592), &CodePageOf(Iso8859_2));
   for (int number : {0, 28592, 1251, 858}) EXPECT_EQ(FindCodePage(number), nullptr) << number;
