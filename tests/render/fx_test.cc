@@ -418,6 +418,17 @@ TEST_F(FxTest, CharacterTablesAndCountriesSwitchMidLine) {
       {CodePageId::Pc852, Esc('(', 't', 3, 0, 2, 14, 0) + "\x80" + Esc('t', 2) + "\x80" +
                               Esc('(', 't', 3, 0, 2, 99, 0) + "\x80" + Esc('(', 't', 3, 0, '2', 1, 0) + "\x80",
        "ÇААÇ"},
+      // Mazowia (27 0) assigned and selected: the Polish letters, where PC852 has others.
+      {CodePageId::Pc852, Esc('(', 't', 3, 0, 1, 27, 0) + "\x86\x8d\x91\x92\xa4\xa2\x9e\xa6\xa7",
+       "ąćęłńóśźż"},
+      {CodePageId::Pc437, Esc('(', 't', 3, 0, 3, 27, 0) + "\x86" + Esc('t', '3') + "\x86\xa1\xdb", "åąŻ"},
+      // The West European tables: PC858's euro where PC850 has ı; Latin 9's where Latin 1 has ¤.
+      {CodePageId::Pc852, Esc('(', 't', 3, 0, 1, 44, 0) + "\xd5" + Esc('(', 't', 3, 0, 1, 3, 0) + "\xd5" +
+                              Esc('(', 't', 3, 0, 1, 29, 16) + "\xa4\xe9\x80" + Esc('(', 't', 3, 0, 1, 29, 15) + "\xa4\xa6",
+       "€ı¤é€Š"},
+      {CodePageId::Pc852, Esc('(', 't', 3, 0, 1, 9, 0) + "\x9b\x9d" + Esc('(', 't', 3, 0, 1, 7, 0) + "\x84" +
+                              Esc('(', 't', 3, 0, 1, 11, 0) + "\x8d" + Esc('(', 't', 3, 0, 1, 24, 0) + "\x8b",
+       "øØãıÐ"},
       // Letters where PC437 draws lines print as letters; PC437's lines in any DOS table.
       {CodePageId::Pc852, "\xb5\xc6\xd0\xc4", "ÁĂđ"},
   };
@@ -436,6 +447,19 @@ TEST_F(FxTest, CharacterTablesAndCountriesSwitchMidLine) {
   EXPECT_EQ(Pages()[0].Texts.at(1).Font.Italic, true);
   EXPECT_EQ(Text('B').Y, 100);
   EXPECT_EQ(Text('C').X, Text('B').X + 60);
+}
+
+TEST_F(FxTest, UnknownTablesAndDownloadedCharactersAreNamedOnceAtTheEnd) {
+  job.Prynda.CodePage = CodePageId::Pc852;
+  job.Settings.ShowMessages = false;
+  const std::string unknown = Esc('(', 't', 3, 0, 1, 99, 0);
+  Render(unknown + "\xa5" + Esc('&', 0, 'A', 'A') + std::string(12, '\0') + "A" + unknown + Esc('&', 0, 'B', 'A') +
+         Esc('(', 't', 3, 0, 1, 12, 1) + Esc('(', 't', 3, 0, 9, 98, 0) + "\xa5");
+  EXPECT_EQ(PageTexts(), std::vector<std::string>{"ąAą"});  // the slot keeps PC852; ESC & draws nothing
+  EXPECT_EQ(Output(),
+            "Tablicy znaków 99 0 (ESC ( t) nie znam, drukuję w poprzedniej\n"
+            "Znaki ładowane do drukarki (ESC &) pominięto, drukuję w ich miejscu znaki tablicy\n"
+            "Tablicy znaków 12 1 (ESC ( t) nie znam, drukuję w poprzedniej\n");  // slot 9: no such slot
 }
 
 TEST_F(FxTest, ShadesAndBlocksFillTheirCells) {

@@ -3,7 +3,10 @@
 // CodePage=, MAZ: the table the printer is set to, PC852 unless the job says otherwise) until
 // ESC ( t registers another there. ESC R puts a country's characters at twelve places of ASCII.
 // A box-drawing character is drawn as lines, a shade or block as a filled cell, whatever table
-// brings it. Character definitions are consumed; the faces of the font set print every character.
+// brings it. Character definitions are consumed, and named once at the end of the job with a table
+// nobody knows; the faces of the font set print every character.
+#include <string>
+
 #include "render/box_drawing.h"
 #include "render/escp/fx.h"
 
@@ -17,14 +20,25 @@ struct Registered {
   std::uint8_t Version;
   int Table;
 };
+constexpr int TableOf(CodePageId id) { return static_cast<int>(id); }
 constexpr Registered kRegistered[] = {
     {0, 0, kItalicTable},
-    {1, 0, static_cast<int>(CodePageId::Pc437)},
-    {3, 0, static_cast<int>(CodePageId::Pc850)},
-    {10, 0, static_cast<int>(CodePageId::Pc852)},
-    {14, 0, static_cast<int>(CodePageId::Pc866)},
-    {29, 2, static_cast<int>(CodePageId::Iso8859_2)},
-    {127, 2, static_cast<int>(CodePageId::Iso8859_2)},
+    {1, 0, TableOf(CodePageId::Pc437)},
+    {3, 0, TableOf(CodePageId::Pc850)},
+    {6, 0, TableOf(CodePageId::Pc855)},
+    {7, 0, TableOf(CodePageId::Pc860)},
+    {8, 0, TableOf(CodePageId::Pc863)},
+    {9, 0, TableOf(CodePageId::Pc865)},
+    {10, 0, TableOf(CodePageId::Pc852)},
+    {11, 0, TableOf(CodePageId::Pc857)},
+    {14, 0, TableOf(CodePageId::Pc866)},
+    {24, 0, TableOf(CodePageId::Pc861)},
+    {27, 0, TableOf(CodePageId::Mazovia)},
+    {29, 2, TableOf(CodePageId::Iso8859_2)},
+    {29, 15, TableOf(CodePageId::Iso8859_15)},
+    {29, 16, TableOf(CodePageId::Iso8859_1)},
+    {44, 0, TableOf(CodePageId::Pc858)},
+    {127, 2, TableOf(CodePageId::Iso8859_2)},
 };
 
 // The argument of ESC t and the slot of ESC ( t: 0-3 or '0'-'3'; -1 for anything else.
@@ -60,6 +74,7 @@ void Ignore(Fx&, const Args&) {}
 // ESC & NUL n m, then for each character n to m: on 9-pin printers an attribute byte and eleven
 // columns; on 24-pin ones a0 a1 a2 and a1 columns of three bytes (two in super- or subscript).
 void DefineCharacters(Fx& fx, const Args& args) {
+  fx.State.Unprinted.Note("Znaki ładowane do drukarki (ESC &) pominięto, drukuję w ich miejscu znaki tablicy");
   const int characters = args[2] >= args[1] ? args[2] - args[1] + 1 : 0;
   for (int i = 0; i < characters && !fx.State.Input.AtEof; ++i) {
     if (fx.Pins24) {
@@ -74,7 +89,8 @@ void DefineCharacters(Fx& fx, const Args& args) {
 }
 
 // ESC ( t 3 0 d1 d2 d3: the registered table d2 (d3 its version) into slot d1; a table the
-// registry does not have leaves the slot as it was, as the printer ignores one it lacks.
+// registry does not have leaves the slot as it was, as the printer ignores one it lacks, and is
+// named at the end of the job.
 void AssignTable(Fx& fx, std::uint32_t count) {
   const auto data = TakeCounted<3>(fx, count);
   const int slot = SlotOf(data[0]);
@@ -86,6 +102,8 @@ void AssignTable(Fx& fx, std::uint32_t count) {
       return;
     }
   }
+  fx.State.Unprinted.Note("Tablicy znaków " + std::to_string(data[1]) + " " + std::to_string(data[2]) +
+                          " (ESC ( t) nie znam, drukuję w poprzedniej");
 }
 
 // ESC ( ^ nL nH data: every byte of the data printed as a character of the table in use, control
