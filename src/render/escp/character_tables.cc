@@ -3,8 +3,8 @@
 // CodePage=, MAZ: the table the printer is set to, PC852 unless the job says otherwise) until
 // ESC ( t registers another there. ESC R puts a country's characters at twelve places of ASCII.
 // A box-drawing character is drawn as lines, a shade or block as a filled cell, whatever table
-// brings it. Character definitions are consumed, and named once at the end of the job with a table
-// nobody knows; the faces of the font set print every character.
+// brings it. Character definitions are consumed; they and a table nobody knows are named once at
+// the end of the job. The faces of the font set print every character.
 #include <string>
 
 #include "render/box_drawing.h"
