@@ -89,6 +89,12 @@ TEST(BarCodeLayoutTest, ModulesSpacesAndPostnetBars) {
 class CodesEngineTest : public EngineFixture {
  protected:
   std::vector<RecordedFill> Fills() const { return Pages().at(0).Fills; }
+  // The console's lines about what was not drawn.
+  std::vector<std::string> NotDrawnLines() const {
+    std::vector<std::string> lines = OutputLines();
+    std::erase_if(lines, [](const std::string& line) { return line.find("nie wydrukowano") == std::string::npos; });
+    return lines;
+  }
 };
 
 // ESC ( B with its count: k m s v1 v2 c and the data.
@@ -113,7 +119,7 @@ TEST_F(CodesEngineTest, FxBarCodeFromTheLineTopThePositionUnchanged) {
   EXPECT_EQ(bars.front().Height, 300);
   EXPECT_EQ(bars.back().X + bars.back().Width, 60 + 380 + 47);  // 38 modules, 14 spaces of 10/3 px: no drift
   EXPECT_EQ(Drawn(), (std::vector<std::string>{"A@5,100", "B@65,100"}));
-  EXPECT_EQ(Output(), "");
+  EXPECT_TRUE(NotDrawnLines().empty());
 }
 
 TEST_F(CodesEngineTest, FxBarCodesThePrinterRefusesAreNamedOnce) {
@@ -124,7 +130,7 @@ TEST_F(CodesEngineTest, FxBarCodesThePrinterRefusesAreNamedOnce) {
          Esc('$', 0xB0, 0x01) + BarCode(5, 2, 0, 45, 0, "ABC") + "B");
   EXPECT_TRUE(Pages().at(0).Fills.empty());
   EXPECT_EQ(PageTexts(), std::vector<std::string>{"AB"});
-  EXPECT_EQ(OutputLines(), (std::vector<std::string>{
+  EXPECT_EQ(NotDrawnLines(), (std::vector<std::string>{
                                "Kodu kreskowego EAN-13 nie wydrukowano: 11 cyfr zamiast 13",
                                "Kodu kreskowego nie wydrukowano: nieznany rodzaj 9",
                                "Kodu kreskowego Code 39 nie wydrukowano: szerokość modułu, odstępów lub długość kresek poza zakresem",
@@ -142,7 +148,7 @@ TEST_F(CodesEngineTest, OwnQrCodeAtThePositionItsLineTaken) {
   EXPECT_EQ(modules.front().Y, 47);
   EXPECT_EQ(modules.front().Width, 83);  // the finder pattern's top row: 7 modules
   EXPECT_EQ(Drawn(), (std::vector<std::string>{"A@5,0", "B@65,0", "C@125,0"}));
-  EXPECT_EQ(OutputLines(), (std::vector<std::string>{"Kodu QR nie wydrukowano: pusty tekst",
+  EXPECT_EQ(NotDrawnLines(), (std::vector<std::string>{"Kodu QR nie wydrukowano: pusty tekst",
                                                      "Kodu QR nie wydrukowano: tekst dłuższy niż 1000 bajtów"}));
 }
 
