@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "jobcontrol/prynda_section.h"
+#include "recognition/recognition.h"
 #include "render/codes/bar_codes.h"
 #include "support/engine_fixture.h"
 
@@ -150,6 +152,21 @@ TEST_F(CodesEngineTest, OwnQrCodeAtThePositionItsLineTaken) {
   EXPECT_EQ(Drawn(), (std::vector<std::string>{"A@5,0", "B@65,0", "C@125,0"}));
   EXPECT_EQ(NotDrawnLines(), (std::vector<std::string>{"Kodu QR nie wydrukowano: pusty tekst",
                                                      "Kodu QR nie wydrukowano: tekst dłuższy niż 1000 bajtów"}));
+}
+
+TEST_F(CodesEngineTest, QrModuleKeyAndRecognition) {
+  // The key in millimetres, 0.1 to 10; anything else leaves 0.5.
+  for (const auto& [value, mm] : std::vector<std::pair<std::string, double>>{
+           {"0.33", 0.33}, {"2", 2}, {"0", 0.5}, {"11", 0.5}, {"1,5", 0.5}, {"", 0.5}}) {
+    std::ofstream(Scratch("p.ini")) << "[Prynda]\nQrModule=" << value << "\n";
+    PryndaSettings settings;
+    ReadPryndaSection(TMemIniFile(Scratch("p.ini")), settings);
+    EXPECT_EQ(settings.QrModuleMm, mm) << value;
+  }
+  // A job with a QR code is ours.
+  const std::string job_bytes = "Faktura\r\n\xFAQhttps://example.pl/f/1?a=\x9F\r\nDalej\r\n";
+  const Recognition recognised = Recognise(std::span(reinterpret_cast<const std::uint8_t*>(job_bytes.data()), job_bytes.size()));
+  EXPECT_EQ(recognised.Language, JobLanguage::OwnDialect);
 }
 
 }  // namespace
