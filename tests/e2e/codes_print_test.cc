@@ -11,20 +11,13 @@
 #include <vector>
 
 #include "e2e/run_program.h"
+#include "support/bar_code_bytes.h"
 #include "support/pdf_tools.h"
 
 namespace prynda::testing {
 namespace {
 
 using namespace std::string_literals;
-
-// ESC ( B with its count: k m s v1 v2 c and the data.
-std::string BarCode(int k, int m, int s, int v, int c, const std::string& data) {
-  const std::size_t n = data.size() + 6;
-  return "\x1b(B"s + static_cast<char>(n & 0xFF) + static_cast<char>(n >> 8) + static_cast<char>(k) +
-         static_cast<char>(m) + static_cast<char>(s) + static_cast<char>(v & 0xFF) + static_cast<char>(v >> 8) +
-         static_cast<char>(c) + data;
-}
 
 class CodesPrintTest : public ::testing::Test {
  protected:

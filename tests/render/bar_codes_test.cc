@@ -10,6 +10,7 @@
 #include "jobcontrol/prynda_section.h"
 #include "recognition/recognition.h"
 #include "render/codes/bar_codes.h"
+#include "support/bar_code_bytes.h"
 #include "support/engine_fixture.h"
 
 namespace prynda::testing {
@@ -46,6 +47,7 @@ TEST(BarCodeLayoutTest, DrawnOrTheReason) {
       {Symbology::UpcE, "01234500006", true, ""},  // the UPC-A form, written short
       {Symbology::UpcE, "01234500001", true, "UPC-E nie wydrukowano: numeru UPC-A 01234500001 nie da się skrócić do UPC-E"},
       {Symbology::UpcE, "123456", true, "UPC-E nie wydrukowano: 6 cyfr zamiast 11 lub 7"},
+      {Symbology::UpcE, "2123456", true, "UPC-E nie wydrukowano: system numeracji 2 zamiast 0 lub 1"},
       {Symbology::Interleaved2Of5, "12345", true, ""},
       {Symbology::Interleaved2Of5, "1", false, "Interleaved 2 of 5 nie wydrukowano: 1 cyfra zamiast co najmniej 2"},
       {Symbology::Code39, "CODE-39 $%", false, ""},
@@ -98,14 +100,6 @@ class CodesEngineTest : public EngineFixture {
     return lines;
   }
 };
-
-// ESC ( B with its count: k m s v1 v2 c and the data.
-std::string BarCode(int k, int m, int s, int v, int c, const std::string& data) {
-  const std::size_t n = data.size() + 6;
-  return "\x1b(B"s + static_cast<char>(n & 0xFF) + static_cast<char>(n >> 8) + static_cast<char>(k) +
-         static_cast<char>(m) + static_cast<char>(s) + static_cast<char>(v & 0xFF) + static_cast<char>(v >> 8) +
-         static_cast<char>(c) + data;
-}
 
 TEST_F(CodesEngineTest, FxBarCodeFromTheLineTopThePositionUnchanged) {
   if (!SymbolsDrawn()) GTEST_SKIP() << "no libzint";

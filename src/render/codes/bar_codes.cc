@@ -68,10 +68,9 @@ bool IsCode39(char c) {
   return IsDigit(c) || (c >= 'A' && c <= 'Z') || std::string_view(" $%+-./").find(c) != std::string_view::npos;
 }
 
-// The UPC-A number (11 digits, or 12 with its check digit) as UPC-E's number system, six digits
-// and the check digit where it was given; nothing where the number cannot be written short.
+// The UPC-A number of system 0 or 1 (11 digits, or 12 with its check digit) as UPC-E's number
+// system, six digits and the check digit where it was given; nothing where it cannot be written short.
 std::optional<std::string> CompactUpcA(std::string_view a) {
-  if (a[0] != '0' && a[0] != '1') return std::nullopt;
   const std::string_view maker = a.substr(1, 5), item = a.substr(6, 5);
   std::string e;
   if (maker.substr(2) == "000" || maker.substr(2) == "100" || maker.substr(2) == "200") {
@@ -227,6 +226,10 @@ CodeDrawing LayOutBarCode(const BarCodeRequest& request, const BarGeometry& geom
         return drawing;
       }
     }
+  }
+  if (request.Kind == Symbology::UpcE && chars[0] != '0' && chars[0] != '1') {
+    drawing.Refused = Refusal(rule.Name, std::string("system numeracji ") + chars[0] + " zamiast 0 lub 1");
+    return drawing;
   }
   if (request.Kind == Symbology::UpcE && chars.size() >= 11) {
     const std::optional<std::string> e = CompactUpcA(chars);

@@ -2,6 +2,7 @@
 // attributes, expanded mode and the small font, the page-state reset, the form feed and QR codes.
 #include "render/own/own.h"
 
+#include "platform/text_encoding.h"
 #include "render/codes/bar_codes.h"
 #include "render/page_cycle.h"
 #include "render/pitch_fonts.h"
@@ -65,19 +66,6 @@ void SelectJobFont(OwnModes& own) {
   }
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // Q and its text up to CR, LF or NUL: a QR code whose top-left corner (that of its quiet zone) is
 // at the print position, which stays where it is. The text is read in UTF-8: a job in UTF-8 as it
 // is, any other one's upper bytes through its code page.
@@ -92,7 +80,7 @@ void QrCode(OwnModes& own) {
     if (c < 0x80 || utf8) {
       text += static_cast<char>(c);
     } else {
-      AppendUtf8(text, upper[c - 0x80u]);
+      AppendUtf8(upper[c - 0x80u], text);
     }
   }
   const double module_mm = state.Job.Prynda.QrModuleMm;
