@@ -134,10 +134,12 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)  # the printers; without a scheduler onl
 # picture of its format is printed (without one that format is refused by name, every other job
 # prints): libjpeg-turbo's TurboJPEG, libtiff 4.5 (its open options), giflib 5 and gdk-pixbuf's BMP
 # loader; libgxps, opened when a job is an XPS document to make it a PDF (0.3.0 reads OpenXPS too;
-# without it such a job is refused by name). Raster documents are read by libcups itself (2.3 and
-# later).
+# without it such a job is refused by name); libzint 2.11 (the soname it is opened by), opened when a
+# job first draws a bar code or a QR code (without it the codes are named on the console as not
+# drawn, everything else prints), and fonts-ocr-b for the codes' digits. Raster documents are read
+# by libcups itself (2.3 and later).
 string(JOIN ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS "libuchardet0 (>= 0.0.7)" ghostscript libturbojpeg0
-       "libtiff6 (>= 4.5.0)" libgif7 libgdk-pixbuf-2.0-0 "libgxps2 (>= 0.3.0)")
+       "libtiff6 (>= 4.5.0)" libgif7 libgdk-pixbuf-2.0-0 "libgxps2 (>= 0.3.0)" libzint2.11 fonts-ocr-b)
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/conffiles CONTENT "${PRYNDA_SETTINGS_DIR}/prynda.ini\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

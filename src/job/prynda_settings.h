@@ -36,6 +36,8 @@ enum class OrientationChoice {
   Auto,       // FX mode: landscape when the form is wider than long
 };
 
+inline constexpr double kDefaultQrModuleMm = 0.5;
+
 struct PryndaSettings {
   EmulationKind Emulation = EmulationKind::Own;  // key "Emulation" (FX, Auto), options "/FX", "/AUTO"
   bool AutoCR = false;  // key "AutoCR", option "/LF": in our own dialect a line feed also returns the carriage
@@ -78,6 +80,10 @@ struct PryndaSettings {
   std::string ArchiveFolder;
   // Key "ArchiveName": the pattern of the archive's file names (its fields: printers/archive/archive_name.h).
   std::string ArchiveName{kDefaultArchiveName};
+
+  // Key "QrModule": the side of one module of the QR codes of our own dialect (0xFA Q), in
+  // millimetres (0.1 to 10).
+  double QrModuleMm = kDefaultQrModuleMm;
 
   // The printer's pins: 9 (FX/LX units) or 24 (LQ/ESC/P2 units). Settled with the feed scale:
   // "180" and the key "iteracja" give 24.

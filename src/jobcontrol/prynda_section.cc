@@ -65,6 +65,8 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   settings.OffsetXMm = Offset(ini.ReadText(kPryndaSection, "OffsetX", ""));
   settings.OffsetYMm = Offset(ini.ReadText(kPryndaSection, "OffsetY", ""));
   settings.Background = ini.ReadText(kPryndaSection, "Background", "");
+  const std::optional<double> qr_module = ReadMillimetres(ini.ReadText(kPryndaSection, "QrModule", ""));
+  settings.QrModuleMm = qr_module && *qr_module >= 0.1 && *qr_module <= 10 ? *qr_module : kDefaultQrModuleMm;
   settings.MaxPages = WholeNumber(ini.ReadText(kPryndaSection, "MaxPages", ""), 0, kMaxPageLimit);
   const int program_time = WholeNumber(ini.ReadText(kPryndaSection, "ProgramTime", ""), 1, kMostProgramSeconds);
   settings.ProgramTime = program_time > 0 ? program_time : kDefaultProgramSeconds;

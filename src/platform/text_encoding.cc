@@ -16,8 +16,6 @@ std::array<char32_t, 256> CodePointsOfBytes(int code_page) {
   return found->second;
 }
 
-namespace {
-
 void AppendUtf8(char32_t c, std::string& out) {
   if (c < 0x80) {
     out += static_cast<char>(c);
@@ -35,6 +33,8 @@ void AppendUtf8(char32_t c, std::string& out) {
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
+
+namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 

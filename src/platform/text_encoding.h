@@ -48,6 +48,9 @@ constexpr std::size_t Utf8SequenceLength(std::span<const std::uint8_t> bytes) {
   return length;
 }
 
+// The UTF-8 of the code point `c`, appended to `out`.
+void AppendUtf8(char32_t c, std::string& out);
+
 // UTF-16 read as it comes, block by block, into UTF-8: a pair of surrogates split between blocks
 // is kept whole; a surrogate without its partner becomes U+FFFD, and so does an odd last byte
 // (Finish).

@@ -337,7 +337,11 @@ Walk WalkOwnDialect(std::span<const std::uint8_t> bytes) {
   while (!in.AtEnd()) {
     const std::uint8_t c = in.Next();
     if (c == own::kPrefix) {
-      in.Skip(1);  // the command letter, whichever it is
+      // The command letter, whichever it is, and the text of one that takes a line.
+      const own::PrefixCommand* command = own::FindRow(own::PrefixCommands(), in.Next());
+      if (command != nullptr && command->TakesLine) {
+        for (std::uint8_t b = 0xFF; !in.AtEnd() && b != '\r' && b != '\n' && b != 0;) b = in.Next();
+      }
     } else if (c != kEsc) {
       text.Byte(c);
     } else {

@@ -148,6 +148,7 @@ std::span<const ParenCommand> CharacterTableParenCommands();
 std::span<const ParenCommand> HorizontalParenCommands();
 std::span<const EscCommand> RasterCommands();
 std::span<const ParenCommand> RasterParenCommands();
+std::span<const ParenCommand> BarCodeParenCommands();  // bar_codes.cc
 // Rows of the printer-control group whose handlers are graphics mode's (raster.cc): ESC r n, the
 // ink; ESC i n, immediate print, and in graphics mode ESC i r c b nL nH mL mH and its lines.
 void SelectRibbonColor(Fx& fx, const Args& args);

@@ -39,7 +39,7 @@ const CommandTables& Tables() {
       for (const ControlCode& code : group) t.Controls[code.Code] = code.Act;
     }
     for (const auto group : {LineAndFormParenCommands(), PrintModeParenCommands(), CharacterTableParenCommands(),
-                             HorizontalParenCommands(), RasterParenCommands()}) {
+                             HorizontalParenCommands(), RasterParenCommands(), BarCodeParenCommands()}) {
       for (const ParenCommand& command : group) t.Paren[command.Code] = command.Act;
     }
     return t;

@@ -79,10 +79,12 @@ struct EscCommand {
   std::uint8_t Arguments;
   CommandAct Act;
 };
-// 0xFA and its letter.
+// 0xFA and its letter; a command that TakesLine reads its text up to the next CR, LF or NUL and
+// takes that byte too.
 struct PrefixCommand {
   std::uint8_t Code;
   void (*Act)(OwnModes& own);
+  bool TakesLine = false;
 };
 
 std::span<const EscCommand> EscCommands();

@@ -1,7 +1,9 @@
 // The prefix commands: the byte 0xFA and a command letter - pitch, line spacing, the text's
-// attributes, expanded mode and the small font, the page-state reset and the form feed.
+// attributes, expanded mode and the small font, the page-state reset, the form feed and QR codes.
 #include "render/own/own.h"
 
+#include "platform/text_encoding.h"
+#include "render/codes/bar_codes.h"
 #include "render/page_cycle.h"
 #include "render/pitch_fonts.h"
 
@@ -64,6 +66,37 @@ void SelectJobFont(OwnModes& own) {
   }
 }
 
+// Q and its text up to CR, LF or NUL: a QR code whose top-left corner (that of its quiet zone) is
+// at the print position, which stays where it is. The text is read in UTF-8: a job in UTF-8 as it
+// is, any other one's upper bytes through its code page.
+void QrCode(OwnModes& own) {
+  TRenderState& state = own.State;
+  const bool utf8 = own.Text == OwnText::Utf8;
+  const std::array<char32_t, 128>& upper = UpperHalf(JobCodePage(state.Job));
+  std::string text;
+  for (std::uint8_t c = state.Input.NextByte(); !state.Input.AtEof && c != '\r' && c != '\n' && c != 0;
+       c = state.Input.NextByte()) {
+    if (text.size() > codes::kMostQrBytes) continue;  // too long: read to its end, not drawn
+    if (c < 0x80 || utf8) {
+      text += static_cast<char>(c);
+    } else {
+      AppendUtf8(upper[c - 0x80u], text);
+    }
+  }
+  const double module_mm = state.Job.Prynda.QrModuleMm;
+  const codes::CodeDrawing drawing =
+      codes::LayOutQrCode(text, state.Page.DpiX * module_mm / 25.4, state.Page.DpiY * module_mm / 25.4);
+  if (!drawing.Refused.empty()) {
+    state.Unprinted.Note(drawing.Refused);
+    return;
+  }
+  if (own.PageDeferred) {  // the page waiting for its first print
+    BeginPage(state);
+    own.PageDeferred = false;
+  }
+  codes::PaintCode(state, drawing, state.Page.LeftMargin + state.Page.PosX, state.Page.PosY);
+}
+
 // L and P (the orientation) act only at the very start of the file (OwnOrientationAt).
 constexpr PrefixCommand kCommands[] = {
     {'1', ResetPageState},
@@ -89,6 +122,7 @@ constexpr PrefixCommand kCommands[] = {
     {'u', Attribute<fsUnderline, false>},
     {'O', LinesPerInch<8>},
     {'S', LinesPerInch<6>},
+    {'Q', QrCode, true},
 };
 
 }  // namespace
