@@ -135,9 +135,12 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)  # the printers; without a scheduler onl
 # prints): libjpeg-turbo's TurboJPEG, libtiff 4.5 (its open options), giflib 5 and gdk-pixbuf's BMP
 # loader; libgxps, opened when a job is an XPS document to make it a PDF (0.3.0 reads OpenXPS too;
 # without it such a job is refused by name). Raster documents are read by libcups itself (2.3 and
-# later).
+# later). The faces of FX mode's typefaces (ESC k) Liberation does not give: Script (Z003 of
+# urw-base35), Prestige and Orator (Courier Prime), OCR-B, OCR-A; without one that family prints
+# in the job's own font.
 string(JOIN ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS "libuchardet0 (>= 0.0.7)" ghostscript libturbojpeg0
-       "libtiff6 (>= 4.5.0)" libgif7 libgdk-pixbuf-2.0-0 "libgxps2 (>= 0.3.0)")
+       "libtiff6 (>= 4.5.0)" libgif7 libgdk-pixbuf-2.0-0 "libgxps2 (>= 0.3.0)" fonts-urw-base35
+       fonts-courier-prime fonts-ocr-b fonts-ocr-a)
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/conffiles CONTENT "${PRYNDA_SETTINGS_DIR}/prynda.ini\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

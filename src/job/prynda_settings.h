@@ -3,6 +3,8 @@
 // overwrite them before the banner; from then on they are only read.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -78,6 +80,11 @@ struct PryndaSettings {
   std::string ArchiveFolder;
   // Key "ArchiveName": the pattern of the archive's file names (its fields: printers/archive/archive_name.h).
   std::string ArchiveName{kDefaultArchiveName};
+
+  // Keys "FaceRoman", "FaceSansSerif", "FaceCourier" ... (one per typeface family of FX mode's
+  // ESC k, render/escp/typefaces.h): the face a site prints a family in, by the key's name; a family
+  // not named here prints in its built-in face.
+  std::map<std::string, std::string, std::less<>> TypefaceFaces;
 
   // The printer's pins: 9 (FX/LX units) or 24 (LQ/ESC/P2 units). Settled with the feed scale:
   // "180" and the key "iteracja" give 24.
