@@ -309,10 +309,10 @@ TEST_F(FxPrintTest, ACharacterTheFaceLacksComesFromAFixedPitchFace) {
 TEST_F(FxPrintTest, TypefacesProportionalWidthsAndColour) {
   // ESC k 1 and ESC k 0 print in their families' faces, the job's own font before them; under
   // ESC p 1 twenty M's are far longer than twenty i's; after ESC r 1 the letters are magenta.
-  const std::string pdf = PrintBytes("own \x1bk\x01sans \x1bk\x00roman\r\n\x1bp\x01" + std::string(20, 'i') + "\r\n" +
+  const std::string pdf = PrintBytes("own \x1bk\x01sans \x1bk\x00roman\r\n\x1bp\x01"s + std::string(20, 'i') + "\r\n" +
                                      std::string(20, 'M') + "\r\n\x1br\x01" + std::string(40, '\xdb') + "\r\n");
   const std::string fonts = Shell("pdffonts '" + pdf + "'");
-  for (const char* face : {"LiberationMono-Regular ", "LiberationSans-Regular ", "LiberationSerif-Regular "}) {
+  for (const char* face : {"+LiberationMono ", "+LiberationSans ", "+LiberationSerif "}) {
     EXPECT_NE(fonts.find(face), std::string::npos) << face << fonts;
   }
   const std::vector<Word> words = Words(pdf, 1);
