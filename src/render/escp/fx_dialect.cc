@@ -112,9 +112,9 @@ void PrintProportional(Fx& fx, std::uint8_t c) {
     return static_cast<double>(fx.Widths[c]);
   };
   double advance = width();
-  // A character fits as a cell does (UpdateWrap): WrapAt leaves room for one cell. The new line
-  // may end SO, and so change the font.
-  if (state.Page.PosX + advance - fx.Cell > fx.WrapAt) {
+  // A character fits as a cell does (UpdateWrap): WrapAt leaves room for one cell; one wider than
+  // the line still prints at its start. The new line may end SO, and so change the font.
+  if (state.Page.PosX > 0 && state.Page.PosX + advance - fx.Cell > fx.WrapAt) {
     LineFeed(fx);
     advance = width();
   }
