@@ -137,9 +137,12 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS cups)  # the printers; without a scheduler onl
 # without it such a job is refused by name); libzint 2.11 (the soname it is opened by), opened when a
 # job first draws a bar code or a QR code (without it the codes are named on the console as not
 # drawn, everything else prints), and fonts-ocr-b for the codes' digits. Raster documents are read
-# by libcups itself (2.3 and later).
+# by libcups itself (2.3 and later). The faces of FX mode's typefaces (ESC k) Liberation does not
+# give: Script (Z003 of urw-base35), Prestige and Orator (Courier Prime), OCR-B, OCR-A; without one
+# that family prints in the job's own font.
 string(JOIN ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS "libuchardet0 (>= 0.0.7)" ghostscript libturbojpeg0
-       "libtiff6 (>= 4.5.0)" libgif7 libgdk-pixbuf-2.0-0 "libgxps2 (>= 0.3.0)" libzint2.11 fonts-ocr-b)
+       "libtiff6 (>= 4.5.0)" libgif7 libgdk-pixbuf-2.0-0 "libgxps2 (>= 0.3.0)" libzint2.11
+       fonts-urw-base35 fonts-courier-prime fonts-ocr-b fonts-ocr-a)
 file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/conffiles CONTENT "${PRYNDA_SETTINGS_DIR}/prynda.ini\n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_BINARY_DIR}/conffiles)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

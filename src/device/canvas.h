@@ -18,17 +18,20 @@ namespace prynda {
 
 class TPrinter;
 
-// Width in pixels (starts at 1; a negative width is ignored; 0 is the thinnest line); black, solid.
+// Width in pixels (starts at 1; a negative width is ignored; 0 is the thinnest line); black unless
+// set otherwise, solid.
 class TPen {
  public:
   int Width() const { return width_; }
   void SetWidth(int width) {
     if (width >= 0) width_ = width;
   }
-  TColor Color() const { return clBlack; }
+  TColor Color() const { return color_; }
+  void SetColor(TColor color) { color_ = color; }
 
  private:
   int width_ = 1;
+  TColor color_ = clBlack;
 };
 
 enum class TBrushStyle { bsSolid, bsClear };

@@ -3,6 +3,8 @@
 // overwrite them before the banner; from then on they are only read.
 #pragma once
 
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -84,6 +86,11 @@ struct PryndaSettings {
   // Key "QrModule": the side of one module of the QR codes of our own dialect (0xFA Q), in
   // millimetres (0.1 to 10).
   double QrModuleMm = kDefaultQrModuleMm;
+
+  // Keys "FaceRoman", "FaceSansSerif", "FaceCourier" ... (one per typeface family of FX mode's
+  // ESC k, render/escp/typefaces.h): the face a site prints a family in, by the key's name; a family
+  // not named here prints in its built-in face.
+  std::map<std::string, std::string, std::less<>> TypefaceFaces;
 
   // The printer's pins: 9 (FX/LX units) or 24 (LQ/ESC/P2 units). Settled with the feed scale:
   // "180" and the key "iteracja" give 24.

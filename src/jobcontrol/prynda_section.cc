@@ -5,6 +5,7 @@
 
 #include "jobcontrol/settings_file.h"
 #include "platform/name_list.h"
+#include "render/escp/typefaces.h"
 
 namespace prynda {
 
@@ -76,6 +77,10 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   std::string code_page = ini.ReadText(kPryndaSection, "CodePage", "");
   while (!code_page.empty() && code_page.back() == ' ') code_page.pop_back();
   settings.CodePage = code_page.empty() ? std::nullopt : CodePageNamed(code_page);
+  for (const escp::Typeface& family : escp::Typefaces()) {
+    std::string face = ini.ReadText(kPryndaSection, family.Key, "");
+    if (!face.empty()) settings.TypefaceFaces.insert_or_assign(std::string(family.Key), std::move(face));
+  }
 }
 
 void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings) {

@@ -306,6 +306,30 @@ TEST_F(FxPrintTest, ACharacterTheFaceLacksComesFromAFixedPitchFace) {
   EXPECT_NEAR(words.front().X + words.front().Width / 2, 5 * 60 / 2.0, 1.0);  // five cells, each letter centred
 }
 
+TEST_F(FxPrintTest, TypefacesProportionalWidthsAndColour) {
+  // ESC k 1 and ESC k 0 print in their families' faces, the job's own font before them; under
+  // ESC p 1 twenty M's are far longer than twenty i's; after ESC r 1 the letters are magenta.
+  const std::string pdf = PrintBytes("own \x1bk\x01sans \x1bk\x00roman\r\n\x1bp\x01"s + std::string(20, 'i') + "\r\n" +
+                                     std::string(20, 'M') + "\r\n\x1br\x01" + std::string(40, '\xdb') + "\r\n");
+  const std::string fonts = Shell("pdffonts '" + pdf + "'");
+  for (const char* face : {"+LiberationMono ", "+LiberationSans ", "+LiberationSerif "}) {
+    EXPECT_NE(fonts.find(face), std::string::npos) << face << fonts;
+  }
+  const std::vector<Word> words = Words(pdf, 1);
+  EXPECT_GE(Find(words, std::string(20, 'M')).Width, 1.8 * Find(words, std::string(20, 'i')).Width);
+  Shell("pdftoppm -r 50 -f 1 -l 1 -singlefile '" + pdf + "' '" + pdf + "'");
+  std::ifstream in(pdf + ".ppm", std::ios::binary);
+  std::string magic;
+  int width = 0, height = 0, max = 0;
+  in >> magic >> width >> height >> max;
+  in.get();
+  std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+  in.read(reinterpret_cast<char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
+  std::size_t magenta = 0;
+  for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) magenta += rgb[i] > 200 && rgb[i + 1] < 60 && rgb[i + 2] > 200;
+  EXPECT_GT(magenta, 40u * 5 * 8);  // forty blocks, each some 5 x 8 pixels at 50 dpi
+}
+
 TEST_F(FxPrintTest, CharacterTablesAreRememberedAndHighBytesPrint) {
   // CP852 keeps letters in 0x80-0x9F; a character definition takes its twelve bytes.
   const std::string pdf = PrintBytes("\x1bt\x01\x1bR\x02\x1b" "6\x86\x88\x9d\x1b" "7\x1b&\x00" "AA" "ZZZZZZZZZZZZ" "Koniec"s);

@@ -68,7 +68,11 @@ class RecordingContext final : public PrintContext {
   }
   TTextExtent MeasureUnicode(int font, std::u32string_view text) override {
     system_.Hit("MeasureUnicode");
-    return Extent(font, text.size());
+    TTextExtent extent = Extent(font, text.size());
+    for (const char32_t c : text) {
+      if (system_.NarrowGlyphs.find(c) != std::u32string::npos) extent.Width -= Extent(font, 1).Width / 2;
+    }
+    return extent;
   }
   bool HasGlyph(int font, char32_t c) override {
     system_.Hit("HasGlyph");

@@ -128,6 +128,7 @@ class RecordingPrintSystem final : public PrintSystem {
   int Beeps = 0;
   int OpenContexts = 0;
   std::u32string MissingGlyphs;  // characters no face has
+  std::u32string NarrowGlyphs;   // characters half as wide as the others, measured as Unicode
 
   // The `nth` next call (1 = the very next) named `call` raises EPrinter with `message`.
   void FailOn(const std::string& call, const std::string& message = "injected failure", int nth = 1);

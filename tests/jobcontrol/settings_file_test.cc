@@ -272,6 +272,14 @@ TEST_F(SettingsFileTest, ArchiveKeys) {
   }
 }
 
+// A face per ESC k family, by its key; an empty value or another key names none.
+TEST_F(SettingsFileTest, TypefaceKeys) {
+  job.Prynda = PryndaSettings{};
+  Read("[Prynda]\nFaceScript= URW Chancery L \nFaceRoman=\nFaceGothic=Arial\n");
+  const std::map<std::string, std::string, std::less<>> named = {{"FaceScript", "URW Chancery L"}};
+  EXPECT_EQ(job.Prynda.TypefaceFaces, named);
+}
+
 // Seconds from 1 to 3600; anything else leaves the built-in value.
 TEST_F(SettingsFileTest, ProgramTimeKey) {
   const std::pair<std::string, int> cases[] = {

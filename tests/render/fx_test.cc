@@ -148,7 +148,7 @@ TEST_F(FxTest, PrintModesChooseTheFontAndTheCell) {
       {Esc('M') + "\x0f", 8, "", 30, 19},       // 20 from 12
       {Esc('g') + "\x0f", 8, "", 40, 19},       // not condensed at 15
       {"\x0f\x12", 10, "", 60},                 // DC2 ends it
-      {Esc('p', 1) + Esc('M'), 10, "", 60},     // proportional prints in pica cells
+      {Esc('p', 1) + Esc('M'), 10, "", 50},     // proportional: the pica font, X's own 50 px advance
       {Esc('W', 1), 12, "", 120, -21},
       {"\x0f" + Esc('W', 1), 12, "", 600000.0 / 8562, -21},
       {Esc('w', 1), 12, "", 60},                // double height hangs from the top of the line

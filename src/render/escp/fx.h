@@ -13,7 +13,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "render/characters.h"
@@ -42,6 +44,7 @@ struct PrintMode {
   bool DoubleHeight = false;
   ScriptPosition Script = ScriptPosition::None;
   bool Quality = false;       // ESC x 1 (NLQ/LQ): only the units of ESC \ and ESC SP depend on it
+  std::int8_t Typeface = -1;  // ESC k: a row of Typefaces() (typefaces.h); -1: the job's own fonts
 };
 
 // A slot of ESC t: the italic table, or a table of the registry.
@@ -73,6 +76,7 @@ struct Fx {
   std::array<int, 256> Widths{};
   std::array<char32_t, 256> Drawn{};
   MissingCharacters Missing;  // characters no face has, drawn as a substitute
+  std::vector<std::optional<std::string>> Faces;  // typefaces.cc: each family's face on this printer, once known
 
   // Vertical, in device pixels; the line spacing is the page model's.
   double PageLength = 0;     // the form, from the top of the sheet's printable area (state.Page.TopMargin)
@@ -189,6 +193,8 @@ void MarkSheet(Fx& fx);                                          // fx_dialect.c
 void ResetPrinter(Fx& fx);                                       // fx_dialect.cc: ESC @, the start of the job
 void PrintModeChanged(Fx& fx);                                   // print_modes.cc: new pitch, font to select
 void SelectModeFont(Fx& fx);                                     // print_modes.cc
+void SelectTypeface(Fx& fx, std::uint8_t n);                     // typefaces.cc: ESC k n
+void ApplyFaceAndColor(Fx& fx);                                  // typefaces.cc: on the canvas font, after SelectFont
 void EndLineWide(Fx& fx);                                        // print_modes.cc: SO ends
 void CarriageReturn(Fx& fx);                                     // horizontal.cc
 double ColumnWidth(const Fx& fx);                                // horizontal.cc: a column for margins and tabs

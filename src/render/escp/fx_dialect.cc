@@ -94,10 +94,51 @@ void DoParenCommand(Fx& fx, const Args& args) {
   fx.Widths[c] = canvas.MeasureUnicodeWidth(std::u32string_view(&drawn, 1));
 }
 
-// What is not a plain glyph: lines, blocks, the italic table's slanted characters and control codes.
+// Proportional print: the character at the print position (not centred in a cell), the head moved
+// by its width in the face and the space of ESC SP; it goes to the next line when that width would
+// pass the right margin.
+void PrintProportional(Fx& fx, std::uint8_t c) {
+  TRenderState& state = fx.State;
+  const Character& character = fx.Characters[c];
+  TFont& font = state.Canvas.Font();
+  auto width = [&] {
+    if (fx.FontStale) SelectModeFont(fx);
+    if (fx.Widths[c] < 0) {
+      const TFontStyles style = font.Style();
+      if (character.Italic) font.SetStyle(style | fsItalic);
+      MeasureCharacter(fx, c);
+      font.SetStyle(style);
+    }
+    return static_cast<double>(fx.Widths[c]);
+  };
+  double advance = width();
+  // A character fits as a cell does (UpdateWrap): WrapAt leaves room for one cell; one wider than
+  // the line still prints at its start. The new line may end SO, and so change the font.
+  if (state.Page.PosX > 0 && state.Page.PosX + advance - fx.Cell > fx.WrapAt) {
+    LineFeed(fx);
+    advance = width();
+  }
+  if (character.CodePoint != U' ' || fx.DrawBlanks) {
+    if (NeedsMark(fx)) MarkSheet(fx);
+    const TFontStyles style = font.Style();
+    if (character.Italic) font.SetStyle(style | fsItalic);
+    state.Canvas.PaintUnicode(RoundToPixel(state.Page.LeftMargin + state.Page.PosX),
+                              RoundToPixel(state.Text.BaselineShift + state.Page.PosY),
+                              std::u32string_view(&fx.Drawn[c], 1));
+    font.SetStyle(style);
+  }
+  state.Page.PosX += advance + fx.ExtraSpace;
+}
+
+// What is not a plain glyph: lines, blocks, the italic table's slanted characters and control
+// codes; every character in proportional print.
 [[gnu::noinline]] void PrintOther(Fx& fx, std::uint8_t c) {
   TRenderState& state = fx.State;
   const Character& character = fx.Characters[c];
+  if (fx.Mode.Proportional && character.Kind == CharacterKind::Text) {
+    PrintProportional(fx, c);
+    return;
+  }
   switch (character.Kind) {
     case CharacterKind::Control:
       if (auto act = Tables().Controls[c & 0x1F]) act(fx);
@@ -136,7 +177,7 @@ void DoParenCommand(Fx& fx, const Args& args) {
 inline void Print(Fx& fx, std::uint8_t c) {
   TRenderState& state = fx.State;
   const Character& character = fx.Characters[c];
-  if (character.Kind != CharacterKind::Text || character.Italic) [[unlikely]] {
+  if (character.Kind != CharacterKind::Text || character.Italic || fx.Mode.Proportional) [[unlikely]] {
     PrintOther(fx, c);
     return;
   }

@@ -20,7 +20,7 @@ constexpr std::int32_t kCondensedElite = kPitch20Cpi;
 std::int32_t PitchOf(const PrintMode& mode) {
   std::int32_t pitch = kPica;
   if (mode.Proportional) {
-    // Proportional characters average about a pica cell; every character keeps its own cell here.
+    // The font of a pica (condensed: 20 cpi) cell; each character advances by its own width in it.
     pitch = mode.Condensed ? kCondensedElite : kPica;
   } else if (mode.Pitch == BasePitch::Elite) {
     pitch = mode.Condensed ? kCondensedElite : kElite;
@@ -121,7 +121,7 @@ void ScriptOff(Fx& fx, const Args&) {
 void Quality(Fx& fx, const Args& args) {
   if (IsOn(args[0]) || IsOff(args[0])) fx.Mode.Quality = IsOn(args[0]);
 }
-void Typeface(Fx&, const Args&) {}  // one face per font of the set: the settings file chooses it
+void Typeface(Fx& fx, const Args& args) { SelectTypeface(fx, args[0]); }
 
 void LineWideOn(Fx& fx) { Switch<&PrintMode::LineWide>(fx, true); }
 void LineWideOnByEsc(Fx& fx, const Args&) { LineWideOn(fx); }
@@ -196,6 +196,7 @@ void SelectModeFont(Fx& fx) {
   // The font's colour (the system's window-text colour, unless a settings file says otherwise),
   // resolved once here rather than at every character drawn.
   state.Canvas.Font().SetColor(static_cast<TColor>(state.Printer.ColorToRgb(font.Color())));
+  ApplyFaceAndColor(fx);  // ESC k's face, proportional print's face, ESC r's colour
   // Smaller and larger fonts sit on the bottom of the 10-cpi cell, as in our own dialect;
   // superscript and double height hang from the top of the line.
   if (which == JobFont::Cpi10 || mode.Script == ScriptPosition::Super || mode.DoubleHeight) {

@@ -223,8 +223,12 @@ struct TiffLength {
 std::span<const EscCommand> RasterCommands() { return kCommands; }
 std::span<const ParenCommand> RasterParenCommands() { return kParenCommands; }
 
+// ESC r n: everything printed from now on in the ribbon's colour n; black (0) is the text's colour
+// again, which graphics mode's dots take as black.
 void SelectRibbonColor(Fx& fx, const Args& args) {
-  if (args[0] < std::size(kRibbonColors)) fx.Ink = kRibbonColors[args[0]];
+  if (args[0] >= std::size(kRibbonColors)) return;
+  fx.Ink = args[0] == 0 ? 0 : kRibbonColors[args[0]];
+  fx.FontStale = true;
 }
 
 void ImmediatePrintOrRasterLines(Fx& fx, const Args& args) {
