@@ -426,9 +426,6 @@ TEST_F(FxTest, CharacterTablesAndCountriesSwitchMidLine) {
       {CodePageId::Pc852, Esc('(', 't', 3, 0, 1, 44, 0) + "\xd5" + Esc('(', 't', 3, 0, 1, 3, 0) + "\xd5" +
                               Esc('(', 't', 3, 0, 1, 29, 16) + "\xa4\xe9\x80" + Esc('(', 't', 3, 0, 1, 29, 15) + "\xa4\xa6",
        "€ı¤é€Š"},
-      {CodePageId::Pc852, Esc('(', 't', 3, 0, 1, 9, 0) + "\x9b\x9d" + Esc('(', 't', 3, 0, 1, 7, 0) + "\x84" +
-                              Esc('(', 't', 3, 0, 1, 11, 0) + "\x8d" + Esc('(', 't', 3, 0, 1, 24, 0) + "\x8b",
-       "øØãıÐ"},
       // Letters where PC437 draws lines print as letters; PC437's lines in any DOS table.
       {CodePageId::Pc852, "\xb5\xc6\xd0\xc4", "ÁĂđ"},
   };
