@@ -30,6 +30,10 @@ enum class ScriptPosition : std::uint8_t { None, Super, Sub };
 // What the print-mode commands select; the font and the cell follow from it (print_modes.cc).
 struct PrintMode {
   BasePitch Pitch = BasePitch::Pica;
+  // Multipoint mode (ESC X) until ESC P, M, g, p, ! or @; the HMI of ESC c until a pitch command.
+  std::int32_t FixedPitch = 0;  // ESC X: 360/m characters per inch, in thousandths; 0: Pitch's
+  std::uint16_t PointSize = 0;  // ESC X: half points; 0: the sizes of the job's fonts
+  std::uint16_t Hmi = 0;        // ESC c: the cell in 1/360 inch; 0: the pitch's
   bool Proportional = false;
   bool Condensed = false;
   bool Bold = false;          // ESC E
