@@ -76,18 +76,20 @@ void EndHmi(Fx& fx) {
   fx.Mode.Hmi = 0;
   PrintModeChanged(fx);
 }
-void EndMultipoint(PrintMode& mode) {
+// Multipoint mode and ESC c's cell end; whether either was in force.
+bool EndMultipoint(PrintMode& mode) {
+  const bool was = mode.FixedPitch != 0 || mode.PointSize != 0 || mode.Hmi != 0;
   mode.FixedPitch = 0;
   mode.PointSize = 0;
   mode.Hmi = 0;
+  return was;
 }
 
 // The flags whose commands end the HMI (SI, DC2, DC4, ESC SI, ESC w); ESC p ends multipoint mode.
 template <bool PrintMode::*Flag>
 void EndsBy(Fx& fx) {
   if constexpr (Flag == &PrintMode::Proportional) {
-    EndMultipoint(fx.Mode);
-    PrintModeChanged(fx);
+    if (EndMultipoint(fx.Mode)) PrintModeChanged(fx);
   } else if constexpr (Flag == &PrintMode::Condensed || Flag == &PrintMode::LineWide ||
                        Flag == &PrintMode::DoubleHeight) {
     EndHmi(fx);
