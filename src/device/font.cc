@@ -1,5 +1,6 @@
 #include "device/font.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace prynda {
@@ -55,6 +56,13 @@ void TFont::SetStyle(TFontStyles style) {
   Changed();
 }
 
+void TFont::SetWidthPercent(int percent) {
+  percent = std::max(percent, 1);
+  if (width_percent_ == percent) return;
+  width_percent_ = percent;
+  Changed();
+}
+
 void TFont::SetPixelsPerInch(int pixels_per_inch) {
   if (pixels_per_inch == pixels_per_inch_ || pixels_per_inch <= 0) return;
   const int size = Size();
@@ -73,6 +81,7 @@ void TFont::CopyFrom(const TFont& source) {
   }
   SetPitch(source.pitch_);
   SetStyle(source.style_);
+  SetWidthPercent(source.width_percent_);
   SetCharset(source.charset_);
   SetColor(source.color_);
 }
@@ -87,6 +96,7 @@ TFontSpec TFont::Spec() const {
   spec.Italic = (style_ & fsItalic) != 0;
   spec.Underline = (style_ & fsUnderline) != 0;
   spec.StrikeOut = (style_ & fsStrikeOut) != 0;
+  spec.WidthPercent = width_percent_;
   return spec;
 }
 

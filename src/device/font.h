@@ -49,13 +49,16 @@ class TFont {
   void SetPitch(TFontPitch pitch);
   TFontStyles Style() const { return style_; }
   void SetStyle(TFontStyles style);
+  // The glyphs' width in percent of the face's own (TFontSpec::WidthPercent); below 1 taken as 1.
+  int WidthPercent() const { return width_percent_; }
+  void SetWidthPercent(int percent);
 
   int PixelsPerInch() const { return pixels_per_inch_; }
   // Moves the font to another resolution keeping its point size.
   void SetPixelsPerInch(int pixels_per_inch);
 
-  // Takes the source's name, height, pitch, style, charset and colour; between resolutions the
-  // point size carries over.
+  // Takes the source's name, height, width, pitch, style, charset and colour; between resolutions
+  // the point size carries over.
   void CopyFrom(const TFont& source);
 
   // The request for the device; Version changes whenever a field of it changes.
@@ -71,6 +74,7 @@ class TFont {
   TColor color_ = clWindowText;
   TFontPitch pitch_ = TFontPitch::fpDefault;
   TFontStyles style_ = 0;
+  int width_percent_ = 100;
   int pixels_per_inch_ = kScreenPixelsPerInch;
   std::uint64_t version_ = 1;
 };

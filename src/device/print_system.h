@@ -55,7 +55,8 @@ enum class TFontPitch { fpDefault, fpVariable, fpFixed };
 
 // A logical font as the device is asked to realise it. Height follows the platform's rule: a
 // negative value is the character height (em size) in device pixels, a positive one the cell
-// height, 0 a default size.
+// height, 0 a default size. WidthPercent stretches the glyphs across: their shapes and advances
+// at that percent of the face's own width at this height (200: double width, 50: half).
 struct TFontSpec {
   std::string Face;
   int Height = 0;
@@ -65,6 +66,7 @@ struct TFontSpec {
   bool Italic = false;
   bool Underline = false;
   bool StrikeOut = false;
+  int WidthPercent = 100;
 
   friend bool operator==(const TFontSpec&, const TFontSpec&) = default;
 };

@@ -83,6 +83,7 @@ TEST(FontTest, CopyFromTakesEveryFieldAndCarriesThePointSizeAcrossResolutions) {
   source.SetStyle(fsBold | fsUnderline);
   source.SetCharset(238);
   source.SetColor(0x00123456);
+  source.SetWidthPercent(200);
 
   TFont target;
   target.SetPixelsPerInch(600);
@@ -96,6 +97,7 @@ TEST(FontTest, CopyFromTakesEveryFieldAndCarriesThePointSizeAcrossResolutions) {
   const TFontSpec spec = target.Spec();
   EXPECT_TRUE(spec.Bold && spec.Underline && !spec.Italic && !spec.StrikeOut);
   EXPECT_EQ(spec.Height, -100);
+  EXPECT_EQ(spec.WidthPercent, 200);
   EXPECT_EQ(target.Charset(), 238);
   EXPECT_EQ(target.Color(), 0x00123456);
 
@@ -120,6 +122,7 @@ TEST(FontTest, VersionChangesExactlyWhenTheRealisedFontChanges) {
   font.SetCharset(1);
   font.SetPitch(TFontPitch::fpDefault);
   font.SetStyle(0);
+  font.SetWidthPercent(100);
   font.SetColor(0x0000FF);  // colour goes with each text, not with the font
   font.SetName("");
   EXPECT_FALSE(changed());
@@ -133,6 +136,8 @@ TEST(FontTest, VersionChangesExactlyWhenTheRealisedFontChanges) {
   font.SetPitch(TFontPitch::fpFixed);
   EXPECT_TRUE(changed());
   font.SetStyle(fsBold);
+  EXPECT_TRUE(changed());
+  font.SetWidthPercent(50);
   EXPECT_TRUE(changed());
   font.SetPixelsPerInch(600);
   EXPECT_TRUE(changed());

@@ -136,6 +136,20 @@ TEST_P(PrintContextTest, EveryCallOutOfTurnRaisesEPrinter) {
   }
 }
 
+// A font's width percent stretches its glyphs' advances and nothing else: twice and half as wide,
+// as tall.
+TEST_P(PrintContextTest, AWidthPercentScalesTheAdvances) {
+  std::unique_ptr<PrintContext> context = GetParam().Make(TContextKind::Information);
+  const auto measure = [&](int percent) {
+    return context->MeasureUnicode(
+        context->RealizeFont(TFontSpec{.Face = "Courier New", .Height = -100, .WidthPercent = percent}), U"MiMi");
+  };
+  const TTextExtent normal = measure(100);
+  EXPECT_EQ(measure(200).Width, 2 * normal.Width);
+  EXPECT_EQ(measure(50).Width, normal.Width / 2);
+  EXPECT_EQ(measure(200).Height, normal.Height);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     EveryContext, PrintContextTest,
     ::testing::Values(Maker{"RecordingFake",

@@ -89,7 +89,7 @@ TEST_F(FxPrintTest, PrintModesChooseFacesAndCells) {
   // Eight cells and the last glyph at 17.125 cpi with 8-point glyphs (40 px); cells of 5 cpi for
   // double width; four cells and a glyph at 12 cpi.
   EXPECT_NEAR(Find(words, "condensed").Width, 8 * 600000.0 / 17125 + 40, 1.0);
-  EXPECT_NEAR(Find(words, "i").X - Find(words, "w").X, 120, 1.0);  // wide letters stand apart as words
+  EXPECT_NEAR(Find(words, "wide").Width, 3 * 120 + 100, 1.0);  // 5-cpi cells of letters twice as wide
   EXPECT_NEAR(Find(words, "elite").Width, 4 * 50 + 40, 1.0);
 }
 
@@ -257,6 +257,39 @@ TEST_F(FxPrintTest, EveryTableEveryUpperByteComesBackAsItsCharacter) {
     const std::string pdf = Print(file, {"/FX", table.Option});
     EXPECT_EQ(Written(Shell("pdftotext -layout '" + pdf + "' -")), Written(expected));
   }
+}
+
+TEST_F(FxPrintTest, StretchedAndScaledLettersAsThePrinterPrintsThem) {
+  // An H in each cell region, rendered at the printer's 600 dpi (the printable area from 100 px):
+  // pica, double width (SO), pica again (DC4) on the first line; 21 and 10.5 points (ESC X) on the
+  // fourth; double height (ESC w) and pica on the seventh. Each H measured by its ink.
+  const std::string file = "H\x0eH\x14H\r\n\r\n\r\n"
+                           "\x1bX\x00\x2a\x00H\x1bX\x00\x15\x00  H\r\n\r\n\r\n"
+                           "\x1bP\x1bw1H\x1bw0  H\r\n"s;
+  const Raster page = Rasterise(Print(dir_.Write("litery.prn", file)), 600);
+  struct Ink {
+    int Width, Height;
+  };
+  const auto ink = [&](int x0, int x1, int y0, int y1) {
+    int left = x1, right = x0 - 1, top = y1, bottom = y0 - 1;
+    for (int y = y0; y < y1; ++y) {
+      for (int x = x0; x < x1; ++x) {
+        if (!page.Dark(x, y)) continue;
+        left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+      }
+    }
+    return Ink{right - left + 1, bottom - top + 1};
+  };
+  const Ink pica = ink(100, 160, 100, 200), wide = ink(160, 280, 100, 200), after = ink(280, 340, 100, 200);
+  EXPECT_NEAR(wide.Width, 2.0 * pica.Width, 3);
+  EXPECT_EQ(wide.Height, pica.Height);
+  EXPECT_EQ(after.Width, pica.Width);
+  const Ink big = ink(50, 220, 250, 520), small = ink(270, 350, 250, 520);
+  EXPECT_NEAR(big.Height, 2.0 * small.Height, 3);
+  EXPECT_NEAR(big.Width, 2.0 * small.Width, 3);
+  const Ink tall = ink(100, 160, 650, 950), beside = ink(280, 340, 650, 950);
+  EXPECT_NEAR(tall.Height, 2.0 * beside.Height, 3);
+  EXPECT_NEAR(tall.Width, beside.Width, 2);
 }
 
 TEST_F(FxPrintTest, ABlockOfBlocksIsOneUniformBlackRectangle) {

@@ -188,7 +188,7 @@ class RecordingContext final : public PrintContext {
   TTextExtent Extent(int font, std::size_t characters) const {
     const TFontSpec& spec = FontAt(font);
     const int em = spec.Height < 0 ? -spec.Height : spec.Height * 5 / 6;
-    const int advance = static_cast<int>(std::lround(0.6 * em));
+    const int advance = static_cast<int>(std::lround(0.6 * em * spec.WidthPercent / 100.0));
     return TTextExtent{advance * static_cast<int>(characters), em + em / 5};
   }
   RecordedDocument& Document() { return system_.Documents.at(document_); }

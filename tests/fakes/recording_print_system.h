@@ -4,7 +4,7 @@
 // here (out of the document's order, on an information context, with a font handle not given).
 //
 // Metrics: for a font of em size e pixels (Height -e), each byte (or character given as Unicode)
-// is round(0.6 e) wide and the cell is e + e / 5 high; a positive Height h is a cell height,
+// is round(0.6 e w / 100) wide at a WidthPercent w, and the cell is e + e / 5 high; a positive Height h is a cell height,
 // e = h * 5 / 6. Every font has every character but those the test lists in MissingGlyphs.
 #pragma once
 

@@ -2,8 +2,8 @@
 // command takes exactly its bytes, and what each command group does to positions, fonts and pages.
 //
 // Fake metrics: Font10 10 pt, 50 px wide glyphs, 99 px high; the 8 pt pitch fonts 40 wide, 80 high;
-// FontEM 12 pt, 60 wide, 120 high; FontAK 6 pt, 30 wide, 60 high. A character is drawn centred in
-// its cell: x = cell start + (cell - glyph) / 2.
+// FontEM 12 pt, 60 wide, 120 high; FontAK 6 pt, 30 wide, 60 high; a glyph 0.6 em wide times the
+// width percent. A character is drawn centred in its cell: x = cell start + (cell - glyph) / 2.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -130,8 +130,9 @@ TEST_F(FxTest, PrintModesChooseTheFontAndTheCell) {
     std::string modes;
     int size;
     std::string style;
-    double cell;  // of the character after X
-    int y = 0;    // of X
+    double cell;    // of the character after X
+    int y = 0;      // of X
+    int glyph = 0;  // its width; 0: the width of the size's font at 100 %
   };
   const double condensed = 600000.0 / 17125;
   const std::vector<Case> cases = {
@@ -149,9 +150,24 @@ TEST_F(FxTest, PrintModesChooseTheFontAndTheCell) {
       {Esc('g') + "\x0f", 8, "", 40, 19},       // not condensed at 15
       {"\x0f\x12", 10, "", 60},                 // DC2 ends it
       {Esc('p', 1) + Esc('M'), 10, "", 50},     // proportional: the pica font, X's own 50 px advance
-      {Esc('W', 1), 12, "", 120, -21},
-      {"\x0f" + Esc('W', 1), 12, "", 600000.0 / 8562, -21},
-      {Esc('w', 1), 12, "", 60},                // double height hangs from the top of the line
+      // Double width, height and both scale the pitch's letter: 200 %, twice the em at 50 %, both.
+      {Esc('W', 1), 10, "", 120, 0, 100},
+      {"\x0f" + Esc('W', 1), 8, "", 600000.0 / 8562, 19, 80},
+      {Esc('w', 1), 20, "", 60, 0, 50},         // double height hangs from the top of the line
+      {Esc('w', 1) + "\x0e", 20, "", 120, 0, 100},
+      // ESC X: 21 points (em 175 px) in the pica cell, on the bottom of the line (99 - 210); 10 points
+      // at 360/24 cpi; proportional; superscript at 2/3 of 21 points (em 117) at 5 cpi; ESC M ends it.
+      {Esc('X', 0, 42, 0), 21, "", 60, -111, 105},
+      {Esc('X', 24, 20, 0), 10, "", 40},
+      {Esc('X', 1, 0, 0), 10, "", 50},
+      {Esc('X', 72, 42, 0) + Esc('S', 0), 14, "", 120, 0, 70},
+      {Esc('X', 72, 42, 0) + Esc('M'), 8, "", 50, 19},
+      // ESC c: cells of 30/360 inch with the letter as it was, until SI (or any pitch command)
+      {Esc('M') + Esc('c', 30, 0), 8, "", 50, 19},
+      {Esc('c', 30, 0), 10, "", 50},
+      {Esc('c', 30, 0) + "\x0f", 8, "", condensed, 19},
+      {Esc('c', 30, 0) + Esc('W', 1), 10, "", 120, 0, 100},
+      {Esc('p', 1) + Esc('c', 36, 0), 10, "", 60},  // ESC c fixes the cell of proportional print too
       {Esc('S', 0), 6, "", 60},                 // superscript at the top
       {Esc('S', 1), 6, "", 60, 39},             // subscript at the bottom
       {Esc('S', 1) + Esc('T'), 10, "", 60},
@@ -163,7 +179,7 @@ TEST_F(FxTest, PrintModesChooseTheFontAndTheCell) {
     EXPECT_EQ(Text('X').Size, c.size);
     EXPECT_EQ(Style('X'), c.style);
     EXPECT_EQ(Text('X').Y, c.y);
-    const int glyph = c.size == 12 ? 60 : c.size == 10 ? 50 : c.size == 8 ? 40 : 30;
+    const int glyph = c.glyph != 0 ? c.glyph : c.size == 12 ? 60 : c.size == 10 ? 50 : c.size == 8 ? 40 : 30;
     EXPECT_EQ(Text('Y').X, Centred(c.cell, c.cell, glyph));
   }
 }
@@ -171,19 +187,19 @@ TEST_F(FxTest, PrintModesChooseTheFontAndTheCell) {
 TEST_F(FxTest, DoubleWidthForOneLine) {
   // SO and ESC SO widen the rest of the line; LF, CR (9-pin), DC4 and ESC W 0 end it.
   Render("\x0e" "AB\n" "C\x0e" "D\r" "E" + Esc('\x0e') + "F\x14" "G\x0e" + Esc('W', 0) + "H");
-  EXPECT_EQ(Text('B').X, Centred(120, 120, 60));
-  EXPECT_EQ(Text('C').Size, 10);
-  EXPECT_EQ(Text('E').Size, 10);
-  EXPECT_EQ(Text('F').Size, 12);
+  EXPECT_EQ(Text('B').X, Centred(120, 120, 100));
+  EXPECT_EQ(Text('C').Font.WidthPercent, 100);
+  EXPECT_EQ(Text('E').Font.WidthPercent, 100);
+  EXPECT_EQ(Text('F').Font.WidthPercent, 200);
   EXPECT_EQ(Text('G').X, 60 + 120 + 5);
-  EXPECT_EQ(Text('H').Size, 10);
+  EXPECT_EQ(Text('H').Font.WidthPercent, 100);
   // On 24-pin printers a carriage return keeps it.
   job.Prynda.Pins = 24;
   RenderFresh("\x0e" "A\rB");
-  EXPECT_EQ(Text('B').Size, 12);
+  EXPECT_EQ(Text('B').Font.WidthPercent, 200);
   // The same letter after a font switch has the width of the new font.
   RenderFresh("A\x0e" "A");
-  EXPECT_EQ(Pages()[0].Texts.at(1).X, Centred(60, 120, 60));
+  EXPECT_EQ(Pages()[0].Texts.at(1).X, Centred(60, 120, 100));
 }
 
 TEST_F(FxTest, LineSpacingIsExactAcrossLines) {

@@ -47,7 +47,7 @@ SizedFont::SizedFont(FontFace& face, const TFontSpec& spec, int dpi_x, int dpi_y
   } else {
     em_y_ = dpi_y * 12.0 / 72.0;
   }
-  em_x_ = em_y_ * dpi_x / static_cast<double>(dpi_y);
+  em_x_ = em_y_ * dpi_x / static_cast<double>(dpi_y) * std::max(spec.WidthPercent, 1) / 100.0;
   const double scale = em_y_ / units;
   ascent_ = static_cast<int>(std::lround(face.WinAscent() * scale));
   descent_ = static_cast<int>(std::lround(face.WinDescent() * scale));

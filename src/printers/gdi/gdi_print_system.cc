@@ -5,6 +5,7 @@
 #undef StartDoc
 #undef TextOut
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -168,6 +169,7 @@ class GdiContext final : public PrintContext {
                                : spec.Pitch == TFontPitch::fpVariable ? VARIABLE_PITCH
                                                                       : DEFAULT_PITCH;
     std::strncpy(logical.lfFaceName, spec.Face.c_str(), LF_FACESIZE - 1);
+    if (spec.WidthPercent != 100) logical.lfWidth = ScaledWidth(logical, spec.WidthPercent);
     HFONT font = CreateFontIndirectA(&logical);
     if (font == nullptr) throw EPrinter("The font " + spec.Face + " cannot be made");
     specs_.push_back(spec);
@@ -395,6 +397,20 @@ class GdiContext final : public PrintContext {
     selected_font_ = font;
   }
   [[noreturn]] void Fail(const char* what) { FailOn(printer_, what); }
+
+  // The average character width of the font at its own width, scaled: GDI stretches a font's
+  // glyphs and advances to the lfWidth it is given.
+  int ScaledWidth(const LOGFONTA& logical, int percent) {
+    HFONT natural = CreateFontIndirectA(&logical);
+    if (natural == nullptr) return 0;
+    HGDIOBJ previous = SelectObject(dc_, natural);
+    TEXTMETRICA metrics{};
+    const bool measured = GetTextMetricsA(dc_, &metrics) != 0;
+    SelectObject(dc_, previous);
+    DeleteObject(natural);
+    if (!measured) return 0;
+    return std::max(1, MulDiv(metrics.tmAveCharWidth, std::max(percent, 1), 100));
+  }
 
   HDC dc_;
   std::string printer_;

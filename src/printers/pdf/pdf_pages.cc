@@ -290,6 +290,7 @@ void PdfPageContext::WriteContent() {
 
   bool in_text = false;
   bool stroking_text = false;
+  double horizontal_scaling = 100;
   for (const auto& run : page_.Runs()) {
     if (run.Glyphs.empty()) continue;
     if (!in_text) out += "BT\n";
@@ -303,9 +304,12 @@ void PdfPageContext::WriteContent() {
     out += ' ';
     AppendReal(out, font.EmY(), 4);
     out += " Tf\n";
-    if (font.EmX() != font.EmY()) {
-      AppendReal(out, 100.0 * font.EmX() / font.EmY(), 4);
+    // The horizontal scaling stays in force for the runs after, so it is written whenever it changes.
+    const double scaling = 100.0 * font.EmX() / font.EmY();
+    if (scaling != horizontal_scaling) {
+      AppendReal(out, scaling, 4);
       out += " Tz\n";
+      horizontal_scaling = scaling;
     }
     AppendColor(out, run.Color, "rg");
     // A face without the weight asked for is emboldened by stroking its outlines as well.

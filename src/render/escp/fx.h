@@ -32,6 +32,10 @@ enum class ScriptPosition : std::uint8_t { None, Super, Sub };
 // What the print-mode commands select; the font and the cell follow from it (print_modes.cc).
 struct PrintMode {
   BasePitch Pitch = BasePitch::Pica;
+  // Multipoint mode (ESC X) until ESC P, M, g, p, ! or @; the HMI of ESC c until a pitch command.
+  std::int32_t FixedPitch = 0;  // ESC X: 360/m characters per inch, in thousandths; 0: Pitch's
+  std::uint16_t PointSize = 0;  // ESC X: half points; 0: the sizes of the job's fonts
+  std::uint16_t Hmi = 0;        // ESC c: the cell in 1/360 inch; 0: the pitch's
   bool Proportional = false;
   bool Condensed = false;
   bool Bold = false;          // ESC E
@@ -68,6 +72,7 @@ struct Fx {
   bool FontStale = true;  // the canvas font does not show Mode yet; selected before the next character
   // Kept with the pitch, the margins and the modes for the per-character path:
   double Cell = 0;          // CellWidth of state.Text.Pitch
+  bool ByWidth = false;     // proportional print: characters advance by their own width (not under ESC c)
   double WrapAt = 0;        // a character at a PosX past this would pass the right margin (not below 0)
   bool DrawBlanks = false;  // underline or strike-out: blanks carry the line
   // Each byte's character in the table in use, and as the canvas font draws it: its width,

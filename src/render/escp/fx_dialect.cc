@@ -135,7 +135,7 @@ void PrintProportional(Fx& fx, std::uint8_t c) {
 [[gnu::noinline]] void PrintOther(Fx& fx, std::uint8_t c) {
   TRenderState& state = fx.State;
   const Character& character = fx.Characters[c];
-  if (fx.Mode.Proportional && character.Kind == CharacterKind::Text) {
+  if (fx.ByWidth && character.Kind == CharacterKind::Text) {
     PrintProportional(fx, c);
     return;
   }
@@ -177,7 +177,7 @@ void PrintProportional(Fx& fx, std::uint8_t c) {
 inline void Print(Fx& fx, std::uint8_t c) {
   TRenderState& state = fx.State;
   const Character& character = fx.Characters[c];
-  if (character.Kind != CharacterKind::Text || character.Italic || fx.Mode.Proportional) [[unlikely]] {
+  if (character.Kind != CharacterKind::Text || character.Italic || fx.ByWidth) [[unlikely]] {
     PrintOther(fx, c);
     return;
   }

@@ -1,8 +1,11 @@
-// Print modes: pitch (10, 12, 15 characters per inch, condensed, proportional), double width for
-// good or to the end of the line, double height, bold and double strike, italic, underline and
-// strike-out, super- and subscript. Each mode maps onto one of the job's six fonts, so the site's
-// settings file still chooses the faces; the cell follows the pitch as in our own dialect.
+// Print modes: pitch (10, 12, 15 characters per inch, condensed, proportional, ESC X's pitch and
+// ESC c's cell), point size (ESC X), double width for good or to the end of the line, double
+// height, bold and double strike, italic, underline and strike-out, super- and subscript. Each mode
+// maps onto one of the job's fonts, so the site's settings file still chooses the faces; sizes and
+// double width or height scale that font's glyphs; the cell follows the pitch as in our own dialect.
 #include "render/escp/fx.h"
+
+#include <algorithm>
 
 #include "render/page_cycle.h"
 #include "render/pitch_fonts.h"
@@ -17,11 +20,17 @@ constexpr std::int32_t kFifteen = kPitch15Cpi;
 constexpr std::int32_t kCondensedPica = kPitch17Cpi;
 constexpr std::int32_t kCondensedElite = kPitch20Cpi;
 
+// Thousandths of characters per inch of a cell `units` 1/360 inch wide.
+constexpr std::int32_t PitchOfCell(std::int32_t units) { return (360000 + units / 2) / units; }
+
 std::int32_t PitchOf(const PrintMode& mode) {
+  if (mode.Hmi != 0) return PitchOfCell(mode.Hmi);  // the cell itself, whatever else is set
   std::int32_t pitch = kPica;
   if (mode.Proportional) {
     // The font of a pica (condensed: 20 cpi) cell; each character advances by its own width in it.
     pitch = mode.Condensed ? kCondensedElite : kPica;
+  } else if (mode.FixedPitch != 0) {
+    pitch = mode.FixedPitch;  // condensed does not apply to the pitch of ESC X
   } else if (mode.Pitch == BasePitch::Elite) {
     pitch = mode.Condensed ? kCondensedElite : kElite;
   } else if (mode.Pitch == BasePitch::Fifteen) {
@@ -33,12 +42,58 @@ std::int32_t PitchOf(const PrintMode& mode) {
   return pitch;
 }
 
-// The font of the font set that prints a mode: the pitch's font, the expanded one for double width
-// or height, the small one for super- and subscript.
-JobFont FontOf(const PrintMode& mode, std::int32_t pitch) {
-  if (mode.Script != ScriptPosition::None) return JobFont::Small;
-  if (mode.DoubleWidth || mode.LineWide || mode.DoubleHeight) return JobFont::Expanded;
-  return FontForPitch(pitch);
+// The font of the font set that prints a mode: the font of its pitch without double width and
+// ESC c, or the small one for super- and subscript outside multipoint mode.
+JobFont FontOf(PrintMode mode) {
+  if (mode.Script != ScriptPosition::None && mode.PointSize == 0) return JobFont::Small;
+  mode.DoubleWidth = mode.LineWide = false;
+  mode.Hmi = 0;  // ESC c spaces the letters; it does not change them
+  return FontForPitch(PitchOf(mode));
+}
+
+// Multipoint mode's size (super- and subscript at about two thirds of it, not below 8 points),
+// double height and double width, on the canvas font that shows the mode's font of the set: the
+// letter twice as wide, twice as tall at the same width, or both. Whether its height changed.
+bool ScaleFont(TFont& font, const PrintMode& mode) {
+  int height = font.Height();
+  if (mode.PointSize != 0) {
+    int half_points = mode.PointSize;
+    if (mode.Script != ScriptPosition::None) half_points = std::max(std::min(half_points, 16), half_points * 2 / 3);
+    height = -MulDiv(half_points, font.PixelsPerInch(), 144);
+  }
+  if (mode.DoubleHeight) height *= 2;
+  const bool wide = mode.DoubleWidth || mode.LineWide;
+  font.SetWidthPercent(mode.DoubleHeight ? (wide ? 100 : 50) : (wide ? 200 : 100));
+  const bool resized = height != font.Height();
+  font.SetHeight(height);
+  return resized;
+}
+
+// ESC c's cell ends with every command that sets the pitch, double width or height (ESC X, ESC P,
+// M, g and ! end multipoint mode as well, in their own handlers).
+void EndHmi(Fx& fx) {
+  if (fx.Mode.Hmi == 0) return;
+  fx.Mode.Hmi = 0;
+  PrintModeChanged(fx);
+}
+// Multipoint mode and ESC c's cell end; whether either was in force.
+bool EndMultipoint(PrintMode& mode) {
+  const bool was = mode.FixedPitch != 0 || mode.PointSize != 0 || mode.Hmi != 0;
+  mode.FixedPitch = 0;
+  mode.PointSize = 0;
+  mode.Hmi = 0;
+  return was;
+}
+
+// The flags whose commands end the HMI (SI, DC2, DC4, ESC SI, ESC w); ESC p ends multipoint mode.
+template <bool PrintMode::*Flag>
+void EndsBy(Fx& fx) {
+  if constexpr (Flag == &PrintMode::Proportional) {
+    if (EndMultipoint(fx.Mode)) PrintModeChanged(fx);
+  } else if constexpr (Flag == &PrintMode::Condensed || Flag == &PrintMode::LineWide ||
+                       Flag == &PrintMode::DoubleHeight) {
+    EndHmi(fx);
+  }
 }
 
 TFontStyles StyleOf(const PrintMode& mode) {
@@ -59,21 +114,25 @@ void Switch(Fx& fx, bool on) {
 
 template <bool PrintMode::*Flag, bool On>
 void Set(Fx& fx, const Args&) {
+  EndsBy<Flag>(fx);
   Switch<Flag>(fx, On);
 }
 template <bool PrintMode::*Flag, bool On>
 void SetByControl(Fx& fx) {
+  EndsBy<Flag>(fx);
   Switch<Flag>(fx, On);
 }
 // ESC c n with n = 0/'0' or 1/'1'.
 template <bool PrintMode::*Flag>
 void SetByArgument(Fx& fx, const Args& args) {
-  if (IsOn(args[0])) Switch<Flag>(fx, true);
-  if (IsOff(args[0])) Switch<Flag>(fx, false);
+  if (!IsOn(args[0]) && !IsOff(args[0])) return;
+  EndsBy<Flag>(fx);
+  Switch<Flag>(fx, IsOn(args[0]));
 }
 
 void SetPitch(Fx& fx, BasePitch pitch) {
   fx.Mode.Pitch = pitch;
+  EndMultipoint(fx.Mode);
   PrintModeChanged(fx);
 }
 void Pica(Fx& fx, const Args&) { SetPitch(fx, BasePitch::Pica); }
@@ -81,6 +140,7 @@ void Elite(Fx& fx, const Args&) { SetPitch(fx, BasePitch::Elite); }
 void Fifteen(Fx& fx, const Args&) { SetPitch(fx, BasePitch::Fifteen); }
 
 void DoubleWidth(Fx& fx, const Args& args) {
+  if (IsOn(args[0]) || IsOff(args[0])) fx.Mode.Hmi = 0;
   if (IsOn(args[0])) {
     fx.Mode.DoubleWidth = true;
   } else if (IsOff(args[0])) {
@@ -105,6 +165,7 @@ void MasterSelect(Fx& fx, const Args& args) {
   mode.LineWide = false;
   mode.Italic = (n & 0x40) != 0;
   mode.Underline = (n & 0x80) != 0;
+  EndMultipoint(mode);
   PrintModeChanged(fx);
 }
 
@@ -123,8 +184,38 @@ void Quality(Fx& fx, const Args& args) {
 }
 void Typeface(Fx& fx, const Args& args) { SelectTypeface(fx, args[0]); }
 
-void LineWideOn(Fx& fx) { Switch<&PrintMode::LineWide>(fx, true); }
+void LineWideOn(Fx& fx) {
+  EndHmi(fx);
+  Switch<&PrintMode::LineWide>(fx, true);
+}
 void LineWideOnByEsc(Fx& fx, const Args&) { LineWideOn(fx); }
+
+// ESC X m nL nH: m 0 keeps the pitch, 1 selects proportional spacing, 5 and more 360/m characters
+// per inch; the point size (nL + 256 nH) / 2, 0 keeping it, within the printers' 8 to 32 points.
+void PitchAndPoint(Fx& fx, const Args& args) {
+  PrintMode& mode = fx.Mode;
+  const int m = args[0];
+  if (m == 1) {
+    mode.Proportional = true;
+    mode.FixedPitch = 0;
+  } else if (m >= 5) {
+    mode.Proportional = false;
+    mode.FixedPitch = PitchOfCell(m);
+  }
+  const int half_points = args[1] + 256 * args[2];
+  if (half_points != 0) mode.PointSize = static_cast<std::uint16_t>(std::clamp(half_points, 16, 64));
+  mode.Hmi = 0;
+  PrintModeChanged(fx);
+}
+
+// ESC c nL nH: the cell (nL + 256 nH) / 360 inch, up to 3 inches; it ends the space of ESC SP.
+void MotionIndex(Fx& fx, const Args& args) {
+  const int units = args[0] + 256 * args[1];
+  if (units == 0 || units > 1080) return;
+  fx.Mode.Hmi = static_cast<std::uint16_t>(units);
+  fx.ExtraSpace = 0;
+  PrintModeChanged(fx);
+}
 
 // ESC ( - nL nH m d1 d2: scoring; d1 1 underline, 2 strike-out (3, overscore, has no font style);
 // d2 0 off, anything else on.
@@ -157,6 +248,8 @@ constexpr EscCommand kCommands[] = {
     {'T', 0, ScriptOff},
     {'x', 1, Quality},
     {'k', 1, Typeface},
+    {'X', 3, PitchAndPoint},
+    {'c', 2, MotionIndex},
 };
 
 constexpr ControlCode kControls[] = {
@@ -179,6 +272,7 @@ std::span<const ParenCommand> PrintModeParenCommands() { return kParenCommands; 
 void PrintModeChanged(Fx& fx) {
   fx.State.Text.Pitch = PitchOf(fx.Mode);
   fx.Cell = CellWidth(fx.State);
+  fx.ByWidth = fx.Mode.Proportional && fx.Mode.Hmi == 0;  // ESC c fixes the cell, proportional or not
   fx.DrawBlanks = fx.Mode.Underline || fx.Mode.StrikeOut;
   UpdateWrap(fx);
   fx.FontStale = true;
@@ -189,7 +283,7 @@ void EndLineWide(Fx& fx) { Switch<&PrintMode::LineWide>(fx, false); }
 void SelectModeFont(Fx& fx) {
   TRenderState& state = fx.State;
   const PrintMode& mode = fx.Mode;
-  const JobFont which = FontOf(mode, state.Text.Pitch);
+  const JobFont which = FontOf(mode);
   const TFont& font = state.Job.Font(which);
   state.Text.TextStyle = StyleOf(mode);
   SelectFont(state, font);
@@ -197,9 +291,10 @@ void SelectModeFont(Fx& fx) {
   // resolved once here rather than at every character drawn.
   state.Canvas.Font().SetColor(static_cast<TColor>(state.Printer.ColorToRgb(font.Color())));
   ApplyFaceAndColor(fx);  // ESC k's face, proportional print's face, ESC r's colour
+  const bool resized = ScaleFont(state.Canvas.Font(), mode);
   // Smaller and larger fonts sit on the bottom of the 10-cpi cell, as in our own dialect;
   // superscript and double height hang from the top of the line.
-  if (which == JobFont::Cpi10 || mode.Script == ScriptPosition::Super || mode.DoubleHeight) {
+  if ((which == JobFont::Cpi10 && !resized) || mode.Script == ScriptPosition::Super || mode.DoubleHeight) {
     state.Text.BaselineShift = 0;
   } else {
     UpdateBaselineShift(state);

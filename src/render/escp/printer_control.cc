@@ -25,8 +25,6 @@ constexpr EscCommand kCommands[] = {
     {'#', 0, IgnoreCommand},
     {'i', 1, ImmediatePrintOrRasterLines},  // immediate print; in graphics mode raster lines
     {'a', 1, IgnoreCommand},   // justification (needs the whole line before it is printed)
-    {'c', 2, IgnoreCommand},   // horizontal motion index
-    {'X', 3, IgnoreCommand},   // font by pitch and point (ESC/P2 scalable fonts)
     {'q', 1, IgnoreCommand},   // outline and shadow
     {'r', 1, SelectRibbonColor},  // the colour of raster graphics
     {'h', 1, IgnoreCommand},   // double or quadruple size (LQ printers)
