@@ -168,6 +168,8 @@ TEST_F(FxTest, PrintModesChooseTheFontAndTheCell) {
       {Esc('c', 30, 0) + "\x0f", 8, "", condensed, 19},
       {Esc('c', 30, 0) + Esc('W', 1), 10, "", 120, 0, 100},
       {Esc('p', 1) + Esc('c', 36, 0), 10, "", 60},  // ESC c fixes the cell of proportional print too
+      {Esc('c', 30, 0) + Esc(' ', 0), 10, "", 60},   // ESC SP ends it
+      {Esc('c', 30, 0) + Esc('w', 1), 20, "", 50, 0, 50},  // double height keeps it
       {Esc('S', 0), 6, "", 60},                 // superscript at the top
       {Esc('S', 1), 6, "", 60, 39},             // subscript at the bottom
       {Esc('S', 1) + Esc('T'), 10, "", 60},

@@ -201,6 +201,7 @@ void SelectModeFont(Fx& fx);                                     // print_modes.
 void SelectTypeface(Fx& fx, std::uint8_t n);                     // typefaces.cc: ESC k n
 void ApplyFaceAndColor(Fx& fx);                                  // typefaces.cc: on the canvas font, after SelectFont
 void EndLineWide(Fx& fx);                                        // print_modes.cc: SO ends
+void EndHmi(Fx& fx);                                             // print_modes.cc: ESC c's cell ends
 void CarriageReturn(Fx& fx);                                     // horizontal.cc
 double ColumnWidth(const Fx& fx);                                // horizontal.cc: a column for margins and tabs
 void UpdateWrap(Fx& fx);                                         // horizontal.cc: after margins or the cell change

@@ -123,6 +123,7 @@ void SkipSpaces(Fx& fx, const Args& args) {
 }
 
 void InterCharacterSpace(Fx& fx, const Args& args) {
+  EndHmi(fx);
   fx.ExtraSpace = PixelsX(fx, args[0], (fx.Pins24 && fx.Mode.Quality) ? 180 : 120);
 }
 

@@ -69,13 +69,6 @@ bool ScaleFont(TFont& font, const PrintMode& mode) {
   return resized;
 }
 
-// ESC c's cell ends with every command that sets the pitch, double width or height (ESC X, ESC P,
-// M, g and ! end multipoint mode as well, in their own handlers).
-void EndHmi(Fx& fx) {
-  if (fx.Mode.Hmi == 0) return;
-  fx.Mode.Hmi = 0;
-  PrintModeChanged(fx);
-}
 // Multipoint mode and ESC c's cell end; whether either was in force.
 bool EndMultipoint(PrintMode& mode) {
   const bool was = mode.FixedPitch != 0 || mode.PointSize != 0 || mode.Hmi != 0;
@@ -85,13 +78,12 @@ bool EndMultipoint(PrintMode& mode) {
   return was;
 }
 
-// The flags whose commands end the HMI (SI, DC2, DC4, ESC SI, ESC w); ESC p ends multipoint mode.
+// The flags whose commands end the HMI (SI, DC2, DC4, ESC SI); ESC p ends multipoint mode.
 template <bool PrintMode::*Flag>
 void EndsBy(Fx& fx) {
   if constexpr (Flag == &PrintMode::Proportional) {
     if (EndMultipoint(fx.Mode)) PrintModeChanged(fx);
-  } else if constexpr (Flag == &PrintMode::Condensed || Flag == &PrintMode::LineWide ||
-                       Flag == &PrintMode::DoubleHeight) {
+  } else if constexpr (Flag == &PrintMode::Condensed || Flag == &PrintMode::LineWide) {
     EndHmi(fx);
   }
 }
@@ -276,6 +268,14 @@ void PrintModeChanged(Fx& fx) {
   fx.DrawBlanks = fx.Mode.Underline || fx.Mode.StrikeOut;
   UpdateWrap(fx);
   fx.FontStale = true;
+}
+
+// ESC c's cell ends with every command that sets the pitch or double width and with ESC SP (ESC X,
+// ESC P, M, g and ! end multipoint mode as well, in their own handlers).
+void EndHmi(Fx& fx) {
+  if (fx.Mode.Hmi == 0) return;
+  fx.Mode.Hmi = 0;
+  PrintModeChanged(fx);
 }
 
 void EndLineWide(Fx& fx) { Switch<&PrintMode::LineWide>(fx, false); }
