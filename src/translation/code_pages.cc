@@ -43,6 +43,9 @@ constexpr Change kLatin9[] = {
     {0xA4, u'€'}, {0xA6, u'Š'}, {0xA8, u'š'}, {0xB4, u'Ž'}, {0xB8, u'ž'}, {0xBC, u'Œ'}, {0xBD, u'œ'}, {0xBE, u'Ÿ'},
 };
 
+// PC858: PC850 with the euro sign in place of the dotless i (ours: not every system has the table).
+constexpr Change kPc858[] = {{0xD5, u'€'}};
+
 constexpr CodePage kCodePages[] = {
     {CodePageId::Pc437, 437, "PC437", 437, CodePageId::Pc437, {}, true},
     {CodePageId::Pc850, 850, "PC850", 850, CodePageId::Pc850, {}, true},
@@ -54,7 +57,7 @@ constexpr CodePage kCodePages[] = {
     {CodePageId::Iso8859_2, 88592, "ISO 8859-2", 28592, CodePageId::Iso8859_2, {}, false},
     {CodePageId::Pc855, 0, "PC855", 855, CodePageId::Pc855, {}, true},
     {CodePageId::Pc857, 0, "PC857", 857, CodePageId::Pc857, {}, true},
-    {CodePageId::Pc858, 0, "PC858", 858, CodePageId::Pc858, {}, true},
+    {CodePageId::Pc858, 0, "PC858", 0, CodePageId::Pc850, kPc858, true},
     {CodePageId::Pc860, 0, "PC860", 860, CodePageId::Pc860, {}, true},
     {CodePageId::Pc861, 0, "PC861", 861, CodePageId::Pc861, {}, true},
     {CodePageId::Pc863, 0, "PC863", 863, CodePageId::Pc863, {}, true},
