@@ -155,6 +155,11 @@ TEST(XpsTest, PagesAtTheirSizesOrTheReasonWhyNot) {
        XpsProblem::Damaged},
       {"a picture", Zip(Package({PicturePage("0,0,2,2")}, kMicrosoft, {{"Resources/a.png", Png(2, 2)}})), 0, {}, {},
        {{612, 792}}},
+      // The width as a LONG8 in a classic TIFF's 12-byte entry, the last bytes of the part.
+      {"a picture whose header asks past its end",
+       Zip(Package({Page(kFilledPath)}, kMicrosoft,
+                   {{"Resources/a.tif", std::string("MM\0*\0\0\0\x08\0\x01\x01\0\0\x10\0\0\0\x01\0\0\x03\xe8", 22)}})),
+       0, {}, {}, {{612, 792}}},
       {"a picture of too many dots", Zip(Package({Page(kFilledPath)}, kMicrosoft, {{"Resources/a.png", Png(9000, 9000)}})),
        0, {}, XpsProblem::TooLarge},
       // cairo 1.16 crashes where it is asked for more than 32767 dots: the drawing process ends.

@@ -244,7 +244,8 @@ std::uint64_t PictureDots(std::string_view part) {
     if (at > part.size() || part.size() - at < entry_size) break;
     const std::uint64_t tag = Number(part, at, 2, big), type = Number(part, at + 2, 2, big);
     const int size = type == 3 ? 2 : type == 4 ? 4 : type == 16 ? 8 : 0;  // SHORT, LONG, LONG8
-    if (size == 0 || (tag != 256 && tag != 257)) continue;
+    // A value larger than the entry's own field (a LONG8 of a classic TIFF) lies elsewhere: not read.
+    if (size == 0 || size > (wide ? 8 : 4) || (tag != 256 && tag != 257)) continue;
     (tag == 256 ? width : height) = Number(part, at + value_at, size, big);
   }
   return width != 0 && height > UINT64_MAX / width ? UINT64_MAX : width * height;
