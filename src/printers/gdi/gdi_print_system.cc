@@ -487,6 +487,12 @@ std::unique_ptr<PrintContext> GdiPrintSystem::CreateContext(const std::string& p
   return std::make_unique<GdiContext>(dc, printer, kind, settings.Form);
 }
 
+std::unique_ptr<PrintContext> ScreenInformationContext() {
+  HDC dc = CreateICA("DISPLAY", nullptr, nullptr, nullptr);
+  if (dc == nullptr) return nullptr;
+  return std::make_unique<GdiContext>(dc, "DISPLAY", TContextKind::Information, nullptr);
+}
+
 TPassOnResult GdiPrintSystem::PassOn(const std::string& printer, const TDeviceSettings& settings,
                                      const TDocInfo& info, TDocumentFormat format, const std::string& path,
                                      std::uint64_t offset) {

@@ -28,4 +28,8 @@ class GdiPrintSystem final : public PrintSystem {
   void Beep() override;
 };
 
+// An information context on the screen: the fonts GDI makes and their measurements without a
+// printer (what the tests check this backend's fonts on).
+std::unique_ptr<PrintContext> ScreenInformationContext();
+
 }  // namespace prynda
