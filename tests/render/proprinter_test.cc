@@ -73,6 +73,8 @@ TEST_F(ProprinterTest, CommandsThatAreNotFxModes) {
       {"ESC [ T Mazowia", Esc('[', 'T', 4, 0, 0, 0, 33, 126) + "\x86", {"ą"}, "ą", 5, 0},
       {"ESC [ T unknown keeps PC852", Esc('[', 'T', 4, 0, 0, 0, 9, 9) + "\x9d", {"Ł"}, "Ł", 5, 0},
       {"ESC [ @ double width", "A" + Esc('[', '@', 4, 0, 0, 0, 0x22, 2) + "BC", {"ABC"}, "C", 180 + 10, 0},
+      {"ESC [ @ double line feed", Esc('[', '@', 3, 0, 0, 0, 0x20) + "A\nB", {"AB"}, "B", 5, 200},
+      {"and back", Esc('[', '@', 3, 0, 0, 0, 0x20) + Esc('[', '@', 3, 0, 0, 0, 0x10) + "A\nB", {"AB"}, "B", 5, 100},
       {"ESC [ \\ 1/180: ESC J", Esc('[', '\\', 4, 0, 0, 0, 0, 180) + "A" + Esc('J', 90) + "\rB", {"AB"}, "B", 5, 300},
   };
   for (const Case& c : cases) {

@@ -103,8 +103,15 @@ void PercentCommand(Fx& fx, const Args& args) {
   }
 }
 
-// ESC [ @: m3's low half the height (1 normal, 2 double), m4's the width; 0 leaves either as it is.
+// ESC [ @: m3's high half the line feed (1 single, 2 double: the line spacing in force doubled or
+// restored), its low half the height (1 normal, 2 double), m4's the width; 0 leaves each as it is.
 void DoubleSize(Fx& fx, const std::array<std::uint8_t, 4>& data, std::uint32_t count) {
+  Proprinter& printer = Of(fx);
+  const int feeds = data[2] >> 4;
+  if (count >= 3 && (feeds == 1 || feeds == 2) && feeds != printer.LineFeeds) {
+    escp::SetLineSpacing(fx, fx.State.Page.LineSpacing * feeds / printer.LineFeeds);
+    printer.LineFeeds = feeds;
+  }
   const int height = data[2] & 0x0F;
   const int width = data[3] & 0x0F;
   if (count >= 3 && (height == 1 || height == 2)) fx.Mode.DoubleHeight = height == 2;
@@ -196,6 +203,7 @@ void ResetProprinter(Proprinter& printer) {
   printer.StoredSpacing = 0;
   printer.AutoLineFeed = false;
   printer.Overline = false;
+  printer.LineFeeds = 1;
 }
 
 }  // namespace prynda::ibm

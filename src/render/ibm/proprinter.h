@@ -13,6 +13,7 @@ struct Proprinter : escp::Fx {
 
   double StoredSpacing = 0;    // ESC A n: the spacing ESC 2 sets, in device pixels; 0: none stored
   bool AutoLineFeed = false;   // ESC 5 1: every carriage return feeds a line too
+  int LineFeeds = 1;           // ESC [ @: each line feed moves this many lines (1 or 2)
   bool Overline = false;       // ESC _ 1: a line over every character and blank printed
 };
 
