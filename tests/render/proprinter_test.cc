@@ -76,6 +76,8 @@ TEST_F(ProprinterTest, CommandsThatAreNotFxModes) {
       {"ESC [ @ double line feed", Esc('[', '@', 3, 0, 0, 0, 0x20) + "A\nB", {"AB"}, "B", 5, 200},
       {"and back", Esc('[', '@', 3, 0, 0, 0, 0x20) + Esc('[', '@', 3, 0, 0, 0, 0x10) + "A\nB", {"AB"}, "B", 5, 100},
       {"ESC [ \\ 1/180: ESC J", Esc('[', '\\', 4, 0, 0, 0, 0, 180) + "A" + Esc('J', 90) + "\rB", {"AB"}, "B", 5, 300},
+      {"ESC @ restores 1/216", Esc('[', '\\', 4, 0, 0, 0, 0, 180) + Esc('@') + "A" + Esc('J', 108) + "\rB", {"AB"}, "B",
+       5, 300},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -204,6 +204,7 @@ void ResetProprinter(Proprinter& printer) {
   printer.AutoLineFeed = false;
   printer.Overline = false;
   printer.LineFeeds = 1;
+  printer.State.Page.FineUnits = 216;  // ESC [ \ changes it
 }
 
 }  // namespace prynda::ibm

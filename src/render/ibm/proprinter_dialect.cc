@@ -26,7 +26,7 @@ void DrawOverline(Proprinter& printer, double from) {
 ProprinterDialect::ProprinterDialect(TRenderState& state, const CodePage& table) : printer_(state, table) {}
 
 void ProprinterDialect::Start() {
-  escp::StartJob(printer_);
+  escp::StartJob(printer_);  // in 9-pin units: ESC 3 and ESC J in 1/216 inch until ESC [ \ says otherwise
   ResetProprinter(printer_);
 }
 
