@@ -26,6 +26,7 @@ std::string_view LanguageKey(JobLanguage language) {
     case JobLanguage::Utf8Text: return "utf-8";
     case JobLanguage::OwnDialect: return "own";
     case JobLanguage::EscP: return "escp";
+    case JobLanguage::Proprinter: return "proprinter";
     case JobLanguage::Pcl: return "pcl";
     case JobLanguage::PostScript: return "postscript";
     case JobLanguage::Pdf: return "pdf";

@@ -220,8 +220,8 @@ TBackendOptions MapBackendOptions(const std::vector<std::pair<std::string, std::
     std::string_view Option;
   };
   static constexpr Switch kSwitches[] = {
-      {"prynda-fx", "/FX"},   {"prynda-maz", "MAZ"}, {"prynda-lf", "/LF"},
-      {"prynda-fit", "/FIT"}, {"prynda-auto", "/AUTO"}};
+      {"prynda-fx", "/FX"},   {"prynda-ibm", "/IBM"},  {"prynda-maz", "MAZ"},
+      {"prynda-lf", "/LF"},   {"prynda-fit", "/FIT"}, {"prynda-auto", "/AUTO"}};
   TBackendOptions result;
   auto add = [&result](std::string_view option) {
     if (!result.Options.empty()) result.Options += ' ';

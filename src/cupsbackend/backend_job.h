@@ -59,7 +59,7 @@ std::string LogText(std::string_view text, std::size_t most_chars = kLogTextChar
 std::optional<std::string> TargetQueue(std::string_view device_uri);
 
 // The job's options (the queue's defaults among them) as Prynda's own options: prynda-fx /FX,
-// prynda-maz MAZ, prynda-lf /LF, prynda-cp=NNN /CP=NNN, prynda-fit /FIT, prynda-auto /AUTO;
+// prynda-ibm /IBM, prynda-maz MAZ, prynda-lf /LF, prynda-cp=NNN /CP=NNN, prynda-fit /FIT, prynda-auto /AUTO;
 // prynda-max-pages=N as
 // a number. Options of other names are CUPS's own and left alone; an unknown prynda-... option
 // is named in Ignored. A job carrying kPrintedByOption fails.

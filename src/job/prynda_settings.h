@@ -21,6 +21,7 @@ inline constexpr std::string_view kDefaultArchiveName = "{date}-{time}-{name}.pd
 enum class EmulationKind {
   Own,      // our own dialect: the ESC subset and the 0xFA prefix commands
   Fx,       // Epson ESC/P (9-pin FX/LX; with "180", the 24-pin LQ/ESC/P2 units)
+  Ibm,      // the IBM Proprinter (FX mode's groups under its own commands)
   Auto,     // whichever the job's bytes show; settled before anything is printed
 };
 
@@ -41,7 +42,7 @@ enum class OrientationChoice {
 inline constexpr double kDefaultQrModuleMm = 0.5;
 
 struct PryndaSettings {
-  EmulationKind Emulation = EmulationKind::Own;  // key "Emulation" (FX, Auto), options "/FX", "/AUTO"
+  EmulationKind Emulation = EmulationKind::Own;  // key "Emulation" (FX, IBM, Auto), options "/FX", "/IBM", "/AUTO"
   bool AutoCR = false;  // key "AutoCR", option "/LF": in our own dialect a line feed also returns the carriage
   OwnText Text = OwnText::PolishLetters;  // chosen by what a recognised job holds, never by a key
   // A recognised text job: in our dialect a page asked for is begun only once something is

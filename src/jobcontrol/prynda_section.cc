@@ -55,6 +55,7 @@ std::optional<CodePageId> CodePageNamed(std::string_view text) {
 void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
   const std::string emulation = ini.ReadText(kPryndaSection, "Emulation", "");
   settings.Emulation = SameTextIgnoringCase(emulation, "FX")     ? EmulationKind::Fx
+                       : SameTextIgnoringCase(emulation, "IBM")  ? EmulationKind::Ibm
                        : SameTextIgnoringCase(emulation, "Auto") ? EmulationKind::Auto
                                                                  : EmulationKind::Own;
   settings.AutoCR = SettingFlag(ini.ReadText(kPryndaSection, "AutoCR", "F"));
@@ -84,8 +85,9 @@ void ReadPryndaSection(const TMemIniFile& ini, PryndaSettings& settings) {
 }
 
 void ApplyPryndaOptions(std::string_view options, PryndaSettings& settings) {
-  // /FX says what the job is, whatever /AUTO would find.
+  // /FX and /IBM say what the job is, whatever /AUTO would find.
   if (options.find("/AUTO") != std::string_view::npos) settings.Emulation = EmulationKind::Auto;
+  if (options.find("/IBM") != std::string_view::npos) settings.Emulation = EmulationKind::Ibm;
   if (options.find("/FX") != std::string_view::npos) settings.Emulation = EmulationKind::Fx;
   if (options.find("/LF") != std::string_view::npos) settings.AutoCR = true;
   if (options.find("/FIT") != std::string_view::npos) settings.Fit = true;

@@ -116,7 +116,8 @@ std::optional<Recognition> RecogniseJob(TJobContext& job) {
 
   own.Emulation = found.Language == JobLanguage::EscP || found.Language == JobLanguage::InkjetRaster
                       ? EmulationKind::Fx
-                      : EmulationKind::Own;
+                  : found.Language == JobLanguage::Proprinter ? EmulationKind::Ibm
+                                                              : EmulationKind::Own;
   if (found.Language == JobLanguage::InkjetRaster) found.Pins = 24;
   if (job.Settings.Scale216) own.Pins = found.Pins;  // "180" says 24 pins whatever the job shows
   // The code page the user names stands; PL=1 names Mazovia as MAZ does.
@@ -145,7 +146,7 @@ std::optional<Recognition> RecogniseJob(TJobContext& job) {
 
   own.Recognised = name;
   const bool drawn = found.Language == JobLanguage::Text || found.Language == JobLanguage::OwnDialect ||
-                     found.Language == JobLanguage::EscP;
+                     found.Language == JobLanguage::EscP || found.Language == JobLanguage::Proprinter;
   if (drawn) {
     own.Recognised += ", " + std::string(JobCodePage(job).Name);
     if (!found.CodePageFromEvidence && !named) own.Recognised += " (domyślna)";

@@ -74,6 +74,7 @@ class Reader {
   std::uint8_t Next() { return at_ < bytes_.size() ? bytes_[at_++] : 0; }
   void Skip(std::uint64_t count) { at_ = count >= bytes_.size() - at_ ? bytes_.size() : at_ + count; }
   std::uint8_t At(std::size_t i) const { return i < bytes_.size() ? bytes_[i] : 0; }
+  std::size_t Size() const { return bytes_.size(); }
 
  private:
   std::span<const std::uint8_t> bytes_;
@@ -191,6 +192,56 @@ bool SkipReceiptCommand(Reader& in, std::uint8_t lead) {
   return true;
 }
 
+// A Proprinter's command after ESC that Epson's language has not, or reads with other bytes:
+// skipped with its own arguments and data when it is one; false, and nothing read, otherwise.
+bool ProprinterCommand(Reader& in, std::uint8_t code) {
+  const std::size_t at = in.Position();  // the first byte after the code
+  switch (code) {
+    case '[': {
+      // ESC [ c nL nH and that many bytes: the commands of later Proprinters, a handful of bytes
+      // long but for ESC [ g's image.
+      constexpr std::string_view kBracketCodes = "@ACFIKST\\gj";
+      const std::uint8_t c = in.At(at);
+      const std::size_t count = in.At(at + 1) + 256u * in.At(at + 2);
+      if (kBracketCodes.find(static_cast<char>(c)) == std::string_view::npos || (c != 'g' && count > 16)) {
+        return false;
+      }
+      in.Skip(3 + count);
+      return true;
+    }
+    case ':':  // 12 cpi; Epson's ESC : is always ESC : NUL n NUL
+      return at < in.Size() && in.At(at) != 0;
+    case 'A':  // a spacing stored, applied by ESC 2 at once
+      if (in.At(at + 1) != kEsc || in.At(at + 2) != '2') return false;
+      in.Skip(3);
+      return true;
+    case '5':  // automatic line feed on or off; Epson's ESC 5 takes nothing
+      if (at >= in.Size() || in.At(at) > 1) return false;
+      in.Skip(1);
+      return true;
+    case '\\': {  // chart characters: mostly control codes, where Epson's move has text after it
+      const std::size_t count = in.At(at) + 256u * in.At(at + 1);
+      if (count == 0 || count > 255 || at + 2 + count > in.Size()) return false;
+      std::size_t controls = 0;
+      for (std::size_t i = 0; i < count; ++i) controls += in.At(at + 2 + i) < 0x20 ? 1 : 0;
+      if (controls * 2 < count) return false;
+      in.Skip(2 + count);
+      return true;
+    }
+    case '_':  // overline
+      in.Skip(1);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool IsEpsonOnly(const Reader& in, std::uint8_t code) {
+  constexpr std::string_view kEpsonOnly = "@xkpt(!$lM*+w ";
+  if (code == ':') return in.Peek() == 0;
+  return kEpsonOnly.find(static_cast<char>(code)) != std::string_view::npos;
+}
+
 }  // namespace
 
 Walk WalkEscP(std::span<const std::uint8_t> bytes) {
@@ -236,6 +287,11 @@ Walk WalkEscP(std::span<const std::uint8_t> bytes) {
       in.Skip(1);
       continue;
     }
+    if (ProprinterCommand(in, code)) {
+      ++walk.ProprinterCommands;
+      continue;
+    }
+    if (IsEpsonOnly(in, code)) ++walk.EpsonOnlyCommands;
     switch (kinds[code]) {
       case EscKind::Own: ++walk.OwnEscapes; break;
       case EscKind::Shared: ++walk.SharedCommands; break;

@@ -25,6 +25,11 @@ struct Walk {
   std::size_t SkippedCommands = 0; // ESC commands whose arguments ours only consumes (ESC ! ( - W ...)
   std::size_t BitImages = 0;       // ESC K L Y Z * ^ .
   bool Pins24 = false;             // a command only 24-pin printers have
+  // What only a Proprinter sends (ESC [ with a count, ESC : before text, ESC A n then ESC 2 at
+  // once, ESC \ before control codes, ESC 5 0 or 1, ESC _), and what no Proprinter has (ESC @ x
+  // k p t ( ! $ l M * + w SP, ESC : NUL): weighed against each other, never one alone.
+  std::size_t ProprinterCommands = 0;
+  std::size_t EpsonOnlyCommands = 0;
   // ESC/P 2 raster as inkjet printers take it: graphics mode (ESC ( G), remote mode (ESC ( R ...
   // ESC 0 0 0, walked command by command), rows of dots by ESC i; and ESC . rows among them.
   std::size_t InkjetCommands = 0;

@@ -110,7 +110,11 @@ JobLanguage LanguageOf(std::span<const std::uint8_t> bytes, const Walk& walk, bo
   const std::size_t own = walk.OwnEscapes + (prefix_is_letter ? 0 : walk.PrefixCommands);
   if (own > 0 && own >= walk.EscPCommands && walk.BitImages == 0) return JobLanguage::OwnDialect;
   // ESC/P acts on the commands whose argument ours only skips.
-  if (walk.EscPCommands > 0 || walk.BitImages > 0 || walk.SkippedCommands > 0) return JobLanguage::EscP;
+  if (walk.EscPCommands > 0 || walk.BitImages > 0 || walk.SkippedCommands > 0 || walk.ProprinterCommands > 0) {
+    const bool proprinter = walk.ProprinterCommands >= kProprinterEvidence &&
+                            walk.ProprinterCommands > walk.EpsonOnlyCommands;
+    return proprinter ? JobLanguage::Proprinter : JobLanguage::EscP;
+  }
   if (walk.SharedCommands > 0 || own > 0) return JobLanguage::OwnDialect;
   return IsUtf8(bytes) ? JobLanguage::Utf8Text : JobLanguage::Text;
 }
@@ -181,6 +185,7 @@ std::string PolishName(const Recognition& job) {
     case JobLanguage::Utf8Text: return std::string(kNameUtf8Text);
     case JobLanguage::OwnDialect: return std::string(kNameOwnDialect);
     case JobLanguage::EscP: return std::string(job.Pins == 24 ? kNameEscP24 : kNameEscP9);
+    case JobLanguage::Proprinter: return std::string(kNameProprinter);
     case JobLanguage::Pcl: return std::string(kNamePcl);
     case JobLanguage::PostScript: return std::string(kNamePostScript);
     case JobLanguage::Pdf: return std::string(kNamePdf);

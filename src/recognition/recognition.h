@@ -31,6 +31,8 @@
 //     data, noise); ESC/P 2 raster for an inkjet when it enters graphics or remote mode and prints
 //     no text; ESC/POS for a receipt printer when it has its GS/FS commands or its own ESC
 //     arguments (ESC d n, ESC E 1), kReceiptEvidence of them.
+//     An ESC/P job is a Proprinter's when it has at least kProprinterEvidence of what only a
+//     Proprinter sends, and more of it than of what only Epson's printers have (command_walk.h).
 //  4. ESC/P: 24 pins when the job uses what only 24-pin printers have (ESC ( commands, ESC * and
 //     ESC ? with a 24-dot density, m >= 32, ESC . raster, ESC X, ESC +), else 9.
 //  5. The code page from the text bytes only (code_page_guess.h): PC852 unless the bytes show
@@ -53,6 +55,7 @@ inline constexpr std::size_t kRecognitionBytes = 256 * 1024;
 enum class JobLanguage : std::uint8_t {
   // Printed as it is: drawn by a dialect, or handed on.
   Text, Utf8Text, OwnDialect, EscP, Pcl, PostScript, Pdf,
+  Proprinter,    // the IBM Proprinter's language
   Utf16Text,     // text in UTF-16 with its byte-order mark
   InkjetRaster,  // Epson ESC/P 2 raster as inkjet printers take it
   PclXl,         // PCL 6's binary stream
@@ -71,6 +74,8 @@ enum class JobLanguage : std::uint8_t {
 
 // A job of more stray control bytes than this, per thousand bytes of text, is no printout.
 inline constexpr std::size_t kMostStrayPerMille = 20;
+// What only a Proprinter sends, at least, for an ESC/P job to be a Proprinter's.
+inline constexpr std::size_t kProprinterEvidence = 2;
 // The ESC/POS commands that make a job a receipt printer's.
 inline constexpr std::size_t kReceiptEvidence = 2;
 
@@ -104,6 +109,7 @@ inline constexpr std::string_view kNameUtf8Text = "tekst UTF-8";
 inline constexpr std::string_view kNameOwnDialect = "dialekt Prynda";
 inline constexpr std::string_view kNameEscP9 = "Epson ESC/P (9 igieł)";
 inline constexpr std::string_view kNameEscP24 = "Epson ESC/P (24 igły)";
+inline constexpr std::string_view kNameProprinter = "IBM Proprinter";
 inline constexpr std::string_view kNamePcl = "PCL";
 inline constexpr std::string_view kNamePostScript = "PostScript";
 inline constexpr std::string_view kNamePdf = "PDF";

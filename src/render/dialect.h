@@ -30,7 +30,7 @@ class Dialect {
 };
 
 // The dialect the job's settings choose for this run, over `state`, which must outlive it: FX mode
-// when asked for, else our own.
+// or the Proprinter when asked for, else our own.
 std::unique_ptr<Dialect> MakeDialect(TRenderState& state);
 
 }  // namespace prynda

@@ -37,7 +37,7 @@ TPrinterOrientation SetUpPage(TRenderState& state, TPrinterOrientation orientati
 
   const double width = (page.FormWidth > 0 ? page.FormWidth : kDefaultFormWidth) / 10.0;  // inches
   double length = page.FormLength / 6.0 + state.Settings.TopMarginLines / 6.0;            // 0: the sheet's
-  if (page.Emulation == EmulationKind::Fx) {
+  if (page.Emulation == EmulationKind::Fx || page.Emulation == EmulationKind::Ibm) {
     switch (page.Orientation) {
       case OrientationChoice::Portrait: orientation = TPrinterOrientation::Portrait; break;
       case OrientationChoice::Landscape: orientation = TPrinterOrientation::Landscape; break;

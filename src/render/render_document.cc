@@ -31,8 +31,9 @@ void WriteStartMessages(TRenderState& state) {
   if (!settings.Scale216) console.Line(" * opcja : skala iteracji 180");
   if (!state.Job.Prynda.Recognised.empty()) console.Line(" * rozpoznano : ", state.Job.Prynda.Recognised);
   if (!state.Job.Prynda.Background.empty()) console.Line(" * formularz : ", Raw{state.Job.Prynda.Background});
-  if (state.Job.Prynda.Emulation == EmulationKind::Fx) {
-    console.Line(" * emulacja : Epson ESC/P");
+  const EmulationKind emulation = state.Job.Prynda.Emulation;
+  if (emulation == EmulationKind::Fx || emulation == EmulationKind::Ibm) {
+    console.Line(" * emulacja : ", emulation == EmulationKind::Fx ? "Epson ESC/P" : "IBM Proprinter");
     console.Line(" * strona kodowa : ", JobCodePage(state.Job).Name);
   } else if (state.Job.Prynda.AutoCR) {
     console.Line(" * opcja : LF wraca na początek wiersza");

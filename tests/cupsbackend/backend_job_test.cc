@@ -84,6 +84,7 @@ TEST(MapBackendOptionsTest, TurnsPryndaOptionsIntoProgramOptions) {
       {{{"job-uuid", "urn:uuid:1"}, {"copies", "2"}, {"prynda-maz", "true"}, {"prynda-fx", "false"}}, "MAZ", {}},
       {{{"prynda-colour", "true"}, {"prynda-lf", "true"}}, "/LF", {"prynda-colour"}},
       {{{"prynda-fx", "maybe"}}, "", {}, true},
+      {{{"prynda-ibm", "true"}, {"prynda-cp", "850"}}, "/IBM /CP=850", {}},
       {{{"prynda-cp", "85"}}, "", {}, true},
       {{{"prynda-cp", "8520"}}, "", {}, true},
       {{{"prynda-cp", "180"}}, "", {}, true},

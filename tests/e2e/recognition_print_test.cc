@@ -48,6 +48,8 @@ TEST(RecognitionPrintTest, EachKindOfJobPrintsAsItIs) {
        "Epson ESC/P (9 igieł), PC850", "Königstraße."},
       {"Russian in PC866, 24 pins", "\x1b@\x1b(U\x01\x00\x0a"s + Encoded(Framed(russian), "CP866", dir),
        "Epson ESC/P (24 igły), PC866", "французских"},
+      {"Polish in PC852, IBM Proprinter", "\x1b:\x1b" "A\x0c\x1b" "2" + Encoded(Framed(polish), "CP852", dir) + "\x1b" "5\x01",
+       "IBM Proprinter, PC852", "Zażółć"},
       {"Polish in Windows-1250", Encoded("Zażółć gęślą jaźń.\r\nŹdźbło, ćma, śnieg, żółw.\r\n", "CP1250", dir),
        "tekst, Windows-1250", "jaźń."},
       {"UTF-8, LF alone", "Zażółć gęślą jaźń\nKsiążka ─ żółw\n", "tekst UTF-8", "Książka"},

@@ -309,6 +309,9 @@ TEST_F(SettingsFileTest, OurOwnSectionAndItsOptions) {
       // Read before the printer, whose failure ends the step.
       {"[FormKelvra]\nPRINTER=Zepsuta\n[Prynda]\nEmulation=FX\n", {}, EmulationKind::Fx, false},
       {"", {"/fx"}, EmulationKind::Fx, false},
+      {"[Prynda]\nEmulation=ibm\n", {}, EmulationKind::Ibm, false},
+      {"[Prynda]\nEmulation=FX\n", {"/IBM"}, EmulationKind::Ibm, false},
+      {"", {"/AUTO", "/ibm"}, EmulationKind::Ibm, false},
       {"", {"K=2", "/LF"}, EmulationKind::Own, true},
       {"[Prynda]\nEmulation=FX\nAutoCR=1\n", {"/FF"}, EmulationKind::Fx, true},
       // The character table: by number, MAZ, or PL=1; the command line over the file.

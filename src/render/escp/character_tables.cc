@@ -106,17 +106,6 @@ void AssignTable(Fx& fx, std::uint32_t count) {
                           " (ESC ( t) nie znam, drukuję w poprzedniej");
 }
 
-// ESC ( ^ nL nH data: every byte of the data printed as a character of the table in use, control
-// codes too (the PC's pictures in a PC table); where the table has none, a blank.
-void DataAsCharacters(Fx& fx, std::uint32_t count) {
-  for (std::uint32_t i = 0; i < count; ++i) {
-    const std::uint8_t byte = Next(fx);
-    if (fx.State.Input.AtEof) return;
-    const CharacterKind kind = fx.Characters[byte].Kind;
-    PrintCharacter(fx, kind == CharacterKind::Control || kind == CharacterKind::Ignored ? ' ' : byte);
-  }
-}
-
 constexpr EscCommand kCommands[] = {
     {'t', 1, SelectTable},
     {'R', 1, SelectCountry},
@@ -135,6 +124,15 @@ constexpr ParenCommand kParenCommands[] = {
 };
 
 }  // namespace
+
+void DataAsCharacters(Fx& fx, std::uint32_t count) {
+  for (std::uint32_t i = 0; i < count; ++i) {
+    const std::uint8_t byte = Next(fx);
+    if (fx.State.Input.AtEof) return;
+    const CharacterKind kind = fx.Characters[byte].Kind;
+    PrintCharacter(fx, kind == CharacterKind::Control || kind == CharacterKind::Ignored ? ' ' : byte);
+  }
+}
 
 std::span<const EscCommand> CharacterTableCommands() { return kCommands; }
 std::span<const ParenCommand> CharacterTableParenCommands() { return kParenCommands; }

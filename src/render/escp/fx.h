@@ -60,13 +60,17 @@ enum class VerticalTabs : std::uint8_t {
   Set,
 };
 
+struct CommandTables;
+const CommandTables& FxCommandTables();
+
 struct Fx {
-  Fx(TRenderState& state, bool pins24, const CodePage& job_table)
-      : State(state), Pins24(pins24), JobTable(job_table) {}
+  Fx(TRenderState& state, bool pins24, const CodePage& job_table, const CommandTables& commands = FxCommandTables())
+      : State(state), Pins24(pins24), JobTable(job_table), Commands(commands) {}
 
   TRenderState& State;
   const bool Pins24;  // 24-pin units: ESC 3/J/j in 1/180 inch, ESC A in 1/60
   const CodePage& JobTable;  // the table the printer is set to (/CP=, CodePage=, MAZ): its graphics table
+  const CommandTables& Commands;  // the dialect's rows: FX mode's, or another dialect's built on them
 
   PrintMode Mode;
   bool FontStale = true;  // the canvas font does not show Mode yet; selected before the next character
@@ -140,6 +144,24 @@ struct ParenCommand {
   void (*Act)(Fx& fx, std::uint32_t count);
 };
 
+// Every group's rows, looked up by their code, as the dispatcher reads them. A dialect that shares
+// FX mode's groups starts from FxCommandTables() and puts its own rows over the ones that differ.
+struct CommandTables {
+  std::array<const EscCommand*, 256> Esc{};
+  std::array<void (*)(Fx&), 32> Controls{};
+  std::array<void (*)(Fx&, std::uint32_t), 256> Paren{};
+
+  void Add(std::span<const EscCommand> rows) {
+    for (const EscCommand& row : rows) Esc[row.Code] = &row;
+  }
+  void Add(std::span<const ControlCode> rows) {
+    for (const ControlCode& row : rows) Controls[row.Code] = row.Act;
+  }
+  void Add(std::span<const ParenCommand> rows) {
+    for (const ParenCommand& row : rows) Paren[row.Code] = row.Act;
+  }
+};
+
 // The rows of each command group, for the dispatcher.
 std::span<const EscCommand> PrinterControlCommands();
 std::span<const EscCommand> PrintModeCommands();
@@ -183,6 +205,15 @@ std::array<std::uint8_t, N> TakeCounted(Fx& fx, std::uint32_t count) {
   return out;
 }
 
+// Counted data printed byte by byte as characters of the table in use, control codes among them
+// (the PC's pictures in a PC table; a blank where the table has none): ESC ( ^.
+void DataAsCharacters(Fx& fx, std::uint32_t count);  // character_tables.cc
+// Margins in columns of the pitch in force (ESC l, ESC Q); a margin that would leave no room
+// between them, or pass the printable width, is not set.
+void SetLeftMargin(Fx& fx, std::uint8_t columns);   // horizontal.cc
+void SetRightMargin(Fx& fx, std::uint8_t columns);  // horizontal.cc
+void DefaultTabs(Fx& fx);                            // horizontal.cc: a tab stop every eight columns of 10 cpi
+
 // ESC B, ESC D: values until NUL or one that is not above the one before (that one ends the list
 // too, as NUL does).
 std::vector<std::uint8_t> ReadStops(Fx& fx);
@@ -196,6 +227,8 @@ void PrintCharacter(Fx& fx, std::uint8_t c);                     // fx_dialect.c
 void UpdateCharacters(Fx& fx);                                   // character_tables.cc: after a table change
 void MarkSheet(Fx& fx);                                          // fx_dialect.cc: before anything is put on it
 void ResetPrinter(Fx& fx);                                       // fx_dialect.cc: ESC @, the start of the job
+void StartJob(Fx& fx);                                           // fx_dialect.cc: power-on state, at the first line
+void FinishJob(Fx& fx);                                          // fx_dialect.cc: the inks kept, the missing characters
 void PrintModeChanged(Fx& fx);                                   // print_modes.cc: new pitch, font to select
 void SelectModeFont(Fx& fx);                                     // print_modes.cc
 void SelectTypeface(Fx& fx, std::uint8_t n);                     // typefaces.cc: ESC k n

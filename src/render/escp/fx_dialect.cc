@@ -11,41 +11,38 @@ namespace {
 
 constexpr std::uint8_t kEsc = 0x1B;
 
-// Every group's rows, looked up by their code.
-struct CommandTables {
-  std::array<const EscCommand*, 256> Esc{};
-  std::array<void (*)(Fx&), 32> Controls{};
-  std::array<void (*)(Fx&, std::uint32_t), 256> Paren{};
-};
-
 void DoEscape(Fx& fx);
 
 // ESC ( c nL nH and its counted bytes; a command no group acts on is skipped by its count.
 void DoParenCommand(Fx& fx, const Args& args);
 
-const CommandTables& Tables() {
+}  // namespace
+
+const CommandTables& FxCommandTables() {
   static const CommandTables tables = [] {
     CommandTables t;
-    static constexpr EscCommand kParen{'(', 3, DoParenCommand};
-    t.Esc['('] = &kParen;
+    static constexpr EscCommand kParen[] = {{'(', 3, DoParenCommand}};
+    t.Add(kParen);
     for (const auto group : {PrinterControlCommands(), PrintModeCommands(), LineAndFormCommands(),
                              HorizontalCommands(), BitImageCommands(), CharacterTableCommands(), RasterCommands()}) {
-      for (const EscCommand& command : group) t.Esc[command.Code] = &command;
+      t.Add(group);
     }
-    static constexpr ControlCode kEscape{kEsc, DoEscape};
-    t.Controls[kEsc] = kEscape.Act;
+    static constexpr ControlCode kEscape[] = {{kEsc, DoEscape}};
+    t.Add(kEscape);
     for (const auto group : {PrinterControlCodes(), PrintModeControlCodes(), LineAndFormControlCodes(),
                              HorizontalControlCodes()}) {
-      for (const ControlCode& code : group) t.Controls[code.Code] = code.Act;
+      t.Add(group);
     }
     for (const auto group : {LineAndFormParenCommands(), PrintModeParenCommands(), CharacterTableParenCommands(),
                              HorizontalParenCommands(), RasterParenCommands(), BarCodeParenCommands()}) {
-      for (const ParenCommand& command : group) t.Paren[command.Code] = command.Act;
+      t.Add(group);
     }
     return t;
   }();
   return tables;
 }
+
+namespace {
 
 void DoEscape(Fx& fx) {
   const std::uint8_t code = Next(fx);
@@ -55,7 +52,7 @@ void DoEscape(Fx& fx) {
 }  // namespace
 
 void TakeEscape(Fx& fx, std::uint8_t code) {
-  const EscCommand* command = Tables().Esc[code];
+  const EscCommand* command = fx.Commands.Esc[code];
   if (command == nullptr) return;  // as the printer does: ESC and the byte after it are consumed
   Args args{};
   for (std::uint8_t i = 0; i < command->Arguments; ++i) args[i] = Next(fx);
@@ -67,7 +64,7 @@ namespace {
 
 void DoParenCommand(Fx& fx, const Args& args) {
   const std::uint32_t count = args[1] + 256u * args[2];
-  if (auto act = Tables().Paren[args[0]]) {
+  if (auto act = fx.Commands.Paren[args[0]]) {
     act(fx, count);
   } else {
     Skip(fx, count);
@@ -141,7 +138,7 @@ void PrintProportional(Fx& fx, std::uint8_t c) {
   }
   switch (character.Kind) {
     case CharacterKind::Control:
-      if (auto act = Tables().Controls[c & 0x1F]) act(fx);
+      if (auto act = fx.Commands.Controls[c & 0x1F]) act(fx);
       return;
     case CharacterKind::Ignored:
       return;
@@ -171,7 +168,7 @@ void PrintProportional(Fx& fx, std::uint8_t c) {
 // Graphics mode prints no characters: only the line feed, the form feed, the carriage return and
 // the commands act.
 [[gnu::noinline]] void GraphicsByte(Fx& fx, std::uint8_t c) {
-  if (c == kEsc || c == 0x0A || c == 0x0C || c == 0x0D) Tables().Controls[c](fx);
+  if (c == kEsc || c == 0x0A || c == 0x0C || c == 0x0D) fx.Commands.Controls[c](fx);
 }
 
 inline void Print(Fx& fx, std::uint8_t c) {
@@ -198,7 +195,7 @@ inline void Dispatch(Fx& fx, std::uint8_t c) {
   } else if (c >= 0x20 && c != 0x7F) {
     Print(fx, c);
   } else if (c < 0x20) {
-    if (auto act = Tables().Controls[c]) act(fx);
+    if (auto act = fx.Commands.Controls[c]) act(fx);
   }
   // DEL: the printer's "delete the last character" cannot take back what is drawn; it is ignored.
 }
@@ -227,22 +224,26 @@ void ResetPrinter(Fx& fx) {
 
 FxDialect::FxDialect(TRenderState& state, bool pins24, const CodePage& table) : fx_(state, pins24, table) {}
 
-void FxDialect::Start() {
-  TRenderState& state = fx_.State;
-  state.Page.FineUnits = fx_.Pins24 ? 180 : 216;
+void StartJob(Fx& fx) {
+  TRenderState& state = fx.State;
+  state.Page.FineUnits = fx.Pins24 ? 180 : 216;
   ResetText(state);
-  ResetPrinter(fx_);
-  state.Page.PosY = state.Page.TopMargin + fx_.TopOfPage;
+  ResetPrinter(fx);
+  state.Page.PosY = state.Page.TopMargin + fx.TopOfPage;
 }
+
+void FinishJob(Fx& fx) {
+  DrawInks(fx);
+  fx.Missing.Report(fx.State.Job.Console);
+}
+
+void FxDialect::Start() { StartJob(fx_); }
 
 std::int32_t FxDialect::Byte(std::uint8_t c) {
   Dispatch(fx_, c);
   return 0;  // the head has moved already: by cells and the space of ESC SP, not by columns
 }
 
-void FxDialect::Finish() {
-  DrawInks(fx_);
-  fx_.Missing.Report(fx_.State.Job.Console);
-}
+void FxDialect::Finish() { FinishJob(fx_); }
 
 }  // namespace prynda::escp

@@ -68,19 +68,8 @@ void RelativePositionInUnits(Fx& fx, std::uint32_t count) {
   if (count == 4 && per_inch > 0) MoveTo(fx, fx.State.Page.PosX + PixelsX(fx, n, per_inch));
 }
 
-void LeftMargin(Fx& fx, const Args& args) {
-  const double left = args[0] * ColumnWidth(fx);
-  if (left + kTolerance >= fx.RightMargin) return;
-  fx.State.Page.LeftMargin = static_cast<std::int32_t>(std::lround(left));
-  UpdateWrap(fx);
-}
-
-void RightMargin(Fx& fx, const Args& args) {
-  const double right = args[0] * ColumnWidth(fx);
-  if (right <= fx.State.Page.LeftMargin + kTolerance || right > RightLimit(fx) + kTolerance) return;
-  fx.RightMargin = right;
-  UpdateWrap(fx);
-}
+void LeftMargin(Fx& fx, const Args& args) { SetLeftMargin(fx, args[0]); }
+void RightMargin(Fx& fx, const Args& args) { SetRightMargin(fx, args[0]); }
 
 // Stops at the columns given, in columns of `width` pixels; they keep their place when the pitch
 // changes later.
@@ -174,6 +163,20 @@ double ColumnWidth(const Fx& fx) {
   return fx.Mode.Proportional ? PixelsX(fx, 1, 10) : CellWidth(fx.State);
 }
 
+void SetLeftMargin(Fx& fx, std::uint8_t columns) {
+  const double left = columns * ColumnWidth(fx);
+  if (left + kTolerance >= fx.RightMargin) return;
+  fx.State.Page.LeftMargin = static_cast<std::int32_t>(std::lround(left));
+  UpdateWrap(fx);
+}
+
+void SetRightMargin(Fx& fx, std::uint8_t columns) {
+  const double right = columns * ColumnWidth(fx);
+  if (right <= fx.State.Page.LeftMargin + kTolerance || right > RightLimit(fx) + kTolerance) return;
+  fx.RightMargin = right;
+  UpdateWrap(fx);
+}
+
 void CarriageReturn(Fx& fx) {
   fx.State.Page.CarriageReturn();
   if (!fx.Pins24) EndLineWide(fx);  // on 9-pin printers CR ends SO too
@@ -184,9 +187,11 @@ void ResetHorizontal(Fx& fx) {
   fx.RightMargin = RightLimit(fx);
   fx.ExtraSpace = 0;
   fx.HorizontalUnit = 0;
-  TabsEvery(fx, 8, PixelsX(fx, 1, 10));  // every eight columns of 10 cpi
+  DefaultTabs(fx);
   UpdateWrap(fx);
 }
+
+void DefaultTabs(Fx& fx) { TabsEvery(fx, 8, PixelsX(fx, 1, 10)); }  // every eight columns of 10 cpi
 
 void UpdateWrap(Fx& fx) {
   // A character fits when its cell ends within the margin; cells of 17.125 characters per inch
