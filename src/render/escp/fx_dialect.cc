@@ -91,21 +91,24 @@ void DoParenCommand(Fx& fx, const Args& args) {
   fx.Widths[c] = canvas.MeasureUnicodeWidth(std::u32string_view(&drawn, 1));
 }
 
+// `act` with the canvas font slanted, for a character of the italic table, whatever the mode says.
+template <typename Act>
+void Slanted(TFont& font, bool italic, Act act) {
+  const TFontStyles style = font.Style();
+  if (italic) font.SetStyle(style | fsItalic);
+  act();
+  font.SetStyle(style);
+}
+
 // Proportional print: the character at the print position (not centred in a cell), the head moved
 // by its width in the face and the space of ESC SP; it goes to the next line when that width would
 // pass the right margin.
 void PrintProportional(Fx& fx, std::uint8_t c) {
   TRenderState& state = fx.State;
   const Character& character = fx.Characters[c];
-  TFont& font = state.Canvas.Font();
   auto width = [&] {
     if (fx.FontStale) SelectModeFont(fx);
-    if (fx.Widths[c] < 0) {
-      const TFontStyles style = font.Style();
-      if (character.Italic) font.SetStyle(style | fsItalic);
-      MeasureCharacter(fx, c);
-      font.SetStyle(style);
-    }
+    if (fx.Widths[c] < 0) Slanted(state.Canvas.Font(), character.Italic, [&] { MeasureCharacter(fx, c); });
     return static_cast<double>(fx.Widths[c]);
   };
   double advance = width();
@@ -117,12 +120,11 @@ void PrintProportional(Fx& fx, std::uint8_t c) {
   }
   if (character.CodePoint != U' ' || fx.DrawBlanks) {
     if (NeedsMark(fx)) MarkSheet(fx);
-    const TFontStyles style = font.Style();
-    if (character.Italic) font.SetStyle(style | fsItalic);
-    state.Canvas.PaintUnicode(RoundToPixel(state.Page.LeftMargin + state.Page.PosX),
-                              RoundToPixel(state.Text.BaselineShift + state.Page.PosY),
-                              std::u32string_view(&fx.Drawn[c], 1));
-    font.SetStyle(style);
+    Slanted(state.Canvas.Font(), character.Italic, [&] {
+      state.Canvas.PaintUnicode(RoundToPixel(state.Page.LeftMargin + state.Page.PosX),
+                                RoundToPixel(state.Text.BaselineShift + state.Page.PosY),
+                                std::u32string_view(&fx.Drawn[c], 1));
+    });
   }
   state.Page.PosX += advance + fx.ExtraSpace;
 }
@@ -144,12 +146,10 @@ void PrintProportional(Fx& fx, std::uint8_t c) {
       return;
     case CharacterKind::Text: {  // italic
       if (state.Page.PosX > fx.WrapAt || fx.FontStale || NeedsMark(fx)) PrepareCharacter(fx, true);
-      TFont& font = state.Canvas.Font();
-      const TFontStyles style = font.Style();
-      font.SetStyle(style | fsItalic);
-      if (fx.Widths[c] < 0) MeasureCharacter(fx, c);
-      DrawUnicodeOfWidth(state, fx.Drawn[c], fx.Widths[c]);
-      font.SetStyle(style);
+      Slanted(state.Canvas.Font(), true, [&] {
+        if (fx.Widths[c] < 0) MeasureCharacter(fx, c);
+        DrawUnicodeOfWidth(state, fx.Drawn[c], fx.Widths[c]);
+      });
       break;
     }
     case CharacterKind::Box:
